@@ -1,0 +1,37 @@
+#include "controls/class_trackbarmouse.h"
+
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QStylePainter>
+
+namespace controls {
+
+TTrackBarMouse::TTrackBarMouse(QWidget* owner) : QSlider(Qt::Horizontal, owner) {
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+}
+
+void TTrackBarMouse::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && OnMouseDownEvent)
+        OnMouseDownEvent(this);
+    QSlider::mousePressEvent(event);
+}
+
+void TTrackBarMouse::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && OnMouseUpEvent)
+        OnMouseUpEvent(this);
+    QSlider::mouseReleaseEvent(event);
+}
+
+void TTrackBarMouse::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.state &= ~QStyle::State_HasFocus;
+    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+    if (tickPosition() != NoTicks)
+        option.subControls |= QStyle::SC_SliderTickmarks;
+    painter.drawComplexControl(QStyle::CC_Slider, option);
+}
+
+}  // namespace controls

@@ -1,0 +1,28 @@
+#pragma once
+#include <QSlider>
+#include <functional>
+
+namespace controls {
+
+// A horizontal slider that also reports the left button going down on it and
+// coming up, so owners can recompute results on release only. Both reports
+// come before the slider's own handling of the press or release; moves and
+// keyboard steps report only through valueChanged. It never draws a focus cue.
+class TTrackBarMouse : public QSlider {
+    Q_OBJECT
+
+public:
+    using NotifyEvent = std::function<void(TTrackBarMouse* sender)>;
+
+    explicit TTrackBarMouse(QWidget* owner = nullptr);
+
+    NotifyEvent OnMouseUpEvent;
+    NotifyEvent OnMouseDownEvent;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace controls
