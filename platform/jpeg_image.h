@@ -1,0 +1,55 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/bitmap.h"
+
+namespace platform {
+
+// Thrown for anything the codec refuses: unreadable files, damaged or
+// truncated data, pixel formats it cannot produce.
+class JpegError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A compressed JPEG held in memory, as the class library's JPEG image keeps
+// it: loading reads the header only; Decode() produces the bitmap.
+class JpegImage {
+public:
+    // What Decode() yields: grey for one-component files, B G R for YCbCr
+    // and RGB files. CMYK, YCCK and other layouts decode to neither.
+    enum class DecodedFormat { Grey8, Bgr24, Unsupported };
+
+    void LoadFromFile(const std::string& path);
+    void LoadFromMemory(const uint8_t* data, std::size_t size);
+
+    bool Empty() const { return data_.empty(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    DecodedFormat Format() const { return format_; }
+
+    // A pf8bit or pf24bit bitmap of the whole picture.
+    Bitmap Decode() const;
+
+    // Replaces the held data with a baseline, three-component encoding of a
+    // 24-bit bitmap at the given quality (1..100).
+    void Compress(const Bitmap& bitmap, int quality);
+
+    const std::vector<uint8_t>& Data() const { return data_; }
+    void SaveToFile(const std::string& path) const;
+
+private:
+    void ReadHeader();
+    void Clear();
+
+    std::vector<uint8_t> data_;
+    int width_ = 0;
+    int height_ = 0;
+    DecodedFormat format_ = DecodedFormat::Unsupported;
+};
+
+}  // namespace platform
