@@ -38,3 +38,7 @@ dng_xy_coord XYZtoXY(const dng_vector& coord);
 
 // XYZ of the PCS white, (0.9642957, 1, 0.8251046) to seven decimals.
 dng_vector_3 PCStoXYZ();
+
+// Bradford chromatic adaptation: maps XYZ seen under white1 to XYZ under white2.
+// Each cone-response ratio is limited to [0.1, 10] so a degenerate white cannot blow up.
+dng_matrix_3by3 MapWhiteMatrix(const dng_xy_coord& white1, const dng_xy_coord& white2);
