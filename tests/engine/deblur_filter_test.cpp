@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "deblur_fixture.h"
+#include "platform/bitmap.h"
+
+namespace {
+
+using enginetest::CountingPlane;
+
+class DeblurFilterTest : public enginetest::DeblurFixture {
+protected:
+    // Blocks on a chequered background, with a bright patch and a dark band.
+    static int Scene(int r, int c) {
+        int v = 1500 + ((r / 40 + c / 56) % 2) * 300;
+        if ((c / 24) % 3 == 1) v += 1200;
+        if (r > 90 && r < 150 && c > 40 && c < 200) v = 3400;
+        if (r > 170 && r < 180) v = 200;
+        return v;
+    }
+
+    // The scene blurred by the horizontal line kernel of `length` cells; at the
+    // plane's sides the row either wraps around or repeats its end pixel.
+    static CountingPlane BlurredScene(int width, int height, int length, bool wrap = false) {
+        return MakePlane(width, height, [&](int r, int c) {
+            double sum = 0.0;
+            for (int k = -length / 2; k <= length / 2; ++k) {
+                const int cc = wrap ? (c + k + width) % width : std::clamp(c + k, 0, width - 1);
+                sum += Scene(r, cc);
+            }
+            return int(std::lround(sum / length));
+        });
+    }
+
+    static double InteriorRmsError(const CountingPlane& a, int border) {
+        double sum = 0.0;
+        int count = 0;
+        for (int r = border; r < a.Height() - border; ++r) {
+            for (int c = border; c < a.Width() - border; ++c) {
+                const double d = a.At(r, c) - Scene(r, c);
+                sum += d * d;
+                ++count;
+            }
+        }
+        return std::sqrt(sum / count);
+    }
+
+    static int MaxAbsDifference(const CountingPlane& a, const CountingPlane& b) {
+        int worst = 0;
+        for (std::size_t k = 0; k < a.Samples().size(); ++k)
+            worst = std::max(worst, std::abs(int(a.Samples()[k]) - int(b.Samples()[k])));
+        return worst;
+    }
+
+    // Deblurred copy of `input` with the current settings and no circles.
+    CountingPlane Deblurred(const CountingPlane& input, int white) {
+        CountingPlane out = input;
+        Run(out, white);
+        return out;
+    }
+};
+
+TEST_F(DeblurFilterTest, DeblurringAWrappedLineBlurOfOneTileRestoresTheScene) {
+    // A 512-pixel row wraps around exactly as the tile transform assumes.
+    LineKernel(9);
+    fft.lowPass = 10;
+    const CountingPlane blurred = BlurredScene(512, 512, 9, true);
+    const CountingPlane restored = Deblurred(blurred, 4095);
+    const double before = InteriorRmsError(blurred, 16);
+    const double after = InteriorRmsError(restored, 16);
+    EXPECT_LT(after, 0.5 * before) << "before " << before << " after " << after;
+}
+
+TEST_F(DeblurFilterTest, DeblurringALineBlurOverSeveralTilesBringsTheSceneCloser) {
+    // Tile edges and the plane's border ring, so a stronger low pass is needed.
+    LineKernel(9);
+    fft.lowPass = 100;
+    const CountingPlane blurred = BlurredScene(700, 600, 9);
+    const CountingPlane restored = Deblurred(blurred, 4095);
+    const double before = InteriorRmsError(blurred, 16);
+    const double after = InteriorRmsError(restored, 16);
+    EXPECT_LT(after, 0.9 * before) << "before " << before << " after " << after;
+}
+
+TEST_F(DeblurFilterTest, CentreCellKernelReturnsTheInputWithinOneLevel) {
+    grid.Set(50, 50);
+    fft.lowPass = 0;
+    const CountingPlane input = MakePlane(300, 200, [](int r, int c) { return 80 + c / 3 + r / 4; });
+    EXPECT_LE(MaxAbsDifference(Deblurred(input, 255), input), 1);
+}
+
+TEST_F(DeblurFilterTest, LowPassAbove200IsStoredBackAndActsAs200) {
+    LineKernel(7);
+    const CountingPlane input = BlurredScene(128, 128, 7);
+    fft.lowPass = 200;
+    const CountingPlane at200 = Deblurred(input, 4095);
+    fft.lowPass = 250;
+    const CountingPlane at250 = Deblurred(input, 4095);
+    EXPECT_EQ(fft.lowPass, 200);
+    EXPECT_EQ(at250.Samples(), at200.Samples());
+    fft.lowPass = 1;
+    EXPECT_NE(Deblurred(input, 4095).Samples(), at200.Samples());
+}
+
+TEST_F(DeblurFilterTest, ResultsStayWithinZeroAndWhite) {
+    LineKernel(31);
+    fft.lowPass = 0;
+    const CountingPlane input = NoisePlane(200, 150, 0, 1000, 9);
+    const CountingPlane out = Deblurred(input, 1000);
+    int atZero = 0, atWhite = 0;
+    for (uint16_t v : out.Samples()) {
+        ASSERT_LE(v, 1000);
+        atZero += v == 0;
+        atWhite += v == 1000;
+    }
+    EXPECT_GT(atZero, 0);  // the clamp was really needed
+    EXPECT_GT(atWhite, 0);
+}
+
+TEST_F(DeblurFilterTest, LocalizationClampsInteriorPixelsToTheirNeighbourhoodPlusTheMargin) {
+    LineKernel(15);
+    fft.lowPass = 0;
+    const CountingPlane input = NoisePlane(120, 100, 500, 3500, 10);
+
+    // Counts interior pixels outside their 5 x 5 input range widened by `margin`.
+    auto outside = [&](const CountingPlane& out, int margin) {
+        int count = 0;
+        for (int r = 2; r <= input.Height() - 3; ++r) {
+            for (int c = 2; c <= input.Width() - 3; ++c) {
+                int lo = 65535, hi = 0;
+                for (int i = -2; i <= 2; ++i)
+                    for (int j = -2; j <= 2; ++j) {
+                        lo = std::min<int>(lo, input.At(r + i, c + j));
+                        hi = std::max<int>(hi, input.At(r + i, c + j));
+                    }
+                count += out.At(r, c) < lo - margin || out.At(r, c) > hi + margin;
+            }
+        }
+        return count;
+    };
+
+    EXPECT_GT(outside(Deblurred(input, 4095), 0), 100);  // unclamped, deblurring overshoots
+
+    fft.SetLocalization(400, 400);
+    EXPECT_EQ(outside(Deblurred(input, 4095), 0), 0);
+
+    fft.SetLocalization(100, 150);
+    const CountingPlane loose = Deblurred(input, 4095);
+    EXPECT_EQ(outside(loose, 50), 0);
+    EXPECT_GT(outside(loose, 0), 0);
+}
+
+TEST_F(DeblurFilterTest, MaskAboveEveryEdgeResponseLeavesThePlaneAsItWas) {
+    LineKernel(9);
+    const CountingPlane input = NoisePlane(90, 70, 0, 4095, 12);
+    fft.maskThreshold = 4096;
+    EXPECT_EQ(Deblurred(input, 4095).Samples(), input.Samples());
+}
+
+TEST_F(DeblurFilterTest, MaskKeepsFlatAreasAndDeblursEdges) {
+    LineKernel(9);
+    fft.lowPass = 2;
+    // A vertical step in the middle; flat on both sides.
+    const CountingPlane input = MakePlane(160, 120, [](int, int c) { return c < 80 ? 1000 : 3000; });
+    const CountingPlane unmasked = Deblurred(input, 4095);
+    fft.maskThreshold = 50;
+    const CountingPlane masked = Deblurred(input, 4095);
+
+    int changedAtEdge = 0;
+    for (int r = 10; r < 110; ++r) {
+        for (int c = 10; c < 150; ++c) {
+            if (std::abs(c - 80) > 6) {
+                ASSERT_EQ(masked.At(r, c), input.At(r, c)) << r << "," << c;
+            } else {
+                changedAtEdge += masked.At(r, c) != input.At(r, c);
+            }
+        }
+    }
+    EXPECT_GT(changedAtEdge, 0);
+    // Away from the edge the unmasked run does change the plane.
+    EXPECT_NE(unmasked.At(60, 70), input.At(60, 70));
+}
+
+TEST_F(DeblurFilterTest, CircleFeathersFromTheInputOnItsEdgeToTheFullResultInside) {
+    LineKernel(11);
+    fft.lowPass = 0;
+    const CountingPlane input = NoisePlane(200, 200, 500, 3500, 13);
+    const CountingPlane full = Deblurred(input, 4095);
+
+    fft.AddCircle(100, 100);
+    fft.circles[0]->SetSize(60, 60, 50);  // band 30 pixels
+    const engine::ControlCircle& circle = *fft.circles[0];
+    CountingPlane out = input;
+    Run(out, 4095);
+
+    int feathered = 0;
+    for (int r = 0; r < 200; ++r) {
+        for (int c = 0; c < 200; ++c) {
+            const int d = circle.Depth(r, c);
+            const int i = input.At(r, c);
+            if (d < 0) {
+                ASSERT_EQ(out.At(r, c), i);
+            } else if (d >= 30) {
+                ASSERT_EQ(out.At(r, c), full.At(r, c));
+            } else {
+                const double expected = full.At(r, c) + (i - full.At(r, c)) * (30.0 - d) / 30.0;
+                ASSERT_NEAR(out.At(r, c), expected, 1.01) << r << "," << c << " depth " << d;
+                feathered += full.At(r, c) != i;
+            }
+        }
+    }
+    EXPECT_GT(feathered, 100);
+}
+
+TEST_F(DeblurFilterTest, CircleWithoutBandDeblursRightUpToItsEdgeAndOffsetsShiftIt) {
+    LineKernel(11);
+    fft.lowPass = 0;
+    const CountingPlane input = NoisePlane(150, 150, 500, 3500, 14);
+    const CountingPlane full = Deblurred(input, 4095);
+
+    // The circle sits in preview coordinates; the plane is a window at (1000, 2000).
+    fft.AddCircle(1075, 2070);
+    fft.circles[0]->SetSize(40, 30, 0);
+    CountingPlane out = input;
+    Run(out, 4095, 0, nullptr, 1000, 2000);
+    for (int r = 0; r < 150; ++r) {
+        for (int c = 0; c < 150; ++c) {
+            const bool inside = fft.circles[0]->Depth(r + 1000, c + 2000) >= 0;
+            ASSERT_EQ(out.At(r, c), inside ? full.At(r, c) : input.At(r, c)) << r << "," << c;
+        }
+    }
+    EXPECT_EQ(out.At(75, 30), full.At(75, 30));  // on the edge
+    EXPECT_EQ(out.At(75, 29), input.At(75, 29));
+}
+
+TEST_F(DeblurFilterTest, FirstCircleContainingAPixelAloneDecides) {
+    LineKernel(11);
+    fft.lowPass = 0;
+    const CountingPlane input = NoisePlane(100, 100, 500, 3500, 15);
+    const CountingPlane full = Deblurred(input, 4095);
+
+    fft.AddCircle(50, 50);
+    fft.circles[0]->SetSize(30, 30, 0);  // no band
+    fft.AddCircle(50, 50);
+    fft.circles[1]->SetSize(40, 40, 80);  // wide band: the pixel would be the input
+    CountingPlane sharpFirst = input;
+    Run(sharpFirst, 4095);
+    EXPECT_EQ(sharpFirst.At(50, 80), full.At(50, 80));  // depth 0 in the first circle
+
+    std::swap(fft.circles[0], fft.circles[1]);
+    CountingPlane featheredFirst = input;
+    Run(featheredFirst, 4095);
+    // Depth 10 of band 32 in the wide circle: mostly the input.
+    const double expected = full.At(50, 80) + (input.At(50, 80) - full.At(50, 80)) * 22.0 / 32.0;
+    EXPECT_NEAR(featheredFirst.At(50, 80), expected, 1.01);
+}
+
+TEST_F(DeblurFilterTest, CirclesThatContainNothingLeaveThePlaneUntouched) {
+    LineKernel(5);
+    const CountingPlane input = NoisePlane(64, 64, 0, 255, 16);
+    fft.AddCircle(32, 32);
+    fft.circles[0]->SetSize(0, 0, 20);
+    CountingPlane out = input;
+    Run(out, 255);
+    EXPECT_EQ(out.Samples(), input.Samples());
+}
+
+TEST_F(DeblurFilterTest, ColourPlanesShareTheSpectrumOfTheFirstPlane) {
+    LineKernel(9);
+    const CountingPlane input = BlurredScene(100, 80, 9);
+    const CountingPlane single = Deblurred(input, 4095);
+
+    CountingPlane green = input;
+    Run(green, 4095, 1);
+    ASSERT_NE(fft.kernelSpectrum, nullptr);
+    grid.Clear();  // later planes must not read the grid again
+    CountingPlane red = input;
+    Run(red, 4095, 2);
+    ASSERT_NE(fft.kernelSpectrum, nullptr);
+    CountingPlane blue = input;
+    Run(blue, 4095, 3);
+    EXPECT_EQ(fft.kernelSpectrum, nullptr);
+
+    EXPECT_EQ(green.Samples(), single.Samples());
+    EXPECT_EQ(red.Samples(), single.Samples());
+    EXPECT_EQ(blue.Samples(), single.Samples());
+}
+
+TEST_F(DeblurFilterTest, BitmapPlaneGoesThroughTheRedByteBottomUpLikeARawPlane) {
+    LineKernel(5);
+    fft.lowPass = 3;
+    const int width = 37, height = 29;  // rows padded in memory
+    const CountingPlane input = NoisePlane(width, height, 0, 255, 17);
+    const CountingPlane raw = Deblurred(input, 255);
+
+    platform::Bitmap bitmap(width, height, platform::PixelFormat::pf24bit);
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) bitmap.SetPixel(c, r, platform::RGBColor(uint8_t(input.At(r, c)), 0, 0));
+    fft.Deblur(nullptr, &bitmap, 0, 0, 0, 255, nullptr);
+
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c)
+            ASSERT_EQ(bitmap.Pixel(c, r), platform::RGBColor(uint8_t(raw.At(r, c)), 0, 0)) << r << "," << c;
+}
+
+TEST_F(DeblurFilterTest, RefusedRunsLeaveThePlaneAlone) {
+    LineKernel(5);
+    const CountingPlane input = NoisePlane(40, 30, 0, 255, 18);
+
+    CountingPlane plane = input;
+    Run(plane, 0);  // no white level
+    EXPECT_EQ(plane.Samples(), input.Samples());
+    EXPECT_EQ(plane.commits, 1);
+
+    Run(plane, 255, 2);  // a later colour plane without its first
+    EXPECT_EQ(plane.Samples(), input.Samples());
+
+    fft.kernelPanel = nullptr;
+    Run(plane, 255, 0);
+    EXPECT_EQ(plane.Samples(), input.Samples());
+    fft.kernelPanel = &grid;
+
+    platform::Bitmap grey(40, 30, platform::PixelFormat::pf8bit);
+    grey.Bits()[5] = 77;
+    fft.Deblur(nullptr, &grey, 0, 0, 0, 255, nullptr);
+    EXPECT_EQ(grey.Bits()[5], 77);
+
+    fft.Deblur(&plane, &grey, 0, 0, 0, 255, nullptr);  // two planes at once
+    EXPECT_EQ(plane.Samples(), input.Samples());
+    EXPECT_EQ(grey.Bits()[5], 77);
+}
+
+}  // namespace

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include "deblur_fixture.h"
+
+namespace {
+
+using enginetest::CountingPlane;
+using enginetest::FakeProgressBar;
+using enginetest::FakeStatusLabel;
+using enginetest::MessagesHook;
+constexpr int N = engine::ClassFFT::kTileSize;
+
+// With an empty kernel every filter weight is 0, so each pixel a tile
+// writes becomes 0 while unwritten pixels keep their value.
+class TilingTest : public enginetest::DeblurFixture {
+protected:
+    static constexpr int kInput = 1000;
+
+    // Runs with a cancel during the filter of tile `cancelAtTile` (1-based), 0 for a full run.
+    CountingPlane RunEmptyKernel(int width, int height, int cancelAtTile, FakeProgressBar& bar) {
+        CountingPlane plane = MakePlane(width, height, [](int, int) { return kInput; });
+        engine::ProgressStatus progress;
+        progress.bar = &bar;
+        MessagesHook hook([&] {
+            if (bar.position == cancelAtTile) fft.cancelRequested = true;
+        });
+        Run(plane, 4095, 0, &progress);
+        return plane;
+    }
+
+    // Expects exactly the rectangles rows [r0, r1) x cols [c0, c1) written.
+    static void ExpectWritten(const CountingPlane& plane, std::initializer_list<std::array<int, 4>> rects) {
+        for (int r = 0; r < plane.Height(); ++r) {
+            for (int c = 0; c < plane.Width(); ++c) {
+                bool inside = false;
+                for (const auto& q : rects) inside |= r >= q[0] && r < q[1] && c >= q[2] && c < q[3];
+                ASSERT_EQ(plane.At(r, c), inside ? 0 : kInput) << "row " << r << " col " << c;
+            }
+        }
+    }
+};
+
+TEST_F(TilingTest, PlaneOf512SquareIsOneTileWrittenFromTheOriginButCountsNineOnTheBar) {
+    FakeProgressBar bar;
+    CountingPlane plane = RunEmptyKernel(512, 512, 0, bar);
+    ExpectWritten(plane, {{0, 512, 0, 512}});
+    EXPECT_EQ(bar.max, 9);
+    EXPECT_EQ(bar.position, 1);
+    EXPECT_EQ(plane.commits, 1);
+}
+
+TEST_F(TilingTest, PlaneOf513WideUsesHalfSteppedTilesAndTheLastColumnTileWritesNothing) {
+    FakeProgressBar bar;
+    CountingPlane full = RunEmptyKernel(513, 300, 0, bar);
+    ExpectWritten(full, {{0, 300, 0, 513}});
+    EXPECT_EQ(bar.max, 3 * 2);
+    EXPECT_EQ(bar.position, 6);  // tiles at columns 0, 256, 512 in rows 0 and 256
+
+    FakeProgressBar first;
+    ExpectWritten(RunEmptyKernel(513, 300, 1, first), {});
+    FakeProgressBar second;
+    ExpectWritten(RunEmptyKernel(513, 300, 2, second), {{0, 300, 0, 512}});
+    FakeProgressBar third;
+    ExpectWritten(RunEmptyKernel(513, 300, 3, third), {{0, 300, 0, 513}});
+}
+
+TEST_F(TilingTest, LaterTilesWriteOnlyFromAQuarterTileIn) {
+    // Tiles at rows 0, 256, 512 and columns 0, 256, 512 of a 700 x 600 plane.
+    FakeProgressBar bar;
+    ExpectWritten(RunEmptyKernel(700, 600, 2, bar), {{0, 512, 0, 512}});
+    EXPECT_EQ(bar.max, (700 / 256 + 1) * (600 / 256 + 1));
+    FakeProgressBar b3;
+    ExpectWritten(RunEmptyKernel(700, 600, 3, b3), {{0, 512, 0, 512}, {0, 512, 384, 700}});
+    FakeProgressBar b5;
+    ExpectWritten(RunEmptyKernel(700, 600, 5, b5), {{0, 512, 0, 700}, {384, 600, 0, 512}});
+    FakeProgressBar b8;
+    ExpectWritten(RunEmptyKernel(700, 600, 8, b8), {{0, 512, 0, 700}, {384, 600, 0, 700}});
+}
+
+TEST_F(TilingTest, EachPixelTakesTheLastTileCoveringItAndTilesReadOnlyTheInput) {
+    LineKernel(9);
+    fft.lowPass = 5;
+    const CountingPlane input = NoisePlane(700, 600, 100, 3000, 7);
+
+    CountingPlane full = input;
+    Run(full, 4095);
+
+    // A tile sees exactly what a one-tile plane cut from the input at its origin sees.
+    struct Cut { int row, col, height, width; };
+    for (const Cut cut : {Cut{0, 0, 512, 512}, Cut{0, 256, 512, 444}, Cut{256, 256, 344, 444}}) {
+        CountingPlane piece = MakePlane(cut.width, cut.height,
+                                        [&](int r, int c) { return input.At(cut.row + r, cut.col + c); });
+        Run(piece, 4095);
+        // The part of the window that no later tile overwrites.
+        const int r0 = cut.row > 0 ? N / 4 : 0;
+        const int c0 = cut.col > 0 ? N / 4 : 0;
+        const int r1 = cut.row == 0 ? 3 * N / 4 : cut.height;
+        const int c1 = cut.col == 0 ? 3 * N / 4 : std::min(cut.width, 3 * N / 4);
+        for (int r = r0; r < r1; ++r)
+            for (int c = c0; c < c1; ++c)
+                ASSERT_EQ(full.At(cut.row + r, cut.col + c), piece.At(r, c)) << cut.row + r << "," << cut.col + c;
+    }
+
+    // Where the second tile overwrote the first, the first tile's values are gone.
+    CountingPlane firstTileOnly = input;
+    engine::ProgressStatus progress;
+    FakeProgressBar bar;
+    progress.bar = &bar;
+    MessagesHook hook([&] {
+        if (bar.position == 2) fft.cancelRequested = true;
+    });
+    Run(firstTileOnly, 4095, 0, &progress);
+    int differing = 0;
+    for (int r = 0; r < 384; ++r) {
+        for (int c = 0; c < 384; ++c) ASSERT_EQ(firstTileOnly.At(r, c), full.At(r, c));
+        for (int c = 384; c < 512; ++c) differing += firstTileOnly.At(r, c) != full.At(r, c);
+    }
+    EXPECT_GT(differing, 1000);
+}
+
+TEST_F(TilingTest, MessagesRunAfterThe102ndFrequencyAndEvery101AfterIt) {
+    grid.Set(50, 50);
+    CountingPlane plane = NoisePlane(64, 64, 0, 255, 1);
+    int pumps = 0;
+    MessagesHook hook([&] { ++pumps; });
+    Run(plane, 255);  // without a reporter only the filter pumps
+    EXPECT_EQ(pumps, (N * N - 1) / 101);
+}
+
+TEST_F(TilingTest, CancelLeavesWrittenTilesCommitsAndReleasesTheSingleSpectrum) {
+    FakeProgressBar bar;
+    CountingPlane plane = RunEmptyKernel(513, 300, 2, bar);
+    EXPECT_EQ(plane.At(0, 0), 0);
+    EXPECT_EQ(plane.At(0, 512), kInput);
+    EXPECT_EQ(plane.commits, 1);
+    EXPECT_FALSE(fft.cancelRequested);
+    EXPECT_EQ(fft.kernelSpectrum, nullptr);
+}
+
+TEST_F(TilingTest, CancelOnTheFirstPumpWritesNothing) {
+    grid.Set(50, 50);
+    CountingPlane plane = NoisePlane(100, 80, 10, 200, 2);
+    const CountingPlane before = plane;
+    int pumps = 0;
+    MessagesHook hook([&] {
+        ++pumps;
+        fft.cancelRequested = true;
+    });
+    Run(plane, 255);
+    EXPECT_EQ(pumps, 1);
+    EXPECT_EQ(plane.Samples(), before.Samples());
+    EXPECT_EQ(plane.commits, 1);
+}
+
+TEST_F(TilingTest, CancelledColourRunKeepsItsSpectrumUntilTheNextFirstPlane) {
+    grid.Set(50, 50);
+    CountingPlane plane = NoisePlane(64, 64, 10, 200, 3);
+    {
+        MessagesHook hook([&] { fft.cancelRequested = true; });
+        Run(plane, 255, 1);
+    }
+    EXPECT_NE(fft.kernelSpectrum, nullptr);
+    EXPECT_FALSE(fft.cancelRequested);
+
+    // A new single plane replaces the stale spectrum and releases its own at the end.
+    grid.Clear();
+    CountingPlane other = MakePlane(64, 64, [](int, int) { return 50; });
+    Run(other, 255, 0);
+    EXPECT_EQ(fft.kernelSpectrum, nullptr);
+    EXPECT_EQ(other.At(32, 32), 0);  // the new, empty kernel was used
+}
+
+TEST_F(TilingTest, ProgressShowsTheThreeStepsAndCountsTiles) {
+    LineKernel(3);
+    FakeStatusLabel label;
+    FakeProgressBar bar;
+    engine::ProgressStatus progress;
+    progress.label = &label;
+    progress.bar = &bar;
+    progress.AppendStatus("green plane...");
+    label.history.clear();
+
+    CountingPlane plane = NoisePlane(600, 260, 0, 255, 4);
+    Run(plane, 255, 1, &progress);
+    const std::vector<std::string> expected = {"Forward transform of kernel matrix... green plane...",
+                                               "Forward transform of low pass filter matrix... green plane...",
+                                               "Deblurring... green plane..."};
+    EXPECT_EQ(label.history, expected);
+    EXPECT_EQ(bar.min, 0);
+    EXPECT_EQ(bar.max, (600 / 256 + 1) * (260 / 256 + 1));
+    EXPECT_EQ(bar.position, 3 * 2);
+    EXPECT_EQ(progress.suffix, "green plane...");
+
+    // The second colour plane reuses the spectrum: no kernel transform shown.
+    label.history.clear();
+    Run(plane, 255, 2, &progress);
+    ASSERT_EQ(label.history.size(), 2u);
+    EXPECT_EQ(label.history[0], "Forward transform of low pass filter matrix... green plane...");
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "engine/class_fft.h"
+#include "engine/progress_status.h"
+#include "engine_fakes.h"
+
+namespace {
+
+using engine::ClassFFT;
+using engine::Complex;
+
+std::vector<Complex> RandomValues(std::size_t count, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> dist(-100.0, 100.0);
+    std::vector<Complex> v(count);
+    for (Complex& z : v) z = Complex(dist(gen), dist(gen));
+    return v;
+}
+
+// Textbook DFT; direction 1 uses the kernel e^(-2 pi i k n / N).
+std::vector<Complex> DirectDft(const std::vector<Complex>& x, int direction) {
+    const std::size_t n = x.size();
+    std::vector<Complex> out(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        Complex sum;
+        for (std::size_t j = 0; j < n; ++j) {
+            const double angle = -direction * 2.0 * M_PI * double(k * j % n) / double(n);
+            sum += x[j] * Complex(std::cos(angle), std::sin(angle));
+        }
+        out[k] = sum;
+    }
+    return out;
+}
+
+std::vector<Complex> DirectDft2D(const std::vector<Complex>& x, int n, int direction) {
+    std::vector<Complex> out(x.size());
+    for (int k1 = 0; k1 < n; ++k1) {
+        for (int k2 = 0; k2 < n; ++k2) {
+            Complex sum;
+            for (int r = 0; r < n; ++r) {
+                for (int c = 0; c < n; ++c) {
+                    const double angle = -direction * 2.0 * M_PI * double((k1 * r + k2 * c) % n) / n;
+                    sum += x[r * n + c] * Complex(std::cos(angle), std::sin(angle));
+                }
+            }
+            out[k1 * n + k2] = sum;
+        }
+    }
+    return out;
+}
+
+TEST(FFT1D, MatchesDirectDftForEverySmallPowerOfTwoInBothDirections) {
+    for (int m = 0; m <= 7; ++m) {
+        for (int direction : {1, -1}) {
+            const std::size_t n = std::size_t(1) << m;
+            const std::vector<Complex> input = RandomValues(n, 17 + m);
+            std::vector<double> re(n), im(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                re[i] = input[i].real();
+                im[i] = input[i].imag();
+            }
+            EXPECT_TRUE(ClassFFT::FFT1D(direction, m, re.data(), im.data()));
+            const std::vector<Complex> expected = DirectDft(input, direction);
+            for (std::size_t k = 0; k < n; ++k) {
+                EXPECT_NEAR(re[k], expected[k].real(), 1e-9 * 100 * n) << "m " << m << " k " << k;
+                EXPECT_NEAR(im[k], expected[k].imag(), 1e-9 * 100 * n) << "m " << m << " k " << k;
+            }
+        }
+    }
+}
+
+TEST(FFT2DCore, MatchesDirectTwoDimensionalDft) {
+    for (int n : {4, 8, 16}) {
+        for (int direction : {1, -1}) {
+            std::vector<Complex> data = RandomValues(std::size_t(n) * n, 5 + n);
+            const std::vector<Complex> expected = DirectDft2D(data, n, direction);
+            std::vector<double> re(n), im(n);
+            ASSERT_TRUE(ClassFFT::FFT2DCore(data.data(), n, re.data(), im.data(), direction));
+            for (std::size_t k = 0; k < data.size(); ++k) {
+                EXPECT_NEAR(data[k].real(), expected[k].real(), 1e-8 * n * n);
+                EXPECT_NEAR(data[k].imag(), expected[k].imag(), 1e-8 * n * n);
+            }
+        }
+    }
+}
+
+TEST(FFT2DCore, RefusesMissingTemporariesAndLeavesTheArray) {
+    std::vector<Complex> data = RandomValues(64, 3);
+    const std::vector<Complex> before = data;
+    std::vector<double> row(8);
+    EXPECT_FALSE(ClassFFT::FFT2DCore(data.data(), 8, nullptr, row.data(), 1));
+    EXPECT_FALSE(ClassFFT::FFT2DCore(data.data(), 8, row.data(), nullptr, 1));
+    EXPECT_EQ(data, before);
+}
+
+TEST(FFT2D, ForwardThenInverseGivesTheArrayTimesNSquared) {
+    const int n = ClassFFT::kTileSize;
+    const std::vector<Complex> original = RandomValues(std::size_t(n) * n, 11);
+    std::vector<Complex> data = original;
+    ClassFFT::FFT2D(data.data(), n, 1, nullptr);
+    EXPECT_GT(std::abs(data[1] - original[1]), 1.0);  // it really transformed
+    ClassFFT::FFT2D(data.data(), n, -1, nullptr);
+    const double scale = double(n) * n;
+    double worst = 0.0;
+    for (std::size_t k = 0; k < data.size(); ++k) worst = std::max(worst, std::abs(data[k] / scale - original[k]));
+    EXPECT_LT(worst, 1e-9);
+}
+
+TEST(FFT2D, ResetsTheReporterAndSetsTheBarRangeWithoutAdvancingIt) {
+    enginetest::FakeProgressBar bar;
+    bar.position = 77;
+    engine::ProgressStatus progress;
+    progress.bar = &bar;
+    progress.suffix = "green plane...";
+    progress.stepsSinceYield = 42;
+
+    std::vector<Complex> data(64);
+    ClassFFT::FFT2D(data.data(), 8, 1, &progress);
+
+    EXPECT_EQ(bar.min, 0);
+    EXPECT_EQ(bar.max, 16);
+    EXPECT_EQ(bar.position, 0);
+    EXPECT_EQ(progress.stepsSinceYield, 0);
+    EXPECT_EQ(progress.suffix, "green plane...");
+
+    engine::ProgressStatus withoutBar;
+    withoutBar.stepsSinceYield = 5;
+    ClassFFT::FFT2D(data.data(), 8, 1, &withoutBar);
+    EXPECT_EQ(withoutBar.stepsSinceYield, 0);
+}
+
+}  // namespace
