@@ -198,9 +198,3 @@ void dng_color_spec::SetWhiteXY(const dng_xy_coord& white) {
     fCameraWhite = cameraWhite;
     fCameraToPCS = cameraToPCS;
 }
-
-dng_matrix dng_color_spec::PCStoCamera() const {
-    if (fCameraToPCS.IsEmpty())
-        return {};
-    return Invert(fCameraToPCS);
-}

@@ -54,8 +54,6 @@ public:
     // Camera → PCS XYZ (3 × channels); maps CameraWhite() to the PCS white. Empty before
     // SetWhiteXY.
     const dng_matrix& CameraToPCS() const { return fCameraToPCS; }
-    // PCS XYZ → camera (channels × 3): the inverse of CameraToPCS().
-    dng_matrix PCStoCamera() const;
 
 private:
     struct Blend {

@@ -107,8 +107,6 @@ void dng_vector::Round(real64 factor) {
         v = RoundTo(v, factor);
 }
 
-dng_matrix dng_vector::AsDiagonal() const { return Diagonal(*this); }
-
 dng_matrix dng_vector::AsColumn() const {
     dng_matrix m(Count(), 1);
     for (uint32 i = 0; i < Count(); ++i)
@@ -143,16 +141,6 @@ bool dng_matrix::IsIdentity() const {
     for (uint32 r = 0; r < fRows; ++r)
         for (uint32 c = 0; c < fCols; ++c)
             if ((*this)[r][c] != (r == c ? 1.0 : 0.0))
-                return false;
-    return true;
-}
-
-bool dng_matrix::IsDiagonal() const {
-    if (IsEmpty() || fRows != fCols)
-        return false;
-    for (uint32 r = 0; r < fRows; ++r)
-        for (uint32 c = 0; c < fCols; ++c)
-            if (r != c && (*this)[r][c] != 0.0)
                 return false;
     return true;
 }
@@ -205,13 +193,6 @@ real64 dng_matrix::Determinant() const {
         }
     }
     return det;
-}
-
-dng_vector dng_matrix::Row(uint32 row) const {
-    dng_vector v(fCols);
-    for (uint32 c = 0; c < fCols; ++c)
-        v[c] = (*this)[row][c];
-    return v;
 }
 
 dng_matrix_3by3::dng_matrix_3by3() : dng_matrix(3, 3) {}

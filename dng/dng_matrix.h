@@ -6,8 +6,8 @@
 
 class dng_matrix;
 
-// Small dense matrices and vectors for colour work (at most a handful of rows and columns).
-// Shape mismatches and singular inversions throw the layer's matrix-math error.
+// Small dense matrices and vectors for colour work. Shape mismatches, singular inversions
+// and sizes above 64 rows or columns throw the layer's matrix-math error.
 
 class dng_vector {
 public:
@@ -35,8 +35,6 @@ public:
     // Rounds every entry to the nearest multiple of 1/factor.
     void Round(real64 factor);
 
-    // Square matrix with this vector on its diagonal.
-    dng_matrix AsDiagonal() const;
     // One-column matrix holding this vector.
     dng_matrix AsColumn() const;
 
@@ -63,7 +61,6 @@ public:
 
     void SetIdentity(uint32 count);
     bool IsIdentity() const;
-    bool IsDiagonal() const;
     // True when every entry is finite.
     bool IsFinite() const;
 
@@ -74,9 +71,6 @@ public:
 
     // Determinant of a square matrix (matrix-math error otherwise).
     real64 Determinant() const;
-
-    // Row r as a vector.
-    dng_vector Row(uint32 row) const;
 
 protected:
     uint32 fRows = 0;

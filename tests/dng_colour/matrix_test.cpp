@@ -47,7 +47,7 @@ TEST(DngMatrix, ShapeAccessAndEmptiness) {
     EXPECT_TRUE(dng_matrix(0, 3).IsEmpty());
     EXPECT_TRUE(Identity(3).IsIdentity());
     EXPECT_FALSE(m.IsIdentity());
-    EXPECT_TRUE(dng_matrix_3by3(2, 3, 4).IsDiagonal());
+    EXPECT_FALSE(Diagonal(dng_vector_3(1, 2, 1)).IsIdentity());
 }
 
 TEST(DngMatrix, ProductsWithHandWorkedValues) {
