@@ -38,6 +38,8 @@ std::string ForwardMatrixFault(const dng_matrix& fm, uint32 channels, const char
 
 std::string ColorMatrixFault(const dng_matrix& cm, const dng_matrix& rm, uint32 channels,
                              const char* name) {
+    if (cm.IsEmpty())
+        return std::string(name) + " is missing";
     if (cm.Rows() != channels || cm.Cols() != 3)
         return std::string(name) + " has the wrong shape";
     if (!cm.IsFinite())

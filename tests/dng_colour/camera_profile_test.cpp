@@ -56,7 +56,7 @@ TEST(DngCameraProfile, ValidityChecks) {
     EXPECT_TRUE(ValidProfile().IsValid(3));
     EXPECT_FALSE(ValidProfile().IsValid(4));  // ColorMatrix1 has three rows
     EXPECT_FALSE(ValidProfile().IsValid(0));
-    EXPECT_FALSE(dng_camera_profile().IsValid(3));
+    EXPECT_NE(dng_camera_profile().Fault(3).find("ColorMatrix1 is missing"), std::string::npos);
     EXPECT_TRUE(dng_camera_profile().IsValid(1));  // monochrome needs no matrix
 
     dng_camera_profile p = ValidProfile();
