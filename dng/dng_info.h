@@ -1,0 +1,48 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "dng/dng_exif.h"
+#include "dng/dng_ifd.h"
+#include "dng/dng_shared.h"
+
+class dng_host;
+
+// Structure of a TIFF/DNG file: its directories in reading order and the
+// records of its shared and EXIF facts.
+class dng_info {
+public:
+    dng_info() = default;
+
+    // Reads header and directories. Damaged structure throws the bad-format error.
+    void Parse(dng_host& host, dng_stream& stream);
+    // Settles defaults and picks the main raw directory.
+    void PostParse(dng_host& host);
+    bool IsValidDNG() const;
+    // Why the file is not a valid DNG, empty when it is.
+    const std::string& ValidityFault() const { return fFault; }
+
+    uint32 IFDCount() const { return static_cast<uint32>(fIFD.size()); }
+    uint32 ChainedIFDCount() const { return static_cast<uint32>(fChainedIFD.size()); }
+
+    // Limits of the directory tree.
+    static constexpr uint32 kMaxIFDs = 64;
+    static constexpr uint32 kMaxChainedIFDs = 10;
+    static constexpr uint32 kMaxEntriesPerIFD = 4096;
+
+    bool fBigEndian = false;
+    uint32 fMagic = 0;
+    std::unique_ptr<dng_shared> fShared;
+    std::unique_ptr<dng_exif> fExif;
+    // IFD 0, then its sub-directories breadth first.
+    std::vector<std::unique_ptr<dng_ifd>> fIFD;
+    // Directories chained after IFD 0; read, never used.
+    std::vector<std::unique_ptr<dng_ifd>> fChainedIFD;
+    int32 fMainIndex = -1;
+
+private:
+    void ParseDirectory(dng_stream& stream, uint64 offset, dng_ifd* ifd, uint16 exifKind, bool isIFD0);
+    void ParseTags(dng_stream& stream);
+    mutable std::string fFault;
+    std::vector<uint64> fVisited;
+};

@@ -1,0 +1,310 @@
+#include "dng/dng_lossless_jpeg.h"
+
+#include <cstring>
+#include <string>
+
+#include "dng/dng_exceptions.h"
+
+namespace {
+
+constexpr int kFastBits = 9;
+
+struct HuffTable {
+    bool defined = false;
+    // Fast lookup on the next kFastBits bits: code length (0 = longer code) and symbol.
+    uint8 fastLength[1 << kFastBits];
+    uint8 fastSymbol[1 << kFastBits];
+    int32 maxCode[18];
+    int32 valOffset[18];
+    uint8 values[256];
+    uint32 count = 0;
+};
+
+void BuildTable(HuffTable& table, const uint8 (&bits)[17], const uint8* values, uint32 count) {
+    std::memset(table.fastLength, 0, sizeof table.fastLength);
+    std::memcpy(table.values, values, count);
+    table.count = count;
+    int32 code = 0;
+    uint32 k = 0;
+    for (int length = 1; length <= 16; ++length) {
+        table.valOffset[length] = static_cast<int32>(k) - code;
+        for (uint32 i = 0; i < bits[length]; ++i, ++k, ++code) {
+            if (length <= kFastBits) {
+                const int shift = kFastBits - length;
+                for (int fill = 0; fill < (1 << shift); ++fill) {
+                    table.fastLength[(code << shift) | fill] = static_cast<uint8>(length);
+                    table.fastSymbol[(code << shift) | fill] = values[k];
+                }
+            }
+        }
+        table.maxCode[length] = bits[length] ? code - 1 : -1;
+        if (code > (1 << length)) ThrowBadFormat("Lossless JPEG: invalid Huffman table");
+        code <<= 1;
+    }
+    table.maxCode[17] = 0x7FFFFFFF;
+    table.defined = true;
+}
+
+}  // namespace
+
+struct dng_lossless_decoder::Impl {
+    const uint8* data;
+    const uint8* end;
+    const uint8* pos;
+    bool oldDiff16;
+    dng_ljpeg_frame frame;
+    HuffTable tables[4];
+    uint32 compTable[4] = {0, 0, 0, 0};
+    bool headerRead = false;
+
+    // Bit reader: bits left-aligned in `acc`.
+    uint64 acc = 0;
+    int nbits = 0;
+    int padBits = 0;  // zero bits fed after the data or a marker
+    bool atMarker = false;
+
+    uint8 Byte() {
+        if (pos >= end) ThrowBadFormat("Lossless JPEG: stream ends inside its header");
+        return *pos++;
+    }
+    uint32 Word() {
+        const uint32 hi = Byte();
+        return (hi << 8) | Byte();
+    }
+
+    void Fill() {
+        while (nbits <= 56) {
+            uint32 b = 0;
+            if (!atMarker && pos < end) {
+                b = *pos;
+                if (b == 0xFF) {
+                    if (pos + 1 < end && pos[1] == 0x00) {
+                        pos += 2;
+                    } else {
+                        atMarker = true;
+                        b = 0;
+                        padBits += 8;
+                    }
+                } else {
+                    ++pos;
+                }
+            } else {
+                padBits += 8;
+            }
+            acc |= uint64(b) << (56 - nbits);
+            nbits += 8;
+        }
+    }
+
+    uint32 Peek(int n) const { return static_cast<uint32>(acc >> (64 - n)); }
+    void Consume(int n) {
+        acc <<= n;
+        nbits -= n;
+    }
+
+    int32 DecodeDiff(const HuffTable& t) {
+        if (nbits < 32) Fill();
+        uint32 s;
+        const uint32 look = Peek(kFastBits);
+        int length = t.fastLength[look];
+        if (length) {
+            s = t.fastSymbol[look];
+            Consume(length);
+        } else {
+            length = kFastBits + 1;
+            int32 code = static_cast<int32>(Peek(length));
+            while (code > t.maxCode[length]) {
+                ++length;
+                if (length > 16) ThrowBadFormat("Lossless JPEG: invalid Huffman code");
+                code = static_cast<int32>(Peek(length));
+            }
+            const int32 index = t.valOffset[length] + code;
+            if (index < 0 || index >= static_cast<int32>(t.count)) ThrowBadFormat("Lossless JPEG: invalid Huffman code");
+            s = t.values[index];
+            Consume(length);
+        }
+        if (s == 0) return 0;
+        if (s == 16) {
+            if (oldDiff16) {
+                if (nbits < 16) Fill();
+                Consume(16);
+            }
+            return -32768;
+        }
+        if (nbits < static_cast<int>(s)) Fill();
+        int32 v = static_cast<int32>(Peek(static_cast<int>(s)));
+        Consume(static_cast<int>(s));
+        if (v < (1 << (s - 1))) v -= (1 << s) - 1;
+        return v;
+    }
+
+    void CheckNotPastEnd() const {
+        // Consuming more than a byte of the zero fill means the data ran out.
+        if (padBits - nbits > 8) ThrowBadFormat("Lossless JPEG: entropy data ends early");
+    }
+
+    void Restart() {
+        acc = 0;
+        nbits = 0;
+        padBits = 0;
+        atMarker = false;
+        // Skip to the restart marker.
+        while (pos + 1 < end && !(pos[0] == 0xFF && pos[1] >= 0xD0 && pos[1] <= 0xD7)) ++pos;
+        if (pos + 1 >= end) ThrowBadFormat("Lossless JPEG: missing restart marker");
+        pos += 2;
+    }
+
+    void ReadHeader();
+    template <int Pred>
+    void DecodeRow(uint16* row, const uint16* prev, uint32 width, uint32 comps);
+    void Decode(uint16* out);
+};
+
+void dng_lossless_decoder::Impl::ReadHeader() {
+    if (Byte() != 0xFF || Byte() != 0xD8) ThrowBadFormat("Lossless JPEG: missing start-of-image marker");
+    bool haveFrame = false;
+    for (;;) {
+        uint32 marker = Byte();
+        if (marker != 0xFF) ThrowBadFormat("Lossless JPEG: marker expected");
+        while ((marker = Byte()) == 0xFF) {
+        }
+        if (marker == 0xD8 || marker == 0xD9 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
+            ThrowBadFormat("Lossless JPEG: unexpected marker before the scan");
+        const uint32 length = Word();
+        if (length < 2 || length - 2 > static_cast<size_t>(end - pos))
+            ThrowBadFormat("Lossless JPEG: marker segment runs past the data");
+        const uint8* segmentEnd = pos + (length - 2);
+        if (marker == 0xC4) {
+            while (pos < segmentEnd) {
+                const uint32 tc = Byte();
+                if ((tc >> 4) != 0 || (tc & 15) > 3) ThrowBadFormat("Lossless JPEG: bad Huffman table id");
+                uint8 bits[17] = {0};
+                uint32 count = 0;
+                for (int i = 1; i <= 16; ++i) count += bits[i] = Byte();
+                if (count > 256 || count > static_cast<size_t>(segmentEnd - pos))
+                    ThrowBadFormat("Lossless JPEG: bad Huffman table size");
+                uint8 values[256];
+                for (uint32 i = 0; i < count; ++i) {
+                    values[i] = Byte();
+                    if (values[i] > 16) ThrowBadFormat("Lossless JPEG: Huffman symbol out of range");
+                }
+                BuildTable(tables[tc & 15], bits, values, count);
+            }
+        } else if (marker == 0xC3) {
+            frame.precision = Byte();
+            frame.height = Word();
+            frame.width = Word();
+            frame.components = Byte();
+            if (frame.precision < 2 || frame.precision > 16) ThrowBadFormat("Lossless JPEG: bad precision");
+            if (frame.height == 0 || frame.width == 0) ThrowBadFormat("Lossless JPEG: empty frame");
+            if (frame.components < 1 || frame.components > 4) ThrowBadFormat("Lossless JPEG: bad component count");
+            for (uint32 c = 0; c < frame.components; ++c) {
+                Byte();
+                if (Byte() != 0x11) ThrowBadFormat("Lossless JPEG: subsampled components are not supported");
+                Byte();
+            }
+            haveFrame = true;
+        } else if ((marker >= 0xC0 && marker <= 0xCF) && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            ThrowBadFormat("Lossless JPEG: frame type " + std::to_string(marker - 0xC0) + " is not lossless");
+        } else if (marker == 0xDD) {
+            frame.restartInterval = Word();
+        } else if (marker == 0xDA) {
+            if (!haveFrame) ThrowBadFormat("Lossless JPEG: scan before frame header");
+            const uint32 ns = Byte();
+            if (ns != frame.components) ThrowBadFormat("Lossless JPEG: scan must hold every component");
+            for (uint32 c = 0; c < ns; ++c) {
+                Byte();
+                const uint32 td = Byte() >> 4;
+                if (td > 3 || !tables[td].defined) ThrowBadFormat("Lossless JPEG: scan uses an undefined table");
+                compTable[c] = td;
+            }
+            frame.predictor = Byte();
+            Byte();
+            frame.pointTransform = Byte() & 15;
+            if (frame.predictor < 1 || frame.predictor > 7) ThrowBadFormat("Lossless JPEG: bad predictor");
+            if (frame.pointTransform >= frame.precision) ThrowBadFormat("Lossless JPEG: bad point transform");
+            if (pos != segmentEnd) ThrowBadFormat("Lossless JPEG: bad scan header length");
+            if (frame.restartInterval != 0 && frame.restartInterval % frame.width != 0)
+                ThrowBadFormat("Lossless JPEG: restart interval is not a whole number of lines");
+            headerRead = true;
+            return;
+        }
+        pos = segmentEnd;
+    }
+}
+
+template <int Pred>
+void dng_lossless_decoder::Impl::DecodeRow(uint16* row, const uint16* prev, uint32 width, uint32 comps) {
+    // First column predicts from above.
+    for (uint32 c = 0; c < comps; ++c) row[c] = static_cast<uint16>(prev[c] + DecodeDiff(tables[compTable[c]]));
+    for (uint32 x = 1; x < width; ++x) {
+        uint16* cur = row + x * comps;
+        const uint16* left = cur - comps;
+        const uint16* up = prev + x * comps;
+        const uint16* upLeft = up - comps;
+        for (uint32 c = 0; c < comps; ++c) {
+            const int32 ra = left[c];
+            const int32 rb = up[c];
+            const int32 rc = upLeft[c];
+            int32 p;
+            switch (Pred) {
+                case 1: p = ra; break;
+                case 2: p = rb; break;
+                case 3: p = rc; break;
+                case 4: p = ra + rb - rc; break;
+                case 5: p = ra + ((rb - rc) >> 1); break;
+                case 6: p = rb + ((ra - rc) >> 1); break;
+                default: p = (ra + rb) >> 1; break;
+            }
+            cur[c] = static_cast<uint16>(p + DecodeDiff(tables[compTable[c]]));
+        }
+    }
+}
+
+void dng_lossless_decoder::Impl::Decode(uint16* out) {
+    if (!headerRead) ReadHeader();
+    const uint32 width = frame.width;
+    const uint32 comps = frame.components;
+    const size_t rowSamples = size_t(width) * comps;
+    const uint32 rowsPerRestart = frame.restartInterval ? frame.restartInterval / width : 0;
+    const uint16 initial = static_cast<uint16>(1u << (frame.precision - frame.pointTransform - 1));
+    for (uint32 y = 0; y < frame.height; ++y) {
+        uint16* row = out + y * rowSamples;
+        const bool restart = rowsPerRestart && y > 0 && y % rowsPerRestart == 0;
+        if (restart) Restart();
+        if (y == 0 || restart) {
+            // A first line predicts from the left only, starting from the middle value.
+            for (uint32 c = 0; c < comps; ++c) row[c] = static_cast<uint16>(initial + DecodeDiff(tables[compTable[c]]));
+            for (size_t i = comps; i < rowSamples; ++i)
+                row[i] = static_cast<uint16>(row[i - comps] + DecodeDiff(tables[compTable[i % comps]]));
+        } else {
+            const uint16* prev = row - rowSamples;
+            switch (frame.predictor) {
+                case 1: DecodeRow<1>(row, prev, width, comps); break;
+                case 2: DecodeRow<2>(row, prev, width, comps); break;
+                case 3: DecodeRow<3>(row, prev, width, comps); break;
+                case 4: DecodeRow<4>(row, prev, width, comps); break;
+                case 5: DecodeRow<5>(row, prev, width, comps); break;
+                case 6: DecodeRow<6>(row, prev, width, comps); break;
+                default: DecodeRow<7>(row, prev, width, comps); break;
+            }
+        }
+        CheckNotPastEnd();
+    }
+}
+
+dng_lossless_decoder::dng_lossless_decoder(const uint8* data, size_t size, bool oldDiff16) : fImpl(new Impl) {
+    fImpl->data = data;
+    fImpl->end = data + size;
+    fImpl->pos = data;
+    fImpl->oldDiff16 = oldDiff16;
+}
+
+dng_lossless_decoder::~dng_lossless_decoder() { delete fImpl; }
+
+const dng_ljpeg_frame& dng_lossless_decoder::ReadHeader() {
+    if (!fImpl->headerRead) fImpl->ReadHeader();
+    return fImpl->frame;
+}
+
+void dng_lossless_decoder::Decode(uint16* out) { fImpl->Decode(out); }
