@@ -28,17 +28,6 @@ dng_camera_profile ValidProfile() {
 
 }  // namespace
 
-TEST(DngCameraProfile, IlluminantTemperatures) {
-    EXPECT_EQ(IlluminantToTemperature(lsStandardLightA), 2850.0);
-    EXPECT_EQ(IlluminantToTemperature(lsD65), 6500.0);
-    EXPECT_EQ(IlluminantToTemperature(lsD50), 5000.0);
-    EXPECT_EQ(IlluminantToTemperature(lsDaylight), 5500.0);
-    EXPECT_EQ(IlluminantToTemperature(lsISOStudioTungsten), 3200.0);
-    EXPECT_EQ(IlluminantToTemperature(lsUnknown), 0.0);
-    EXPECT_EQ(IlluminantToTemperature(lsOther), 0.0);
-    EXPECT_EQ(IlluminantToTemperature(12345), 0.0);
-}
-
 TEST(DngCameraProfile, SecondMatrixCountsOnlyWithTwoDistinctIlluminants) {
     dng_camera_profile p = ValidProfile();
     p.SetColorMatrix2(Canon550DColorMatrix());

@@ -116,11 +116,3 @@ TEST(DngColorSpace, EncodingCurves) {
         }
     }
 }
-
-TEST(DngColorSpace, SharedInstancesAndPreviewCodes) {
-    EXPECT_EQ(&dng_space_sRGB::Get(), &dng_space_sRGB::Get());
-    EXPECT_EQ(dng_space_sRGB::Get().PreviewColorSpaceCode(), 2u);
-    EXPECT_EQ(dng_space_AdobeRGB::Get().PreviewColorSpaceCode(), 3u);
-    EXPECT_EQ(dng_space_ProPhoto::Get().PreviewColorSpaceCode(), 4u);
-    EXPECT_EQ(dng_space_ColorMatch::Get().PreviewColorSpaceCode(), 0u);
-}
