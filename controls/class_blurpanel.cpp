@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
 
 #include "controls/grid_raster.h"
@@ -66,6 +67,11 @@ void DrawPreviewLine(QImage& picture, int x0, int y0, int x1, int y1, uint32_t c
 void DrawPreviewLine(QImage& picture, FloatPoint from, FloatPoint to, uint32_t color) {
     DrawPreviewLine(picture, static_cast<int>(from.x), static_cast<int>(from.y), static_cast<int>(to.x),
                     static_cast<int>(to.y), color);
+}
+
+void SetShown(std::initializer_list<QWidget*> widgets, bool shown) {
+    for (QWidget* widget : widgets)
+        widget->setVisible(shown);
 }
 
 }  // namespace
@@ -149,14 +155,11 @@ BlurPanel::BlurPanel(QWidget* owner) : QWidget(owner) {
     cbShape->setFont(small);
     cbShape->setGeometry(50, 5, 100, cbShape->sizeHint().height());
     // Only the user's choice counts as a change, not the first filling.
-    connect(cbShape, QOverload<int>::of(&QComboBox::activated), this, &BlurPanel::ShapeComboChange);
+    connect(cbShape, &QComboBox::activated, this, &BlurPanel::ShapeComboChange);
 
     // The panel opens in the free-grid mode: what belongs to the other modes
     // starts hidden, and the grid lies over the radius captions it covers.
-    for (QWidget* other : {static_cast<QWidget*>(imgKernel), static_cast<QWidget*>(cbShape),
-                           static_cast<QWidget*>(tbRadius), static_cast<QWidget*>(tbAngle),
-                           static_cast<QWidget*>(lbAngle), static_cast<QWidget*>(lbAngleValue)})
-        other->hide();
+    SetShown({imgKernel, cbShape, tbRadius, tbAngle, lbAngle, lbAngleValue}, false);
     grid->raise();
 }
 
@@ -293,13 +296,8 @@ void BlurPanel::ResetSliders() {
 }
 
 void BlurPanel::FreeGridClick() {
-    grid->show();
-    sbZoomIn->show();
-    sbZoomOut->show();
-    for (QWidget* other : {static_cast<QWidget*>(imgKernel), static_cast<QWidget*>(cbShape),
-                           static_cast<QWidget*>(tbRadius), static_cast<QWidget*>(tbAngle),
-                           static_cast<QWidget*>(lbAngle), static_cast<QWidget*>(lbAngleValue)})
-        other->hide();
+    SetShown({grid, sbZoomIn, sbZoomOut}, true);
+    SetShown({imgKernel, cbShape, tbRadius, tbAngle, lbAngle, lbAngleValue}, false);
     // The grid keeps what the other modes drew, now editable cell by cell.
     grid->SetMode(0);
 }
@@ -311,13 +309,8 @@ void BlurPanel::LineShapesClick() {
         cbShape->setCurrentIndex(0);
         shapesFilled = true;
     }
-    sbZoomIn->hide();
-    sbZoomOut->hide();
-    grid->hide();
-    for (QWidget* line : {static_cast<QWidget*>(tbRadius), static_cast<QWidget*>(tbAngle),
-                          static_cast<QWidget*>(imgKernel), static_cast<QWidget*>(cbShape),
-                          static_cast<QWidget*>(lbAngle), static_cast<QWidget*>(lbAngleValue)})
-        line->show();
+    SetShown({sbZoomIn, sbZoomOut, grid}, false);
+    SetShown({tbRadius, tbAngle, imgKernel, cbShape, lbAngle, lbAngleValue}, true);
     grid->SetMode(0);
     grid->Clear(true);
     DrawLineKernel();
@@ -330,11 +323,7 @@ void BlurPanel::CylinderCircleClick() {
     imgKernel->show();
     cbShape->hide();
     tbRadius->show();
-    tbAngle->hide();
-    lbAngle->hide();
-    lbAngleValue->hide();
-    sbZoomIn->hide();
-    sbZoomOut->hide();
+    SetShown({tbAngle, lbAngle, lbAngleValue, sbZoomIn, sbZoomOut}, false);
     grid->Clear(true);
     grid->SetMode(1);
     DrawCircleKernel();

@@ -408,19 +408,6 @@ private slots:
         QApplication::sendEvent(p.imgHover, &leave);
         QCOMPARE(log_, QStringList({"change"}));
     }
-
-    void pointOnCircleRoundsOutward() {
-        const auto right = BlurPanel::PointOnCircle(3.0f, 0.0f, 50.0f, 50.0f);
-        QCOMPARE(right.x, 53.5f);
-        QCOMPARE(right.y, 50.0f);
-        const auto up = BlurPanel::PointOnCircle(3.0f, -90.0f, 50.0f, 50.0f);
-        QCOMPARE(up.x, 50.0f);
-        QCOMPARE(up.y, 47.0f);
-        const auto diagonal = BlurPanel::PointOnCircle(2.0f, 135.0f, 50.0f, 50.0f);
-        QVERIFY(qAbs(diagonal.x - (50.0f - 1.41421f)) < 1e-4f);
-        QVERIFY(qAbs(diagonal.y - (50.0f + 1.41421f + 0.5f)) < 1e-4f);
-        QCOMPARE(BlurPanel::IntToUStr(-42), QString("-42"));
-    }
 };
 
 QTEST_MAIN(BlurPanelTest)

@@ -2,7 +2,7 @@
 // main window exists.
 //
 //   blurpanel-demo [--mode free|line|disc] [--radius N] [--angle N]
-//                  [--shape 0..5] [--paint] [--grab FILE.png]
+//                  [--shape 0..5] [--paint] [--zoom-out N] [--grab FILE.png]
 //
 // --paint sets a few cells by clicking the free grid; --grab writes a picture
 // of the window to FILE.png and quits.
@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     parser.addOption({"angle", "Angle slider position.", "n", "0"});
     parser.addOption({"shape", "Line shape index 0..5.", "n", "0"});
     parser.addOption({"paint", "Click a few cells of the free grid."});
+    parser.addOption({"zoom-out", "Press the zoom-out button n times.", "n", "0"});
     parser.addOption({"grab", "Write a picture of the window and quit.", "file"});
     parser.process(app);
 
@@ -66,15 +68,24 @@ int main(int argc, char** argv) {
         panel->sbLineShapes->click();
     else if (mode == "disc")
         panel->sbCylinderCircle->click();
-    if (mode == "line" && parser.value("shape").toInt() != 0) {
-        panel->cbShape->setCurrentIndex(parser.value("shape").toInt());
-        emit panel->cbShape->activated(panel->cbShape->currentIndex());
+    if (mode == "line") {
+        // Choose the shape the way a user does from the keyboard.
+        for (int i = 0; i < parser.value("shape").toInt(); ++i) {
+            QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+            QApplication::sendEvent(panel->cbShape, &down);
+        }
     }
-    panel->tbRadius->setValue(parser.value("radius").toInt());
-    panel->tbAngle->setValue(parser.value("angle").toInt());
+    // Radius and angle belong to the line and disc modes.
+    if (mode != "free") {
+        panel->tbRadius->setValue(parser.value("radius").toInt());
+        panel->tbAngle->setValue(parser.value("angle").toInt());
+    }
     if (parser.isSet("paint"))
         for (auto [x, y] : {std::pair{50, 50}, {51, 49}, {52, 48}, {49, 51}, {48, 52}, {53, 48}})
             ClickGridCell(panel->grid, x, y);
+
+    for (int i = 0; i < parser.value("zoom-out").toInt(); ++i)
+        panel->sbZoomOut->click();
 
     if (parser.isSet("grab")) {
         const QString file = parser.value("grab");
