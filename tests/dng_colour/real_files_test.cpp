@@ -11,8 +11,8 @@
 #include "dng/dng_stream.h"
 #include "dng/dng_temperature.h"
 
-// Every real test DNG with colour data and an image: its profile and as-shot white must
-// give a sound colour spec through the layer's own reader. (Where the two matrices of a
+// Every real test DNG the reader accepts: its profile and as-shot white must
+// give sound camera colour through the layer's own reader. (Where the two matrices of a
 // profile disagree, the white search may stop between two whites, so the camera white is
 // not required to equal the neutral here.)
 
