@@ -21,7 +21,8 @@
 // chromaticity, are taken as the PCS white.
 class dng_color_spec {
 public:
-    // `profile` may be null only for a one-channel negative. The profile is copied.
+    // `profile` may be null only for a one-channel negative; what is needed of it is copied,
+    // so it need not outlive this object.
     dng_color_spec(uint32 channels, const dng_vector& analogBalance,
                    const dng_matrix& cameraCalibration1, const dng_matrix& cameraCalibration2,
                    const std::string& cameraCalibrationSignature, const dng_camera_profile* profile);

@@ -16,6 +16,8 @@ dng_vector_3 XYtoXYZ(const dng_xy_coord& coord) {
 }
 
 dng_xy_coord XYZtoXY(const dng_vector& coord) {
+    if (coord.Count() != 3)
+        return PCStoXY();
     const real64 X = coord[0];
     const real64 Y = coord[1];
     const real64 Z = coord[2];

@@ -33,7 +33,8 @@ inline dng_xy_coord PCStoXY() { return D50_xy_coord(); }
 // a degenerate xy (zero, negative, on the x + y = 1 line) gives finite values.
 dng_vector_3 XYtoXYZ(const dng_xy_coord& coord);
 
-// Chromaticity of an XYZ triple; a triple with a non-positive sum gives the PCS white.
+// Chromaticity of an XYZ triple; a triple with a non-positive sum (or not a triple) gives
+// the PCS white.
 dng_xy_coord XYZtoXY(const dng_vector& coord);
 
 // XYZ of the PCS white, (0.9642957, 1, 0.8251046) to seven decimals.

@@ -50,6 +50,7 @@ TEST(DngXYCoord, DegenerateInputStaysFinite) {
         const dng_xy_coord xy = XYZtoXY(XYZ);
         EXPECT_EQ(xy, D50_xy_coord());
     }
+    EXPECT_EQ(XYZtoXY(dng_vector(2)), D50_xy_coord());
 }
 
 TEST(DngTemperature, CorrelatedColourTemperatureOfStandardIlluminants) {
