@@ -155,7 +155,7 @@ IntPlane EdgeMask(const IntPlane& in, int height, int width, int white, int thre
             const int a = up[c - 1], b = up[c], d = up[c + 1];
             const int e = mid[c - 1], f = mid[c + 1];
             const int g = down[c - 1], h = down[c], k = down[c + 1];
-            // One signed sum of both directions, as the mask has always used.
+            // One signed sum of both directions, not a gradient magnitude.
             const int s = ((a + 2 * b + d) - (g + 2 * h + k)) + ((d + 2 * f + k) - (a + 2 * e + g));
             out[c] = int(std::min(float(t) * std::fabs(float(s)), float(white)));
         }
@@ -323,7 +323,8 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
                     if (depth <= -1) continue;
 
                     if (rawRow) {
-                        rawRow[col] = uint16_t(std::min(v, 65535.0));
+                        // Samples above the white level can push the mask's blend out of range.
+                        rawRow[col] = uint16_t(std::min(std::max(v, 0.0), 65535.0));
                     } else {
                         plane.WriteBitmap(row, col, v);
                     }

@@ -185,6 +185,14 @@ TEST_F(DeblurFilterTest, MaskKeepsFlatAreasAndDeblursEdges) {
     EXPECT_NE(unmasked.At(60, 70), input.At(60, 70));
 }
 
+TEST_F(DeblurFilterTest, SamplesAboveTheWhiteLevelDoNotWrapAroundUnderTheMask) {
+    LineKernel(9);
+    fft.maskThreshold = 10;
+    const CountingPlane input = NoisePlane(60, 50, 4000, 6000, 19);
+    const CountingPlane out = Deblurred(input, 1000);
+    for (uint16_t v : out.Samples()) ASSERT_LE(v, 6000);
+}
+
 TEST_F(DeblurFilterTest, CircleFeathersFromTheInputOnItsEdgeToTheFullResultInside) {
     LineKernel(11);
     fft.lowPass = 0;
