@@ -1,10 +1,11 @@
+#include "engine/class_fft.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
-#include "engine/class_fft.h"
 #include "engine/image_plane16.h"
 #include "engine/progress_status.h"
 #include "platform/bitmap.h"
@@ -187,6 +188,9 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
                       int channel, int white, ProgressStatus* progress) {
     cancelRequested = false;
     const SpectrumRelease spectrumRelease(*this, channel == 0 || channel == 3);
+    const bool buildsSpectrum = channel == 0 || channel == 1;
+    // A new plane or colour sequence drops a spectrum that a cancelled sequence left behind.
+    if (buildsSpectrum) kernelSpectrum.reset();
 
     if ((image == nullptr) == (bitmap == nullptr)) return;
     PlaneAccess plane(image, bitmap);
@@ -194,7 +198,6 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     // Refuse what would make the run read or divide by nonsense; the plane stays as it is.
     if (bitmap && bitmap->Format() != platform::PixelFormat::pf24bit) return;
     if (white < 1) return;
-    const bool buildsSpectrum = channel == 0 || channel == 1;
     if (buildsSpectrum && !kernelPanel) return;
     if (!buildsSpectrum && !kernelSpectrum) return;
 
@@ -205,8 +208,6 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     plane.ReadInto(in);
 
     if (buildsSpectrum) {
-        // A spectrum left by a cancelled colour sequence goes before the new one is made.
-        kernelSpectrum.reset();
         std::unique_ptr<Complex[]> kernel = NewTile();
         BuildKernel(kernel.get(), N);
         if (progress) progress->SetStatus("Forward transform of kernel matrix...");

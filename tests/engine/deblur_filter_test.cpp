@@ -330,6 +330,10 @@ TEST_F(DeblurFilterTest, RefusedRunsLeaveThePlaneAlone) {
     fft.kernelPanel = nullptr;
     Run(plane, 255, 0);
     EXPECT_EQ(plane.Samples(), input.Samples());
+    // A first colour plane without a grid still drops a stale spectrum, so no later plane uses it.
+    fft.kernelSpectrum.reset(new engine::Complex[engine::ClassFFT::kTileSize * engine::ClassFFT::kTileSize]());
+    Run(plane, 255, 1);
+    EXPECT_EQ(fft.kernelSpectrum, nullptr);
     fft.kernelPanel = &grid;
 
     platform::Bitmap grey(40, 30, platform::PixelFormat::pf8bit);
