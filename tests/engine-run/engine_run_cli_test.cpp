@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -16,7 +17,10 @@ using enginerun::PgmImage;
 class EngineRunCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::path(::testing::TempDir()) / "engine_run_cli";
+        // One folder per test and process: cases may run side by side.
+        dir_ = fs::path(::testing::TempDir()) /
+               ("engine_run_cli_" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }

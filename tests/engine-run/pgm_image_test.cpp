@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "pgm_image.h"
@@ -46,7 +48,8 @@ TEST(Pgm, RefusesBrokenFiles) {
 }
 
 TEST(Pgm, WrittenFilesReadBackInBothDepths) {
-    const std::string path = (std::filesystem::path(::testing::TempDir()) / "pgm_round_trip.pgm").string();
+    const std::string path =
+        (std::filesystem::path(::testing::TempDir()) / ("pgm_round_trip_" + std::to_string(getpid()) + ".pgm")).string();
     for (int maxValue : {255, 40000}) {
         PgmImage image;
         image.width = 3;
