@@ -19,8 +19,8 @@ constexpr int N = ClassFFT::kTileSize;
 constexpr std::size_t kTileElements = std::size_t(N) * N;
 constexpr int kMaxLowPass = 200;
 constexpr int kEdgeScale = 600000;
-// Frequencies filtered between two runs of the message pump.
-constexpr int kFrequenciesPerPump = 100;
+// Pending messages run once the filter's frequency counter exceeds this.
+constexpr int kPumpCounterLimit = 100;
 
 // H rows of W ints, one block of memory.
 struct IntPlane {
@@ -258,7 +258,7 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
             int counter = 0;
             for (std::size_t k = 0; k < kTileElements; ++k) {
                 tile[k] *= filter.Weight(k);
-                if (counter > kFrequenciesPerPump) {
+                if (counter > kPumpCounterLimit) {
                     platform::ProcessMessages();
                     counter = 0;
                 }

@@ -93,6 +93,18 @@ TEST_F(DeblurFilterTest, CentreCellKernelReturnsTheInputWithinOneLevel) {
     EXPECT_LE(MaxAbsDifference(Deblurred(input, 255), input), 1);
 }
 
+TEST_F(DeblurFilterTest, FilterUsesTheRealPartOfTheKernelSpectrum) {
+    // A kernel that shifts by two columns has Re(H) = cos: the filter answers
+    // with half the impulse on either side rather than shifting it back.
+    grid.Set(52, 50);
+    fft.lowPass = 0;
+    CountingPlane plane = MakePlane(200, 200, [](int r, int c) { return r == 100 && c == 100 ? 2000 : 0; });
+    Run(plane, 4095);
+    EXPECT_NEAR(plane.At(100, 98), 1000, 10);
+    EXPECT_NEAR(plane.At(100, 102), 1000, 10);
+    EXPECT_LT(plane.At(100, 100), 10);
+}
+
 TEST_F(DeblurFilterTest, LowPassAbove200IsStoredBackAndActsAs200) {
     LineKernel(7);
     const CountingPlane input = BlurredScene(128, 128, 7);
