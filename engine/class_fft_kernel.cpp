@@ -15,6 +15,7 @@ constexpr double kTaperStep = 0.01;
 constexpr double kCoreFloor = 0.00005;
 constexpr double kRimBase = 0.5;
 constexpr double kRimFloor = 0.000025;
+constexpr double kPi = 3.14159265358979323846;
 }  // namespace
 
 void ClassFFT::BuildKernel(Complex* array, int n) {
@@ -83,7 +84,7 @@ void ClassFFT::GaussianKernel(int radius, double* rows, double sigma) {
     double sum = 0.0;
     for (int y = -radius; y <= radius; ++y) {
         for (int x = -radius; x <= radius; ++x) {
-            const double g = std::exp(-double(x * x + y * y) / q) / (M_PI * q);
+            const double g = std::exp(-double(x * x + y * y) / q) / (kPi * q);
             rows[(y + radius) * side + (x + radius)] = g;
             sum += g;
         }
