@@ -88,9 +88,9 @@ TEST_F(TilingTest, EachPixelTakesTheLastTileCoveringItAndTilesReadOnlyTheInput) 
     // A tile sees exactly what a one-tile plane cut from the input at its origin sees.
     struct Cut { int row, col, height, width; };
     for (const Cut cut : {Cut{0, 0, 512, 512}, Cut{0, 256, 512, 444}, Cut{256, 256, 344, 444}}) {
-        CountingPlane piece = MakePlane(cut.width, cut.height,
+        CountingPlane cutPlane = MakePlane(cut.width, cut.height,
                                         [&](int r, int c) { return input.At(cut.row + r, cut.col + c); });
-        Run(piece, 4095);
+        Run(cutPlane, 4095);
         // The part of the window that no later tile overwrites.
         const int r0 = cut.row > 0 ? N / 4 : 0;
         const int c0 = cut.col > 0 ? N / 4 : 0;
@@ -98,7 +98,7 @@ TEST_F(TilingTest, EachPixelTakesTheLastTileCoveringItAndTilesReadOnlyTheInput) 
         const int c1 = cut.col == 0 ? 3 * N / 4 : std::min(cut.width, 3 * N / 4);
         for (int r = r0; r < r1; ++r)
             for (int c = c0; c < c1; ++c)
-                ASSERT_EQ(full.At(cut.row + r, cut.col + c), piece.At(r, c)) << cut.row + r << "," << cut.col + c;
+                ASSERT_EQ(full.At(cut.row + r, cut.col + c), cutPlane.At(r, c)) << cut.row + r << "," << cut.col + c;
     }
 
     // Where the second tile overwrote the first, the first tile's values are gone.
