@@ -1,0 +1,87 @@
+#pragma once
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace pipeline {
+
+// One marker section of a JPEG file, or the image data that follows the
+// scan header.
+struct JPGSection {
+    // Marker sections: their bytes from the two length bytes on, without the
+    // 0xFF and the marker code. Image data: the raw bytes.
+    std::unique_ptr<uint8_t[]> data;
+    int type = 0;
+    int size = 0;
+};
+
+// The marker sections of one JPEG file, the walk over its EXIF block, and
+// the writer that puts a source's EXIF block into a freshly encoded JPEG.
+class JPGExif {
+public:
+    // Mode bits of ReadSections.
+    static constexpr int kReadMetadata = 1;
+    static constexpr int kReadImage = 2;
+    // Section types beyond the marker codes.
+    static constexpr int kTypeXmp = 0x10E1;
+    static constexpr int kTypeImageData = 0x123;
+
+    // Reads a whole JPEG from a seekable stream; true once the scan header
+    // was reached.
+    bool ReadSections(std::istream& stream, int mode);
+
+    // Called on the source table: writes `target`'s sections and image data
+    // to path with this table's EXIF block in place of target's JFIF header.
+    // False when the file could not be created or written.
+    bool WriteWithExif(const std::string& path, JPGExif& target);
+
+    // The image data once it has been read; null and 0 before.
+    const uint8_t* LastSectionData() const;
+    int LastSectionSize() const;
+
+    // The EXIF walk. `data` is an APP1 section from its length bytes on,
+    // `length` its size; a directory lies inside the TIFF block of
+    // `blockLength` bytes at `base`.
+    void ParseExif(const uint8_t* data, unsigned length);
+    void ParseExifDirectory(const uint8_t* start, const uint8_t* base, unsigned blockLength, int level);
+    // One value in the block's byte order; 0 for text and undefined data.
+    double ConvertAnyFormat(const uint8_t* value, int format) const;
+
+    std::unique_ptr<JPGSection[]> sections;
+    int sectionsAllocated = 0;
+    int sectionsRead = 0;
+    bool haveAll = false;
+    bool motorolaOrder = false;
+    int8_t jfifUnits = 1;
+    uint16_t jfifXDensity = 300;
+    uint16_t jfifYDensity = 300;
+    float xResolution = 0;
+    float yResolution = 0;
+    int resolutionUnit = 0;
+    int orientationCount = 0;
+    int orientation = 0;
+    int dateTagCount = 0;
+
+private:
+    static void ShowError(const char* text);
+
+    void ResetFields();
+    bool MakeRoom();
+    void AppendSection(std::unique_ptr<uint8_t[]> data, int type, int size);
+    void DropLastSection();
+    bool ReadImageData(std::istream& stream);
+    void ReadJfifHeader(const JPGSection& section);
+    int MarkerSectionCount() const;
+    int FindSection(int type) const;
+
+    void ParseExifEntry(const uint8_t* entry, const uint8_t* base, unsigned blockLength, int level);
+    unsigned Get16(const uint8_t* p) const;
+    uint32_t Get32(const uint8_t* p) const;
+
+    // Directories the current EXIF walk has entered.
+    int directoriesWalked_ = 0;
+    bool walkCutShort_ = false;
+};
+
+}  // namespace pipeline
