@@ -2,7 +2,12 @@
 #include <memory>
 #include <vector>
 
+#include "dng/dng_memory.h"
 #include "dng/dng_stream.h"
+
+class dng_host;
+class dng_image;
+class dng_negative;
 
 // Opcode ids of DNG 1.3.
 enum : uint32 {
@@ -37,6 +42,9 @@ public:
     // Parameter bytes, big-endian as in the file.
     const std::vector<uint8>& Parameters() const { return fParameters; }
 
+    // Runs the opcode on `image`, which it may replace; an opcode the layer cannot run throws.
+    virtual void Apply(dng_host& host, dng_negative& negative, AutoPtr<dng_image>& image) const;
+
 private:
     uint32 fOpcodeID;
     uint32 fMinVersion;
@@ -52,6 +60,8 @@ public:
         real64 kt[2];
     };
     dng_opcode_WarpRectilinear(uint32 minVersion, uint32 flags, std::vector<uint8> parameters);
+
+    void Apply(dng_host& host, dng_negative& negative, AutoPtr<dng_image>& image) const override;
 
     std::vector<Plane> fPlanes;  // 1 to 4
     real64 fCenterH = 0.5;       // optical centre as fractions of width and height

@@ -1,0 +1,116 @@
+#include "dng/dng_opcode_warp_rectilinear.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "dng/dng_exceptions.h"
+#include "dng/dng_negative.h"
+#include "dng/dng_resample.h"
+#include "dng/dng_tile_buffer.h"
+
+namespace {
+
+constexpr int32 kFractionSteps = 32;
+constexpr int32 kWeightOne = 16384;
+
+// 4-tap bicubic weights (in 1/16384) for each of the 32 fraction steps.
+struct WarpWeights {
+    int32 w[kFractionSteps][4];
+    WarpWeights() {
+        const dng_resample_bicubic& kernel = dng_resample_bicubic::Get();
+        for (int32 step = 0; step < kFractionSteps; ++step) {
+            const real64 f = real64(step) / kFractionSteps;
+            real64 raw[4];
+            real64 sum = 0.0;
+            for (int32 k = 0; k < 4; ++k) sum += raw[k] = kernel.Evaluate(k - 1 - f);
+            int32 total = 0, centre = 0;
+            for (int32 k = 0; k < 4; ++k) {
+                w[step][k] = static_cast<int32>(std::lround(raw[k] / sum * kWeightOne));
+                total += w[step][k];
+                if (w[step][k] > w[step][centre]) centre = k;
+            }
+            w[step][centre] += kWeightOne - total;
+        }
+    }
+};
+
+}  // namespace
+
+void dng_opcode::Apply(dng_host&, dng_negative&, AutoPtr<dng_image>&) const {
+    ThrowNotYetImplemented("Opcode " + std::to_string(OpcodeID()) + " is not applied by this layer");
+}
+
+dng_warp_rectilinear_geometry::dng_warp_rectilinear_geometry(const dng_opcode_WarpRectilinear& warp,
+                                                             const dng_rect& bounds, real64 pixelAspect)
+    : fWarp(warp) {
+    if (!(pixelAspect > 0.0) || !std::isfinite(pixelAspect)) pixelAspect = 1.0;
+    fSquash = 1.0 / pixelAspect;
+    fCenterH = bounds.l + warp.fCenterH * (bounds.r - bounds.l);
+    fCenterV = bounds.t + warp.fCenterV * (bounds.b - bounds.t);
+    // The largest radius is measured on the image as it looks with square pixels.
+    const real64 squashedHeight = std::round(fSquash * (bounds.b - bounds.t));
+    const real64 centreV = bounds.t + warp.fCenterV * squashedHeight;
+    real64 maxDistance = 0.0;
+    for (real64 v : {real64(bounds.t), bounds.t + squashedHeight})
+        for (real64 h : {real64(bounds.l), real64(bounds.r)})
+            maxDistance = std::max(maxDistance, std::hypot(h - fCenterH, v - centreV));
+    fMaxDistance = maxDistance > 0.0 ? maxDistance : 1.0;
+}
+
+void dng_warp_rectilinear_geometry::SourcePosition(uint32 plane, real64 row, real64 col, real64& srcRow,
+                                                   real64& srcCol) const {
+    const dng_opcode_WarpRectilinear::Plane& k = fWarp.fPlanes[plane < fWarp.fPlanes.size() ? plane : 0];
+    const real64 dh = (col - fCenterH) / fMaxDistance;
+    const real64 dv = (row - fCenterV) / fMaxDistance;
+    const real64 dvs = fSquash * dv;
+    const real64 r2 = std::min(dh * dh + dvs * dvs, 1.0);
+    const real64 ratio = k.kr[0] + r2 * (k.kr[1] + r2 * (k.kr[2] + r2 * k.kr[3]));
+    const real64 th = k.kt[1] * (r2 + 2.0 * dh * dh) + 2.0 * k.kt[0] * dh * dvs;
+    const real64 tv = k.kt[0] * (r2 + 2.0 * dvs * dvs) + 2.0 * k.kt[1] * dh * dvs;
+    srcCol = fCenterH + fMaxDistance * (dh * ratio + th);
+    srcRow = fCenterV + fMaxDistance * (dv * ratio + tv / fSquash);
+}
+
+void dng_opcode_WarpRectilinear::Apply(dng_host& host, dng_negative& negative, AutoPtr<dng_image>& image) const {
+    if (!image) ThrowProgramError("No image to warp");
+    if (image->PixelType() != ttShort) ThrowProgramError("Pixel type access mismatch");
+    static const WarpWeights weights;
+    const dng_rect bounds = image->Bounds();
+    const real64 scaleH = negative.DefaultScaleH().As_real64() / negative.RawToFullScaleH();
+    const real64 scaleV = negative.DefaultScaleV().As_real64() / negative.RawToFullScaleV();
+    const dng_warp_rectilinear_geometry geometry(*this, bounds, scaleV > 0.0 ? scaleH / scaleV : 1.0);
+
+    AutoPtr<dng_image> result = host.Make_dng_image(bounds, image->Planes(), image->PixelType());
+    dng_const_tile_buffer src(*image, bounds);
+    dng_dirty_tile_buffer dst(*result, bounds);
+    for (uint32 plane = 0; plane < image->Planes(); ++plane) {
+        for (int32 row = bounds.t; row < bounds.b; ++row) {
+            if ((row & 15) == 0) host.SniffForAbort();
+            uint16* out = dst.DirtyPixel_uint16(row, bounds.l, plane);
+            for (int32 col = bounds.l; col < bounds.r; ++col) {
+                real64 sv, sh;
+                geometry.SourcePosition(plane, row, col, sv, sh);
+                // Far-off positions only ever read the edge; keep them in integer range.
+                sv = std::min(std::max(sv, real64(bounds.t) - 4.0), real64(bounds.b) + 4.0);
+                sh = std::min(std::max(sh, real64(bounds.l) - 4.0), real64(bounds.r) + 4.0);
+                const real64 fv = std::floor(sv), fh = std::floor(sh);
+                const int32* wv = weights.w[static_cast<int32>((sv - fv) * kFractionSteps)];
+                const int32* wh = weights.w[static_cast<int32>((sh - fh) * kFractionSteps)];
+                int64 sum = 0;
+                for (int32 i = 0; i < 4; ++i) {
+                    const int32 r = std::min(std::max(int32(fv) - 1 + i, bounds.t), bounds.b - 1);
+                    const uint16* line = src.ConstPixel_uint16(r, bounds.l, plane);
+                    int64 across = 0;
+                    for (int32 j = 0; j < 4; ++j) {
+                        const int32 c = std::min(std::max(int32(fh) - 1 + j, bounds.l), bounds.r - 1);
+                        across += int64(wh[j]) * line[c - bounds.l];
+                    }
+                    sum += int64(wv[i]) * across;
+                }
+                const int64 value = (sum + (int64(1) << 27)) >> 28;
+                out[col - bounds.l] = static_cast<uint16>(std::min<int64>(std::max<int64>(value, 0), 65535));
+            }
+        }
+    }
+    image = std::move(result);
+}
