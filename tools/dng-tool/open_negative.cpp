@@ -1,0 +1,19 @@
+#include "open_negative.h"
+
+#include "dng/dng_exceptions.h"
+
+void OpenNegativeToStage3(dng_host& host, const std::string& path, OpenedNegative& opened) {
+    opened.stream = std::make_unique<dng_file_stream>(path);
+    opened.info.Parse(host, *opened.stream);
+    opened.info.PostParse(host);
+    if (!opened.info.IsValidDNG()) ThrowBadFormat("Not a valid DNG: " + opened.info.ValidityFault());
+    opened.negative = host.Make_dng_negative();
+    dng_negative& negative = *opened.negative;
+    negative.Parse(host, *opened.stream, opened.info);
+    negative.PostParse(host, *opened.stream, opened.info);
+    negative.ReadStage1Image(host, *opened.stream, opened.info);
+    negative.ValidateRawImageDigest(host);
+    negative.SynchronizeMetadata();
+    negative.BuildStage2Image(host, ttShort);
+    negative.BuildStage3Image(host, -1);
+}
