@@ -8,6 +8,7 @@
 #include "dng/dng_negative.h"
 #include "dng/dng_stream.h"
 #include "netpbm.h"
+#include "render_write_commands.h"
 
 namespace {
 
@@ -90,6 +91,8 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string command = argv[1];
+    if (command == "render") return RunRenderCommand(argc, argv);
+    if (command == "write") return RunWriteCommand(argc, argv);
     const bool dumps = command == "raw" || command == "stage2" || command == "stage3";
     if (!(command == "info" || (dumps && argc == 4)) || (command == "info" && argc != 3)) return Usage();
     try {
