@@ -314,7 +314,9 @@ std::string dng_ifd::MainImageFault(bool colour) const {
     if (tiles > kMaxTileCount) return "too many tiles";
     if (fTileOffsetsCount != tiles || fTileByteCountsCount != tiles || fTileOffset.size() != tiles ||
         fTileByteCount.size() != tiles)
-        return "tile or strip count " + std::to_string(fTileOffsetsCount) + " does not match " + std::to_string(tiles);
+        return "tile or strip count (" + std::to_string(fTileOffsetsCount) + " offsets, " +
+               std::to_string(fTileByteCountsCount) + " byte counts) does not match the " + std::to_string(tiles) +
+               " the image needs";
     if (cfa) {
         if (fCFARepeatPatternRows < 1 || fCFARepeatPatternCols < 1) return "missing or bad CFA pattern";
         for (uint32 r = 0; r < fCFARepeatPatternRows; ++r)

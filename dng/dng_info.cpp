@@ -41,8 +41,11 @@ void dng_info::ParseDirectory(dng_stream& stream, uint64 offset, dng_ifd* ifd, u
         if (typeSize == 0) continue;
         const uint64 size = uint64(tag.count) * typeSize;
         tag.offset = size <= 4 ? entryOffset + 8 : stream.Get_uint32();
-        // A value that does not fit in the file is ignored like an unknown tag.
-        if (tag.offset > length || size > length - tag.offset) continue;
+        if (tag.offset > length || size > length - tag.offset) {
+            // EXIF facts are optional; a damaged one is dropped. Image and DNG tags must be whole.
+            if (exifKind != 0) continue;
+            ThrowBadFormat("Value of tag " + std::to_string(tag.code) + " lies outside the file");
+        }
         stream.SetReadPosition(tag.offset);
         if (exifKind != 0) {
             fExif->ParseEXIFTag(stream, exifKind, tag);

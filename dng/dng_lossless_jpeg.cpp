@@ -28,6 +28,7 @@ void BuildTable(HuffTable& table, const uint8 (&bits)[17], const uint8* values, 
     uint32 k = 0;
     for (int length = 1; length <= 16; ++length) {
         table.valOffset[length] = static_cast<int32>(k) - code;
+        if (code + bits[length] > (1 << length)) ThrowBadFormat("Lossless JPEG: invalid Huffman table");
         for (uint32 i = 0; i < bits[length]; ++i, ++k, ++code) {
             if (length <= kFastBits) {
                 const int shift = kFastBits - length;
@@ -38,7 +39,6 @@ void BuildTable(HuffTable& table, const uint8 (&bits)[17], const uint8* values, 
             }
         }
         table.maxCode[length] = bits[length] ? code - 1 : -1;
-        if (code > (1 << length)) ThrowBadFormat("Lossless JPEG: invalid Huffman table");
         code <<= 1;
     }
     table.maxCode[17] = 0x7FFFFFFF;

@@ -1,0 +1,98 @@
+// Reading a 24-megapixel DNG: parse, stage-1 decode, digest check, stage 2 and stage 3,
+// for lossless-JPEG tiles, lossless-JPEG strips and uncompressed data.
+// Prints the best time of each step over a few runs and the process's peak memory.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "dng/dng_info.h"
+#include "dng/dng_negative.h"
+#include "dng/dng_stream.h"
+#include "fixture_writer.h"
+
+namespace {
+
+constexpr uint32_t kWidth = 6016;
+constexpr uint32_t kHeight = 4016;
+constexpr int kRuns = 3;
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+long PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+void Run(const char* name, FixtureSpec spec) {
+    spec.width = kWidth;
+    spec.height = kHeight;
+    spec.bits = 14;
+    spec.blackLevel = {512};
+    spec.whiteLevel = {15000};
+    spec.samples = PatternSamples(kWidth, kHeight, 1, 14);
+    const std::string path = "/tmp/clarivane_dng_read_bench.dng";
+    const std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
+    SaveFile(path, bytes);
+    spec.samples.clear();
+    spec.samples.shrink_to_fit();
+
+    double best[5] = {1e9, 1e9, 1e9, 1e9, 1e9};
+    for (int run = 0; run < kRuns; ++run) {
+        dng_file_stream stream(path);
+        dng_host host;
+        dng_info info;
+        auto start = std::chrono::steady_clock::now();
+        info.Parse(host, stream);
+        info.PostParse(host);
+        auto negative = host.Make_dng_negative();
+        negative->Parse(host, stream, info);
+        negative->PostParse(host, stream, info);
+        best[0] = std::min(best[0], Seconds(start));
+        start = std::chrono::steady_clock::now();
+        negative->ReadStage1Image(host, stream, info);
+        best[1] = std::min(best[1], Seconds(start));
+        start = std::chrono::steady_clock::now();
+        negative->ValidateRawImageDigest(host);
+        best[2] = std::min(best[2], Seconds(start));
+        start = std::chrono::steady_clock::now();
+        negative->BuildStage2Image(host, ttShort);
+        best[3] = std::min(best[3], Seconds(start));
+        start = std::chrono::steady_clock::now();
+        negative->BuildStage3Image(host, -1);
+        best[4] = std::min(best[4], Seconds(start));
+    }
+    std::remove(path.c_str());
+    std::printf("%-28s file %6.1f MB | parse %6.2f ms | stage 1 %7.1f ms | digest %6.1f ms | stage 2 %6.1f ms | "
+                "stage 3 %7.1f ms | peak RSS so far %ld MB\n",
+                name, bytes.size() / 1e6, best[0] * 1e3, best[1] * 1e3, best[2] * 1e3, best[3] * 1e3, best[4] * 1e3,
+                PeakMegabytes());
+}
+
+}  // namespace
+
+int main() {
+    std::printf("%u x %u (%.1f MP), 14-bit RGGB, best of %d runs\n", kWidth, kHeight, kWidth * double(kHeight) / 1e6,
+                kRuns);
+    FixtureSpec tiles;
+    tiles.compression = 7;
+    tiles.tiled = true;
+    tiles.tileWidth = 256;
+    tiles.tileLength = 256;
+    tiles.ljpegTwoColumnsPerPixel = true;
+    Run("lossless JPEG, 256 tiles", tiles);
+    FixtureSpec strips;
+    strips.compression = 7;
+    strips.tileLength = 4016;
+    strips.ljpegTwoColumnsPerPixel = true;
+    Run("lossless JPEG, one strip", strips);
+    FixtureSpec plain;
+    plain.tileLength = 64;
+    Run("uncompressed 14-bit strips", plain);
+    return 0;
+}

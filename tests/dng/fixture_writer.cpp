@@ -1,0 +1,392 @@
+#include "fixture_writer.h"
+
+#include <jpeglib.h>
+#include <nettle/md5.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+
+#include "ljpeg_encoder.h"
+
+namespace {
+
+enum Type : uint16_t { BYTE = 1, ASCII = 2, SHORT = 3, LONG = 4, RATIONAL = 5, UNDEFINED = 7, SRATIONAL = 10 };
+
+class ByteSink {
+public:
+    explicit ByteSink(bool big) : big_(big) {}
+    std::vector<uint8_t> bytes;
+    void U8(uint8_t v) { bytes.push_back(v); }
+    void U16(uint16_t v) {
+        if (big_) { U8(v >> 8); U8(v & 0xFF); }
+        else { U8(v & 0xFF); U8(v >> 8); }
+    }
+    void U32(uint32_t v) {
+        if (big_) { U16(v >> 16); U16(v & 0xFFFF); }
+        else { U16(v & 0xFFFF); U16(v >> 16); }
+    }
+    void Patch32(size_t at, uint32_t v) {
+        ByteSink tmp(big_);
+        tmp.U32(v);
+        std::memcpy(&bytes[at], tmp.bytes.data(), 4);
+    }
+    bool big_;
+};
+
+struct Entry {
+    uint16_t type;
+    uint32_t count;
+    std::vector<uint8_t> value;  // already in file byte order
+};
+
+// One directory under construction: entries by tag.
+class Directory {
+public:
+    explicit Directory(bool big) : big_(big) {}
+    void Shorts(uint16_t tag, const std::vector<uint32_t>& v) {
+        ByteSink s(big_);
+        for (uint32_t x : v) s.U16(static_cast<uint16_t>(x));
+        entries_[tag] = {SHORT, static_cast<uint32_t>(v.size()), s.bytes};
+    }
+    void Longs(uint16_t tag, const std::vector<uint32_t>& v) {
+        ByteSink s(big_);
+        for (uint32_t x : v) s.U32(x);
+        entries_[tag] = {LONG, static_cast<uint32_t>(v.size()), s.bytes};
+    }
+    void Rationals(uint16_t tag, const std::vector<double>& v, uint32_t denominator = 10000) {
+        ByteSink s(big_);
+        for (double x : v) {
+            s.U32(static_cast<uint32_t>(std::llround(x * denominator)));
+            s.U32(denominator);
+        }
+        entries_[tag] = {RATIONAL, static_cast<uint32_t>(v.size()), s.bytes};
+    }
+    void SRationals(uint16_t tag, const std::vector<double>& v, int32_t denominator = 10000) {
+        ByteSink s(big_);
+        for (double x : v) {
+            s.U32(static_cast<uint32_t>(static_cast<int32_t>(std::llround(x * denominator))));
+            s.U32(static_cast<uint32_t>(denominator));
+        }
+        entries_[tag] = {SRATIONAL, static_cast<uint32_t>(v.size()), s.bytes};
+    }
+    void Bytes(uint16_t tag, const std::vector<uint8_t>& v, uint16_t type = BYTE) {
+        entries_[tag] = {type, static_cast<uint32_t>(v.size()), v};
+    }
+    void Ascii(uint16_t tag, const std::string& text) {
+        std::vector<uint8_t> v(text.begin(), text.end());
+        v.push_back(0);
+        entries_[tag] = {ASCII, static_cast<uint32_t>(v.size()), v};
+    }
+
+    // Appends the directory to `sink`, returning its offset.
+    uint32_t Write(ByteSink& sink) const {
+        if (sink.bytes.size() % 2) sink.U8(0);
+        const uint32_t start = static_cast<uint32_t>(sink.bytes.size());
+        uint32_t data = start + 2 + 12 * static_cast<uint32_t>(entries_.size()) + 4;
+        sink.U16(static_cast<uint16_t>(entries_.size()));
+        std::vector<const Entry*> outOfLine;
+        for (const auto& [tag, e] : entries_) {
+            sink.U16(tag);
+            sink.U16(e.type);
+            sink.U32(e.count);
+            if (e.value.size() <= 4) {
+                std::vector<uint8_t> inline4 = e.value;
+                inline4.resize(4, 0);
+                sink.bytes.insert(sink.bytes.end(), inline4.begin(), inline4.end());
+            } else {
+                sink.U32(data);
+                data += static_cast<uint32_t>((e.value.size() + 1) & ~size_t(1));
+                outOfLine.push_back(&e);
+            }
+        }
+        sink.U32(0);
+        for (const Entry* e : outOfLine) {
+            sink.bytes.insert(sink.bytes.end(), e->value.begin(), e->value.end());
+            if (e->value.size() % 2) sink.U8(0);
+        }
+        return start;
+    }
+
+private:
+    bool big_;
+    std::map<uint16_t, Entry> entries_;
+};
+
+// Packs samples of `bits` bits per row, rows starting on byte boundaries.
+std::vector<uint8_t> PackRows(const std::vector<uint16_t>& samples, size_t rowSamples, uint32_t rows, uint32_t bits,
+                              bool big) {
+    std::vector<uint8_t> out;
+    for (uint32_t r = 0; r < rows; ++r) {
+        const uint16_t* row = samples.data() + r * rowSamples;
+        if (bits == 8) {
+            for (size_t i = 0; i < rowSamples; ++i) out.push_back(static_cast<uint8_t>(row[i]));
+        } else if (bits == 16) {
+            for (size_t i = 0; i < rowSamples; ++i) {
+                if (big) { out.push_back(row[i] >> 8); out.push_back(row[i] & 0xFF); }
+                else { out.push_back(row[i] & 0xFF); out.push_back(row[i] >> 8); }
+            }
+        } else {
+            uint64_t acc = 0;
+            uint32_t count = 0;
+            for (size_t i = 0; i < rowSamples; ++i) {
+                acc = (acc << bits) | row[i];
+                count += bits;
+                while (count >= 8) {
+                    count -= 8;
+                    out.push_back(static_cast<uint8_t>(acc >> count));
+                }
+            }
+            if (count) out.push_back(static_cast<uint8_t>(acc << (8 - count)));
+        }
+    }
+    return out;
+}
+
+std::vector<uint8_t> EncodeBaselineJPEG(uint32_t width, uint32_t height, uint32_t components) {
+    std::vector<uint8_t> pixels(size_t(width) * height * components);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = static_cast<int>(components);
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < height) {
+        JSAMPROW row = pixels.data() + size_t(cinfo.next_scanline) * width * components;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
+// Strips or tiles of the raw image, each encoded as the spec asks.
+std::vector<std::vector<uint8_t>> EncodeRawBlocks(const FixtureSpec& s, uint32_t tileW, uint32_t tileL) {
+    const uint32_t spp = s.samplesPerPixel;
+    const uint32_t across = s.tiled ? (s.width + tileW - 1) / tileW : 1;
+    const uint32_t down = (s.height + tileL - 1) / tileL;
+    std::vector<std::vector<uint8_t>> blocks;
+    for (uint32_t ty = 0; ty < down; ++ty) {
+        for (uint32_t tx = 0; tx < across; ++tx) {
+            // Tiles are full size with edge padding (repeating the last pixel); strips end at the image.
+            const uint32_t rows = s.tiled ? tileL : std::min(tileL, s.height - ty * tileL);
+            std::vector<uint16_t> block(size_t(tileW) * spp * rows);
+            for (uint32_t r = 0; r < rows; ++r)
+                for (uint32_t c = 0; c < tileW; ++c)
+                    for (uint32_t p = 0; p < spp; ++p) {
+                        const uint32_t y = std::min(ty * tileL + r, s.height - 1);
+                        const uint32_t x = std::min(tx * tileW + c, s.width - 1);
+                        block[(size_t(r) * tileW + c) * spp + p] = s.samples[(size_t(y) * s.width + x) * spp + p];
+                    }
+            if (s.compression == 1) {
+                blocks.push_back(PackRows(block, size_t(tileW) * spp, rows, s.bits, s.bigEndian));
+            } else {
+                LJpegParams params;
+                params.precision = s.bits;
+                params.predictor = s.ljpegPredictor;
+                params.restartRows = s.ljpegRestartRows;
+                params.height = rows;
+                if (s.ljpegTwoColumnsPerPixel) {
+                    params.width = tileW / 2;
+                    params.components = 2 * spp;
+                } else {
+                    params.width = tileW;
+                    params.components = spp;
+                }
+                blocks.push_back(EncodeLosslessJPEG(params, block));
+            }
+        }
+    }
+    return blocks;
+}
+
+}  // namespace
+
+std::vector<uint16_t> PatternSamples(uint32_t width, uint32_t height, uint32_t spp, uint32_t bits, uint32_t seed) {
+    std::vector<uint16_t> v(size_t(width) * height * spp);
+    const uint32_t max = (1u << bits) - 1;
+    uint32_t state = seed * 2654435761u + 12345;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            for (uint32_t p = 0; p < spp; ++p) {
+                state = state * 1103515245u + 12345u;
+                const double smooth = 0.5 + 0.4 * std::sin(x * 0.05 + p) * std::cos(y * 0.07);
+                const int noise = static_cast<int>((state >> 16) % 64) - 32;
+                const long value = std::lround(smooth * max) + noise * static_cast<long>(max / 1024 + 1);
+                v[(size_t(y) * width + x) * spp + p] = static_cast<uint16_t>(std::clamp<long>(value, 0, max));
+            }
+    return v;
+}
+
+std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes) {
+    ByteSink s(true);
+    s.U32(static_cast<uint32_t>(opcodes.size()));
+    for (const FixtureOpcode& op : opcodes) {
+        s.U32(op.id);
+        s.U32(op.version);
+        s.U32(op.flags);
+        s.U32(static_cast<uint32_t>(op.parameters.size()));
+        s.bytes.insert(s.bytes.end(), op.parameters.begin(), op.parameters.end());
+    }
+    return s.bytes;
+}
+
+std::vector<uint8_t> WarpRectilinearParameters(double kr0, double kr1, double cx, double cy) {
+    ByteSink s(true);
+    s.U32(1);
+    auto real = [&](double x) {
+        uint64_t bits;
+        std::memcpy(&bits, &x, 8);
+        s.U32(static_cast<uint32_t>(bits >> 32));
+        s.U32(static_cast<uint32_t>(bits));
+    };
+    for (double k : {kr0, kr1, 0.0, 0.0, 0.0, 0.0}) real(k);
+    real(cx);
+    real(cy);
+    return s.bytes;
+}
+
+std::vector<uint8_t> RawDigest(const std::vector<uint16_t>& samples) {
+    md5_ctx ctx;
+    md5_init(&ctx);
+    for (uint16_t v : samples) {
+        const uint8_t le[2] = {static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)};
+        md5_update(&ctx, 2, le);
+    }
+    std::vector<uint8_t> digest(16);
+    md5_digest(&ctx, 16, digest.data());
+    return digest;
+}
+
+std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
+    if (s.samples.size() != size_t(s.width) * s.height * s.samplesPerPixel)
+        throw std::invalid_argument("fixture sample count");
+    const bool big = s.bigEndian;
+    ByteSink out(big);
+    out.U16(big ? 0x4D4D : 0x4949);
+    out.U16(42);
+    out.U32(0);
+
+    const uint32_t tileW = s.tiled ? s.tileWidth : s.width;
+    const uint32_t tileL = s.tileLength ? s.tileLength : s.height;
+    std::vector<uint32_t> offsets, counts;
+    for (const std::vector<uint8_t>& block : EncodeRawBlocks(s, tileW, tileL)) {
+        if (out.bytes.size() % 2) out.U8(0);
+        offsets.push_back(static_cast<uint32_t>(out.bytes.size()));
+        counts.push_back(static_cast<uint32_t>(block.size()));
+        out.bytes.insert(out.bytes.end(), block.begin(), block.end());
+    }
+
+    Directory raw(big);
+    raw.Longs(254, {0});
+    raw.Longs(256, {s.width});
+    raw.Longs(257, {s.height});
+    raw.Shorts(258, std::vector<uint32_t>(s.samplesPerPixel, s.bits));
+    raw.Shorts(259, {s.compression});
+    raw.Shorts(262, {s.cfa ? 32803u : 34892u});
+    raw.Shorts(277, {s.samplesPerPixel});
+    raw.Shorts(284, {1});
+    if (s.tiled) {
+        raw.Longs(322, {tileW});
+        raw.Longs(323, {tileL});
+        raw.Longs(324, offsets);
+        raw.Longs(325, counts);
+    } else {
+        raw.Longs(273, offsets);
+        raw.Longs(278, {tileL});
+        raw.Longs(279, counts);
+    }
+    if (s.cfa) {
+        raw.Shorts(33421, {2, 2});
+        raw.Bytes(33422, {s.cfaPattern[0], s.cfaPattern[1], s.cfaPattern[2], s.cfaPattern[3]});
+        raw.Bytes(50710, {0, 1, 2});
+        raw.Shorts(50711, {1});
+        if (s.bayerGreenSplit) raw.Longs(50733, {s.bayerGreenSplit});
+    }
+    if (!s.linearizationTable.empty())
+        raw.Shorts(50712, std::vector<uint32_t>(s.linearizationTable.begin(), s.linearizationTable.end()));
+    if (s.blackRepeatRows != 1 || s.blackRepeatCols != 1) raw.Shorts(50713, {s.blackRepeatRows, s.blackRepeatCols});
+    if (!s.blackLevel.empty()) raw.Rationals(50714, s.blackLevel, 256);
+    if (!s.blackDeltaH.empty()) raw.SRationals(50715, s.blackDeltaH, 256);
+    if (!s.blackDeltaV.empty()) raw.SRationals(50716, s.blackDeltaV, 256);
+    if (!s.whiteLevel.empty()) raw.Longs(50717, s.whiteLevel);
+    if (s.activeArea[2] != 0)
+        raw.Longs(50829, {uint32_t(s.activeArea[0]), uint32_t(s.activeArea[1]), uint32_t(s.activeArea[2]),
+                          uint32_t(s.activeArea[3])});
+    if (s.defaultCrop[2] != 0) {
+        raw.Longs(50719, {s.defaultCrop[0], s.defaultCrop[1]});
+        raw.Longs(50720, {s.defaultCrop[2], s.defaultCrop[3]});
+    }
+    const uint16_t opcodeTags[3] = {51008, 51009, 51022};
+    for (int i = 0; i < 3; ++i)
+        if (!s.opcodeList[i].empty()) raw.Bytes(opcodeTags[i], s.opcodeList[i], UNDEFINED);
+
+    std::vector<Directory> previewDirs;
+    std::vector<uint32_t> previewIFD0Fields;
+    bool ifd0Preview = false;
+    Directory ifd0(big);
+    for (const FixturePreview& p : s.previews) {
+        std::vector<uint8_t> data = p.jpeg ? EncodeBaselineJPEG(p.width, p.height, p.samples)
+                                           : std::vector<uint8_t>(size_t(p.width) * p.height * p.samples, 0x80);
+        if (out.bytes.size() % 2) out.U8(0);
+        const uint32_t offset = static_cast<uint32_t>(out.bytes.size());
+        out.bytes.insert(out.bytes.end(), data.begin(), data.end());
+        Directory d(big);
+        Directory& dir = p.inIFD0 && !ifd0Preview ? ifd0 : d;
+        dir.Longs(254, {1});
+        dir.Longs(256, {p.width});
+        dir.Longs(257, {p.height});
+        dir.Shorts(258, std::vector<uint32_t>(p.samples, 8));
+        dir.Shorts(259, {p.jpeg ? 7u : 1u});
+        dir.Shorts(262, {p.jpeg ? (p.samples == 1 ? 1u : 6u) : (p.samples == 1 ? 1u : 2u)});
+        dir.Longs(273, {offset});
+        dir.Shorts(277, {p.samples});
+        dir.Longs(278, {p.height});
+        dir.Longs(279, {static_cast<uint32_t>(data.size())});
+        dir.Shorts(284, {1});
+        if (&dir == &ifd0) ifd0Preview = true;
+        else previewDirs.push_back(d);
+    }
+
+    const bool rawInIFD0 = !ifd0Preview && !s.rawInSubIFD;
+    std::vector<uint32_t> subOffsets;
+    if (!rawInIFD0) subOffsets.push_back(raw.Write(out));
+    for (const Directory& d : previewDirs) subOffsets.push_back(d.Write(out));
+
+    Directory& main = rawInIFD0 ? raw : ifd0;
+    main.Bytes(50706, {s.dngVersion[0], s.dngVersion[1], s.dngVersion[2], s.dngVersion[3]});
+    main.Ascii(50708, s.model);
+    main.Ascii(271, "Fixture");
+    main.Ascii(305, "fixture writer");
+    if (s.colour) {
+        main.SRationals(50721, {0.6722, -0.0635, -0.0963, -0.4287, 1.2460, 0.2028, -0.0908, 0.2162, 0.5668});
+        main.Shorts(50778, {21});
+        const std::vector<double> neutral = s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral;
+        main.Rationals(50728, neutral, 1000000);
+    }
+    if (s.writeDigest) main.Bytes(50972, RawDigest(s.samples));
+    if (!subOffsets.empty()) main.Longs(330, subOffsets);
+    const uint32_t ifd0Offset = main.Write(out);
+    out.Patch32(4, ifd0Offset);
+    return out.bytes;
+}
+
+void SaveFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot write " + path);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}

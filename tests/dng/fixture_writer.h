@@ -1,0 +1,72 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Writes small synthetic DNG files for tests and benchmarks, independently of the
+// DNG layer (its own TIFF layout, packing, lossless JPEG encoder and digest).
+struct FixturePreview {
+    uint32_t width = 16;
+    uint32_t height = 12;
+    uint32_t samples = 3;   // 1 grey, 3 RGB
+    bool jpeg = false;      // baseline JPEG (compression 7) instead of uncompressed
+    bool inIFD0 = false;    // IFD 0 itself is this preview (the raw image goes to a sub-IFD)
+};
+
+struct FixtureSpec {
+    bool bigEndian = false;
+    std::string model = "Canon EOS 550D";
+    uint8_t dngVersion[4] = {1, 3, 0, 0};
+    uint32_t width = 8;
+    uint32_t height = 6;
+    uint32_t bits = 16;
+    uint32_t samplesPerPixel = 1;
+    bool cfa = true;                     // CFA (one sample) or LinearRaw
+    uint8_t cfaPattern[4] = {0, 1, 1, 2};
+    uint32_t bayerGreenSplit = 0;
+    bool colour = true;                  // ColorMatrix1 (3 planes); false for monochrome
+    uint32_t compression = 1;            // 1 or 7
+    bool tiled = false;
+    uint32_t tileWidth = 0;              // tiles: size; strips: tileLength = rows per strip
+    uint32_t tileLength = 0;
+    uint32_t ljpegPredictor = 1;
+    uint32_t ljpegRestartRows = 0;
+    bool ljpegTwoColumnsPerPixel = false;  // CFA rows as width/2 pixels of 2 components
+    std::vector<uint16_t> samples;       // width x height x samplesPerPixel, interleaved
+    std::vector<uint16_t> linearizationTable;
+    uint32_t blackRepeatRows = 1;
+    uint32_t blackRepeatCols = 1;
+    std::vector<double> blackLevel;      // rows x cols x samples; empty for none
+    std::vector<double> blackDeltaH;
+    std::vector<double> blackDeltaV;
+    std::vector<uint32_t> whiteLevel;    // empty for the default
+    int32_t activeArea[4] = {0, 0, 0, 0};   // top left bottom right; all 0 for none
+    uint32_t defaultCrop[4] = {0, 0, 0, 0}; // origin h v, size h v; sizes 0 for none
+    std::vector<double> asShotNeutral;
+    std::vector<uint8_t> opcodeList[3];
+    std::vector<FixturePreview> previews;
+    bool writeDigest = true;
+    bool rawInSubIFD = false;            // raw image in a sub-IFD even without an IFD 0 preview
+};
+
+std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& spec);
+
+// Samples of a smooth test pattern with noise, below 2^bits.
+std::vector<uint16_t> PatternSamples(uint32_t width, uint32_t height, uint32_t samplesPerPixel, uint32_t bits,
+                                     uint32_t seed = 1);
+
+// An opcode list (big-endian) of the given opcodes with arbitrary parameter bytes.
+struct FixtureOpcode {
+    uint32_t id;
+    uint32_t version;
+    uint32_t flags;
+    std::vector<uint8_t> parameters;
+};
+std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes);
+// Parameters of WarpRectilinear for one plane with the given radial coefficients.
+std::vector<uint8_t> WarpRectilinearParameters(double kr0, double kr1, double cx, double cy);
+
+// MD5 of the samples as the RawImageDigest tag holds them.
+std::vector<uint8_t> RawDigest(const std::vector<uint16_t>& samples);
+
+void SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -1,0 +1,142 @@
+// Stage-2 linearization against values worked out by hand from the DNG rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "dng/dng_exceptions.h"
+#include "fixture_writer.h"
+#include "test_support.h"
+
+namespace {
+
+// A one-row file whose samples are `values`, linearized with the given levels.
+std::vector<uint16_t> Stage2Row(std::vector<uint16_t> values, FixtureSpec spec) {
+    spec.width = static_cast<uint32_t>(values.size());
+    spec.height = 2;
+    spec.samples = values;
+    spec.samples.insert(spec.samples.end(), values.begin(), values.end());
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    f->negative->BuildStage2Image(f->host, ttShort);
+    std::vector<uint16_t> plane = PlaneSamples(*f->negative->Stage2Image(), 0);
+    plane.resize(values.size());
+    return plane;
+}
+
+TEST(Stage2, SingleBlackLevelUsesTheDirectFormula) {
+    FixtureSpec spec;
+    spec.bits = 14;
+    spec.blackLevel = {0};
+    spec.whiteLevel = {16383};
+    // 8192 / 16383 x 65535 = 32770.0, rounded.
+    EXPECT_EQ(Stage2Row({0, 8192, 16383, 16000, 1}, spec), (std::vector<uint16_t>{0, 32770, 65535, 64003, 4}));
+    spec.blackLevel = {512};
+    spec.bits = 16;
+    spec.whiteLevel = {16383};
+    // (8192 - 512) / 15871 x 65535 + 0.5 = 31712.4 -> 31712; above white clips, below black is 0.
+    EXPECT_EQ(Stage2Row({100, 512, 8192, 20000}, spec), (std::vector<uint16_t>{0, 0, 31712, 65535}));
+}
+
+TEST(Stage2, BlackPatternUsesTheIntegerPath) {
+    FixtureSpec spec;
+    spec.bits = 16;
+    spec.blackRepeatRows = 2;
+    spec.blackRepeatCols = 2;
+    spec.blackLevel = {1024, 1024, 1024, 1024};
+    spec.whiteLevel = {16383};
+    EXPECT_EQ(Stage2Row({1024, 8192, 16383, 16400, 0}, spec), (std::vector<uint16_t>{0, 30585, 65535, 65535, 0}));
+}
+
+TEST(Stage2, DeltasAndActiveAreaFollowTheActiveOrigin) {
+    FixtureSpec spec;
+    spec.width = 6;
+    spec.height = 5;
+    spec.samples.assign(30, 0);
+    for (uint32_t r = 0; r < 5; ++r)
+        for (uint32_t c = 0; c < 6; ++c) spec.samples[r * 6 + c] = static_cast<uint16_t>(600 + 10 * r + c);
+    spec.activeArea[0] = 1;
+    spec.activeArea[1] = 2;
+    spec.activeArea[2] = 4;
+    spec.activeArea[3] = 5;
+    spec.blackLevel = {100};
+    spec.blackDeltaH = {0, 8, 4};
+    spec.blackDeltaV = {0, 16, 2};
+    spec.whiteLevel = {1100};
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    f->negative->BuildStage2Image(f->host, ttShort);
+    const dng_image& stage2 = *f->negative->Stage2Image();
+    ASSERT_EQ(stage2.Bounds(), dng_rect(3, 3));
+    const std::vector<uint16_t> out = PlaneSamples(stage2, 0);
+    // Largest black 100 + 8 + 16, so the range is 976; K = 65535 x 256 / 976.
+    const double K = 65535.0 * 256.0 / 976.0;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const double x = 600 + 10 * (r + 1) + (c + 2);
+            const long expected = (std::lround(x * K) + 128 - std::lround(spec.blackDeltaV[r] * K) -
+                                   std::lround((100 + spec.blackDeltaH[c]) * K)) >> 8;
+            EXPECT_EQ(out[r * 3 + c], expected) << r << "," << c;
+        }
+    // Stage (0,0) is stored (1,2): (612 - 100) / 976 x 65535 = 34378.7 in exact arithmetic.
+    EXPECT_NEAR(out[0], 34378.7, 1.0);
+}
+
+TEST(Stage2, EightBitWithLinearizationTable) {
+    FixtureSpec spec;
+    spec.bits = 8;
+    spec.linearizationTable.resize(256);
+    for (int i = 0; i < 256; ++i) spec.linearizationTable[i] = static_cast<uint16_t>(i * i / 4);
+    spec.whiteLevel = {16256};
+    // 255 -> 16256 (white), 128 -> 4096 -> 4096 / 16256 x 65535 = 16512.7 -> 16513; 2 -> 1 -> 4.
+    EXPECT_EQ(Stage2Row({255, 128, 2, 0}, spec), (std::vector<uint16_t>{65535, 16513, 4, 0}));
+}
+
+TEST(Stage2, ThreePlanesEachUseTheirOwnWhiteLevel) {
+    FixtureSpec spec;
+    spec.cfa = false;
+    spec.samplesPerPixel = 3;
+    spec.width = 1;
+    spec.height = 1;
+    spec.samples = {1000, 1000, 1000};
+    spec.whiteLevel = {1000, 2000, 4000};
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    f->negative->BuildStage2Image(f->host, ttShort);
+    const dng_image& stage2 = *f->negative->Stage2Image();
+    EXPECT_EQ(PlaneSamples(stage2, 0)[0], 65535);
+    EXPECT_EQ(PlaneSamples(stage2, 1)[0], 32768);  // 0.5 x 65535 + 0.5
+    EXPECT_EQ(PlaneSamples(stage2, 2)[0], 16384);  // 0.25 x 65535 + 0.5
+}
+
+TEST(Stage2, BuildKeepsMetadataAndReleasesStage1) {
+    FixtureSpec spec;
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
+    spec.opcodeList[0] = OpcodeListBytes({{99, 0x01030000, 1, {7}}});
+    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters(1, 0, 0.5, 0.5)}});
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    dng_negative& n = *f->negative;
+    n.BuildStage2Image(f->host, ttShort);
+    EXPECT_EQ(n.Stage1Image(), nullptr);
+    EXPECT_NE(n.GetLinearizationInfo(), nullptr);
+    EXPECT_NE(n.GetMosaicInfo(), nullptr);
+    EXPECT_EQ(n.OpcodeList1().Count(), 1u);
+    EXPECT_FALSE(n.RawImageDigest().IsNull());
+    n.BuildStage3Image(f->host, -1);
+    EXPECT_EQ(n.Stage2Image(), nullptr);
+    EXPECT_NE(n.GetMosaicInfo(), nullptr);
+    EXPECT_EQ(n.OpcodeList3().Count(), 1u);
+}
+
+TEST(Stage2, BlackAtOrAboveWhiteIsABadFormat) {
+    FixtureSpec spec;
+    spec.blackLevel = {1000};
+    spec.blackDeltaV = std::vector<double>(6, 200.0);
+    spec.whiteLevel = {1100};
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 10);
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    try {
+        f->negative->BuildStage2Image(f->host, ttShort);
+        FAIL() << "no error";
+    } catch (const dng_exception& e) {
+        EXPECT_EQ(e.ErrorCode(), dng_error_bad_format);
+    }
+}
+
+}  // namespace

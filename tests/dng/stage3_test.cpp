@@ -1,0 +1,185 @@
+// Stage-3 bilinear demosaic and the per-sample hook.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "dng/dng_exceptions.h"
+#include "fixture_writer.h"
+#include "test_support.h"
+
+namespace {
+
+// Records every hooked sample and lays them out as the program's work image does.
+class RecordingNegative : public dng_negative {
+public:
+    explicit RecordingNegative(dng_memory_allocator& allocator) : dng_negative(allocator) {}
+    void StoreSample(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, uint32 offset,
+                     uint32 value) override {
+        const int32 col = firstCol + static_cast<int32>(offset);
+        ++calls[std::make_tuple(row, col, plane)];
+        values[std::make_tuple(row, col, plane)] = value;
+        height = H;
+        width = W;
+        const uint32 w4 = W / 4 * 4;
+        if (static_cast<uint32>(col) < w4) {
+            workImage.resize(size_t(H) * w4 * 3);
+            workImage[((H - 1 - row) * size_t(w4) + col) * 3 + (2 - plane)] = static_cast<uint16_t>(value);
+        }
+    }
+    std::map<std::tuple<int32, int32, uint32>, int> calls;
+    std::map<std::tuple<int32, int32, uint32>, uint32> values;
+    std::vector<uint16_t> workImage;
+    uint32 height = 0;
+    uint32 width = 0;
+};
+
+class RecordingHost : public dng_host {
+public:
+    std::unique_ptr<dng_negative> Make_dng_negative() override {
+        auto negative = std::unique_ptr<dng_negative>(new RecordingNegative(Allocator()));
+        negative->Initialize();
+        return negative;
+    }
+    void SniffForAbort() override {
+        if (abortAfter >= 0 && sniffs++ >= abortAfter) ThrowUserCanceled();
+    }
+    int abortAfter = -1;
+    int sniffs = 0;
+};
+
+struct Stage3 {
+    RecordingHost host;
+    std::unique_ptr<dng_memory_stream> stream;
+    dng_info info;
+    std::unique_ptr<dng_negative> negative;
+    RecordingNegative& Recorder() { return static_cast<RecordingNegative&>(*negative); }
+};
+
+// Builds stage 3 of a file whose stage 2 equals its samples (black 0, white 65535).
+std::unique_ptr<Stage3> BuildStage3(FixtureSpec spec, int abortAfter = -1) {
+    auto s = std::make_unique<Stage3>();
+    const std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
+    s->stream = std::make_unique<dng_memory_stream>(bytes.data(), bytes.size());
+    s->info.Parse(s->host, *s->stream);
+    s->info.PostParse(s->host);
+    EXPECT_TRUE(s->info.IsValidDNG()) << s->info.ValidityFault();
+    s->negative = s->host.Make_dng_negative();
+    s->negative->Parse(s->host, *s->stream, s->info);
+    s->negative->PostParse(s->host, *s->stream, s->info);
+    s->negative->ReadStage1Image(s->host, *s->stream, s->info);
+    s->negative->BuildStage2Image(s->host, ttShort);
+    s->host.abortAfter = abortAfter;
+    s->negative->BuildStage3Image(s->host, -1);
+    return s;
+}
+
+FixtureSpec Ramp(uint32_t width, uint32_t height) {
+    FixtureSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.samples.resize(size_t(width) * height);
+    for (uint32_t r = 0; r < height; ++r)
+        for (uint32_t c = 0; c < width; ++c) spec.samples[r * width + c] = static_cast<uint16_t>(1000 + 40 * r + 3 * c);
+    return spec;
+}
+
+TEST(Stage3, BayerInterpolationOfARampIsExactInsideAndMirrorsAtEdges) {
+    FixtureSpec spec = Ramp(10, 8);
+    auto s = BuildStage3(spec);
+    const dng_image& stage3 = *s->negative->Stage3Image();
+    ASSERT_EQ(stage3.Planes(), 3u);
+    auto at = [&](uint32 p, int r, int c) { return PlaneSamples(stage3, p)[r * 10 + c]; };
+    auto ramp = [](int r, int c) { return 1000 + 40 * r + 3 * c; };
+    for (int r = 1; r < 7; ++r)
+        for (int c = 1; c < 9; ++c)
+            for (uint32 p = 0; p < 3; ++p) EXPECT_EQ(at(p, r, c), ramp(r, c)) << p << " " << r << "," << c;
+    // Red site (0,0): green from N,S,W,E with row -1 -> 1 and column -1 -> 1.
+    EXPECT_EQ(at(1, 0, 0), (128 + 64 * (2 * ramp(1, 0) + 2 * ramp(0, 1))) >> 8);
+    // Blue from the four diagonals, all folding onto (1,1).
+    EXPECT_EQ(at(2, 0, 0), ramp(1, 1));
+    EXPECT_EQ(at(0, 0, 0), ramp(0, 0));
+    // Green site (0,1) in a red row: red from left and right, blue from N (-> row 1) and S.
+    EXPECT_EQ(at(0, 0, 1), ramp(0, 1));
+    EXPECT_EQ(at(2, 0, 1), ramp(1, 1));
+    // Bottom-right blue site (7,9): red from diagonals with row 8 -> 6 and column 10 -> 8.
+    EXPECT_EQ(at(0, 7, 9), (128 + 64 * (2 * ramp(6, 8) + 2 * ramp(6, 8))) >> 8);
+}
+
+TEST(Stage3, OtherBayerPhasesPutEachColourOnItsPlane) {
+    FixtureSpec spec = Ramp(6, 6);
+    const uint8_t patterns[][4] = {{1, 2, 0, 1}, {2, 1, 1, 0}, {1, 0, 2, 1}};
+    for (const auto& pattern : patterns) {
+        std::copy(pattern, pattern + 4, spec.cfaPattern);
+        auto s = BuildStage3(spec);
+        const dng_image& stage3 = *s->negative->Stage3Image();
+        for (uint32 p = 0; p < 3; ++p)
+            EXPECT_EQ(PlaneSamples(stage3, p)[2 * 6 + 2], 1000 + 80 + 6) << int(pattern[0]) << " plane " << p;
+        // The stored site colour passes through unchanged.
+        EXPECT_EQ(PlaneSamples(stage3, pattern[0])[0], 1000);
+    }
+}
+
+TEST(Stage3, HookSeesEverySampleOnceAcrossTiles) {
+    FixtureSpec spec;
+    spec.width = 301;
+    spec.height = 133;
+    spec.samples = PatternSamples(301, 133, 1, 16);
+    auto s = BuildStage3(spec);
+    RecordingNegative& rec = s->Recorder();
+    EXPECT_EQ(rec.height, 133u);
+    EXPECT_EQ(rec.width, 301u);
+    ASSERT_EQ(rec.calls.size(), size_t(301) * 133 * 3);
+    for (const auto& [key, count] : rec.calls) ASSERT_EQ(count, 1);
+    const dng_image& stage3 = *s->negative->Stage3Image();
+    for (uint32 p = 0; p < 3; ++p) {
+        const std::vector<uint16_t> plane = PlaneSamples(stage3, p);
+        for (int r = 0; r < 133; r += 11)
+            for (int c = 0; c < 301; c += 7)
+                EXPECT_EQ(rec.values[std::make_tuple(r, c, p)], plane[r * 301 + c]);
+    }
+}
+
+TEST(Stage3, WorkImageLayoutFromTheHookIsBottomUpBGR) {
+    FixtureSpec spec = Ramp(4, 4);
+    auto s = BuildStage3(spec);
+    const std::vector<uint16_t>& work = s->Recorder().workImage;
+    const dng_image& stage3 = *s->negative->Stage3Image();
+    auto at = [&](uint32 p, int r, int c) { return PlaneSamples(stage3, p)[r * 4 + c]; };
+    ASSERT_EQ(work.size(), 4u * 4 * 3);
+    EXPECT_EQ(work[0], at(2, 3, 0));
+    EXPECT_EQ(work[1], at(1, 3, 0));
+    EXPECT_EQ(work[2], at(0, 3, 0));
+    EXPECT_EQ(work[12 * 3 + 2], at(0, 0, 0));
+
+    FixtureSpec wide = Ramp(7, 2);
+    auto t = BuildStage3(wide);
+    EXPECT_EQ(t->Recorder().workImage.size(), 2u * 4 * 3);  // columns 4..6 reach stage 3 only
+    EXPECT_EQ(t->Recorder().calls.size(), 7u * 2 * 3);
+}
+
+TEST(Stage3, MonochromeStage3IsStage2WithoutTheHook) {
+    FixtureSpec spec;
+    spec.cfa = false;
+    spec.colour = false;
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
+    auto s = BuildStage3(spec);
+    EXPECT_TRUE(s->Recorder().calls.empty());
+    EXPECT_EQ(s->negative->Stage2Image(), nullptr);
+    EXPECT_EQ(PlaneSamples(*s->negative->Stage3Image(), 0), spec.samples);
+}
+
+TEST(Stage3, AbortTestStopsTheDemosaic) {
+    FixtureSpec spec;
+    spec.width = 300;
+    spec.height = 10;
+    spec.samples = PatternSamples(300, 10, 1, 16);
+    try {
+        BuildStage3(spec, 1);
+        FAIL() << "not stopped";
+    } catch (const dng_exception& e) {
+        EXPECT_EQ(e.ErrorCode(), dng_error_user_canceled);
+    }
+}
+
+}  // namespace

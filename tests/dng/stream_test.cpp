@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "dng/dng_exceptions.h"
+#include "dng/dng_stream.h"
+
+namespace {
+
+int ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const dng_exception& e) {
+        return e.ErrorCode();
+    }
+    return 0;
+}
+
+TEST(Stream, ReadsNumbersInEitherByteOrder) {
+    const std::vector<uint8> bytes = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0};
+    dng_memory_stream stream(bytes);
+    stream.SetBigEndian(true);
+    EXPECT_EQ(stream.Get_uint16(), 0x1234);
+    EXPECT_EQ(stream.Get_uint16(), 0x5678);
+    stream.SetReadPosition(0);
+    EXPECT_EQ(stream.Get_uint32(), 0x12345678u);
+    stream.SetReadPosition(0);
+    EXPECT_EQ(stream.Get_uint64(), 0x123456789ABCDEF0ull);
+    EXPECT_EQ(stream.Get_real64(), 1.0);
+    stream.SetLittleEndian();
+    stream.SetReadPosition(0);
+    EXPECT_EQ(stream.Get_uint16(), 0x3412);
+    EXPECT_EQ(stream.Get_uint32(), 0xBC9A7856u);
+    EXPECT_EQ(stream.Get_int16(), static_cast<int16>(0xF0DE));
+}
+
+TEST(Stream, EveryReadPastTheEndThrows) {
+    dng_memory_stream stream(std::vector<uint8>{1, 2, 3});
+    stream.SetReadPosition(1);
+    EXPECT_EQ(ErrorOf([&] { stream.Get_uint32(); }), dng_error_end_of_file);
+    stream.SetReadPosition(1);
+    EXPECT_EQ(stream.Get_uint16(), 0x0302);
+    EXPECT_EQ(ErrorOf([&] { stream.Get_uint8(); }), dng_error_end_of_file);
+    stream.SetReadPosition(1000);
+    EXPECT_EQ(ErrorOf([&] { stream.Get_uint8(); }), dng_error_end_of_file);
+    uint8 big[8];
+    stream.SetReadPosition(0);
+    EXPECT_EQ(ErrorOf([&] { stream.Get(big, ~uint64(0)); }), dng_error_end_of_file);
+}
+
+TEST(FileStream, WritesAndReadsBackAcrossBufferBoundaries) {
+    const std::string path = ::testing::TempDir() + "dng_stream_test.bin";
+    {
+        dng_file_stream out(path, true);
+        out.SetBigEndian(true);
+        for (uint32 i = 0; i < 3000; ++i) out.Put_uint32(i * 2654435761u);
+        out.Put_real32(0.5f);
+        out.Flush();
+    }
+    dng_file_stream in(path, false, 16);
+    in.SetBigEndian(true);
+    EXPECT_EQ(in.Length(), 3000u * 4 + 4);
+    for (uint32 i : {0u, 3u, 4u, 1023u, 1024u, 2999u}) {
+        in.SetReadPosition(uint64(i) * 4);
+        EXPECT_EQ(in.Get_uint32(), i * 2654435761u) << i;
+    }
+    in.SetReadPosition(2);
+    std::vector<uint8> block(40);
+    in.Get(block.data(), block.size());
+    EXPECT_EQ(block[2], 0x9E);  // first byte of the second value, 2654435761 = 0x9E3779B1
+    in.SetReadPosition(12000);
+    EXPECT_EQ(in.Get_real32(), 0.5f);
+    EXPECT_EQ(ErrorOf([&] { in.Get_uint8(); }), dng_error_end_of_file);
+    std::remove(path.c_str());
+}
+
+TEST(FileStream, MissingFileIsAnOpenError) {
+    EXPECT_EQ(ErrorOf([] { dng_file_stream("/nonexistent/folder/file.dng"); }), dng_error_open_file);
+}
+
+TEST(FileStream, ReadStreamRefusesWrites) {
+    const std::string path = ::testing::TempDir() + "dng_stream_ro.bin";
+    { dng_file_stream out(path, true); out.Put_uint8(1); }
+    dng_file_stream in(path);
+    EXPECT_EQ(ErrorOf([&] { in.Put_uint8(2); }), dng_error_write_file);
+    std::remove(path.c_str());
+}
+
+}  // namespace

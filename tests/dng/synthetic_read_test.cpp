@@ -1,0 +1,249 @@
+// Stage-1 reads of synthetic files: every depth, encoding, layout and byte order returns
+// exactly the samples the fixture writer stored.
+#include <gtest/gtest.h>
+
+#include "dng/dng_exceptions.h"
+#include "dng/dng_image_plane16.h"
+#include "fixture_writer.h"
+#include "test_support.h"
+
+namespace {
+
+std::vector<uint16_t> Interleaved(const dng_image& image) {
+    std::vector<std::vector<uint16_t>> planes;
+    for (uint32 p = 0; p < image.Planes(); ++p) planes.push_back(PlaneSamples(image, p));
+    std::vector<uint16_t> out(planes[0].size() * image.Planes());
+    for (size_t i = 0; i < planes[0].size(); ++i)
+        for (uint32 p = 0; p < image.Planes(); ++p) out[i * image.Planes() + p] = planes[p][i];
+    return out;
+}
+
+void ExpectRoundTrip(FixtureSpec spec) {
+    spec.samples = PatternSamples(spec.width, spec.height, spec.samplesPerPixel, spec.bits, spec.width + spec.bits);
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    const dng_image& stage1 = *f->negative->Stage1Image();
+    EXPECT_EQ(stage1.PixelType(), ttShort);
+    EXPECT_EQ(stage1.Bounds(), dng_rect(spec.height, spec.width));
+    EXPECT_EQ(stage1.Planes(), spec.samplesPerPixel);
+    EXPECT_EQ(Interleaved(stage1), spec.samples);
+}
+
+struct Layout {
+    const char* name;
+    bool tiled;
+    uint32 tileWidth;
+    uint32 tileLength;
+};
+
+class UncompressedDepths : public ::testing::TestWithParam<std::tuple<uint32, bool, Layout>> {};
+
+TEST_P(UncompressedDepths, Stage1HoldsTheStoredSamples) {
+    FixtureSpec spec;
+    spec.bits = std::get<0>(GetParam());
+    spec.bigEndian = std::get<1>(GetParam());
+    const Layout layout = std::get<2>(GetParam());
+    spec.width = 37;
+    spec.height = 21;
+    spec.tiled = layout.tiled;
+    spec.tileWidth = layout.tileWidth;
+    spec.tileLength = layout.tileLength;
+    ExpectRoundTrip(spec);
+}
+
+const Layout kLayouts[] = {{"one_strip", false, 0, 0}, {"strips_of_5", false, 0, 5}, {"tiles_16x16", true, 16, 16}};
+
+INSTANTIATE_TEST_SUITE_P(All, UncompressedDepths,
+                         ::testing::Combine(::testing::Values(8u, 10u, 12u, 14u, 16u), ::testing::Bool(),
+                                            ::testing::ValuesIn(kLayouts)));
+
+class LosslessJPEG : public ::testing::TestWithParam<std::tuple<uint32, uint32, Layout>> {};
+
+TEST_P(LosslessJPEG, EveryPredictorDecodesExactly) {
+    FixtureSpec spec;
+    spec.compression = 7;
+    spec.bits = std::get<0>(GetParam());
+    spec.ljpegPredictor = std::get<1>(GetParam());
+    const Layout layout = std::get<2>(GetParam());
+    spec.width = 48;
+    spec.height = 19;
+    spec.tiled = layout.tiled;
+    spec.tileWidth = layout.tileWidth;
+    spec.tileLength = layout.tileLength;
+    spec.bigEndian = spec.ljpegPredictor % 2 == 0;
+    ExpectRoundTrip(spec);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, LosslessJPEG,
+                         ::testing::Combine(::testing::Values(8u, 12u, 14u, 16u), ::testing::Range(1u, 8u),
+                                            ::testing::ValuesIn(kLayouts)));
+
+TEST(LosslessJPEGLayouts, TwoColumnsPerJPEGPixelRestartsAndThreeSamples) {
+    FixtureSpec pairs;
+    pairs.compression = 7;
+    pairs.bits = 14;
+    pairs.width = 40;
+    pairs.height = 12;
+    pairs.ljpegTwoColumnsPerPixel = true;
+    pairs.ljpegPredictor = 6;
+    ExpectRoundTrip(pairs);
+
+    FixtureSpec restarts = pairs;
+    restarts.ljpegTwoColumnsPerPixel = false;
+    restarts.ljpegRestartRows = 3;
+    restarts.ljpegPredictor = 7;
+    ExpectRoundTrip(restarts);
+
+    FixtureSpec rgb;
+    rgb.compression = 7;
+    rgb.cfa = false;
+    rgb.samplesPerPixel = 3;
+    rgb.width = 17;
+    rgb.height = 9;
+    rgb.tileLength = 4;
+    rgb.ljpegPredictor = 4;
+    ExpectRoundTrip(rgb);
+    rgb.compression = 1;
+    rgb.bits = 12;
+    ExpectRoundTrip(rgb);
+}
+
+TEST(SyntheticFiles, LargeDifferencesUseLongHuffmanCodes) {
+    FixtureSpec spec;
+    spec.compression = 7;
+    spec.width = 64;
+    spec.height = 8;
+    spec.samples.resize(64 * 8);
+    // Alternating extremes give differences of every category up to 16.
+    for (size_t i = 0; i < spec.samples.size(); ++i) spec.samples[i] = (i * 7919) % 3 == 0 ? 65535 : (i % 2 ? 0 : 32768);
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
+}
+
+TEST(SyntheticFiles, MonochromeLinearRawHasOneChannelAndNoMosaic) {
+    FixtureSpec spec;
+    spec.cfa = false;
+    spec.colour = false;
+    spec.model = "M Monochrom";
+    spec.width = 11;
+    spec.height = 7;
+    spec.samples = PatternSamples(11, 7, 1, 16);
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    EXPECT_EQ(f->negative->ColorChannels(), 1u);
+    EXPECT_EQ(f->negative->GetMosaicInfo(), nullptr);
+    EXPECT_EQ(f->negative->ProfileCount(), 0u);
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
+}
+
+TEST(SyntheticFiles, EverySupportedModelNameReadsBackExactly) {
+    const char* models[] = {"M9 Digital Camera", "M8 Digital Camera", "LEICA M (Typ 240)", "LEICA T (Typ 701)",
+                            "M Monochrom", "Canon EOS 350D", "Canon EOS 30D", "Canon EOS 40D",
+                            "Canon EOS 5D Mark II", "Canon EOS 500D", "Canon EOS 550D", "Canon EOS 5D Mark III",
+                            "Nikon D200", "Nikon D800", "Nikon D800E", "Sony ILCE-7S", "Leica S2"};
+    for (const char* model : models) {
+        FixtureSpec spec;
+        spec.model = model;
+        spec.bigEndian = model[0] == 'N';
+        spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
+        auto f = LoadDNG(WriteFixtureDNG(spec), false);
+        EXPECT_EQ(f->negative->ModelName(), model);
+        EXPECT_EQ(f->info.fShared->fUniqueCameraModel, model);
+    }
+}
+
+TEST(SyntheticFiles, PreviewsComeFirstInIFD0ThenInSubIFDOrder) {
+    FixtureSpec spec;
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
+    spec.previews = {{256, 4, 3, false, true}, {1024, 8, 3, true, false}, {40, 30, 1, true, false}};
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    const dng_info& info = f->info;
+    ASSERT_EQ(info.IFDCount(), 4u);
+    EXPECT_EQ(info.fIFD[0]->fNewSubFileType, 1u);
+    EXPECT_EQ(info.fIFD[0]->fImageWidth, 256u);
+    EXPECT_EQ(info.fIFD[0]->fCompression, 1u);
+    EXPECT_EQ(info.fMainIndex, 1);
+    EXPECT_EQ(info.fIFD[2]->fImageWidth, 1024u);
+    EXPECT_EQ(info.fIFD[2]->fCompression, 7u);
+    EXPECT_EQ(info.fIFD[3]->fSamplesPerPixel, 1u);
+    // Previews without a colour-space tag get grey for one sample, sRGB otherwise.
+    EXPECT_EQ(info.fIFD[3]->fPreviewColorSpace, 1u);
+    EXPECT_EQ(info.fIFD[2]->fPreviewColorSpace, 2u);
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
+}
+
+TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
+    FixtureSpec spec;
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
+    spec.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {1, 2, 3, 4, 5}}});
+    spec.opcodeList[1] = OpcodeListBytes({{4, 0x01030000, 0, {0, 0, 0, 0, 0, 0, 0, 1}}, {7, 0x01030000, 2, {}}});
+    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters(0.98, 0.02, 0.45, 0.55)}});
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    const dng_negative& n = *f->negative;
+    ASSERT_EQ(n.OpcodeList1().Count(), 1u);
+    EXPECT_EQ(n.OpcodeList1().Entry(0).OpcodeID(), 99u);
+    EXPECT_EQ(n.OpcodeList1().Entry(0).MinVersion(), 0x01040000u);
+    EXPECT_TRUE(n.OpcodeList1().Entry(0).Optional());
+    EXPECT_EQ(n.OpcodeList1().Entry(0).Parameters(), (std::vector<uint8>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(n.OpcodeList2().Count(), 2u);
+    EXPECT_TRUE(n.OpcodeList2().Entry(1).SkipIfPreview());
+    EXPECT_EQ(n.OpcodeList2().MinVersion(false), 0x01030000u);
+    for (int i = 0; i < 3; ++i) {
+        const dng_opcode_list& list = i == 0 ? n.OpcodeList1() : (i == 1 ? n.OpcodeList2() : n.OpcodeList3());
+        EXPECT_EQ(list.Spool(), spec.opcodeList[i]) << "list " << i + 1;
+    }
+    const auto& warp = dynamic_cast<const dng_opcode_WarpRectilinear&>(n.OpcodeList3().Entry(0));
+    ASSERT_EQ(warp.fPlanes.size(), 1u);
+    EXPECT_EQ(warp.fPlanes[0].kr[0], 0.98);
+    EXPECT_EQ(warp.fPlanes[0].kr[1], 0.02);
+    EXPECT_EQ(warp.fCenterH, 0.45);
+    EXPECT_EQ(warp.fCenterV, 0.55);
+}
+
+TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
+    FixtureSpec spec;
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
+    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters(1, 0, 0.5, 0.5)}});
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    dng_negative& n = *f->negative;
+    n.SetModelName("changed");
+    n.ClearRawImageDigest();
+    n.OpcodeList3().Clear();
+    f->stream->SetReadPosition(0);
+    f->info.Parse(f->host, *f->stream);
+    f->info.PostParse(f->host);
+    n.Parse(f->host, *f->stream, f->info);
+    n.PostParse(f->host, *f->stream, f->info);
+    EXPECT_EQ(n.ModelName(), spec.model);
+    EXPECT_FALSE(n.RawImageDigest().IsNull());
+    EXPECT_EQ(n.OpcodeList3().Count(), 1u);
+    EXPECT_NE(n.Stage1Image(), nullptr);
+    EXPECT_EQ(n.fResultScale, 1.0);
+}
+
+TEST(Images, PlaneViewGivesRowsOfPlaneZeroAndRefusesOtherPixelTypes) {
+    FixtureSpec spec;
+    spec.width = 13;
+    spec.height = 5;
+    spec.samples = PatternSamples(13, 5, 1, 16);
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    dng_image& stage1 = *f->negative->Stage1Image();
+    {
+        dng_image_plane16 view(stage1);
+        ASSERT_EQ(view.Width(), 13);
+        ASSERT_EQ(view.Height(), 5);
+        EXPECT_EQ(view.Row(4)[12], spec.samples[4 * 13 + 12]);
+        view.MutableRow(2)[3] = 4242;
+    }
+    EXPECT_EQ(PlaneSamples(stage1, 0)[2 * 13 + 3], 4242);
+    auto clone = stage1.Clone();
+    EXPECT_EQ(PlaneSamples(*clone, 0), PlaneSamples(stage1, 0));
+
+    dng_simple_image bytes(dng_rect(4, 4), 1, ttByte, gDefaultDNGMemoryAllocator());
+    try {
+        dng_image_plane16 view(bytes);
+        FAIL() << "8-bit image accepted";
+    } catch (const dng_exception& e) {
+        EXPECT_STREQ(e.what(), "Pixel type access mismatch");
+    }
+}
+
+}  // namespace
