@@ -25,25 +25,52 @@ uint32 RoundToUint32(real64 x) {
     return static_cast<uint32>(r);
 }
 
+// The closest fraction to `x` within the numerator and denominator limits (continued
+// fractions), so that a value read from a rational is written back as the same value.
+template <class Rational, class Int>
+Rational ClosestRational(real64 x, real64 limit) {
+    if (!std::isfinite(x) || std::fabs(x) > limit) ThrowProgramError("Value out of range for a rational");
+    const real64 a = std::fabs(x);
+    real64 h0 = 0.0, h1 = 1.0, k0 = 1.0, k1 = 0.0, v = a;
+    for (int i = 0; i < 64; ++i) {
+        const real64 whole = std::floor(v);
+        const real64 h2 = whole * h1 + h0, k2 = whole * k1 + k0;
+        if (h2 > limit || k2 > 4294967295.0) break;
+        h0 = h1, h1 = h2, k0 = k1, k1 = k2;
+        if (std::fabs(h1 / k1 - a) <= 1e-15 * std::max(a, 1e-300)) break;
+        const real64 rest = v - whole;
+        if (rest < 1e-300) break;
+        v = 1.0 / rest;
+    }
+    if (k1 == 0.0) ThrowProgramError("Value out of range for a rational");
+    if (k1 > limit) {  // a signed rational's denominator must fit as well
+        const real64 shrink = k1 / limit;
+        h1 = std::round(h1 / shrink), k1 = std::round(k1 / shrink);
+    }
+    return Rational(static_cast<Int>(x < 0 ? -h1 : h1), static_cast<uint32>(k1));
+}
+
+dng_srational SignedDecimal(real64 x) { return ClosestRational<dng_srational, int32>(x, 2147483647.0); }
+dng_urational UnsignedDecimal(real64 x) { return ClosestRational<dng_urational, uint32>(std::max(0.0, x), 4294967295.0); }
+
 std::vector<dng_srational> MatrixRationals(const dng_matrix& m) {
     std::vector<dng_srational> out;
     for (uint32 r = 0; r < m.Rows(); ++r)
-        for (uint32 c = 0; c < m.Cols(); ++c) out.emplace_back(RoundToInt32(m[r][c] * 10000.0), 10000);
+        for (uint32 c = 0; c < m.Cols(); ++c) out.push_back(SignedDecimal(m[r][c]));
     return out;
 }
 
-std::vector<dng_urational> VectorRationals(const dng_vector& v, real64 denominator) {
+std::vector<dng_urational> VectorRationals(const dng_vector& v) {
     std::vector<dng_urational> out;
-    for (uint32 i = 0; i < v.Count(); ++i)
-        out.emplace_back(RoundToUint32(v[i] * denominator), static_cast<uint32>(denominator));
+    for (uint32 i = 0; i < v.Count(); ++i) out.push_back(UnsignedDecimal(v[i]));
     return out;
 }
 
-// Deltas are held as reals; 1/256 steps (as the black levels) when exact, else 1/10000.
+// Deltas are held as reals; 1/256 steps (as the black levels) when exact.
 dng_srational SignedRational(real64 x) {
     const real64 in256 = x * 256.0;
     if (in256 == std::floor(in256) && std::fabs(in256) < 2147483647.0) return dng_srational(int32(in256), 256);
-    return dng_srational(RoundToInt32(x * 10000.0), 10000);
+    return SignedDecimal(x);
 }
 
 dng_urational ValidOr(const dng_urational& value, const dng_urational& fallback) {
@@ -83,25 +110,30 @@ std::vector<uint8> LittleEndianValue(const dng_exif_entry& entry, bool sourceBig
     return bytes;
 }
 
+// Colour matrices, neutral and balance are written as the file gave them (kept in the
+// negative's shared record); the reader's normalised copies serve rendering only.
 void AddProfileTags(dng_tiff_directory& ifd0, const dng_negative& negative) {
     const dng_camera_profile* profile = negative.ProfileToEmbed();
+    const dng_camera_profile_info& stored = negative.Shared().fCameraProfile;
+    const dng_shared& shared = negative.Shared();
     const uint32 n = negative.ColorChannels();
     if (profile) {
-        ifd0.AddShort(tcCalibrationIlluminant1, static_cast<uint16>(profile->CalibrationIlluminant1()));
-        ifd0.AddSRationals(tcColorMatrix1, MatrixRationals(profile->ColorMatrix1()));
-        if (profile->ForwardMatrix1().Rows() == 3) ifd0.AddSRationals(tcForwardMatrix1, MatrixRationals(profile->ForwardMatrix1()));
-        if (n > 3 && profile->ReductionMatrix1().NotEmpty())
-            ifd0.AddSRationals(tcReductionMatrix1, MatrixRationals(profile->ReductionMatrix1()));
-        if (profile->ColorMatrix2().NotEmpty()) {
+        if (profile->CalibrationIlluminant1() != 0 || stored.fColorMatrix2.NotEmpty())
+            ifd0.AddShort(tcCalibrationIlluminant1, static_cast<uint16>(profile->CalibrationIlluminant1()));
+        ifd0.AddSRationals(tcColorMatrix1, MatrixRationals(stored.fColorMatrix1));
+        if (stored.fForwardMatrix1.Rows() == 3) ifd0.AddSRationals(tcForwardMatrix1, MatrixRationals(stored.fForwardMatrix1));
+        if (n > 3 && stored.fReductionMatrix1.NotEmpty())
+            ifd0.AddSRationals(tcReductionMatrix1, MatrixRationals(stored.fReductionMatrix1));
+        if (stored.fColorMatrix2.NotEmpty()) {
             ifd0.AddShort(tcCalibrationIlluminant2, static_cast<uint16>(profile->CalibrationIlluminant2()));
-            ifd0.AddSRationals(tcColorMatrix2, MatrixRationals(profile->ColorMatrix2()));
-            if (profile->ForwardMatrix2().Rows() == 3)
-                ifd0.AddSRationals(tcForwardMatrix2, MatrixRationals(profile->ForwardMatrix2()));
-            if (n > 3 && profile->ReductionMatrix2().NotEmpty())
-                ifd0.AddSRationals(tcReductionMatrix2, MatrixRationals(profile->ReductionMatrix2()));
+            ifd0.AddSRationals(tcColorMatrix2, MatrixRationals(stored.fColorMatrix2));
+            if (stored.fForwardMatrix2.Rows() == 3)
+                ifd0.AddSRationals(tcForwardMatrix2, MatrixRationals(stored.fForwardMatrix2));
+            if (n > 3 && stored.fReductionMatrix2.NotEmpty())
+                ifd0.AddSRationals(tcReductionMatrix2, MatrixRationals(stored.fReductionMatrix2));
         }
         // The reader names an unnamed profile "Embedded"; that placeholder is not written back.
-        if (profile->Name() != dng_camera_profile::EmbeddedName()) ifd0.AddAscii(tcProfileName, profile->Name());
+        if (!stored.fProfileName.empty()) ifd0.AddAscii(tcProfileName, profile->Name());
         ifd0.AddAscii(tcProfileCalibrationSignature, profile->ProfileCalibrationSignature());
         ifd0.AddLong(tcProfileEmbedPolicy, profile->EmbedPolicy());
         ifd0.AddAscii(tcProfileCopyright, profile->Copyright());
@@ -123,25 +155,25 @@ void AddProfileTags(dng_tiff_directory& ifd0, const dng_negative& negative) {
             ifd0.AddFloats(tcProfileToneCurve, points);
         }
     }
-    if (negative.CameraCalibration1().Rows() == n && negative.CameraCalibration1().Cols() == n)
-        ifd0.AddSRationals(tcCameraCalibration1, MatrixRationals(negative.CameraCalibration1()));
-    if (negative.CameraCalibration2().Rows() == n && negative.CameraCalibration2().Cols() == n)
-        ifd0.AddSRationals(tcCameraCalibration2, MatrixRationals(negative.CameraCalibration2()));
+    const auto square = [n](const dng_matrix& m) { return m.Rows() == n && m.Cols() == n; };
+    if (square(shared.fCameraCalibration1)) ifd0.AddSRationals(tcCameraCalibration1, MatrixRationals(shared.fCameraCalibration1));
+    if (square(shared.fCameraCalibration2)) ifd0.AddSRationals(tcCameraCalibration2, MatrixRationals(shared.fCameraCalibration2));
     ifd0.AddAscii(tcCameraCalibrationSignature, negative.CameraCalibrationSignature());
     ifd0.AddAscii(tcAsShotProfileName, negative.AsShotProfileName());
-    dng_vector balance = negative.AnalogBalance();
+    dng_vector balance = shared.fAnalogBalance;
     if (balance.Count() != n) balance.SetIdentity(n);
-    ifd0.AddRationals(tcAnalogBalance, VectorRationals(balance, 1000000.0));
-    if (negative.HasCameraNeutral()) {
-        ifd0.AddRationals(tcAsShotNeutral, VectorRationals(negative.CameraNeutral(), 1000000.0));
+    ifd0.AddRationals(tcAnalogBalance, VectorRationals(balance));
+    if (shared.fAsShotNeutral.Count() == n && shared.fAsShotNeutral.MaxEntry() > 0.0) {
+        ifd0.AddRationals(tcAsShotNeutral, VectorRationals(shared.fAsShotNeutral));
+    } else if (negative.HasCameraNeutral()) {
+        ifd0.AddRationals(tcAsShotNeutral, VectorRationals(negative.CameraNeutral()));
     } else if (negative.HasCameraWhiteXY()) {
         dng_vector xy(2);
         xy[0] = negative.CameraWhiteX();
         xy[1] = negative.CameraWhiteY();
-        ifd0.AddRationals(tcAsShotWhiteXY, VectorRationals(xy, 1000000.0));
+        ifd0.AddRationals(tcAsShotWhiteXY, VectorRationals(xy));
     }
-    ifd0.AddRationals(tcLinearResponseLimit,
-                      {ValidOr(negative.Shared().fLinearResponseLimit, dng_urational(1, 1))});
+    ifd0.AddRationals(tcLinearResponseLimit, {ValidOr(shared.fLinearResponseLimit, dng_urational(1, 1))});
 }
 
 void AddThumbnailTags(dng_tiff_directory& ifd0, const dng_image_preview& thumbnail) {
@@ -176,8 +208,10 @@ void AddMetadataTags(dng_tiff_directory& ifd0, const dng_negative& negative, uin
     ifd0.AddShort(tcOrientation, static_cast<uint16>(negative.BaseOrientation()));
     ifd0.AddAscii(tcUniqueCameraModel, negative.ModelName());
     ifd0.AddAscii(tcLocalizedCameraModel, negative.LocalizedModelName());
-    ifd0.AddSRationals(tcBaselineExposure,
-                       {dng_srational(RoundToInt32(negative.BaselineExposure() * 100.0), 100)});
+    // An undefined (0/0) baseline exposure reads as 0 and is written so.
+    ifd0.AddSRationals(tcBaselineExposure, {shared.fBaselineExposure.IsValid()
+                                                ? shared.fBaselineExposure
+                                                : dng_srational(RoundToInt32(negative.BaselineExposure() * 100.0), 100)});
     ifd0.AddRationals(tcBaselineNoise, {ValidOr(shared.fBaselineNoise, dng_urational(1, 1))});
     ifd0.AddRationals(tcBaselineSharpness, {ValidOr(shared.fBaselineSharpness, dng_urational(1, 1))});
     ifd0.AddRationals(tcShadowScale, {ValidOr(shared.fShadowScale, dng_urational(1, 1))});

@@ -35,33 +35,38 @@ void dng_tiff_directory::Add(uint16 code, uint16 type, uint32 count, std::vector
 void dng_tiff_directory::AddShorts(uint16 code, const std::vector<uint16>& values) {
     std::vector<uint8> bytes;
     for (uint16 v : values) AppendLE16(bytes, v);
-    Add(code, 3, static_cast<uint32>(values.size()), std::move(bytes));
+    const uint32 count = static_cast<uint32>(values.size());
+    Add(code, 3, count, std::move(bytes));
 }
 
 void dng_tiff_directory::AddLongs(uint16 code, const std::vector<uint32>& values) {
     std::vector<uint8> bytes;
     for (uint32 v : values) AppendLE32(bytes, v);
-    Add(code, 4, static_cast<uint32>(values.size()), std::move(bytes));
+    const uint32 count = static_cast<uint32>(values.size());
+    Add(code, 4, count, std::move(bytes));
 }
 
 void dng_tiff_directory::AddRationals(uint16 code, const std::vector<dng_urational>& values) {
     std::vector<uint8> bytes;
     for (const dng_urational& v : values) AppendLE32(bytes, v.n), AppendLE32(bytes, v.d);
-    Add(code, 5, static_cast<uint32>(values.size()), std::move(bytes));
+    const uint32 count = static_cast<uint32>(values.size());
+    Add(code, 5, count, std::move(bytes));
 }
 
 void dng_tiff_directory::AddSRationals(uint16 code, const std::vector<dng_srational>& values) {
     std::vector<uint8> bytes;
     for (const dng_srational& v : values)
         AppendLE32(bytes, static_cast<uint32>(v.n)), AppendLE32(bytes, static_cast<uint32>(v.d));
-    Add(code, 10, static_cast<uint32>(values.size()), std::move(bytes));
+    const uint32 count = static_cast<uint32>(values.size());
+    Add(code, 10, count, std::move(bytes));
 }
 
 void dng_tiff_directory::AddAscii(uint16 code, const std::string& text) {
     if (text.empty()) return;
     std::vector<uint8> bytes(text.begin(), text.end());
     bytes.push_back(0);
-    Add(code, 2, static_cast<uint32>(bytes.size()), std::move(bytes));
+    const uint32 count = static_cast<uint32>(bytes.size());
+    Add(code, 2, count, std::move(bytes));
 }
 
 void dng_tiff_directory::AddBytes(uint16 code, const std::vector<uint8>& bytes, uint16 type) {
@@ -75,7 +80,8 @@ void dng_tiff_directory::AddFloats(uint16 code, const std::vector<real32>& value
         std::memcpy(&bits, &v, 4);
         AppendLE32(bytes, bits);
     }
-    Add(code, 11, static_cast<uint32>(values.size()), std::move(bytes));
+    const uint32 count = static_cast<uint32>(values.size());
+    Add(code, 11, count, std::move(bytes));
 }
 
 void dng_tiff_directory::AddDoubles(uint16 code, const std::vector<real64>& values) {
@@ -85,7 +91,8 @@ void dng_tiff_directory::AddDoubles(uint16 code, const std::vector<real64>& valu
         std::memcpy(&bits, &v, 8);
         AppendLE64(bytes, bits);
     }
-    Add(code, 12, static_cast<uint32>(values.size()), std::move(bytes));
+    const uint32 count = static_cast<uint32>(values.size());
+    Add(code, 12, count, std::move(bytes));
 }
 
 const dng_tiff_directory::Entry* dng_tiff_directory::Find(uint16 code) const {
