@@ -124,9 +124,13 @@ void dng_info::ParseTags(dng_stream& stream) {
     const dng_ifd& ifd0 = *fIFD[0];
     const std::pair<uint64, uint16> exifDirs[] = {
         {ifd0.fExifIFD, tcExifIFD}, {ifd0.fGPSIFD, tcGPSInfo}};
+    // EXIF facts are optional: a damaged EXIF, GPS or interoperability directory is dropped.
     for (const auto& dir : exifDirs) {
         if (dir.first == 0) continue;
-        ParseDirectory(stream, dir.first, nullptr, dir.second, false);
+        try {
+            ParseDirectory(stream, dir.first, nullptr, dir.second, false);
+        } catch (const dng_exception&) {
+        }
     }
     // The interoperability directory is linked from the EXIF directory.
     for (const dng_exif_entry& e : std::vector<dng_exif_entry>(fExif->fEntries)) {
@@ -135,7 +139,10 @@ void dng_info::ParseTags(dng_stream& stream) {
                                                 uint32(e.bytes[2]) << 8 | e.bytes[3])
                                              : (uint32(e.bytes[3]) << 24 | uint32(e.bytes[2]) << 16 |
                                                 uint32(e.bytes[1]) << 8 | e.bytes[0]);
-            ParseDirectory(stream, offset, nullptr, tcInteroperabilityIFD, false);
+            try {
+                ParseDirectory(stream, offset, nullptr, tcInteroperabilityIFD, false);
+            } catch (const dng_exception&) {
+            }
         }
     }
 }

@@ -7,13 +7,16 @@
 
 namespace {
 
-constexpr int kFastBits = 9;
+constexpr int kFastBits = 11;
 
 struct HuffTable {
     bool defined = false;
-    // Fast lookup on the next kFastBits bits: code length (0 = longer code) and symbol.
+    // Fast lookup on the next kFastBits bits: code length (0 = longer code) and symbol, and
+    // when code and extra bits both fit, their total length and the decoded difference.
     uint8 fastLength[1 << kFastBits];
     uint8 fastSymbol[1 << kFastBits];
+    uint8 fastTotal[1 << kFastBits];
+    int32 fastDiff[1 << kFastBits];
     int32 maxCode[18];
     int32 valOffset[18];
     uint8 values[256];
@@ -22,6 +25,7 @@ struct HuffTable {
 
 void BuildTable(HuffTable& table, const uint8 (&bits)[17], const uint8* values, uint32 count) {
     std::memset(table.fastLength, 0, sizeof table.fastLength);
+    std::memset(table.fastTotal, 0, sizeof table.fastTotal);
     std::memcpy(table.values, values, count);
     table.count = count;
     int32 code = 0;
@@ -32,9 +36,17 @@ void BuildTable(HuffTable& table, const uint8 (&bits)[17], const uint8* values, 
         for (uint32 i = 0; i < bits[length]; ++i, ++k, ++code) {
             if (length <= kFastBits) {
                 const int shift = kFastBits - length;
+                const uint32 s = values[k];
                 for (int fill = 0; fill < (1 << shift); ++fill) {
-                    table.fastLength[(code << shift) | fill] = static_cast<uint8>(length);
-                    table.fastSymbol[(code << shift) | fill] = values[k];
+                    const int index = (code << shift) | fill;
+                    table.fastLength[index] = static_cast<uint8>(length);
+                    table.fastSymbol[index] = static_cast<uint8>(s);
+                    if (s < 16 && length + static_cast<int>(s) <= kFastBits) {
+                        int32 v = s ? (fill >> (shift - static_cast<int>(s))) : 0;
+                        if (s && v < (1 << (s - 1))) v -= (1 << s) - 1;
+                        table.fastTotal[index] = static_cast<uint8>(length + static_cast<int>(s));
+                        table.fastDiff[index] = v;
+                    }
                 }
             }
         }
@@ -106,6 +118,10 @@ struct dng_lossless_decoder::Impl {
         if (nbits < 32) Fill();
         uint32 s;
         const uint32 look = Peek(kFastBits);
+        if (t.fastTotal[look]) {
+            Consume(t.fastTotal[look]);
+            return t.fastDiff[look];
+        }
         int length = t.fastLength[look];
         if (length) {
             s = t.fastSymbol[look];

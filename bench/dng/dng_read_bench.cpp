@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -18,6 +19,20 @@ namespace {
 constexpr uint32_t kWidth = 6016;
 constexpr uint32_t kHeight = 4016;
 constexpr int kRuns = 3;
+
+// A smooth scene with sensor-like noise of a few levels, so differences stay small as in camera files.
+std::vector<uint16_t> SceneSamples() {
+    std::vector<uint16_t> v(size_t(kWidth) * kHeight);
+    uint32_t state = 12345;
+    for (uint32_t y = 0; y < kHeight; ++y)
+        for (uint32_t x = 0; x < kWidth; ++x) {
+            state = state * 1103515245u + 12345u;
+            const double smooth = 2000.0 + 6000.0 * (1.0 + std::sin(x * 0.003) * std::cos(y * 0.002));
+            const double colour = ((x ^ y) & 1) ? 1.0 : 0.6;
+            v[size_t(y) * kWidth + x] = static_cast<uint16_t>(smooth * colour + ((state >> 16) % 33) - 16);
+        }
+    return v;
+}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -35,7 +50,7 @@ void Run(const char* name, FixtureSpec spec) {
     spec.bits = 14;
     spec.blackLevel = {512};
     spec.whiteLevel = {15000};
-    spec.samples = PatternSamples(kWidth, kHeight, 1, 14);
+    spec.samples = SceneSamples();
     const std::string path = "/tmp/clarivane_dng_read_bench.dng";
     const std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
     SaveFile(path, bytes);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "dng/dng_exceptions.h"
+#include "fixture_writer.h"
 #include "test_support.h"
 
 namespace {
@@ -211,6 +212,29 @@ TEST(DngTool, RawDumpOfARefusedFileExitsWithTwo) {
     const std::string command = std::string(DNG_TOOL) + " raw '" +
                                 TestDataPath("gopro_hero6_GOPR0024_vc5_gainmap.gpr") + "' " + out + " 2>/dev/null";
     EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+}
+
+TEST(DngTool, RawAndStageDumpsAreNetpbmOfTheStages) {
+    FixtureSpec spec;
+    spec.width = 7;
+    spec.height = 5;
+    spec.bigEndian = true;
+    spec.compression = 7;
+    spec.samples = PatternSamples(7, 5, 1, 16);
+    const std::string dng = ::testing::TempDir() + "tool_fixture.dng";
+    SaveFile(dng, WriteFixtureDNG(spec));
+    const std::string raw = ::testing::TempDir() + "tool_raw.pgm";
+    const std::string stage3 = ::testing::TempDir() + "tool_stage3.ppm";
+    ASSERT_EQ(std::system((std::string(DNG_TOOL) + " raw " + dng + " " + raw).c_str()), 0);
+    ASSERT_EQ(std::system((std::string(DNG_TOOL) + " stage3 " + dng + " " + stage3).c_str()), 0);
+    const std::vector<uint8_t> pgm = ReadFileBytes(raw);
+    const std::string header = "P5\n7 5\n65535\n";
+    ASSERT_EQ(pgm.size(), header.size() + 7 * 5 * 2);
+    EXPECT_EQ(std::string(pgm.begin(), pgm.begin() + header.size()), header);
+    for (size_t i = 0; i < spec.samples.size(); ++i)
+        ASSERT_EQ(pgm[header.size() + 2 * i] << 8 | pgm[header.size() + 2 * i + 1], spec.samples[i]) << i;
+    const std::vector<uint8_t> ppm = ReadFileBytes(stage3);
+    EXPECT_EQ(ppm.size(), std::string("P6\n7 5\n65535\n").size() + 7 * 5 * 3 * 2);
 }
 
 }  // namespace
