@@ -326,6 +326,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     if (s.activeArea[2] != 0)
         raw.Longs(50829, {uint32_t(s.activeArea[0]), uint32_t(s.activeArea[1]), uint32_t(s.activeArea[2]),
                           uint32_t(s.activeArea[3])});
+    if (!s.maskedAreas.empty()) raw.Longs(50830, s.maskedAreas);
     if (s.defaultCrop[2] != 0) {
         raw.Longs(50719, {s.defaultCrop[0], s.defaultCrop[1]});
         raw.Longs(50720, {s.defaultCrop[2], s.defaultCrop[3]});

@@ -41,6 +41,7 @@ struct FixtureSpec {
     std::vector<double> blackDeltaV;
     std::vector<uint32_t> whiteLevel;    // empty for the default
     int32_t activeArea[4] = {0, 0, 0, 0};   // top left bottom right; all 0 for none
+    std::vector<uint32_t> maskedAreas;      // 4 values (top left bottom right) per area
     uint32_t defaultCrop[4] = {0, 0, 0, 0}; // origin h v, size h v; sizes 0 for none
     std::vector<double> asShotNeutral;
     std::vector<uint8_t> opcodeList[3];

@@ -119,6 +119,38 @@ TEST(SyntheticFiles, LargeDifferencesUseLongHuffmanCodes) {
     EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
 }
 
+TEST(SyntheticFiles, MaskedMarginsActiveAreaAndDefaultCrop) {
+    FixtureSpec spec;
+    spec.width = 20;
+    spec.height = 12;
+    spec.activeArea[0] = 2;
+    spec.activeArea[1] = 4;
+    spec.activeArea[2] = 12;
+    spec.activeArea[3] = 20;
+    spec.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
+    spec.defaultCrop[0] = 2;
+    spec.defaultCrop[1] = 1;
+    spec.defaultCrop[2] = 12;
+    spec.defaultCrop[3] = 8;
+    ExpectRoundTrip(spec);
+    spec.samples = PatternSamples(20, 12, 1, 16);
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    const dng_linearization_info& lin = *f->negative->GetLinearizationInfo();
+    EXPECT_EQ(lin.fActiveArea, dng_rect(2, 4, 12, 20));
+    ASSERT_EQ(lin.fMaskedAreaCount, 2u);
+    EXPECT_EQ(lin.fMaskedArea[1], dng_rect(2, 0, 12, 4));
+    EXPECT_EQ(f->negative->DefaultCropOriginH().As_real64(), 2.0);
+    EXPECT_EQ(f->negative->DefaultCropOriginV().As_real64(), 1.0);
+    EXPECT_EQ(f->negative->DefaultCropSizeH().As_real64(), 12.0);
+    EXPECT_EQ(f->negative->DefaultCropSizeV().As_real64(), 8.0);
+    // Stage 1 keeps the masked margins: it is the whole stored image.
+    EXPECT_EQ(f->negative->Stage1Image()->Bounds(), dng_rect(12, 20));
+
+    spec.defaultCrop[2] = 17;  // reaches past the active area
+    auto bad = WriteFixtureDNG(spec);
+    EXPECT_THROW(LoadDNG(bad), dng_exception);
+}
+
 TEST(SyntheticFiles, MonochromeLinearRawHasOneChannelAndNoMosaic) {
     FixtureSpec spec;
     spec.cfa = false;
