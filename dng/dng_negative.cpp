@@ -208,10 +208,6 @@ void dng_negative::ValidateRawImageDigest(dng_host& host) {
     ThrowBadFormat("Raw image digest does not match the raw image data");
 }
 
-void dng_negative::SynchronizeMetadata() {
-    if (!fOriginalExif) fOriginalExif = std::make_unique<dng_exif>(fExif);
-}
-
 uint32 dng_negative::WhiteLevel(uint32 plane) const {
     if (!fLinearizationInfo || plane >= kMaxSamplesPerPixel) return 65535;
     return static_cast<uint32>(std::lround(fLinearizationInfo->fWhiteLevel[plane]));

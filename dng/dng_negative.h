@@ -37,7 +37,8 @@ public:
     virtual void ReadStage1Image(dng_host& host, dng_stream& stream, dng_info& info);
     // Throws the bad-format error when the stored raw-image digest does not match stage 1.
     virtual void ValidateRawImageDigest(dng_host& host);
-    virtual void SynchronizeMetadata();
+    // EXIF and XMP are kept as read, so there is nothing to reconcile between them.
+    virtual void SynchronizeMetadata() {}
     // Stage 2 from stage 1 through DoBuildStage2; stage 1 is released afterwards.
     virtual void BuildStage2Image(dng_host& host, uint32 pixelType = ttShort);
     // Stage 3 from stage 2 (demosaic, or the stage-2 image itself without a mosaic);
@@ -52,7 +53,6 @@ public:
     const std::string& LocalizedModelName() const { return fLocalizedModelName; }
     uint32 ColorChannels() const { return fColorChannels; }
     void SetColorChannels(uint32 channels) { fColorChannels = channels; }
-    bool IsMonochrome() const { return fColorChannels == 1; }
     uint32 BaseOrientation() const { return fOrientation; }
 
     dng_linearization_info* GetLinearizationInfo() { return fLinearizationInfo.get(); }
@@ -105,7 +105,6 @@ public:
 
     dng_exif& GetExif() { return fExif; }
     const dng_exif& GetExif() const { return fExif; }
-    const dng_exif* GetOriginalExif() const { return fOriginalExif.get(); }
     const std::vector<uint8>& XMP() const { return fShared.fXMP; }
     const std::vector<uint8>& PrivateData() const { return fShared.fDNGPrivateData; }
     uint32 MakerNoteSafety() const { return fShared.fMakerNoteSafety; }
@@ -170,7 +169,6 @@ private:
     dng_shared fShared;
     dng_opcode_list fOpcodeList1{1}, fOpcodeList2{2}, fOpcodeList3{3};
     dng_exif fExif;
-    std::unique_ptr<dng_exif> fOriginalExif;
     std::vector<uint8> fMakerNote;
     dng_fingerprint fRawImageDigest;
     dng_fingerprint fRawDataUniqueID;

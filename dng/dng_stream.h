@@ -20,7 +20,6 @@ public:
     uint64 Position() const { return fPosition; }
     void SetReadPosition(uint64 offset) { fPosition = offset; }
     void SetWritePosition(uint64 offset) { fPosition = offset; }
-    void Skip(uint64 delta) { fPosition += delta; }
 
     bool BigEndian() const { return fBigEndian; }
     void SetBigEndian(bool big = true) { fBigEndian = big; }
