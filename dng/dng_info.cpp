@@ -65,7 +65,7 @@ void dng_info::Parse(dng_host& host, dng_stream& stream) {
     fShared = std::make_unique<dng_shared>();
     fExif = std::make_unique<dng_exif>();
     fIFD.clear();
-    fChainedIFD.clear();
+    fChainedIFDCount = 0;
     fVisited.clear();
     fMainIndex = -1;
     fFault.clear();
@@ -102,11 +102,11 @@ void dng_info::ParseTags(dng_stream& stream) {
         }
     }
 
-    // Directories chained after IFD 0: read for completeness, faults there are ignored.
+    // Directories chained after IFD 0 (thumbnails of TIFF-style files); a damaged one ends the chain.
     stream.SetReadPosition(ifd0Offset);
     const uint64 entries0 = stream.Get_uint16();
     uint64 nextPos = ifd0Offset + 2 + entries0 * 12;
-    while (fChainedIFD.size() < kMaxChainedIFDs && nextPos + 4 <= stream.Length()) {
+    while (fChainedIFDCount < kMaxChainedIFDs && fIFD.size() < kMaxIFDs && nextPos + 4 <= stream.Length()) {
         stream.SetReadPosition(nextPos);
         const uint64 next = stream.Get_uint32();
         if (next == 0) break;
@@ -118,7 +118,8 @@ void dng_info::ParseTags(dng_stream& stream) {
         }
         stream.SetReadPosition(next);
         nextPos = next + 2 + uint64(stream.Get_uint16()) * 12;
-        fChainedIFD.push_back(std::move(chained));
+        fIFD.push_back(std::move(chained));
+        ++fChainedIFDCount;
     }
 
     const dng_ifd& ifd0 = *fIFD[0];

@@ -23,7 +23,8 @@ public:
     const std::string& ValidityFault() const { return fFault; }
 
     uint32 IFDCount() const { return static_cast<uint32>(fIFD.size()); }
-    uint32 ChainedIFDCount() const { return static_cast<uint32>(fChainedIFD.size()); }
+    // Directories at the end of the list that were chained after IFD 0.
+    uint32 ChainedIFDCount() const { return fChainedIFDCount; }
 
     // Limits of the directory tree.
     static constexpr uint32 kMaxIFDs = 64;
@@ -34,15 +35,14 @@ public:
     uint32 fMagic = 0;
     std::unique_ptr<dng_shared> fShared;
     std::unique_ptr<dng_exif> fExif;
-    // IFD 0, then its sub-directories breadth first.
+    // IFD 0, then its sub-directories breadth first, then the directories chained after IFD 0.
     std::vector<std::unique_ptr<dng_ifd>> fIFD;
-    // Directories chained after IFD 0; read, never used.
-    std::vector<std::unique_ptr<dng_ifd>> fChainedIFD;
     int32 fMainIndex = -1;
 
 private:
     void ParseDirectory(dng_stream& stream, uint64 offset, dng_ifd* ifd, uint16 exifKind, bool isIFD0);
     void ParseTags(dng_stream& stream);
+    uint32 fChainedIFDCount = 0;
     mutable std::string fFault;
     std::vector<uint64> fVisited;
 };

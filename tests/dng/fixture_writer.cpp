@@ -29,6 +29,11 @@ public:
         if (big_) { U16(v >> 16); U16(v & 0xFFFF); }
         else { U16(v & 0xFFFF); U16(v >> 16); }
     }
+    // Points the next-directory field of the directory at `dir` to `target`.
+    void PatchNext(uint32_t dir, uint32_t target) {
+        const uint32_t entries = big_ ? (bytes[dir] << 8 | bytes[dir + 1]) : (bytes[dir + 1] << 8 | bytes[dir]);
+        Patch32(dir + 2 + 12 * entries, target);
+    }
     void Patch32(size_t at, uint32_t v) {
         ByteSink tmp(big_);
         tmp.U32(v);
@@ -336,6 +341,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
         if (!s.opcodeList[i].empty()) raw.Bytes(opcodeTags[i], s.opcodeList[i], UNDEFINED);
 
     std::vector<Directory> previewDirs;
+    std::vector<Directory> chainedDirs;
     std::vector<uint32_t> previewIFD0Fields;
     bool ifd0Preview = false;
     Directory ifd0(big);
@@ -359,6 +365,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
         dir.Longs(279, {static_cast<uint32_t>(data.size())});
         dir.Shorts(284, {1});
         if (&dir == &ifd0) ifd0Preview = true;
+        else if (p.chained) chainedDirs.push_back(d);
         else previewDirs.push_back(d);
     }
 
@@ -382,6 +389,12 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     if (!subOffsets.empty()) main.Longs(330, subOffsets);
     const uint32_t ifd0Offset = main.Write(out);
     out.Patch32(4, ifd0Offset);
+    uint32_t previous = ifd0Offset;
+    for (const Directory& d : chainedDirs) {
+        const uint32_t at = d.Write(out);
+        out.PatchNext(previous, at);
+        previous = at;
+    }
     return out.bytes;
 }
 

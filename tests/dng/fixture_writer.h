@@ -11,6 +11,7 @@ struct FixturePreview {
     uint32_t samples = 3;   // 1 grey, 3 RGB
     bool jpeg = false;      // baseline JPEG (compression 7) instead of uncompressed
     bool inIFD0 = false;    // IFD 0 itself is this preview (the raw image goes to a sub-IFD)
+    bool chained = false;   // linked as the next directory after IFD 0 instead of as a sub-IFD
 };
 
 struct FixtureSpec {

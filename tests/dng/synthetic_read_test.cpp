@@ -202,6 +202,22 @@ TEST(SyntheticFiles, PreviewsComeFirstInIFD0ThenInSubIFDOrder) {
     EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
 }
 
+TEST(SyntheticFiles, ChainedDirectoriesFollowTheSubIFDs) {
+    FixtureSpec spec;
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
+    spec.rawInSubIFD = true;
+    FixturePreview chained{32, 24, 3, false, false, true};
+    spec.previews = {chained, {64, 48, 3, true, false, false}, chained};
+    spec.previews[2].width = 48;
+    auto f = LoadDNG(WriteFixtureDNG(spec));
+    ASSERT_EQ(f->info.IFDCount(), 5u);
+    EXPECT_EQ(f->info.ChainedIFDCount(), 2u);
+    EXPECT_EQ(f->info.fMainIndex, 1);
+    EXPECT_EQ(f->info.fIFD[2]->fImageWidth, 64u);
+    EXPECT_EQ(f->info.fIFD[3]->fImageWidth, 32u);
+    EXPECT_EQ(f->info.fIFD[4]->fImageWidth, 48u);
+}
+
 TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
     FixtureSpec spec;
     spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
