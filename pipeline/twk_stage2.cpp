@@ -1,0 +1,31 @@
+#include <cmath>
+
+#include "dng/dng_exceptions.h"
+#include "pipeline/class_twk_host.h"
+#include "pipeline/module_loaded.h"
+
+int32 TWKNegative::ResultBoxSize(real64 resultScale) {
+    if (!(resultScale > 0.0) || !std::isfinite(resultScale)) ThrowProgramError("Result scale must be positive");
+    return static_cast<int32>(512.0f / resultScale);
+}
+
+void TWKNegative::DoBuildStage2(dng_host& host, uint32 pixelType) {
+    if (pixelType != ttShort) ThrowProgramError("Pixel type access mismatch");
+    const int32 box = ResultBoxSize(fResultScale);
+    int32 boxHeight = box;
+    // The maker's earlier product in the same process wants a shorter result box.
+    if (pipeline::IsModuleLoaded("Tonewick.exe")) boxHeight = static_cast<int32>(472 / fResultScale);
+
+    dng_linearization_info& linearization = *fLinearizationInfo;
+    linearization.fLinearizationTable.clear();
+    // A stage-1 image no wider than the box is a result window: linearize the box,
+    // kept inside the image so that a photo smaller than the box still builds.
+    if (fStage1Image->Width() <= uint32(box))
+        linearization.fActiveArea = dng_rect(0, 0, boxHeight, box) & fStage1Image->Bounds();
+
+    const dng_rect active = linearization.fActiveArea;
+    AutoPtr<dng_image> stage2 =
+        host.Make_dng_image(dng_rect(active.H(), active.W()), fStage1Image->Planes(), pixelType);
+    linearization.Linearize(host, *fStage1Image, *stage2);
+    fStage2Image = std::move(stage2);
+}
