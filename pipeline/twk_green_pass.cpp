@@ -1,0 +1,120 @@
+#include <algorithm>
+#include <cmath>
+
+#include "dng/dng_image_plane16.h"
+#include "pipeline/class_twk_host.h"
+#include "pipeline/main_window_link.h"
+#include "pipeline/mosaic_rows.h"
+#include "pipeline/twk_directions.h"
+#include "pipeline/twk_pass_support.h"
+
+namespace {
+
+using pipeline::SiteWindow;
+
+// Green estimate at a red or blue site: its own sample times the ratio of the
+// green to the same-colour estimates along the smoother directions.
+double GreenAtSite(const SiteWindow& S, double gmin, double gmax) {
+    using std::fabs;
+    double g[8];
+    pipeline::OrthogonalGradients(S, g);
+    g[4] = fabs(S(-2, 2) - S(0, 0)) + fabs(S(-1, 1) - S(1, -1)) +
+           0.5 * (fabs(S(-2, 1) - S(-1, 0)) + fabs(S(-1, 2) - S(0, 1)) + fabs(S(-1, 0) - S(0, -1)) +
+                  fabs(S(0, 1) - S(1, 0)));
+    g[5] = fabs(S(2, 2) - S(0, 0)) + fabs(S(-1, -1) - S(1, 1)) +
+           0.5 * (fabs(S(2, 1) - S(1, 0)) + fabs(S(1, 2) - S(0, 1)) + fabs(S(-1, 0) - S(0, 1)) +
+                  fabs(S(0, -1) - S(1, 0)));
+    g[6] = fabs(S(-2, -2) - S(0, 0)) + fabs(S(-1, -1) - S(1, 1)) +
+           0.5 * (fabs(S(-2, -1) - S(-1, 0)) + fabs(S(-1, -2) - S(0, -1)) + fabs(S(-1, 0) - S(0, 1)) +
+                  fabs(S(0, -1) - S(1, 0)));
+    g[7] = fabs(S(2, -2) - S(0, 0)) + fabs(S(-1, 1) - S(1, -1)) +
+           0.5 * (fabs(S(2, -1) - S(1, 0)) + fabs(S(1, -2) - S(0, -1)) + fabs(S(-1, 0) - S(0, -1)) +
+                  fabs(S(0, 1) - S(1, 0)));
+
+    double lo, hi;
+    pipeline::MinMaxZeroYields(g, 8, lo, hi);
+    int chosen[8];
+    const int count = pipeline::ChooseDirections(g, 8, pipeline::Threshold(lo, hi), 20, chosen);
+
+    const double v = S(0, 0);
+    double sumG = 0.0;
+    double sumC = 0.0;
+    for (int i = 0; i < count; ++i) {
+        switch (chosen[i]) {
+            case 0: sumG += S(-1, 0); sumC += (v + S(-2, 0)) / 2; break;
+            case 1: sumG += S(0, 1); sumC += (v + S(0, 2)) / 2; break;
+            case 2: sumG += S(1, 0); sumC += (v + S(2, 0)) / 2; break;
+            case 3: sumG += S(0, -1); sumC += (v + S(0, -2)) / 2; break;
+            case 4: sumG += (S(-1, 0) + S(0, 1)) / 2; sumC += (v + S(-2, 2)) / 2; break;
+            case 5: sumG += (S(1, 0) + S(0, 1)) / 2; sumC += (v + S(2, 2)) / 2; break;
+            case 6: sumG += (S(-1, 0) + S(0, -1)) / 2; sumC += (v + S(-2, -2)) / 2; break;
+            default: sumG += (S(1, 0) + S(0, -1)) / 2; sumC += (v + S(2, -2)) / 2; break;
+        }
+    }
+    double value = v * (sumC > 0.0 ? sumG / sumC : 1.0);
+    // 16383 and 0 are the "no bound" starting values of the green range.
+    if (gmin < 16383.0 && value < gmin) value = gmin;
+    if (gmax > 0.0 && value > gmax) value = gmax;
+    return value;
+}
+
+}  // namespace
+
+void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engine::ProgressStatus& progress) {
+    WorkPlane.reset();
+    if (!fStage1Image) ThrowProgramError("No stage-1 image for the green plane");
+    const int32 H = static_cast<int32>(fStage1Image->Height());
+    const int32 W = static_cast<int32>(fStage1Image->Width());
+    pipeline::RequirePassSize(H, W);
+
+    if (!fLinearizationInfo) fLinearizationInfo = std::make_unique<dng_linearization_info>();
+    const real64 white = std::min(std::max(fLinearizationInfo->fWhiteLevel[0], 0.0), 65535.0);
+    if (pipeline::gMainWindow) {
+        pipeline::gMainWindow->SetMaskingMaximum(static_cast<int>(white));
+        pipeline::gMainWindow->SetLocalizationMaximum(static_cast<int>(white * (1.0 / 3.0)));
+    }
+    if (fromOrigin) firstRow = firstCol = 0;
+    firstRow = std::max(firstRow, 0);
+    firstCol = std::max(firstCol, 0);
+
+    {
+        dng_image_plane16 image(*fStage1Image);
+        pipeline::MosaicRows rows(H, W);
+        ReadMosaicRows(rows, image, true);
+        pipeline::ResetProgressBar(progress, H - 4);
+        progress.SetStatus("Processing photo...");
+
+        const ParityColours cfa = ColoursByParity();
+        SiteWindow window;
+        for (int32 row = firstRow; row < H; ++row) {
+            progress.Step(1);
+            if (AbortFlag) return;
+            const uint16* source = rows.Row(row);
+            uint16* out = image.MutableRow(row);
+            const uint16* windowRows[5];
+            rows.WindowRows(row, windowRows);
+            const bool rangeRow = row >= 2 && row <= H - 3;
+            for (int32 col = firstCol; col < W; ++col) {
+                if (cfa.At(col, row) == 1) {
+                    out[col] = source[col];
+                    continue;
+                }
+                window.Load(windowRows, col, W);
+                double gmin = 16383.0;
+                double gmax = 0.0;
+                if (rangeRow && col >= 2 && col <= W - 3) {
+                    for (int32 r = -2; r <= 2; ++r)
+                        for (int32 c = -2; c <= 2; ++c) {
+                            if (cfa.At(col + c, row + r) != 1) continue;
+                            const double sample = window(r, c);
+                            if (sample < gmin) gmin = sample;
+                            if (sample > gmax) gmax = sample;
+                        }
+                }
+                out[col] = pipeline::StoredSample(GreenAtSite(window, gmin, gmax));
+            }
+        }
+        pipeline::ResetProgressBar(progress, H - 4);
+    }
+    WorkPlane = fStage1Image->Clone();
+}
