@@ -1,0 +1,101 @@
+#include <algorithm>
+#include <cmath>
+
+#include "dng/dng_image_plane16.h"
+#include "engine/class_fft.h"
+#include "pipeline/class_twk_host.h"
+#include "pipeline/main_window_link.h"
+#include "pipeline/mosaic_rows.h"
+#include "pipeline/twk_directions.h"
+#include "pipeline/twk_pass_support.h"
+
+namespace {
+
+using pipeline::SiteWindow;
+
+// A red or blue site scaled by how much deblurring changed the green around
+// it, measured along the smoother directions of the deblurred green.
+double TransferredSite(const SiteWindow& A, const uint16* const (&B)[3], int col) {
+    using std::fabs;
+    const double a0 = A(0, 0);
+    double g[8];
+    g[0] = fabs(A(-2, 0) - a0) + 0.5 * (fabs(A(-2, -1) - A(0, -1)) + fabs(A(-2, 1) - A(0, 1)));
+    g[1] = fabs(A(0, 2) - a0) + 0.5 * (fabs(A(-1, 2) - A(-1, 0)) + fabs(A(1, 2) - A(1, 0)));
+    g[2] = fabs(A(2, 0) - a0) + 0.5 * (fabs(A(2, 1) - A(0, 1)) + fabs(A(2, -1) - A(0, -1)));
+    g[3] = fabs(A(0, -2) - a0) + 0.5 * (fabs(A(1, -2) - A(1, 0)) + fabs(A(-1, -2) - A(-1, 0)));
+    g[4] = fabs(A(-2, 2) - a0) + 0.5 * (fabs(A(-1, 0) - A(-2, 1)) + fabs(A(0, 1) - A(-1, 2)));
+    g[5] = fabs(A(2, 2) - a0) + 0.5 * (fabs(A(1, 0) - A(2, 1)) + fabs(A(0, 1) - A(1, 2)));
+    g[6] = fabs(A(-2, -2) - a0) + 0.5 * (fabs(A(-1, 0) - A(-2, -1)) + fabs(A(0, -1) - A(-1, -2)));
+    g[7] = fabs(A(2, -2) - a0) + 0.5 * (fabs(A(1, 0) - A(2, -1)) + fabs(A(0, -1) - A(1, -2)));
+
+    double lo, hi;
+    pipeline::MinMaxZeroYields(g, 8, lo, hi);
+    int chosen[8];
+    const int count = pipeline::ChooseDirections(g, 8, pipeline::Threshold(lo, hi), 0, chosen);
+
+    // The mosaic's four green neighbours; its diagonal terms are integer halves.
+    const uint32 north = B[0][col], south = B[2][col], west = B[1][col - 1], east = B[1][col + 1];
+    double sumA = 0.0;
+    double sumB = 0.0;
+    for (int i = 0; i < count; ++i) {
+        switch (chosen[i]) {
+            case 0: sumA += A(-1, 0); sumB += north; break;
+            case 1: sumA += A(0, 1); sumB += east; break;
+            case 2: sumA += A(1, 0); sumB += south; break;
+            case 3: sumA += A(0, -1); sumB += west; break;
+            case 4: sumA += (A(-1, 0) + A(0, 1)) / 2; sumB += (north + east) / 2; break;
+            case 5: sumA += (A(1, 0) + A(0, 1)) / 2; sumB += (south + east) / 2; break;
+            case 6: sumA += (A(-1, 0) + A(0, -1)) / 2; sumB += (north + west) / 2; break;
+            default: sumA += (A(1, 0) + A(0, -1)) / 2; sumB += (south + west) / 2; break;
+        }
+    }
+    const double own = B[1][col];
+    const double r = sumA > 0.0 ? sumB / sumA : 1.0;
+    return r > 0.0 ? own / r : own;
+}
+
+}  // namespace
+
+void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOffset,
+                                     engine::ProgressStatus& progress) {
+    if (!WorkPlane) ThrowProgramError("No deblurred plane to transfer");
+    const int32 H = static_cast<int32>(WorkPlane->Height());
+    const int32 W = static_cast<int32>(WorkPlane->Width());
+    if (mosaic.Height() != uint32(H) || mosaic.Width() != uint32(W))
+        ThrowProgramError("Mosaic copy and deblurred plane differ in size");
+    pipeline::RequirePassSize(H, W);
+
+    dng_image_plane16 deblurred(*WorkPlane);
+    dng_image_plane16 target(mosaic);
+    pipeline::MosaicRows A(H, W);
+    for (int32 row = 0; row < H; ++row) std::copy(deblurred.Row(row), deblurred.Row(row) + W, A.Row(row));
+    pipeline::MosaicRows B(H, W);
+    for (int32 row = 0; row < H; ++row) std::copy(target.Row(row), target.Row(row) + W, B.Row(row));
+
+    pipeline::ResetProgressBar(progress, H - 4);
+    progress.SetStatus("Processing final result...");
+
+    const engine::ClassFFT* engine = pipeline::LinkedEngine();
+    const ParityColours cfa = ColoursByParity();
+    SiteWindow window;
+    for (int32 row = 1; row < H - 1; ++row) {
+        progress.Step(1);
+        if (AbortFlag) return;
+        const uint16* windowRows[5];
+        A.WindowRows(row, windowRows);
+        const uint16* const mosaicRows[3] = {B.Row(row - 1), B.Row(row), B.Row(row + 1)};
+        const uint16* green = A.Row(row);
+        uint16* out = target.MutableRow(row);
+        for (int32 col = 1; col < W - 1; ++col) {
+            if (engine && !engine->InDeblurArea(row + rowOffset, col + colOffset)) {
+                out[col] = mosaicRows[1][col];
+            } else if (cfa.At(col, row) == 1) {
+                out[col] = green[col];
+            } else {
+                window.Load(windowRows, col, W);
+                out[col] = pipeline::StoredSample(TransferredSite(window, mosaicRows, col));
+            }
+        }
+    }
+    pipeline::ResetProgressBar(progress, H - 4);
+}
