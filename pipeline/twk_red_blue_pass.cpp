@@ -1,0 +1,159 @@
+#include <cmath>
+
+#include "dng/dng_image_plane16.h"
+#include "pipeline/class_twk_host.h"
+#include "pipeline/mosaic_rows.h"
+#include "pipeline/twk_directions.h"
+#include "pipeline/twk_pass_support.h"
+#include "platform/process_messages.h"
+
+namespace {
+
+using pipeline::SiteWindow;
+
+// Pass 1: the target colour at a green site, as its green divided by the
+// ratio of green to target colour along the smoother of eight directions.
+// `rowNeighbours` says whether the target colour lies left and right of the site.
+double TargetAtGreen(const SiteWindow& P, bool rowNeighbours) {
+    using std::fabs;
+    double g[8];
+    pipeline::OrthogonalGradients(P, g);
+    g[4] = fabs(P(-1, 1) - P(1, -1)) + fabs(P(-2, 2) - P(0, 0)) + fabs(P(-2, 1) - P(0, -1)) +
+           fabs(P(-1, 2) - P(1, 0));
+    g[5] = fabs(P(1, 1) - P(-1, -1)) + fabs(P(2, 2) - P(0, 0)) + fabs(P(1, 2) - P(-1, 0)) +
+           fabs(P(2, 1) - P(0, -1));
+    g[6] = fabs(P(-1, -1) - P(1, 1)) + fabs(P(-2, -2) - P(0, 0)) + fabs(P(-1, -2) - P(1, 0)) +
+           fabs(P(-2, -1) - P(0, 1));
+    g[7] = fabs(P(1, -1) - P(-1, 1)) + fabs(P(2, -2) - P(0, 0)) + fabs(P(2, -1) - P(0, 1)) +
+           fabs(P(1, -2) - P(-1, 0));
+
+    double lo, hi;
+    pipeline::MinMax(g, 8, lo, hi);
+    int chosen[8];
+    const int count = pipeline::ChooseDirections(g, 8, pipeline::Threshold(lo, hi), 50, chosen);
+
+    const double v = P(0, 0);
+    double sv = 0.0, sh = 0.0, sg = 0.0;
+    for (int i = 0; i < count; ++i) {
+        switch (chosen[i]) {
+            case 0:
+                sv += P(-1, 0);
+                sh += (P(0, -1) + P(0, 1) + P(-2, -1) + P(-2, 1)) / 4;
+                sg += (v + P(-2, 0)) / 2;
+                break;
+            case 1:
+                sv += (P(-1, 0) + P(1, 0) + P(-1, 2) + P(1, 2)) / 4;
+                sh += P(0, 1);
+                sg += (v + P(0, 2)) / 2;
+                break;
+            case 2:
+                sv += P(1, 0);
+                sh += (P(0, -1) + P(0, 1) + P(2, -1) + P(2, 1)) / 4;
+                sg += (v + P(2, 0)) / 2;
+                break;
+            case 3:
+                sv += (P(-1, 0) + P(1, 0) + P(-1, -2) + P(1, -2)) / 4;
+                sh += P(0, -1);
+                sg += (v + P(0, -2)) / 2;
+                break;
+            case 4:
+                sv += (P(-1, 0) + P(-1, 2)) / 2;
+                sh += (P(0, 1) + P(-2, 1)) / 2;
+                sg += (v + P(-2, 2)) / 2;
+                break;
+            case 5:
+                sv += (P(1, 0) + P(1, 2)) / 2;
+                sh += (P(0, 1) + P(2, 1)) / 2;
+                sg += (v + P(2, 2)) / 2;
+                break;
+            case 6:
+                sv += (P(-1, 0) + P(-1, -2)) / 2;
+                sh += (P(0, -1) + P(-2, -1)) / 2;
+                sg += (v + P(-2, -2)) / 2;
+                break;
+            default:
+                sv += (P(1, 0) + P(1, -2)) / 2;
+                sh += (P(0, -1) + P(2, -1)) / 2;
+                sg += (v + P(2, -2)) / 2;
+                break;
+        }
+    }
+    const double target = rowNeighbours ? sh : sv;
+    if (!(target > 0.0)) return v;
+    const double ratio = sg / target;
+    return ratio > 0.0 ? v / ratio : v;
+}
+
+// Pass 2: the target colour at a site of the opposite colour, from the
+// pass-1 estimates around it over the smoother of four directions.
+double TargetAtOpposite(const SiteWindow& P) {
+    double g[4];
+    pipeline::OrthogonalGradients(P, g);
+    double lo, hi;
+    pipeline::MinMax(g, 4, lo, hi);
+    int chosen[4];
+    const int count = pipeline::ChooseDirections(g, 4, pipeline::Threshold(lo, hi), 50, chosen);
+
+    const double v = P(0, 0);
+    double st = 0.0, sc = 0.0;
+    for (int i = 0; i < count; ++i) {
+        switch (chosen[i]) {
+            case 0: st += P(-1, 0); sc += (v + P(-2, 0)) / 2; break;
+            case 1: st += P(0, 1); sc += (v + P(0, 2)) / 2; break;
+            case 2: st += P(1, 0); sc += (v + P(2, 0)) / 2; break;
+            default: st += P(0, -1); sc += (v + P(0, -2)) / 2; break;
+        }
+    }
+    return sc > 0.0 ? v * (st / sc) : v;
+}
+
+}  // namespace
+
+void TWKNegative::ProcessRedBlue(bool blue, engine::ProgressStatus& progress) {
+    platform::ProcessMessages();
+    fStage2Image.reset();
+    fStage3Image.reset();
+    if (!fStage1Image) ThrowProgramError("No stage-1 image for the colour plane");
+    const int32 W = static_cast<int32>(fStage1Image->Width());
+    const int32 H = static_cast<int32>(fStage1Image->Height());
+    pipeline::RequirePassSize(H, W);
+    progress.SetStatus(blue ? "Processing blue result..." : "Processing red result...");
+
+    {
+        pipeline::MosaicRows rows(H, W);
+        dng_image_plane16 image(*fStage1Image);
+        ReadMosaicRows(rows, image, true);
+        pipeline::ResetProgressBar(progress, 2 * H - 8);
+
+        const ParityColours cfa = ColoursByParity();
+        const uint8 target = blue ? 2 : 0;
+        const uint8 opposite = blue ? 0 : 2;
+        SiteWindow window;
+        for (int pass = 1; pass <= 2; ++pass) {
+            for (int32 row = 0; row < H; ++row) {
+                progress.Step(1);
+                platform::ProcessMessages();
+                if (AbortFlag) return;
+                const uint16* source = rows.Row(row);
+                uint16* out = image.MutableRow(row);
+                const uint16* windowRows[5];
+                rows.WindowRows(row, windowRows);
+                // Whether the target colour sits beside the greens of this row.
+                const bool rowHoldsTarget = cfa.At(0, row) == target || cfa.At(1, row) == target;
+                const uint8 changing = pass == 1 ? 1 : opposite;
+                for (int32 col = 0; col < W; ++col) {
+                    const uint16 v = source[col];
+                    if (v == 0 || cfa.At(col, row) != changing) {
+                        out[col] = v;
+                        continue;
+                    }
+                    window.Load(windowRows, col, W);
+                    out[col] = pipeline::StoredSample(pass == 1 ? TargetAtGreen(window, rowHoldsTarget)
+                                                                : TargetAtOpposite(window));
+                }
+            }
+            if (pass == 1) ReadMosaicRows(rows, image, false);
+        }
+    }
+    WorkPlane = fStage1Image->Clone();
+}
