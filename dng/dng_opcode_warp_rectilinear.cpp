@@ -71,19 +71,16 @@ void dng_warp_rectilinear_geometry::SourcePosition(uint32 plane, real64 row, rea
     srcRow = fCenterV + fMaxDistance * (dv * ratio + tv / fSquash);
 }
 
-void dng_opcode_WarpRectilinear::Apply(dng_host& host, dng_negative& negative, AutoPtr<dng_image>& image) const {
-    if (!image) ThrowProgramError("No image to warp");
-    if (image->PixelType() != ttShort) ThrowProgramError("Pixel type access mismatch");
-    static const WarpWeights weights;
-    const dng_rect bounds = image->Bounds();
-    const real64 scaleH = negative.DefaultScaleH().As_real64() / negative.RawToFullScaleH();
-    const real64 scaleV = negative.DefaultScaleV().As_real64() / negative.RawToFullScaleV();
-    const dng_warp_rectilinear_geometry geometry(*this, bounds, scaleV > 0.0 ? scaleH / scaleV : 1.0);
+namespace {
 
-    AutoPtr<dng_image> result = host.Make_dng_image(bounds, image->Planes(), image->PixelType());
-    dng_const_tile_buffer src(*image, bounds);
-    dng_dirty_tile_buffer dst(*result, bounds);
-    for (uint32 plane = 0; plane < image->Planes(); ++plane) {
+// Every destination pixel sampled bicubically at its warped source position.
+void WarpImage(dng_host& host, const dng_warp_rectilinear_geometry& geometry, const dng_image& srcImage,
+               dng_image& dstImage) {
+    static const WarpWeights weights;
+    const dng_rect bounds = srcImage.Bounds();
+    dng_const_tile_buffer src(srcImage, bounds);
+    dng_dirty_tile_buffer dst(dstImage, bounds);
+    for (uint32 plane = 0; plane < srcImage.Planes(); ++plane) {
         for (int32 row = bounds.t; row < bounds.b; ++row) {
             if ((row & 15) == 0) host.SniffForAbort();
             uint16* out = dst.DirtyPixel_uint16(row, bounds.l, plane);
@@ -112,5 +109,19 @@ void dng_opcode_WarpRectilinear::Apply(dng_host& host, dng_negative& negative, A
             }
         }
     }
+}
+
+}  // namespace
+
+void dng_opcode_WarpRectilinear::Apply(dng_host& host, dng_negative& negative, AutoPtr<dng_image>& image) const {
+    if (!image) ThrowProgramError("No image to warp");
+    if (image->PixelType() != ttShort) ThrowProgramError("Pixel type access mismatch");
+    const dng_rect bounds = image->Bounds();
+    const real64 scaleH = negative.DefaultScaleH().As_real64() / negative.RawToFullScaleH();
+    const real64 scaleV = negative.DefaultScaleV().As_real64() / negative.RawToFullScaleV();
+    const dng_warp_rectilinear_geometry geometry(*this, bounds, scaleV > 0.0 ? scaleH / scaleV : 1.0);
+
+    AutoPtr<dng_image> result = host.Make_dng_image(bounds, image->Planes(), image->PixelType());
+    WarpImage(host, geometry, *image, *result);
     image = std::move(result);
 }

@@ -1,0 +1,202 @@
+// The colour render: neutrals stay neutral, output spaces differ only as their primaries and
+// encodings say, malformed colour data never yields NaNs, and the render sizes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "dng/dng_color_space.h"
+#include "dng/dng_exceptions.h"
+#include "dng/dng_render.h"
+#include "dng/dng_render_task.h"
+#include "dng/dng_xmp_orientation.h"
+#include "fixture_writer.h"
+#include "write_test_support.h"
+
+namespace {
+
+// LinearRaw 3-sample negative, every pixel (v0, v1, v2).
+FixtureSpec Uniform(uint16_t v0, uint16_t v1, uint16_t v2, std::vector<double> neutral = {0.5, 1.0, 0.7}) {
+    FixtureSpec s;
+    s.cfa = false;
+    s.samplesPerPixel = 3;
+    s.width = 12;
+    s.height = 8;
+    s.asShotNeutral = neutral;
+    for (uint32_t i = 0; i < s.width * s.height; ++i) s.samples.insert(s.samples.end(), {v0, v1, v2});
+    return s;
+}
+
+AutoPtr<dng_image> RenderFixture(const std::vector<uint8_t>& bytes, const dng_color_space& space,
+                                 uint32 pixelType = ttByte) {
+    auto dng = ReadDNG(bytes);
+    BuildStages(*dng);
+    dng_render render(dng->host, *dng->negative);
+    render.SetFinalSpace(space);
+    render.SetFinalPixelType(pixelType);
+    return render.Render();
+}
+
+std::vector<double> Pixel(const dng_image& image, uint32_t index = 0) {
+    std::vector<double> px;
+    for (uint32_t p = 0; p < 3; ++p) px.push_back(Samples(image, p)[index]);
+    return px;
+}
+
+TEST(Render, CameraNeutralRendersGreyAndBlackBlackAndWhiteWhite) {
+    for (uint16_t level : {uint16_t(0), uint16_t(3000), uint16_t(20000), uint16_t(65535)}) {
+        // Camera values proportional to the as-shot neutral are grey.
+        auto image = RenderFixture(WriteFixtureDNG(Uniform(uint16_t(level * 0.5), level, uint16_t(level * 0.7))),
+                                   dng_space_sRGB::Get());
+        const std::vector<double> px = Pixel(*image, 17);
+        EXPECT_NEAR(px[0], px[1], 1.0) << level;
+        EXPECT_NEAR(px[2], px[1], 1.0) << level;
+        if (level == 0) EXPECT_EQ(px[1], 0);
+        if (level == 65535) EXPECT_EQ(px[1], 255);
+    }
+}
+
+// XYZ of an encoded pixel of a space.
+std::vector<double> ToXYZ(const dng_color_space& space, const std::vector<double>& encoded16) {
+    dng_vector rgb(3);
+    for (uint32_t i = 0; i < 3; ++i) rgb[i] = space.DecodeGamma(encoded16[i] / 65535.0);
+    const dng_vector xyz = space.MatrixToPCS() * rgb;
+    return {xyz[0], xyz[1], xyz[2]};
+}
+
+TEST(Render, OutputSpacesDifferAsTheirPrimariesSay) {
+    const std::vector<uint8_t> bytes = WriteFixtureDNG(Uniform(9000, 20000, 9000));
+    const dng_color_space* spaces[] = {&dng_space_sRGB::Get(), &dng_space_AdobeRGB::Get(),
+                                       &dng_space_ColorMatch::Get(), &dng_space_ProPhoto::Get()};
+    std::vector<std::vector<double>> rgb, xyz;
+    for (const dng_color_space* space : spaces) {
+        auto image = RenderFixture(bytes, *space, ttShort);
+        rgb.push_back(Pixel(*image, 5));
+        xyz.push_back(ToXYZ(*space, rgb.back()));
+    }
+    // A mild green lies inside every gamut: one colour, four encodings.
+    for (size_t s = 1; s < 4; ++s)
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(xyz[s][i], xyz[0][i], 0.002) << "space " << s << " component " << i;
+    // Wider primaries need less saturated values for the same colour.
+    const auto spread = [](const std::vector<double>& v) { return v[1] - std::min(v[0], v[2]); };
+    EXPECT_GT(spread(rgb[0]), spread(rgb[1]));
+    EXPECT_GT(spread(rgb[1]), spread(rgb[3]));
+    EXPECT_GT(std::fabs(rgb[0][0] - rgb[3][0]), 500);
+}
+
+TEST(Render, AZeroNeutralFallsBackToTheDefaultWhite) {
+    const auto zero = RenderFixture(WriteFixtureDNG(Uniform(9000, 20000, 14000, {0, 0, 0})), dng_space_sRGB::Get());
+    auto dng = ReadDNG(WriteFixtureDNG(Uniform(9000, 20000, 14000)));
+    BuildStages(*dng);
+    dng_render render(dng->host, *dng->negative);
+    render.SetWhiteXY(D55_xy_coord());
+    const auto d55 = render.Render();
+    EXPECT_EQ(InterleavedSamples(*zero), InterleavedSamples(*d55));
+    const std::vector<double> px = Pixel(*d55, 0);
+    EXPECT_GT(px[0] + px[1] + px[2], 0);
+}
+
+// Overwrites ColorMatrix1 (tag 50721) of a little-endian fixture with `values`, as SRATIONALs / 10000.
+void PatchColorMatrix(std::vector<uint8_t>& bytes, const double (&values)[9]) {
+    const auto u16 = [&](size_t at) { return uint32_t(bytes[at] | bytes[at + 1] << 8); };
+    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    const size_t ifd = u32(4);
+    for (uint32_t i = 0; i < u16(ifd); ++i) {
+        const size_t entry = ifd + 2 + 12 * i;
+        if (u16(entry) != 50721) continue;
+        size_t at = u32(entry + 8);
+        for (double v : values) {
+            const int32_t n = int32_t(std::lround(v * 10000)), d = 10000;
+            std::memcpy(&bytes[at], &n, 4);
+            std::memcpy(&bytes[at + 4], &d, 4);
+            at += 8;
+        }
+        return;
+    }
+    FAIL() << "no ColorMatrix1";
+}
+
+TEST(Render, ASingularColourMatrixIsAClearErrorNotNaN) {
+    std::vector<uint8_t> bytes = WriteFixtureDNG(Uniform(9000, 20000, 14000));
+    PatchColorMatrix(bytes, {0.5, 0.2, 0.1, 0.5, 0.2, 0.1, 0.3, 0.3, 0.3});
+    EXPECT_THROW(RenderFixture(bytes, dng_space_sRGB::Get()), dng_exception);
+}
+
+TEST(Render, ExtremeExposureAndShadowsStayFinite) {
+    auto dng = ReadDNG(WriteFixtureDNG(Uniform(3000, 8000, 5000)));
+    BuildStages(*dng);
+    double previous = -1;
+    for (double exposure : {-40.0, -3.0, 0.0, 3.0, 40.0}) {
+        dng_render render(dng->host, *dng->negative);
+        render.SetExposure(exposure);
+        render.SetShadows(exposure == 40.0 ? 1000.0 : 5.0);
+        render.SetFinalPixelType(ttShort);
+        auto image = render.Render();
+        for (uint16_t v : InterleavedSamples(*image)) ASSERT_LE(v, 65535);
+        const std::vector<double> px = Pixel(*image, 0);
+        const double sum = px[0] + px[1] + px[2];
+        EXPECT_GT(sum, previous) << exposure;
+        previous = sum;
+        if (exposure == 40.0) EXPECT_EQ(px[0] + px[1] + px[2], 3 * 65535.0);
+    }
+}
+
+TEST(Render, MonochromeGivesThreeEqualPlanes) {
+    FixtureSpec s;
+    s.cfa = false;
+    s.colour = false;
+    s.asShotNeutral.clear();
+    s.samples = PatternSamples(s.width, s.height, 1, 16, 2);
+    auto image = RenderFixture(WriteFixtureDNG(s), dng_space_sRGB::Get());
+    ASSERT_EQ(image->Planes(), 3u);
+    EXPECT_EQ(Samples(*image, 0), Samples(*image, 1));
+    EXPECT_EQ(Samples(*image, 0), Samples(*image, 2));
+}
+
+TEST(Render, ExposureRampHasASoftKneeAtTheBlackPoint) {
+    EXPECT_EQ(ExposureRamp(0.0, 0.005, 1.0), 0.0);
+    EXPECT_NEAR(ExposureRamp(0.5, 0.005, 1.0), (0.5 - 0.005) / 0.995, 1e-12);
+    EXPECT_EQ(ExposureRamp(1.5, 0.005, 1.0), 1.0);
+    // Continuous at both ends of the knee (radius = black / 2 here).
+    EXPECT_NEAR(ExposureRamp(0.0075 - 1e-9, 0.005, 1.0), ExposureRamp(0.0075 + 1e-9, 0.005, 1.0), 1e-6);
+    EXPECT_NEAR(ExposureRamp(0.0025 + 1e-9, 0.005, 1.0), 0.0, 1e-6);
+}
+
+struct SizeCase {
+    uint32_t width, height, cropW, cropH;
+    int32 expectedW, expectedH;
+};
+
+TEST(Render, FinalSizeKeepsTheAspectWithinTheMaximum) {
+    const SizeCase cases[] = {{744, 496, 744, 496, 320, 213},
+                              {496, 744, 496, 744, 213, 320},
+                              {300, 300, 300, 300, 300, 300},
+                              {1300, 4, 1300, 2, 320, 1}};
+    for (const SizeCase& c : cases) {
+        FixtureSpec s;
+        s.width = c.width;
+        s.height = c.height;
+        s.samples.assign(size_t(c.width) * c.height, 1000);
+        s.defaultCrop[2] = c.cropW, s.defaultCrop[3] = c.cropH;
+        auto dng = ReadDNG(WriteFixtureDNG(s));
+        BuildStages(*dng);
+        dng_render render(dng->host, *dng->negative);
+        render.SetMaximumSize(320);
+        EXPECT_EQ(render.FinalSize(), dng_point(c.expectedH, c.expectedW)) << c.width << "x" << c.height;
+        auto image = render.Render();
+        EXPECT_EQ(image->Width(), uint32(c.expectedW));
+        EXPECT_EQ(image->Height(), uint32(c.expectedH));
+    }
+}
+
+TEST(XMPOrientation, AttributeAndElementFormsAreSetOthersUntouched) {
+    const std::string in =
+        "<a tiff:Orientation=\"8\" b='2'/><tiff:Orientation>3</tiff:Orientation><c exif:Orientation=\"5\"/>";
+    const std::vector<uint8> out = XMPWithOrientation(std::vector<uint8>(in.begin(), in.end()), 1);
+    EXPECT_EQ(std::string(out.begin(), out.end()),
+              "<a tiff:Orientation=\"1\" b='2'/><tiff:Orientation>1</tiff:Orientation><c exif:Orientation=\"5\"/>");
+    const std::string none = "<x/>";
+    EXPECT_EQ(XMPWithOrientation(std::vector<uint8>(none.begin(), none.end()), 6), std::vector<uint8>(none.begin(), none.end()));
+}
+
+}  // namespace

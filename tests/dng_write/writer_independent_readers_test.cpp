@@ -1,0 +1,149 @@
+// Files written by the layer as LibRaw and exiftool see them: raw values equal the source's,
+// exiftool reads them without errors, and the source's tags are carried.
+#include <gtest/gtest.h>
+#include <libraw/libraw.h>
+
+#include <map>
+#include <sstream>
+
+#include "dng/dng_image_writer.h"
+#include "fixture_writer.h"
+#include "write_test_support.h"
+
+namespace {
+
+// LibRaw's raw values (after the file's linearization table), row-major over the whole raw image.
+std::vector<uint16_t> LibRawValues(const std::string& path, uint32_t* width = nullptr) {
+    LibRaw raw;
+    EXPECT_EQ(raw.open_file(path.c_str()), LIBRAW_SUCCESS) << path;
+    EXPECT_EQ(raw.unpack(), LIBRAW_SUCCESS) << path;
+    const libraw_rawdata_t& data = raw.imgdata.rawdata;
+    const uint32_t w = raw.imgdata.sizes.raw_width, h = raw.imgdata.sizes.raw_height;
+    if (width) *width = w;
+    std::vector<uint16_t> out;
+    if (data.raw_image) {
+        const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
+        for (uint32_t r = 0; r < h; ++r) out.insert(out.end(), data.raw_image + r * pitch, data.raw_image + r * pitch + w);
+    } else if (data.color3_image) {
+        const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
+        for (uint32_t r = 0; r < h; ++r)
+            for (uint32_t c = 0; c < w * 3; ++c) out.push_back(reinterpret_cast<const uint16_t*>(data.color3_image)[r * pitch + c]);
+    }
+    return out;
+}
+
+// exiftool's tags of a file as "Group:Tag" → value (numbers unformatted).
+std::map<std::string, std::string> ExifToolTags(const std::string& path, const std::string& selection) {
+    const std::string text = RunCommand("exiftool -s -n -G1 -a " + selection + " '" + path + "'");
+    std::map<std::string, std::string> tags;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t close = line.find(']');
+        const size_t colon = line.find(" : ");
+        if (line.empty() || line[0] != '[' || close == std::string::npos || colon == std::string::npos) continue;
+        std::string name = line.substr(close + 1, colon - close - 1);
+        name.erase(0, name.find_first_not_of(' '));
+        name.erase(name.find_last_not_of(' ') + 1);
+        const std::string group = line.substr(1, close - 1);
+        tags[(group.rfind("SubIFD", 0) == 0 || group == "IFD0" ? std::string("IFD") : group) + ":" + name] =
+            line.substr(colon + 3);
+    }
+    return tags;
+}
+
+std::string ExifToolProblems(const std::string& path) {
+    return RunCommand("exiftool -validate -error -warning -a -s '" + path + "' | grep -E 'Error|Warning' || true");
+}
+
+TEST(WriterIndependentReaders, SyntheticMosaicReadsInLibRawAndExifTool) {
+    FixtureSpec spec;
+    spec.width = 64;
+    spec.height = 48;
+    spec.bits = 14;
+    spec.samples = PatternSamples(spec.width, spec.height, 1, 14, 9);
+    spec.whiteLevel = {16383};
+    spec.blackLevel = {128};
+    spec.asShotNeutral = {0.45, 1.0, 0.62};
+    auto source = ReadDNG(WriteFixtureDNG(spec));
+    source->negative->ClearRawImageDigest();
+    const std::string folder = MakeTempFolder();
+    const std::string path = folder + "/synthetic.dng";
+    dng_image_writer().WriteDNGFile(source->host, path, *source->negative, MakeThumbnail(source->host, 32, 24));
+
+    EXPECT_EQ(LibRawValues(path), spec.samples);
+    EXPECT_EQ(ExifToolProblems(path), "");
+    const auto tags = ExifToolTags(path, "");
+    EXPECT_EQ(tags.at("IFD:CFAPattern2"), "0 1 1 2");
+    EXPECT_EQ(tags.at("IFD:BlackLevel"), "128");
+    EXPECT_EQ(tags.at("IFD:WhiteLevel"), "16383");
+    EXPECT_EQ(tags.at("IFD:AsShotNeutral"), "0.45 1 0.62");
+    EXPECT_EQ(tags.at("IFD:PreviewColorSpace"), "2");
+    EXPECT_EQ(tags.at("IFD:RawImageDigest"), source->negative->RawImageDigest().ToHex());
+}
+
+class RealFileRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
+    const std::string source = TestFile(GetParam());
+    const std::string folder = MakeTempFolder();
+    const std::string written = folder + "/out.dng";
+    int status = -1;
+    const std::string output = RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + written + "'", &status);
+    ASSERT_EQ(status, 0) << output;
+
+    // Raw values through LibRaw (which applies any linearization table to both alike).
+    uint32_t width = 0, widthBack = 0;
+    const std::vector<uint16_t> before = LibRawValues(source, &width);
+    const std::vector<uint16_t> after = LibRawValues(written, &widthBack);
+    EXPECT_EQ(width, widthBack);
+    EXPECT_TRUE(before == after) << "raw values differ";
+
+    // The layer validates the new digest; with a source digest it is the same one.
+    auto back = ReadDNG(FileBytes(written));
+    auto original = ReadDNG(FileBytes(source));
+    EXPECT_EQ(InterleavedSamples(*back->negative->Stage1Image()), InterleavedSamples(*original->negative->Stage1Image()));
+    if (!original->negative->RawImageDigest().IsNull())
+        EXPECT_EQ(back->negative->RawImageDigest(), original->negative->RawImageDigest());
+    EXPECT_EQ(back->negative->OpcodeList1().Spool(), original->negative->OpcodeList1().Spool());
+    EXPECT_EQ(back->negative->OpcodeList2().Spool(), original->negative->OpcodeList2().Spool());
+    EXPECT_EQ(back->negative->OpcodeList3().Spool(), original->negative->OpcodeList3().Spool());
+    EXPECT_EQ(back->negative->PrivateData(), original->negative->PrivateData());
+    EXPECT_EQ(back->negative->XMP(), original->negative->XMP());
+
+    // Warnings the source already had (e.g. a camera's malformed date) may remain; nothing new.
+    const std::string sourceProblems = ExifToolProblems(source);
+    std::istringstream problems(ExifToolProblems(written));
+    for (std::string line; std::getline(problems, line);)
+        if (line.rfind("Warning", 0) == 0 || line.find("Error") != std::string::npos)
+            EXPECT_NE(sourceProblems.find(line), std::string::npos) << line;
+    const auto sourceTags = ExifToolTags(source, "-EXIF:all -XMP:all");
+    const auto writtenTags = ExifToolTags(written, "-EXIF:all -XMP:all");
+    const char* carried[] = {"ColorMatrix1", "ColorMatrix2", "CameraCalibration1", "CameraCalibration2",
+                             "AsShotNeutral", "AsShotWhiteXY", "AnalogBalance", "BaselineExposure",
+                             "CFARepeatPatternDim", "CFAPattern2", "BlackLevelRepeatDim", "BlackLevel", "WhiteLevel",
+                             "DefaultCropOrigin", "DefaultCropSize", "DefaultScale", "ActiveArea", "LinearizationTable",
+                             "CalibrationIlluminant1", "CalibrationIlluminant2", "UniqueCameraModel", "Make", "Model",
+                             "Software", "Orientation", "DNGPrivateData", "CameraSerialNumber", "LensInfo"};
+    for (const char* name : carried) {
+        const std::string key = std::string("IFD:") + name;
+        const auto it = sourceTags.find(key);
+        // An undefined value (0/0) reads back as 0; an empty text tag is not written.
+        if (it == sourceTags.end() || it->second == "undef" || it->second.empty()) continue;
+        ASSERT_TRUE(writtenTags.count(key)) << name << " missing";
+        EXPECT_EQ(writtenTags.at(key), it->second) << name;
+    }
+    for (const auto& [key, value] : sourceTags) {
+        if (key.rfind("ExifIFD:", 0) != 0 && key.rfind("GPS:", 0) != 0 && key.rfind("XMP", 0) != 0) continue;
+        if (key == "ExifIFD:ExifByteOrder") continue;
+        ASSERT_TRUE(writtenTags.count(key)) << key << " missing";
+        EXPECT_EQ(writtenTags.at(key), value) << key;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, RealFileRoundTrip,
+                         ::testing::Values("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng",
+                                           "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng",
+                                           "raspberrypi_gs_pidng_10bit_uncompressed_bggr.dng"));
+
+}  // namespace

@@ -1,0 +1,218 @@
+// Synthetic DNGs written by the layer and read back by it: raw values, digest and tags survive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "dng/dng_exceptions.h"
+#include "dng/dng_image_writer.h"
+#include "dng/dng_tag_codes.h"
+#include "fixture_writer.h"
+#include "write_test_support.h"
+
+namespace {
+
+struct Case {
+    const char* name;
+    FixtureSpec spec;
+};
+
+FixtureSpec Base() {
+    FixtureSpec s;
+    s.width = 24;
+    s.height = 16;
+    s.bits = 16;
+    s.samples = PatternSamples(s.width, s.height, 1, s.bits, 3);
+    s.asShotNeutral = {0.5, 1.0, 0.7};
+    return s;
+}
+
+std::vector<Case> Cases() {
+    std::vector<Case> cases;
+    cases.push_back({"Plain16BitCFA", Base()});
+    {
+        FixtureSpec s = Base();
+        s.bigEndian = true;
+        s.bits = 12;
+        s.samples = PatternSamples(s.width, s.height, 1, 12, 4);
+        s.compression = 7;
+        s.tiled = true;
+        s.tileWidth = 16;
+        s.tileLength = 16;
+        s.ljpegTwoColumnsPerPixel = true;
+        s.cfaPattern[0] = 1, s.cfaPattern[1] = 2, s.cfaPattern[2] = 0, s.cfaPattern[3] = 1;
+        cases.push_back({"BigEndianLosslessJPEGTiles", s});
+    }
+    {
+        FixtureSpec s = Base();
+        s.bits = 14;
+        s.samples = PatternSamples(s.width, s.height, 1, 14, 5);
+        s.activeArea[0] = 2, s.activeArea[1] = 4, s.activeArea[2] = 16, s.activeArea[3] = 24;
+        s.defaultCrop[0] = 2, s.defaultCrop[1] = 2, s.defaultCrop[2] = 16, s.defaultCrop[3] = 10;
+        s.blackRepeatRows = 2, s.blackRepeatCols = 2;
+        s.blackLevel = {512, 514.5, 516, 518.25};
+        s.blackDeltaH = std::vector<double>(20, 0.0);
+        s.blackDeltaH[3] = 1.5;
+        s.blackDeltaV = std::vector<double>(14, -0.5);
+        s.whiteLevel = {15000};
+        s.bayerGreenSplit = 250;
+        cases.push_back({"ActiveAreaCropBlackPatternDeltas", s});
+    }
+    {
+        FixtureSpec s = Base();
+        s.bits = 8;
+        s.samples = PatternSamples(s.width, s.height, 1, 8, 6);
+        for (uint32_t i = 0; i < 256; ++i) s.linearizationTable.push_back(uint16_t(i * i / 16));
+        s.whiteLevel = {4064};
+        cases.push_back({"EightBitWithLinearizationTable", s});
+    }
+    {
+        FixtureSpec s = Base();
+        s.cfa = false;
+        s.samplesPerPixel = 3;
+        s.samples = PatternSamples(s.width, s.height, 3, 16, 7);
+        cases.push_back({"LinearRawThreeSamples", s});
+    }
+    {
+        FixtureSpec s = Base();
+        s.cfa = false;
+        s.colour = false;
+        s.asShotNeutral.clear();
+        cases.push_back({"MonochromeLinearRaw", s});
+    }
+    {
+        FixtureSpec s = Base();
+        s.opcodeList[1] = OpcodeListBytes({{9, 0x01030000, 1, std::vector<uint8_t>(40, 7)}});
+        s.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 0, WarpRectilinearParameters(1.0, 0.02, 0.5, 0.5)},
+                                           {77, 0x01040000, 1, {1, 2, 3}}});
+        cases.push_back({"OpcodeLists", s});
+    }
+    return cases;
+}
+
+class WriterRoundTrip : public ::testing::TestWithParam<Case> {};
+
+TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
+    const FixtureSpec& spec = GetParam().spec;
+    auto source = ReadDNG(WriteFixtureDNG(spec));
+    dng_negative& negative = *source->negative;
+    const std::string xmp =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:Description tiff:Orientation=\"6\" tiff:Make=\"X\"/></x:xmpmeta>";
+    negative.Shared().fXMP.assign(xmp.begin(), xmp.end());
+    negative.Shared().fDNGPrivateData = {'A', 'd', 'o', 'b', 'e', 0, 1, 2, 3, 4, 5};
+    negative.GetExif().fSoftware = "Clarivane 1.1.0";
+    negative.ClearRawImageDigest();
+    const std::vector<uint16_t> rawBefore = InterleavedSamples(*negative.Stage1Image());
+
+    const std::vector<uint8_t> bytes = WriteToBytes(source->host, negative, MakeThumbnail(source->host, 32, 21));
+    ASSERT_EQ(std::memcmp(bytes.data(), "II*\0", 4), 0);
+
+    std::unique_ptr<ReadBack> written;
+    ASSERT_NO_THROW(written = ReadDNG(bytes)) << "the written file must read back with a valid digest";
+    const dng_negative& back = *written->negative;
+    EXPECT_EQ(InterleavedSamples(*back.Stage1Image()), rawBefore);
+    // The digest is an independent MD5 of the samples (the fixture's own implementation).
+    const std::vector<uint8_t> expectedDigest = RawDigest(rawBefore);
+    EXPECT_EQ(std::vector<uint8_t>(back.RawImageDigest().data, back.RawImageDigest().data + 16), expectedDigest);
+
+    const dng_info& info = written->info;
+    EXPECT_GE(info.fShared->fDNGVersion, 0x01030000u);
+    ASSERT_GE(info.IFDCount(), 2u);
+    EXPECT_EQ(info.fIFD[0]->fNewSubFileType, sfPreviewImage);
+    EXPECT_EQ(info.fIFD[0]->fImageWidth, 32u);
+    EXPECT_EQ(info.fIFD[0]->fImageLength, 21u);
+    EXPECT_EQ(info.fIFD[0]->fPreviewColorSpace, 2u);
+    EXPECT_EQ(info.fIFD[0]->fPreviewApplicationName, "Clarivane");
+    EXPECT_EQ(info.fIFD[0]->fPreviewApplicationVersion, "Version 1.1.0");
+    EXPECT_EQ(info.fMainIndex, 1);
+    EXPECT_EQ(info.fIFD[1]->fCompression, 1u);
+    EXPECT_EQ(info.fIFD[1]->fBitsPerSample[0], 16u);
+
+    EXPECT_EQ(back.ModelName(), negative.ModelName());
+    EXPECT_EQ(back.ColorChannels(), negative.ColorChannels());
+    EXPECT_EQ(back.CameraNeutral(), negative.CameraNeutral());
+    EXPECT_EQ(back.DefaultCropOriginH(), negative.DefaultCropOriginH());
+    EXPECT_EQ(back.DefaultCropOriginV(), negative.DefaultCropOriginV());
+    EXPECT_DOUBLE_EQ(back.DefaultCropSizeH().As_real64(), negative.DefaultCropSizeH().As_real64());
+    EXPECT_DOUBLE_EQ(back.DefaultCropSizeV().As_real64(), negative.DefaultCropSizeV().As_real64());
+    EXPECT_DOUBLE_EQ(back.DefaultScaleH().As_real64(), negative.DefaultScaleH().As_real64());
+    if (negative.ProfileToEmbed()) {
+        ASSERT_NE(back.ProfileToEmbed(), nullptr);
+        EXPECT_EQ(back.ProfileToEmbed()->ColorMatrix1(), negative.ProfileToEmbed()->ColorMatrix1());
+        EXPECT_EQ(back.ProfileToEmbed()->CalibrationIlluminant1(), negative.ProfileToEmbed()->CalibrationIlluminant1());
+    }
+
+    const dng_linearization_info& lin = *negative.GetLinearizationInfo();
+    const dng_linearization_info& linBack = *back.GetLinearizationInfo();
+    EXPECT_EQ(linBack.fActiveArea, lin.fActiveArea);
+    EXPECT_EQ(linBack.fLinearizationTable, lin.fLinearizationTable);
+    EXPECT_EQ(linBack.fBlackLevelRepeatRows, lin.fBlackLevelRepeatRows);
+    EXPECT_EQ(linBack.fBlackLevelRepeatCols, lin.fBlackLevelRepeatCols);
+    EXPECT_EQ(0, std::memcmp(linBack.fBlackLevel, lin.fBlackLevel, sizeof lin.fBlackLevel));
+    EXPECT_EQ(linBack.fBlackDeltaH, lin.fBlackDeltaH);
+    EXPECT_EQ(linBack.fBlackDeltaV, lin.fBlackDeltaV);
+    for (uint32 p = 0; p < back.Stage1Image()->Planes(); ++p) EXPECT_EQ(back.WhiteLevel(p), negative.WhiteLevel(p));
+
+    ASSERT_EQ(back.GetMosaicInfo() != nullptr, negative.GetMosaicInfo() != nullptr);
+    if (const dng_mosaic_info* m = negative.GetMosaicInfo()) {
+        const dng_mosaic_info& mb = *back.GetMosaicInfo();
+        EXPECT_EQ(mb.fCFAPatternSize, m->fCFAPatternSize);
+        EXPECT_EQ(0, std::memcmp(mb.fCFAPattern, m->fCFAPattern, sizeof m->fCFAPattern));
+        EXPECT_EQ(mb.fBayerGreenSplit, m->fBayerGreenSplit);
+    }
+    EXPECT_EQ(back.OpcodeList1().Spool(), negative.OpcodeList1().Spool());
+    EXPECT_EQ(back.OpcodeList2().Spool(), spec.opcodeList[1]);
+    EXPECT_EQ(back.OpcodeList3().Spool(), spec.opcodeList[2]);
+    EXPECT_EQ(back.PrivateData(), negative.PrivateData());
+    EXPECT_EQ(back.GetExif().fSoftware, "Clarivane 1.1.0");
+    // Orientation of the file is 1, so the XMP copy says 1 as well; the rest passes through.
+    const std::string xmpBack(back.XMP().begin(), back.XMP().end());
+    EXPECT_NE(xmpBack.find("tiff:Orientation=\"1\""), std::string::npos) << xmpBack;
+    EXPECT_NE(xmpBack.find("tiff:Make=\"X\""), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Synthetic, WriterRoundTrip, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST(WriterDigest, ADamagedRawSampleInTheWrittenFileIsRefused) {
+    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    source->negative->ClearRawImageDigest();
+    std::vector<uint8_t> bytes = WriteToBytes(source->host, *source->negative, MakeThumbnail(source->host, 8, 6));
+    bytes[bytes.size() - 100] ^= 0x55;  // inside the raw strip, which ends the file
+    try {
+        ReadDNG(bytes);
+        FAIL() << "a damaged raw image must not validate";
+    } catch (const dng_exception& e) {
+        EXPECT_EQ(e.ErrorCode(), dng_error_bad_format);
+    }
+}
+
+TEST(WriterDigest, AHeldDigestIsWrittenUnchangedAndStaleOnesAreNotCarried) {
+    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    dng_fingerprint held;
+    for (int i = 0; i < 16; ++i) held.data[i] = uint8(i + 1);
+    source->negative->SetRawImageDigest(held);
+    const std::vector<uint8_t> bytes = WriteToBytes(source->host, *source->negative, MakeThumbnail(source->host, 8, 6));
+    auto back = ReadDNG(bytes, false);
+    EXPECT_EQ(back->negative->RawImageDigest(), held);
+    // No NewRawImageDigest (51111 = 0xC7A7) anywhere in the file's directories.
+    const uint8_t tag[2] = {0xA7, 0xC7};
+    const uint8_t* end = bytes.data() + back->info.fIFD[1]->fTileOffset[0];
+    EXPECT_EQ(std::search(bytes.data(), end, tag, tag + 2), end);
+}
+
+TEST(WriterRefusals, OnlyUncompressedAndAnEightBitThumbnail) {
+    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    dng_memory_stream stream;
+    dng_image_writer writer;
+    EXPECT_THROW(writer.WriteDNG(source->host, stream, *source->negative, MakeThumbnail(source->host, 8, 6), 7),
+                 dng_exception);
+    dng_image_preview sixteenBit;
+    sixteenBit.fImage = source->host.Make_dng_image(dng_rect(4, 4), 3, ttShort);
+    EXPECT_THROW(writer.WriteDNG(source->host, stream, *source->negative, sixteenBit, 1), dng_exception);
+    BuildStages(*source);  // stage 1 released: nothing to write
+    EXPECT_THROW(writer.WriteDNG(source->host, stream, *source->negative, MakeThumbnail(source->host, 8, 6), 1),
+                 dng_exception);
+}
+
+}  // namespace
