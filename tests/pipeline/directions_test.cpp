@@ -53,25 +53,5 @@ TEST(DirectionsTest, RaisesStopAtTheirLimit) {
     EXPECT_EQ(Chosen(tooFar, 4, 10.5, 50), (std::vector<int>{0}));
 }
 
-TEST(DirectionsTest, FlatWindowUsesEveryDirection) {
-    const double g[4] = {0, 0, 0, 0};
-    EXPECT_EQ(Chosen(g, 4, 0.0, 50), (std::vector<int>{0, 1, 2, 3}));
-}
-
-TEST(DirectionsTest, StoredSamplesAreHeldToSixteenBitsAndTruncated) {
-    EXPECT_EQ(pipeline::StoredSample(102.857), 102);
-    EXPECT_EQ(pipeline::StoredSample(-3.5), 0);
-    EXPECT_EQ(pipeline::StoredSample(65535.9), 65535);
-    EXPECT_EQ(pipeline::StoredSample(131070.0), 65535);
-}
-
-TEST(DirectionsTest, EdgeIndicesKeepTheirParity) {
-    EXPECT_EQ(pipeline::MosaicRows::MapIndex(-2, 9), 0);
-    EXPECT_EQ(pipeline::MosaicRows::MapIndex(-1, 9), 1);
-    EXPECT_EQ(pipeline::MosaicRows::MapIndex(4, 9), 4);
-    EXPECT_EQ(pipeline::MosaicRows::MapIndex(9, 9), 7);
-    EXPECT_EQ(pipeline::MosaicRows::MapIndex(10, 9), 8);
-}
-
 }  // namespace
 }  // namespace pipelinetest

@@ -64,6 +64,33 @@ TEST(TransferTest, FlatDeblurredGreenUsesAllEightDirections) {
     EXPECT_EQ(t(2, 2), 796);
 }
 
+TEST(TransferTest, SitesNextToTheEdgeMapTheirWindowInward) {
+    // Blue (1, 1), deblurred green 100 + 10 x column: row and column -1 come
+    // from 1. Gradients 0, 40, 0, 0, 30, 30, 10, 10; min 10, max 40, T 30;
+    // chosen NW, SW: sA = 105 + 105. Mosaic N 41, W 50, S 60: sB = 91/2 + 110/2
+    // in whole halves = 100. 300 / (100 / 210) = 630.
+    Transfer topLeft(MakePlane(6, 6, [](int, int c) { return 100 + 10 * c; }), MakePlane(6, 6, [](int r, int c) {
+                         if (r == 1 && c == 1) return 300;
+                         if (r == 0 && c == 1) return 41;
+                         if (r == 1 && c == 0) return 50;
+                         if (r == 2 && c == 1) return 60;
+                         return 500;
+                     }));
+    topLeft.Run();
+    EXPECT_EQ(topLeft(1, 1), 630);
+
+    // The same turned half round at red (4, 4): row and column 6 come from 4.
+    Transfer bottomRight(MakePlane(6, 6, [](int, int c) { return 150 - 10 * c; }), MakePlane(6, 6, [](int r, int c) {
+                             if (r == 4 && c == 4) return 300;
+                             if (r == 5 && c == 4) return 41;
+                             if (r == 4 && c == 5) return 50;
+                             if (r == 3 && c == 4) return 60;
+                             return 500;
+                         }));
+    bottomRight.Run();
+    EXPECT_EQ(bottomRight(4, 4), 630);
+}
+
 TEST(TransferTest, DoubledGreenDoublesRedAndBlueBeyondTheWhiteLevel) {
     Transfer t(MakePlane(7, 7, PerColour(600, 200, 100)), MakePlane(7, 7, PerColour(300, 100, 50)));
     t.Run();
