@@ -189,6 +189,45 @@ TEST(Render, FinalSizeKeepsTheAspectWithinTheMaximum) {
     }
 }
 
+dng_hue_sat_map UniformMap(uint32_t hues, uint32_t sats, uint32_t vals, dng_hue_sat_map::Delta delta) {
+    dng_hue_sat_map map;
+    map.SetDivisions(hues, sats, vals);
+    for (uint32_t v = 0; v < vals; ++v)
+        for (uint32_t h = 0; h < hues; ++h)
+            for (uint32_t s = 0; s < sats; ++s) map.Set(h, s, v, delta);
+    return map;
+}
+
+TEST(HueSatMap, ShiftsHueScalesSaturationAndValue) {
+    double r = 0.8, g = 0.2, b = 0.2;
+    ApplyHueSatMap(UniformMap(6, 3, 1, {120.0f, 1.0f, 1.0f}), r, g, b);  // red becomes green
+    EXPECT_NEAR(r, 0.2, 1e-6);
+    EXPECT_NEAR(g, 0.8, 1e-6);
+    EXPECT_NEAR(b, 0.2, 1e-6);
+    r = 0.8, g = 0.2, b = 0.4;
+    ApplyHueSatMap(UniformMap(8, 4, 3, {0.0f, 0.0f, 0.5f}), r, g, b);  // no saturation, half value
+    EXPECT_NEAR(r, 0.4, 1e-6);
+    EXPECT_NEAR(g, 0.4, 1e-6);
+    EXPECT_NEAR(b, 0.4, 1e-6);
+    r = 0.3, g = 0.6, b = 0.9;
+    ApplyHueSatMap(UniformMap(4, 2, 1, {0.0f, 1.0f, 1.0f}), r, g, b);  // identity
+    EXPECT_NEAR(r, 0.3, 1e-9);
+    EXPECT_NEAR(g, 0.6, 1e-9);
+    EXPECT_NEAR(b, 0.9, 1e-9);
+}
+
+TEST(HueSatMap, InterpolatesBetweenHueDivisions) {
+    // Shift 0 at hue division 0 (red), 60 degrees at division 1 (yellow) of 6: orange, halfway, shifts 30.
+    dng_hue_sat_map map = UniformMap(6, 2, 1, {0.0f, 1.0f, 1.0f});
+    for (uint32_t s = 0; s < 2; ++s) map.Set(1, s, 0, {60.0f, 1.0f, 1.0f});
+    double r = 1.0, g = 0.5, b = 0.0;  // hue 0.5 (30 degrees)
+    ApplyHueSatMap(map, r, g, b);
+    // Hue 30 + 30 = 60 degrees: yellow.
+    EXPECT_NEAR(r, 1.0, 1e-6);
+    EXPECT_NEAR(g, 1.0, 1e-6);
+    EXPECT_NEAR(b, 0.0, 1e-6);
+}
+
 TEST(XMPOrientation, AttributeAndElementFormsAreSetOthersUntouched) {
     const std::string in =
         "<a tiff:Orientation=\"8\" b='2'/><tiff:Orientation>3</tiff:Orientation><c exif:Orientation=\"5\"/>";

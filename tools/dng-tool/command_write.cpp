@@ -1,4 +1,5 @@
 // dng-tool write: a round trip through the layer, as the program saves a DNG.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -12,17 +13,27 @@
 
 namespace {
 
-// The saved DNG's thumbnail as the program makes it: the default crop scaled so that its
-// longer side is `longerSide`, warped when the third opcode list starts with WarpRectilinear,
-// then rendered to 8-bit sRGB.
+// Thumbnail size: the longer side is `longerSide` (also for a smaller photo), the other keeps
+// the aspect of the default crop at its default scale.
+dng_point ThumbnailSize(const dng_negative& negative, uint32 longerSide) {
+    const real64 cropH = negative.DefaultCropSizeH().As_real64(), cropV = negative.DefaultCropSizeV().As_real64();
+    const real64 scaleH = negative.DefaultScaleH().As_real64(), scaleV = negative.DefaultScaleV().As_real64();
+    const real64 aspect = cropV > 0 && scaleH > 0 && scaleV > 0 ? cropH / (cropV * scaleV / scaleH) : 1.0;
+    const auto nearest = [](real64 x) { return std::max<int32>(1, x > 0 ? static_cast<int32>(x + 0.5) : 0); };
+    if (aspect >= 1.0) return dng_point(nearest(longerSide / aspect), int32(longerSide));
+    return dng_point(int32(longerSide), nearest(longerSide * aspect));
+}
+
+// The saved DNG's thumbnail as the program makes it: the default crop scaled to
+// ThumbnailSize, warped when the third opcode list starts with WarpRectilinear, then
+// rendered to 8-bit sRGB.
 AutoPtr<dng_image> RenderThumbnail(dng_host& host, dng_negative& negative, uint32 longerSide) {
     dng_render render(host, negative);
     render.SetFinalSpace(dng_space_sRGB::Get());
     render.SetFinalPixelType(ttByte);
-    render.SetMaximumSize(longerSide);
     const dng_image& stage3 = *negative.Stage3Image();
     const dng_rect area = render.DefaultCropArea();
-    const dng_point size = render.FinalSize();
+    const dng_point size = ThumbnailSize(negative, longerSide);
     AutoPtr<dng_image> small = host.Make_dng_image(dng_rect(uint32(size.v), uint32(size.h)), stage3.Planes(), ttShort);
     ResampleImage(host, stage3, *small, area, small->Bounds(), dng_resample_bicubic::Get());
     const dng_opcode_list& list3 = negative.OpcodeList3();
