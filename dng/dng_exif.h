@@ -8,7 +8,7 @@
 // One entry of the EXIF, GPS or interoperability directory, kept as stored so
 // that it can be written back unchanged.
 struct dng_exif_entry {
-    uint16 ifd = 0;   // tcExifIFD, tcGPSInfo or tcInteroperabilityIFD
+    uint16 ifd = 0;   // tcExifIFD, tcGPSInfo or tcInteroperabilityIFD; 0 for a tag of IFD 0 no record models
     uint16 code = 0;
     uint16 type = 0;
     uint32 count = 0;

@@ -56,7 +56,10 @@ void dng_info::ParseDirectory(dng_stream& stream, uint64 offset, dng_ifd* ifd, u
         stream.SetReadPosition(tag.offset);
         if (fShared->ParseTag(stream, tag)) continue;
         stream.SetReadPosition(tag.offset);
-        fExif->ParseIFD0Tag(stream, tag);
+        if (fExif->ParseIFD0Tag(stream, tag)) continue;
+        // Any other tag of IFD 0 is kept as stored (directory 0), for a writer to carry or drop.
+        stream.SetReadPosition(tag.offset);
+        fExif->ParseEXIFTag(stream, 0, tag);
     }
     if (ifd) ifd->fOffset = offset;
 }
