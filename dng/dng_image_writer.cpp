@@ -240,9 +240,24 @@ void AddMetadataTags(dng_tiff_directory& ifd0, const dng_negative& negative, uin
     ifd0.AddAscii(tcCameraSerialNumber, exif.fCameraSerialNumber);
     if (exif.fHasLensInfo)
         ifd0.AddRationals(tcLensInfo, {exif.fLensInfo[0], exif.fLensInfo[1], exif.fLensInfo[2], exif.fLensInfo[3]});
-    // Tags of IFD 0 that the reader does not model are not held by the negative, so they
-    // cannot be carried: their values may hold offsets into the source file that a writer
-    // cannot relocate without knowing the tag.
+}
+
+// Whether a tag of the source's IFD 0 that no record models is carried into the new IFD 0.
+bool CarryUnmodelledIFD0Tag(const dng_exif_entry& entry) {
+    // Below 32768 are the TIFF tags of the image IFD 0 held in the source; here IFD 0 is the thumbnail.
+    if (entry.code < 0x8000) return false;
+    // A LONG or IFD value may be an offset into the source file, which cannot be relocated unseen.
+    if (entry.type == 4 || entry.type == 9 || entry.type == ttIFD) return false;
+    switch (entry.code) {
+        case 33723:  // IPTC: the format keeps it in the XMP packet
+        case 34675:  // ICC profile of the source's IFD 0 image, not of this thumbnail
+        case 50973:  // OriginalRawFileDigest: the original raw file is not carried
+            return false;
+        default:
+            // Tags of DNG 1.4 and later (NewRawImageDigest, table encodings, user crop, ...)
+            // belong to a later version of the format, or to raw data this writer replaces.
+            return entry.code < 51107;
+    }
 }
 
 void AddRawTags(dng_tiff_directory& raw, const dng_negative& negative, const dng_image& image) {
@@ -330,8 +345,10 @@ void AddRawTags(dng_tiff_directory& raw, const dng_negative& negative, const dng
         if (list.second->NotEmpty()) raw.AddBytes(list.first, list.second->Spool(), ttUndefined);
 }
 
-// The EXIF, GPS and interoperability directories from the entries the reader kept.
-void AddExifEntries(dng_tiff_directory& exifDir, dng_tiff_directory& gpsDir, dng_tiff_directory& interopDir,
+// The EXIF, GPS and interoperability directories from the entries the reader kept, and the
+// IFD 0 tags it kept without modelling them. Called before IFD 0's own tags are added, so that
+// those take precedence.
+void AddExifEntries(dng_tiff_directory& ifd0, dng_tiff_directory& exifDir, dng_tiff_directory& gpsDir, dng_tiff_directory& interopDir,
                     const dng_negative& negative) {
     const dng_exif& exif = negative.GetExif();
     for (const dng_exif_entry& entry : exif.fEntries) {
@@ -340,9 +357,12 @@ void AddExifEntries(dng_tiff_directory& exifDir, dng_tiff_directory& gpsDir, dng
         if (entry.type == ttIFD) continue;
         // A MakerNote may hold offsets into the source file; only one marked safe is copied.
         if (entry.ifd == tcExifIFD && entry.code == tcMakerNote && negative.MakerNoteSafety() != 1) continue;
+        if (entry.ifd == 0 && !CarryUnmodelledIFD0Tag(entry)) continue;
         std::vector<uint8> bytes = LittleEndianValue(entry, exif.fSourceBigEndian);
-        dng_tiff_directory& dir =
-            entry.ifd == tcGPSInfo ? gpsDir : entry.ifd == tcInteroperabilityIFD ? interopDir : exifDir;
+        dng_tiff_directory& dir = entry.ifd == 0                       ? ifd0
+                                  : entry.ifd == tcGPSInfo             ? gpsDir
+                                  : entry.ifd == tcInteroperabilityIFD ? interopDir
+                                                                       : exifDir;
         dir.Add(entry.code, entry.type, entry.count, std::move(bytes));
     }
 }
@@ -415,13 +435,13 @@ void dng_image_writer::WriteDNG(dng_host& host, dng_stream& stream, dng_negative
     const uint32 version = std::max(kVersion_1_3, needed);
 
     dng_tiff_directory ifd0, rawDir, exifDir, gpsDir, interopDir;
+    AddExifEntries(ifd0, exifDir, gpsDir, interopDir, negative);
     AddThumbnailTags(ifd0, thumbnail);
     AddMetadataTags(ifd0, negative, version, backward);
     ifd0.AddBytes(tcRawImageDigest,
                   std::vector<uint8>(negative.RawImageDigest().data, negative.RawImageDigest().data + 16));
     ifd0.AddLong(tcSubIFDs, 0);
     AddRawTags(rawDir, negative, *raw);
-    AddExifEntries(exifDir, gpsDir, interopDir, negative);
     if (!interopDir.Entries().empty()) exifDir.AddLong(tcInteroperabilityIFD, 0);
     const bool hasExif = !exifDir.Entries().empty();
     const bool hasGPS = !gpsDir.Entries().empty();

@@ -152,7 +152,8 @@ TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
                              "CFARepeatPatternDim", "CFAPattern2", "BlackLevelRepeatDim", "BlackLevel", "WhiteLevel",
                              "DefaultCropOrigin", "DefaultCropSize", "DefaultScale", "ActiveArea", "LinearizationTable",
                              "CalibrationIlluminant1", "CalibrationIlluminant2", "UniqueCameraModel", "Make", "Model",
-                             "Software", "Orientation", "DNGPrivateData", "CameraSerialNumber", "LensInfo"};
+                             "Software", "Orientation", "DNGPrivateData", "CameraSerialNumber", "LensInfo",
+                             "ExposureTime", "ISO", "FrameRate", "TimeCodes", "TIFF-EPStandardID"};
     for (const char* name : carried) {
         const std::string key = std::string("IFD:") + name;
         const auto it = sourceTags.find(key);
