@@ -12,6 +12,10 @@ class dng_render;
 // The colour render of a stage-3 image: white balance, camera to PCS, hue/sat map,
 // exposure, look table, tone curve and the output space with its encoding, into a
 // three-plane destination of 8 or 16 bits. Source pixel = destination pixel + offset.
+//
+// Malformed colour data: a colour negative without a usable profile, or with singular
+// matrices, throws from Start (through the colour spec); a zero or missing neutral falls back
+// to the as-shot white, then D55. Every intermediate value is clamped, so no NaN reaches the output.
 class dng_render_task {
 public:
     dng_render_task(const dng_image& srcImage, dng_image& dstImage, const dng_negative& negative,

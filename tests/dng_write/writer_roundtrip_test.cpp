@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_writer.h"
@@ -199,6 +200,34 @@ TEST(WriterDigest, AHeldDigestIsWrittenUnchangedAndStaleOnesAreNotCarried) {
     const uint8_t tag[2] = {0xA7, 0xC7};
     const uint8_t* end = bytes.data() + back->info.fIFD[1]->fTileOffset[0];
     EXPECT_EQ(std::search(bytes.data(), end, tag, tag + 2), end);
+}
+
+TEST(WriterUnmodelledTags, PlainDataTagsOfIFD0AreCarriedOthersDropped) {
+    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    const auto entry = [](uint16 code, uint16 type, std::vector<uint8> bytes) {
+        dng_exif_entry e;
+        e.code = code;
+        e.type = type;
+        e.count = type == 10 ? 1 : uint32(bytes.size());
+        e.bytes = std::move(bytes);
+        return e;
+    };
+    auto& entries = source->negative->GetExif().fEntries;
+    entries.push_back(entry(51044, 10, {30, 0, 0, 0, 1, 0, 0, 0}));  // FrameRate 30/1: carried
+    entries.push_back(entry(51043, 1, {1, 2, 3, 4, 5, 6, 7, 8}));    // TimeCodes: carried
+    entries.push_back(entry(50000, 4, {1, 0, 0, 0}));                // a LONG may be an offset: dropped
+    entries.push_back(entry(282, 5, {72, 0, 0, 0, 1, 0, 0, 0}));     // the source image's resolution: dropped
+    entries.push_back(entry(51125, 5, std::vector<uint8>(32, 1)));   // a DNG 1.4 tag: dropped
+    const std::vector<uint8_t> bytes = WriteToBytes(source->host, *source->negative, MakeThumbnail(source->host, 8, 6));
+    auto back = ReadDNG(bytes, false);
+    std::map<uint16, std::vector<uint8>> carried;
+    for (const dng_exif_entry& e : back->negative->GetExif().fEntries)
+        if (e.ifd == 0) carried[e.code] = e.bytes;
+    EXPECT_EQ(carried.count(50000), 0u);
+    EXPECT_EQ(carried.count(282), 0u);
+    EXPECT_EQ(carried.count(51125), 0u);
+    EXPECT_EQ(carried[51044], (std::vector<uint8>{30, 0, 0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(carried[51043], (std::vector<uint8>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST(WriterRefusals, OnlyUncompressedAndAnEightBitThumbnail) {
