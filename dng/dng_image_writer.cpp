@@ -51,7 +51,9 @@ Rational ClosestRational(real64 x, real64 limit) {
 }
 
 dng_srational SignedDecimal(real64 x) { return ClosestRational<dng_srational, int32>(x, 2147483647.0); }
-dng_urational UnsignedDecimal(real64 x) { return ClosestRational<dng_urational, uint32>(std::max(0.0, x), 4294967295.0); }
+dng_urational UnsignedDecimal(real64 x) {
+    return ClosestRational<dng_urational, uint32>(std::max(0.0, x), 4294967295.0);
+}
 
 std::vector<dng_srational> MatrixRationals(const dng_matrix& m) {
     std::vector<dng_srational> out;
@@ -100,13 +102,27 @@ std::vector<uint8> LittleEndianValue(const dng_exif_entry& entry, bool sourceBig
     if (!sourceBigEndian) return bytes;
     uint32 element = 1;
     switch (entry.type) {
-        case 3: case 8: element = 2; break;
-        case 4: case 9: case 11: case 13: case 5: case 10: element = 4; break;
-        case 12: element = 8; break;
-        default: break;
+        case 3:
+        case 8:
+            element = 2;
+            break;
+        case 4:
+        case 9:
+        case 11:
+        case 13:
+        case 5:
+        case 10:
+            element = 4;
+            break;
+        case 12:
+            element = 8;
+            break;
+        default:
+            break;
     }
     if (element > 1)
-        for (size_t i = 0; i + element <= bytes.size(); i += element) std::reverse(bytes.begin() + i, bytes.begin() + i + element);
+        for (size_t i = 0; i + element <= bytes.size(); i += element)
+            std::reverse(bytes.begin() + i, bytes.begin() + i + element);
     return bytes;
 }
 
@@ -121,7 +137,8 @@ void AddProfileTags(dng_tiff_directory& ifd0, const dng_negative& negative) {
         if (profile->CalibrationIlluminant1() != 0 || stored.fColorMatrix2.NotEmpty())
             ifd0.AddShort(tcCalibrationIlluminant1, static_cast<uint16>(profile->CalibrationIlluminant1()));
         ifd0.AddSRationals(tcColorMatrix1, MatrixRationals(stored.fColorMatrix1));
-        if (stored.fForwardMatrix1.Rows() == 3) ifd0.AddSRationals(tcForwardMatrix1, MatrixRationals(stored.fForwardMatrix1));
+        if (stored.fForwardMatrix1.Rows() == 3)
+            ifd0.AddSRationals(tcForwardMatrix1, MatrixRationals(stored.fForwardMatrix1));
         if (n > 3 && stored.fReductionMatrix1.NotEmpty())
             ifd0.AddSRationals(tcReductionMatrix1, MatrixRationals(stored.fReductionMatrix1));
         if (stored.fColorMatrix2.NotEmpty()) {
@@ -141,7 +158,8 @@ void AddProfileTags(dng_tiff_directory& ifd0, const dng_negative& negative) {
             const dng_hue_sat_map& map = profile->HueSatMap1();
             ifd0.AddLongs(tcProfileHueSatMapDims, {map.HueDivisions(), map.SatDivisions(), map.ValDivisions()});
             ifd0.AddFloats(tcProfileHueSatMapData1, map.TagData());
-            if (profile->HueSatMap2().NotEmpty()) ifd0.AddFloats(tcProfileHueSatMapData2, profile->HueSatMap2().TagData());
+            if (profile->HueSatMap2().NotEmpty())
+                ifd0.AddFloats(tcProfileHueSatMapData2, profile->HueSatMap2().TagData());
         }
         if (profile->HasLookTable()) {
             const dng_hue_sat_map& look = profile->LookTable();
@@ -156,8 +174,10 @@ void AddProfileTags(dng_tiff_directory& ifd0, const dng_negative& negative) {
         }
     }
     const auto square = [n](const dng_matrix& m) { return m.Rows() == n && m.Cols() == n; };
-    if (square(shared.fCameraCalibration1)) ifd0.AddSRationals(tcCameraCalibration1, MatrixRationals(shared.fCameraCalibration1));
-    if (square(shared.fCameraCalibration2)) ifd0.AddSRationals(tcCameraCalibration2, MatrixRationals(shared.fCameraCalibration2));
+    if (square(shared.fCameraCalibration1))
+        ifd0.AddSRationals(tcCameraCalibration1, MatrixRationals(shared.fCameraCalibration1));
+    if (square(shared.fCameraCalibration2))
+        ifd0.AddSRationals(tcCameraCalibration2, MatrixRationals(shared.fCameraCalibration2));
     ifd0.AddAscii(tcCameraCalibrationSignature, negative.CameraCalibrationSignature());
     ifd0.AddAscii(tcAsShotProfileName, negative.AsShotProfileName());
     dng_vector balance = shared.fAnalogBalance;
@@ -195,7 +215,8 @@ void AddThumbnailTags(dng_tiff_directory& ifd0, const dng_image_preview& thumbna
     AddPreviewText(ifd0, tcPreviewApplicationVersion, info.fApplicationVersion);
     AddPreviewText(ifd0, tcPreviewSettingsName, info.fSettingsName);
     if (!info.fSettingsDigest.IsNull())
-        ifd0.AddBytes(tcPreviewSettingsDigest, std::vector<uint8>(info.fSettingsDigest.data, info.fSettingsDigest.data + 16));
+        ifd0.AddBytes(tcPreviewSettingsDigest,
+                      std::vector<uint8>(info.fSettingsDigest.data, info.fSettingsDigest.data + 16));
     if (info.fColorSpace != previewColorSpace_Unset) ifd0.AddLong(tcPreviewColorSpace, info.fColorSpace);
     ifd0.AddAscii(tcPreviewDateTime, info.fDateTime);
 }
@@ -209,13 +230,15 @@ void AddMetadataTags(dng_tiff_directory& ifd0, const dng_negative& negative, uin
     ifd0.AddAscii(tcUniqueCameraModel, negative.ModelName());
     ifd0.AddAscii(tcLocalizedCameraModel, negative.LocalizedModelName());
     // An undefined (0/0) baseline exposure reads as 0 and is written so.
-    ifd0.AddSRationals(tcBaselineExposure, {shared.fBaselineExposure.IsValid()
-                                                ? shared.fBaselineExposure
-                                                : dng_srational(RoundToInt32(negative.BaselineExposure() * 100.0), 100)});
+    ifd0.AddSRationals(
+        tcBaselineExposure,
+        {shared.fBaselineExposure.IsValid() ? shared.fBaselineExposure
+                                            : dng_srational(RoundToInt32(negative.BaselineExposure() * 100.0), 100)});
     ifd0.AddRationals(tcBaselineNoise, {ValidOr(shared.fBaselineNoise, dng_urational(1, 1))});
     ifd0.AddRationals(tcBaselineSharpness, {ValidOr(shared.fBaselineSharpness, dng_urational(1, 1))});
     ifd0.AddRationals(tcShadowScale, {ValidOr(shared.fShadowScale, dng_urational(1, 1))});
-    if (shared.fNoiseReductionApplied.IsValid()) ifd0.AddRationals(tcNoiseReductionApplied, {shared.fNoiseReductionApplied});
+    if (shared.fNoiseReductionApplied.IsValid())
+        ifd0.AddRationals(tcNoiseReductionApplied, {shared.fNoiseReductionApplied});
     if (!shared.fNoiseProfile.empty()) ifd0.AddDoubles(tcNoiseProfile, shared.fNoiseProfile);
     if (shared.fColorimetricReference != 0)
         ifd0.AddShort(tcColorimetricReference, static_cast<uint16>(shared.fColorimetricReference));
@@ -315,7 +338,8 @@ void AddRawTags(dng_tiff_directory& raw, const dng_negative& negative, const dng
         for (uint32 r = 0; r < rr; ++r)
             for (uint32 c = 0; c < rc; ++c)
                 for (uint32 p = 0; p < planes; ++p)
-                    black.emplace_back(RoundToUint32(std::max(0.0, lin->fBlackLevel[r][c][p]) * denominator), denominator);
+                    black.emplace_back(RoundToUint32(std::max(0.0, lin->fBlackLevel[r][c][p]) * denominator),
+                                       denominator);
         raw.AddRationals(tcBlackLevel, black);
         std::vector<dng_srational> deltaH, deltaV;
         for (real64 d : lin->fBlackDeltaH) deltaH.push_back(SignedRational(d));
@@ -348,8 +372,8 @@ void AddRawTags(dng_tiff_directory& raw, const dng_negative& negative, const dng
 // The EXIF, GPS and interoperability directories from the entries the reader kept, and the
 // IFD 0 tags it kept without modelling them. Called before IFD 0's own tags are added, so that
 // those take precedence.
-void AddExifEntries(dng_tiff_directory& ifd0, dng_tiff_directory& exifDir, dng_tiff_directory& gpsDir, dng_tiff_directory& interopDir,
-                    const dng_negative& negative) {
+void AddExifEntries(dng_tiff_directory& ifd0, dng_tiff_directory& exifDir, dng_tiff_directory& gpsDir,
+                    dng_tiff_directory& interopDir, const dng_negative& negative) {
     const dng_exif& exif = negative.GetExif();
     for (const dng_exif_entry& entry : exif.fEntries) {
         // Links to sub-directories are written anew; other links (type IFD) cannot be followed.

@@ -26,7 +26,8 @@ dng_rect dng_render::DefaultCropArea() const {
     const dng_rect bounds = stage3->Bounds();
     const auto place = [](real64 origin, real64 size, int32 low, int32 high, int32& first, int32& last) {
         const int32 extent = high - low;
-        int32 n = static_cast<int32>(std::lround(std::isfinite(size) ? std::min(std::max(size, 1.0), real64(extent)) : extent));
+        int32 n = static_cast<int32>(
+            std::lround(std::isfinite(size) ? std::min(std::max(size, 1.0), real64(extent)) : extent));
         n = std::max(1, std::min(n, extent));
         int32 o = std::isfinite(origin) ? static_cast<int32>(std::lround(std::max(0.0, std::min(origin, 1e9)))) : 0;
         o = std::min(o, extent - n);
@@ -35,12 +36,14 @@ dng_rect dng_render::DefaultCropArea() const {
     };
     dng_rect area;
     place(fNegative.DefaultCropOriginV().As_real64() * fNegative.RawToFullScaleV(),
-          fNegative.DefaultCropSizeV().IsValid() ? fNegative.DefaultCropSizeV().As_real64() * fNegative.RawToFullScaleV()
-                                                 : bounds.H(),
+          fNegative.DefaultCropSizeV().IsValid()
+              ? fNegative.DefaultCropSizeV().As_real64() * fNegative.RawToFullScaleV()
+              : bounds.H(),
           bounds.t, bounds.b, area.t, area.b);
     place(fNegative.DefaultCropOriginH().As_real64() * fNegative.RawToFullScaleH(),
-          fNegative.DefaultCropSizeH().IsValid() ? fNegative.DefaultCropSizeH().As_real64() * fNegative.RawToFullScaleH()
-                                                 : bounds.W(),
+          fNegative.DefaultCropSizeH().IsValid()
+              ? fNegative.DefaultCropSizeH().As_real64() * fNegative.RawToFullScaleH()
+              : bounds.W(),
           bounds.l, bounds.r, area.l, area.r);
     return area;
 }

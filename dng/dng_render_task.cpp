@@ -52,12 +52,24 @@ void HSVtoRGB(real64 h, real64 s, real64 v, real64& r, real64& g, real64& b) {
     const real64 q = v * (1.0 - s * f);
     const real64 t = v * (1.0 - s * (1.0 - f));
     switch (sector) {
-        case 0: r = v, g = t, b = p; break;
-        case 1: r = q, g = v, b = p; break;
-        case 2: r = p, g = v, b = t; break;
-        case 3: r = p, g = q, b = v; break;
-        case 4: r = t, g = p, b = v; break;
-        default: r = v, g = p, b = q; break;
+        case 0:
+            r = v, g = t, b = p;
+            break;
+        case 1:
+            r = q, g = v, b = p;
+            break;
+        case 2:
+            r = p, g = v, b = t;
+            break;
+        case 3:
+            r = p, g = q, b = v;
+            break;
+        case 4:
+            r = t, g = p, b = v;
+            break;
+        default:
+            r = v, g = p, b = q;
+            break;
     }
 }
 
@@ -106,7 +118,8 @@ void ApplyHueSatMap(const dng_hue_sat_map& map, real64& r, real64& g, real64& b)
     for (uint32 dv = 0; dv < (valDivs > 1 ? 2u : 1u); ++dv)
         for (uint32 dh = 0; dh < 2; ++dh)
             for (uint32 ds = 0; ds < 2; ++ds) {
-                const real64 w = (dh ? hf : 1.0 - hf) * (ds ? sf : 1.0 - sf) * (valDivs > 1 ? (dv ? vf : 1.0 - vf) : 1.0);
+                const real64 w =
+                    (dh ? hf : 1.0 - hf) * (ds ? sf : 1.0 - sf) * (valDivs > 1 ? (dv ? vf : 1.0 - vf) : 1.0);
                 const dng_hue_sat_map::Delta& d = map.Get(dh ? h1 : h0, s0 + ds, v0 + dv);
                 shift += w * d.hueShift;
                 satScale += w * d.satScale;
@@ -171,12 +184,14 @@ void dng_render_task::Start() {
     fRGBToFinal = fParams.FinalSpace().MatrixFromPCS() * working.MatrixToPCS();
 
     const bool colorimetric = fNegative.Shared().fColorimetricReference != 0;
-    const real64 shadowScale = fNegative.Shared().fShadowScale.IsValid() ? fNegative.Shared().fShadowScale.As_real64() : 1.0;
+    const real64 shadowScale =
+        fNegative.Shared().fShadowScale.IsValid() ? fNegative.Shared().fShadowScale.As_real64() : 1.0;
     real64 exposure = fParams.Exposure() + fNegative.BaselineExposure();
     if (!std::isfinite(exposure)) exposure = 0.0;
     const real64 white = std::pow(2.0, -std::max(0.0, exposure));
     const real64 black = std::min(colorimetric ? 0.0 : fParams.Shadows() * shadowScale * 0.001, 0.99 * white);
-    fExposureRamp.Fill([&](real64 x) { return black > 0.0 ? ExposureRamp(x, black, white) : std::min(x / white, 1.0); });
+    fExposureRamp.Fill(
+        [&](real64 x) { return black > 0.0 ? ExposureRamp(x, black, white) : std::min(x / white, 1.0); });
 
     const dng_tone_curve& custom = fParams.ToneCurve();
     const bool useCustom = !custom.Points().empty() && custom.IsValid();

@@ -56,7 +56,8 @@ void WriteFileReplacing(const std::string& path, const std::function<void(dng_st
         stream.Flush();
     }
     SyncToDisk(temporary.path, false);
-    if (std::rename(temporary.path.c_str(), path.c_str()) != 0) ThrowWriteFile("Cannot rename the written file to " + path);
+    if (std::rename(temporary.path.c_str(), path.c_str()) != 0)
+        ThrowWriteFile("Cannot rename the written file to " + path);
     temporary.kept = true;
     SyncToDisk(folder, true);
 }

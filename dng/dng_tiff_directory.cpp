@@ -23,8 +23,8 @@ void AppendLE64(std::vector<uint8>& out, uint64 x) {
 }  // namespace
 
 void dng_tiff_directory::Add(uint16 code, uint16 type, uint32 count, std::vector<uint8> bytes) {
-    auto it = std::lower_bound(fEntries.begin(), fEntries.end(), code,
-                               [](const Entry& e, uint16 c) { return e.code < c; });
+    auto it =
+        std::lower_bound(fEntries.begin(), fEntries.end(), code, [](const Entry& e, uint16 c) { return e.code < c; });
     Entry entry{code, type, count, std::move(bytes)};
     if (it != fEntries.end() && it->code == code)
         *it = std::move(entry);

@@ -75,10 +75,9 @@ TEST_P(RenderAgainstLibRaw, MeanPerChannelWithinAFewLevels) {
     const Means ours = LayerMeans(path);
     const Means theirs = LibRawMeans(path);
     for (int p = 0; p < 3; ++p)
-        EXPECT_NEAR(ours.rgb[p], theirs.rgb[p], 4.0) << "channel " << p << " (ours " << ours.rgb[0] << " "
-                                                     << ours.rgb[1] << " " << ours.rgb[2] << ", LibRaw "
-                                                     << theirs.rgb[0] << " " << theirs.rgb[1] << " " << theirs.rgb[2]
-                                                     << ")";
+        EXPECT_NEAR(ours.rgb[p], theirs.rgb[p], 4.0)
+            << "channel " << p << " (ours " << ours.rgb[0] << " " << ours.rgb[1] << " " << ours.rgb[2] << ", LibRaw "
+            << theirs.rgb[0] << " " << theirs.rgb[1] << " " << theirs.rgb[2] << ")";
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFiles, RenderAgainstLibRaw,

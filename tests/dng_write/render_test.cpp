@@ -66,8 +66,8 @@ std::vector<double> ToXYZ(const dng_color_space& space, const std::vector<double
 
 TEST(Render, OutputSpacesDifferAsTheirPrimariesSay) {
     const std::vector<uint8_t> bytes = WriteFixtureDNG(Uniform(9000, 20000, 9000));
-    const dng_color_space* spaces[] = {&dng_space_sRGB::Get(), &dng_space_AdobeRGB::Get(),
-                                       &dng_space_ColorMatch::Get(), &dng_space_ProPhoto::Get()};
+    const dng_color_space* spaces[] = {&dng_space_sRGB::Get(), &dng_space_AdobeRGB::Get(), &dng_space_ColorMatch::Get(),
+                                       &dng_space_ProPhoto::Get()};
     std::vector<std::vector<double>> rgb, xyz;
     for (const dng_color_space* space : spaces) {
         auto image = RenderFixture(bytes, *space, ttShort);
@@ -235,7 +235,8 @@ TEST(XMPOrientation, AttributeAndElementFormsAreSetOthersUntouched) {
     EXPECT_EQ(std::string(out.begin(), out.end()),
               "<a tiff:Orientation=\"1\" b='2'/><tiff:Orientation>1</tiff:Orientation><c exif:Orientation=\"5\"/>");
     const std::string none = "<x/>";
-    EXPECT_EQ(XMPWithOrientation(std::vector<uint8>(none.begin(), none.end()), 6), std::vector<uint8>(none.begin(), none.end()));
+    EXPECT_EQ(XMPWithOrientation(std::vector<uint8>(none.begin(), none.end()), 6),
+              std::vector<uint8>(none.begin(), none.end()));
 }
 
 }  // namespace

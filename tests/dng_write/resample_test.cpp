@@ -49,7 +49,8 @@ TEST(ResampleImage, AFlatImageStaysFlat) {
 
 TEST(ResampleImage, ALinearRampIsSampledAtPixelCentres) {
     dng_host host;
-    auto src = Image(host, 200, 40, [](uint32_t r, uint32_t c) -> uint16_t { return uint16_t(500 + 100 * c + 10 * r); });
+    auto src =
+        Image(host, 200, 40, [](uint32_t r, uint32_t c) -> uint16_t { return uint16_t(500 + 100 * c + 10 * r); });
     // Shrink 4:1 from an area that starts at column 20, row 4.
     const dng_rect area(4, 20, 36, 180);
     auto dst = host.Make_dng_image(dng_rect(8, 40), 1, ttShort);

@@ -50,7 +50,9 @@ void Expected(const PlaneCoefficients& k, double cx, double cy, double width, do
 }
 
 // A plane whose value is a linear function of the position, which bicubic sampling reproduces.
-uint16_t Ramp(double row, double col, uint32_t plane) { return uint16_t(std::lround(1000 + 40 * col + 25 * row + 300 * plane)); }
+uint16_t Ramp(double row, double col, uint32_t plane) {
+    return uint16_t(std::lround(1000 + 40 * col + 25 * row + 300 * plane));
+}
 
 AutoPtr<dng_image> RampImage(dng_host& host, uint32_t width, uint32_t height, uint32_t planes) {
     AutoPtr<dng_image> image = host.Make_dng_image(dng_rect(height, width), planes, ttShort);

@@ -74,8 +74,9 @@ std::vector<uint16_t> Samples(const dng_image& image, uint32_t plane) {
     out.reserve(size_t(image.Width()) * image.Height());
     for (int32 r = image.Bounds().t; r < image.Bounds().b; ++r)
         for (int32 c = image.Bounds().l; c < image.Bounds().r; ++c)
-            out.push_back(image.PixelType() == ttByte ? *(buffer.ConstPixel_uint8(r, image.Bounds().l, plane) + (c - image.Bounds().l))
-                                                      : buffer.ConstPixel_uint16(r, image.Bounds().l, plane)[c - image.Bounds().l]);
+            out.push_back(image.PixelType() == ttByte
+                              ? *(buffer.ConstPixel_uint8(r, image.Bounds().l, plane) + (c - image.Bounds().l))
+                              : buffer.ConstPixel_uint16(r, image.Bounds().l, plane)[c - image.Bounds().l]);
     return out;
 }
 

@@ -24,11 +24,13 @@ std::vector<uint16_t> LibRawValues(const std::string& path, uint32_t* width = nu
     std::vector<uint16_t> out;
     if (data.raw_image) {
         const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
-        for (uint32_t r = 0; r < h; ++r) out.insert(out.end(), data.raw_image + r * pitch, data.raw_image + r * pitch + w);
+        for (uint32_t r = 0; r < h; ++r)
+            out.insert(out.end(), data.raw_image + r * pitch, data.raw_image + r * pitch + w);
     } else if (data.color3_image) {
         const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
         for (uint32_t r = 0; r < h; ++r)
-            for (uint32_t c = 0; c < w * 3; ++c) out.push_back(reinterpret_cast<const uint16_t*>(data.color3_image)[r * pitch + c]);
+            for (uint32_t c = 0; c < w * 3; ++c)
+                out.push_back(reinterpret_cast<const uint16_t*>(data.color3_image)[r * pitch + c]);
     }
     return out;
 }
@@ -86,7 +88,8 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
     const std::string path = folder + "/written.dng";
     SaveFile(source, WriteFixtureDNG(spec));
     int status = -1;
-    const std::string output = RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + path + "'", &status);
+    const std::string output =
+        RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + path + "'", &status);
     ASSERT_EQ(status, 0) << output;
 
     EXPECT_EQ(LibRawValues(path), spec.samples);
@@ -108,7 +111,9 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
 
 INSTANTIATE_TEST_SUITE_P(Synthetic, SyntheticThroughTool,
                          ::testing::Values(SyntheticCase{"Uncompressed", false}, SyntheticCase{"BigEndianLJPEG", true}),
-                         [](const ::testing::TestParamInfo<SyntheticCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<SyntheticCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 class RealFileRoundTrip : public ::testing::TestWithParam<const char*> {};
 
@@ -117,7 +122,8 @@ TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
     const std::string folder = MakeTempFolder();
     const std::string written = folder + "/out.dng";
     int status = -1;
-    const std::string output = RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + written + "'", &status);
+    const std::string output =
+        RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + written + "'", &status);
     ASSERT_EQ(status, 0) << output;
 
     // Raw values through LibRaw (which applies any linearization table to both alike).
@@ -130,7 +136,8 @@ TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
     // The layer validates the new digest; with a source digest it is the same one.
     auto back = ReadDNG(FileBytes(written));
     auto original = ReadDNG(FileBytes(source));
-    EXPECT_EQ(InterleavedSamples(*back->negative->Stage1Image()), InterleavedSamples(*original->negative->Stage1Image()));
+    EXPECT_EQ(InterleavedSamples(*back->negative->Stage1Image()),
+              InterleavedSamples(*original->negative->Stage1Image()));
     if (!original->negative->RawImageDigest().IsNull())
         EXPECT_EQ(back->negative->RawImageDigest(), original->negative->RawImageDigest());
     EXPECT_EQ(back->negative->OpcodeList1().Spool(), original->negative->OpcodeList1().Spool());
@@ -147,13 +154,39 @@ TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
             EXPECT_NE(sourceProblems.find(line), std::string::npos) << line;
     const auto sourceTags = ExifToolTags(source, "-EXIF:all -XMP:all");
     const auto writtenTags = ExifToolTags(written, "-EXIF:all -XMP:all");
-    const char* carried[] = {"ColorMatrix1", "ColorMatrix2", "CameraCalibration1", "CameraCalibration2",
-                             "AsShotNeutral", "AsShotWhiteXY", "AnalogBalance", "BaselineExposure",
-                             "CFARepeatPatternDim", "CFAPattern2", "BlackLevelRepeatDim", "BlackLevel", "WhiteLevel",
-                             "DefaultCropOrigin", "DefaultCropSize", "DefaultScale", "ActiveArea", "LinearizationTable",
-                             "CalibrationIlluminant1", "CalibrationIlluminant2", "UniqueCameraModel", "Make", "Model",
-                             "Software", "Orientation", "DNGPrivateData", "CameraSerialNumber", "LensInfo",
-                             "ExposureTime", "ISO", "FrameRate", "TimeCodes", "TIFF-EPStandardID"};
+    const char* carried[] = {"ColorMatrix1",
+                             "ColorMatrix2",
+                             "CameraCalibration1",
+                             "CameraCalibration2",
+                             "AsShotNeutral",
+                             "AsShotWhiteXY",
+                             "AnalogBalance",
+                             "BaselineExposure",
+                             "CFARepeatPatternDim",
+                             "CFAPattern2",
+                             "BlackLevelRepeatDim",
+                             "BlackLevel",
+                             "WhiteLevel",
+                             "DefaultCropOrigin",
+                             "DefaultCropSize",
+                             "DefaultScale",
+                             "ActiveArea",
+                             "LinearizationTable",
+                             "CalibrationIlluminant1",
+                             "CalibrationIlluminant2",
+                             "UniqueCameraModel",
+                             "Make",
+                             "Model",
+                             "Software",
+                             "Orientation",
+                             "DNGPrivateData",
+                             "CameraSerialNumber",
+                             "LensInfo",
+                             "ExposureTime",
+                             "ISO",
+                             "FrameRate",
+                             "TimeCodes",
+                             "TIFF-EPStandardID"};
     for (const char* name : carried) {
         const std::string key = std::string("IFD:") + name;
         const auto it = sourceTags.find(key);

@@ -84,8 +84,8 @@ std::vector<Case> Cases() {
     {
         FixtureSpec s = Base();
         s.opcodeList[1] = OpcodeListBytes({{9, 0x01030000, 1, std::vector<uint8_t>(40, 7)}});
-        s.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 0, WarpRectilinearParameters(1.0, 0.02, 0.5, 0.5)},
-                                           {77, 0x01040000, 1, {1, 2, 3}}});
+        s.opcodeList[2] = OpcodeListBytes(
+            {{1, 0x01030000, 0, WarpRectilinearParameters(1.0, 0.02, 0.5, 0.5)}, {77, 0x01040000, 1, {1, 2, 3}}});
         cases.push_back({"OpcodeLists", s});
     }
     return cases;

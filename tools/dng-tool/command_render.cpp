@@ -37,7 +37,8 @@ const dng_color_space* SpaceNamed(const std::string& name) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: dng-tool render FILE OUT.ppm [--space srgb|adobergb|colormatch|prophoto] [--max-size N]\n");
+    std::fprintf(stderr,
+                 "usage: dng-tool render FILE OUT.ppm [--space srgb|adobergb|colormatch|prophoto] [--max-size N]\n");
     return 1;
 }
 
