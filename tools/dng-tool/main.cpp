@@ -82,7 +82,9 @@ int Usage() {
                  "usage: dng-tool info FILE\n"
                  "       dng-tool raw FILE OUT.pgm\n"
                  "       dng-tool stage2 FILE OUT.pgm\n"
-                 "       dng-tool stage3 FILE OUT.ppm\n");
+                 "       dng-tool stage3 FILE OUT.ppm\n"
+                 "       dng-tool render FILE OUT.ppm [--space srgb|adobergb|colormatch|prophoto] [--max-size N]\n"
+                 "       dng-tool write FILE OUT.dng\n");
     return 1;
 }
 
