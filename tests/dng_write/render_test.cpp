@@ -228,6 +228,25 @@ TEST(HueSatMap, InterpolatesBetweenHueDivisions) {
     EXPECT_NEAR(b, 0.0, 1e-6);
 }
 
+TEST(RenderTool, WritesAPPMOfTheRequestedSizeAndRefusesBadOptions) {
+    const std::string folder = MakeTempFolder();
+    const std::string out = folder + "/render.ppm";
+    const std::string tool = std::string("'") + DNG_TOOL + "' render '" +
+                             TestFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng") + "' '" + out + "'";
+    int status = -1;
+    RunCommand(tool + " --space adobergb --max-size 300", &status);
+    ASSERT_EQ(status, 0);
+    const std::vector<uint8_t> ppm = FileBytes(out);
+    const std::string header = "P6\n300 200\n255\n";  // crop 1734 x 1156
+    ASSERT_GT(ppm.size(), header.size());
+    EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + header.size()), header);
+    EXPECT_EQ(ppm.size(), header.size() + 300 * 200 * 3);
+    RunCommand(tool + " --space cmyk 2>/dev/null", &status);
+    EXPECT_EQ(status, 1);
+    RunCommand(tool + " --max-size 0 2>/dev/null", &status);
+    EXPECT_EQ(status, 1);
+}
+
 TEST(XMPOrientation, AttributeAndElementFormsAreSetOthersUntouched) {
     const std::string in =
         "<a tiff:Orientation=\"8\" b='2'/><tiff:Orientation>3</tiff:Orientation><c exif:Orientation=\"5\"/>";
