@@ -14,7 +14,7 @@ class dng_render;
 // three-plane destination of 8 or 16 bits. Source pixel = destination pixel + offset.
 //
 // Malformed colour data: a colour negative without a usable profile, or with singular
-// matrices, throws from Start (through the colour spec); a zero or missing neutral falls back
+// matrices, throws from Start (through dng_color_spec); a zero or missing neutral falls back
 // to the as-shot white, then D55. Every intermediate value is clamped, so no NaN reaches the output.
 class dng_render_task {
 public:
