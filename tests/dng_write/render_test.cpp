@@ -229,7 +229,8 @@ TEST(HueSatMap, InterpolatesBetweenHueDivisions) {
 }
 
 TEST(RenderTool, WritesAPPMOfTheRequestedSizeAndRefusesBadOptions) {
-    const std::string folder = MakeTempFolder();
+    const TempFolder temp;
+    const std::string& folder = temp.path;
     const std::string out = folder + "/render.ppm";
     const std::string tool = std::string("'") + DNG_TOOL + "' render '" +
                              TestFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng") + "' '" + out + "'";

@@ -15,7 +15,8 @@ std::string Text(const std::string& path) {
 }
 
 TEST(WriteFileReplacing, ReplacesTheTargetOnlyWhenWritingCompleted) {
-    const std::string folder = MakeTempFolder();
+    const TempFolder temp;
+    const std::string& folder = temp.path;
     const std::string target = folder + "/photo-DB.dng";
     WriteBytes(target, {'o', 'l', 'd'});
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -89,10 +90,15 @@ std::vector<uint16_t> InterleavedSamples(const dng_image& image) {
     return out;
 }
 
-std::string MakeTempFolder() {
+TempFolder::TempFolder() {
     std::string pattern = "/tmp/dng-write-test-XXXXXX";
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    return pattern;
+    path = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {

@@ -36,8 +36,14 @@ std::vector<uint16_t> Samples(const dng_image& image, uint32_t plane);
 // All samples interleaved (row, column, plane), as a stage-1 raw image holds them.
 std::vector<uint16_t> InterleavedSamples(const dng_image& image);
 
-// A fresh empty folder under the system's temporary folder.
-std::string MakeTempFolder();
+// A fresh empty folder under the system's temporary folder, removed with its content at the end.
+struct TempFolder {
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string path;
+};
 std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Output of a shell command (stdout), and its exit status.

@@ -83,7 +83,8 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
         spec.tileLength = 16;
         spec.ljpegTwoColumnsPerPixel = true;
     }
-    const std::string folder = MakeTempFolder();
+    const TempFolder temp;
+    const std::string& folder = temp.path;
     const std::string source = folder + "/synthetic.dng";
     const std::string path = folder + "/written.dng";
     SaveFile(source, WriteFixtureDNG(spec));
@@ -119,7 +120,8 @@ class RealFileRoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
     const std::string source = TestFile(GetParam());
-    const std::string folder = MakeTempFolder();
+    const TempFolder temp;
+    const std::string& folder = temp.path;
     const std::string written = folder + "/out.dng";
     int status = -1;
     const std::string output =
