@@ -28,8 +28,8 @@ struct dng_rect {
     bool IsEmpty() const { return t >= b || l >= r; }
     bool NotEmpty() const { return !IsEmpty(); }
     // Sizes are 0 for an inverted rectangle.
-    uint32 W() const { return r > l ? static_cast<uint32>(r - l) : 0; }
-    uint32 H() const { return b > t ? static_cast<uint32>(b - t) : 0; }
+    uint32 W() const { return r > l ? static_cast<uint32>(int64(r) - l) : 0; }
+    uint32 H() const { return b > t ? static_cast<uint32>(int64(b) - t) : 0; }
     dng_point TL() const { return dng_point(t, l); }
     dng_point Size() const { return dng_point(static_cast<int32>(H()), static_cast<int32>(W())); }
 };
