@@ -134,6 +134,14 @@ void ReadRawImage(dng_host& host, const dng_ifd& ifd, dng_stream& stream, dng_im
             if (total % rowSamples != 0 || total / rowSamples < area.H() || total / rowSamples > ifd.fTileLength)
                 ThrowBadFormat("Lossless JPEG size does not match strip or tile " + std::to_string(i));
             if (total > uint64(count) * 8 + 64) ThrowBadFormat("Lossless JPEG data too short for its size");
+            if (spp == 1 && total == rowSamples * area.H() && ifd.fTileWidth == image.Width()) {
+                // A strip of whole rows decodes straight into the image when its rows are contiguous.
+                dng_dirty_tile_buffer buffer(image, area);
+                if (buffer.fColStep == 1 && uint64(buffer.fRowStep) == rowSamples) {
+                    decoder.Decode(buffer.DirtyPixel_uint16(area.t, area.l, 0));
+                    continue;
+                }
+            }
             samples.resize(total);
             decoder.Decode(samples.data());
         }
