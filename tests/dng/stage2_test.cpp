@@ -124,6 +124,53 @@ TEST(Stage2, BuildKeepsMetadataAndReleasesStage1) {
     EXPECT_EQ(n.OpcodeList3().Count(), 1u);
 }
 
+// A subclass the way the program's negative rewrites the step: table dropped, base linearization.
+class TableFreeNegative : public dng_negative {
+public:
+    explicit TableFreeNegative(dng_memory_allocator& allocator) : dng_negative(allocator) {}
+    int builds = 0;
+
+protected:
+    void DoBuildStage2(dng_host& host, uint32 pixelType) override {
+        ++builds;
+        fLinearizationInfo->fLinearizationTable.clear();
+        dng_negative::DoBuildStage2(host, pixelType);
+    }
+};
+
+class TableFreeHost : public dng_host {
+public:
+    std::unique_ptr<dng_negative> Make_dng_negative() override {
+        auto negative = std::unique_ptr<dng_negative>(new TableFreeNegative(Allocator()));
+        negative->Initialize();
+        return negative;
+    }
+};
+
+TEST(Stage2, SubclassOverridesTheLinearizationStep) {
+    FixtureSpec spec;
+    spec.bits = 8;
+    spec.width = 4;
+    spec.height = 2;
+    spec.samples = {0, 1, 128, 255, 0, 1, 128, 255};
+    spec.linearizationTable.assign(256, 9999);
+    spec.whiteLevel = {255};
+    const std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
+    dng_memory_stream stream(bytes.data(), bytes.size());
+    TableFreeHost host;
+    dng_info info;
+    info.Parse(host, stream);
+    info.PostParse(host);
+    auto negative = host.Make_dng_negative();
+    negative->Parse(host, stream, info);
+    negative->PostParse(host, stream, info);
+    negative->ReadStage1Image(host, stream, info);
+    negative->BuildStage2Image(host, ttShort);
+    EXPECT_EQ(static_cast<TableFreeNegative&>(*negative).builds, 1);
+    // Without the table: 128 / 255 x 65535 + 0.5 = 32896.5 -> 32896.
+    EXPECT_EQ(PlaneSamples(*negative->Stage2Image(), 0), (std::vector<uint16_t>{0, 257, 32896, 65535, 0, 257, 32896, 65535}));
+}
+
 TEST(Stage2, BlackAtOrAboveWhiteIsABadFormat) {
     FixtureSpec spec;
     spec.blackLevel = {1000};
