@@ -15,8 +15,8 @@ constexpr int kMaxLevel = 4;
 // block has half a dozen directories.
 constexpr int kMaxDirectoriesPerBlock = 64;
 
-// A next-directory link this close beyond the block's end is a known
-// quirk of some writers and is ignored without a message.
+// A next-directory link less than this far beyond the block's end is
+// ignored without a message; only one further out is reported.
 constexpr uint64_t kLinkSlack = 20;
 
 constexpr unsigned kFormatSize[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};

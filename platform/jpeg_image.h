@@ -16,8 +16,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A compressed JPEG held in memory, as the class library's JPEG image keeps
-// it: loading reads the header only; Decode() produces the bitmap.
+// A compressed JPEG held in memory. Loading reads only the header, so the
+// size and pixel format are known before any pixel is decoded.
 class JpegImage {
 public:
     // What Decode() yields: grey for one-component files, B G R for YCbCr

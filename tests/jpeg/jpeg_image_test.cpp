@@ -135,6 +135,16 @@ TEST(JpegImageDecode, LayoutsFromOtherEncodersDecodeFaithfully) {
     }
 }
 
+TEST(JpegImageDecode, ProgressiveFilesWithEndlessScansAreRefused) {
+    const Bitmap source = GradientBitmap(16, 16, PixelFormat::pf24bit);
+    TestEncoding many;
+    many.acRefinements = 0;  // 1 + 3 x 63 = 190 scans
+    EXPECT_LE(Compare(source, FromBytes(EncodeForTest(source, many)).Decode()).max, 12);
+    many.acRefinements = 2;  // 1 + 3 x 63 x 3 = 568 scans
+    const std::vector<uint8_t> bytes = EncodeForTest(source, many);
+    EXPECT_THROW(FromBytes(bytes).Decode(), JpegError);
+}
+
 TEST(JpegImageDecode, OneComponentFilesDecodeToGrey) {
     const Bitmap source = GradientBitmap(50, 31, PixelFormat::pf8bit);
     const JpegImage img = FromBytes(EncodeForTest(source, {}));

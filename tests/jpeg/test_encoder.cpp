@@ -26,6 +26,18 @@ std::vector<uint8_t> EncodeForTest(const platform::Bitmap& bitmap, const TestEnc
         cinfo.comp_info[0].v_samp_factor = how.lumaV;
     }
     if (how.progressive) jpeg_simple_progression(&cinfo);
+    std::vector<jpeg_scan_info> scans;
+    if (how.acRefinements >= 0) {
+        scans.push_back({cinfo.num_components, {0, 1, 2, 3}, 0, 0, 0, 0});
+        for (int c = 0; c < cinfo.num_components; ++c)
+            for (int k = 1; k < 64; ++k)
+                for (int al = how.acRefinements; al >= 0; --al) {
+                    const int ah = al == how.acRefinements ? 0 : al + 1;
+                    scans.push_back({1, {c, 0, 0, 0}, k, k, ah, al});
+                }
+        cinfo.scan_info = scans.data();
+        cinfo.num_scans = int(scans.size());
+    }
     cinfo.restart_in_rows = how.restartRows;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {

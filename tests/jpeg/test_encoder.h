@@ -13,6 +13,9 @@ struct TestEncoding {
     int lumaV = 1;
     bool progressive = false;
     int restartRows = 0;  // restart interval in MCU rows, 0 for none
+    // When 0 or more: progressive, one scan per AC coefficient and component,
+    // each followed by this many successive-approximation refinements.
+    int acRefinements = -1;
 };
 
 std::vector<uint8_t> EncodeForTest(const platform::Bitmap& bitmap, const TestEncoding& how);
