@@ -96,6 +96,13 @@ void dng_linearization_info::Linearize(dng_host& host, const dng_image& srcImage
 
         PlaneTables t;
         const real64 K = scale * 65535.0 * 256.0;
+        // The integer path works in 64 bits: every scaled level must stay far inside that range.
+        real64 largest = 65535.0;
+        for (uint32 j = 0; j < rows; ++j)
+            for (uint32 k = 0; k < cols; ++k) largest = std::max(largest, std::fabs(fBlackLevel[j][k][p]));
+        for (real64 d : fBlackDeltaH) largest = std::max(largest, std::fabs(d));
+        for (real64 d : fBlackDeltaV) largest = std::max(largest, std::fabs(d));
+        if (!(3.0 * largest * K < 0x1p60)) ThrowBadFormat("Black or white levels out of range");
         const bool has2D = hasDeltaH || cols > 1;
         if (has2D) {
             const uint32 gridCols = hasDeltaH ? activeW : cols;
