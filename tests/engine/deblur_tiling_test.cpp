@@ -17,14 +17,19 @@ protected:
     static constexpr int kInput = 1000;
 
     // Runs with a cancel during the filter of tile `cancelAtTile` (1-based), 0 for a full run.
-    CountingPlane RunEmptyKernel(int width, int height, int cancelAtTile, FakeProgressBar& bar) {
-        CountingPlane plane = MakePlane(width, height, [](int, int) { return kInput; });
+    void RunUntilTile(CountingPlane& plane, int cancelAtTile) {
+        bar = FakeProgressBar();
         engine::ProgressStatus progress;
         progress.bar = &bar;
         MessagesHook hook([&] {
             if (bar.position == cancelAtTile) fft.cancelRequested = true;
         });
         Run(plane, 4095, 0, &progress);
+    }
+
+    CountingPlane RunEmptyKernel(int width, int height, int cancelAtTile) {
+        CountingPlane plane = MakePlane(width, height, [](int, int) { return kInput; });
+        RunUntilTile(plane, cancelAtTile);
         return plane;
     }
 
@@ -38,11 +43,12 @@ protected:
             }
         }
     }
+
+    FakeProgressBar bar;
 };
 
 TEST_F(TilingTest, PlaneOf512SquareIsOneTileWrittenFromTheOriginButCountsNineOnTheBar) {
-    FakeProgressBar bar;
-    CountingPlane plane = RunEmptyKernel(512, 512, 0, bar);
+    CountingPlane plane = RunEmptyKernel(512, 512, 0);
     ExpectWritten(plane, {{0, 512, 0, 512}});
     EXPECT_EQ(bar.max, 9);
     EXPECT_EQ(bar.position, 1);
@@ -50,31 +56,29 @@ TEST_F(TilingTest, PlaneOf512SquareIsOneTileWrittenFromTheOriginButCountsNineOnT
 }
 
 TEST_F(TilingTest, PlaneOf513WideUsesHalfSteppedTilesAndTheLastColumnTileWritesNothing) {
-    FakeProgressBar bar;
-    CountingPlane full = RunEmptyKernel(513, 300, 0, bar);
+    CountingPlane full = RunEmptyKernel(513, 300, 0);
     ExpectWritten(full, {{0, 300, 0, 513}});
     EXPECT_EQ(bar.max, 3 * 2);
     EXPECT_EQ(bar.position, 6);  // tiles at columns 0, 256, 512 in rows 0 and 256
 
-    FakeProgressBar first;
-    ExpectWritten(RunEmptyKernel(513, 300, 1, first), {});
-    FakeProgressBar second;
-    ExpectWritten(RunEmptyKernel(513, 300, 2, second), {{0, 300, 0, 512}});
-    FakeProgressBar third;
-    ExpectWritten(RunEmptyKernel(513, 300, 3, third), {{0, 300, 0, 513}});
+    ExpectWritten(RunEmptyKernel(513, 300, 1), {});
+    ExpectWritten(RunEmptyKernel(513, 300, 3), {{0, 300, 0, 513}});
+
+    // A cancel leaves the written tiles, commits them and releases the single plane's spectrum.
+    const CountingPlane cancelled = RunEmptyKernel(513, 300, 2);
+    ExpectWritten(cancelled, {{0, 300, 0, 512}});
+    EXPECT_EQ(cancelled.commits, 1);
+    EXPECT_FALSE(fft.cancelRequested);
+    EXPECT_EQ(fft.kernelSpectrum, nullptr);
 }
 
 TEST_F(TilingTest, LaterTilesWriteOnlyFromAQuarterTileIn) {
     // Tiles at rows 0, 256, 512 and columns 0, 256, 512 of a 700 x 600 plane.
-    FakeProgressBar bar;
-    ExpectWritten(RunEmptyKernel(700, 600, 2, bar), {{0, 512, 0, 512}});
+    ExpectWritten(RunEmptyKernel(700, 600, 2), {{0, 512, 0, 512}});
     EXPECT_EQ(bar.max, (700 / 256 + 1) * (600 / 256 + 1));
-    FakeProgressBar b3;
-    ExpectWritten(RunEmptyKernel(700, 600, 3, b3), {{0, 512, 0, 512}, {0, 512, 384, 700}});
-    FakeProgressBar b5;
-    ExpectWritten(RunEmptyKernel(700, 600, 5, b5), {{0, 512, 0, 700}, {384, 600, 0, 512}});
-    FakeProgressBar b8;
-    ExpectWritten(RunEmptyKernel(700, 600, 8, b8), {{0, 512, 0, 700}, {384, 600, 0, 700}});
+    ExpectWritten(RunEmptyKernel(700, 600, 3), {{0, 512, 0, 512}, {0, 512, 384, 700}});
+    ExpectWritten(RunEmptyKernel(700, 600, 5), {{0, 512, 0, 700}, {384, 600, 0, 512}});
+    ExpectWritten(RunEmptyKernel(700, 600, 8), {{0, 512, 0, 700}, {384, 600, 0, 700}});
 }
 
 TEST_F(TilingTest, EachPixelTakesTheLastTileCoveringItAndTilesReadOnlyTheInput) {
@@ -103,13 +107,7 @@ TEST_F(TilingTest, EachPixelTakesTheLastTileCoveringItAndTilesReadOnlyTheInput) 
 
     // Where the second tile overwrote the first, the first tile's values are gone.
     CountingPlane firstTileOnly = input;
-    engine::ProgressStatus progress;
-    FakeProgressBar bar;
-    progress.bar = &bar;
-    MessagesHook hook([&] {
-        if (bar.position == 2) fft.cancelRequested = true;
-    });
-    Run(firstTileOnly, 4095, 0, &progress);
+    RunUntilTile(firstTileOnly, 2);
     int differing = 0;
     for (int r = 0; r < 384; ++r) {
         for (int c = 0; c < 384; ++c) ASSERT_EQ(firstTileOnly.At(r, c), full.At(r, c));
@@ -118,30 +116,18 @@ TEST_F(TilingTest, EachPixelTakesTheLastTileCoveringItAndTilesReadOnlyTheInput) 
     EXPECT_GT(differing, 1000);
 }
 
-TEST_F(TilingTest, MessagesRunAfterThe102ndFrequencyAndEvery101AfterIt) {
-    grid.Set(50, 50);
-    CountingPlane plane = NoisePlane(64, 64, 0, 255, 1);
-    int pumps = 0;
-    MessagesHook hook([&] { ++pumps; });
-    Run(plane, 255);  // without a reporter only the filter pumps
-    EXPECT_EQ(pumps, (N * N - 1) / 101);
-}
-
-TEST_F(TilingTest, CancelLeavesWrittenTilesCommitsAndReleasesTheSingleSpectrum) {
-    FakeProgressBar bar;
-    CountingPlane plane = RunEmptyKernel(513, 300, 2, bar);
-    EXPECT_EQ(plane.At(0, 0), 0);
-    EXPECT_EQ(plane.At(0, 512), kInput);
-    EXPECT_EQ(plane.commits, 1);
-    EXPECT_FALSE(fft.cancelRequested);
-    EXPECT_EQ(fft.kernelSpectrum, nullptr);
-}
-
-TEST_F(TilingTest, CancelOnTheFirstPumpWritesNothing) {
+TEST_F(TilingTest, MessagesRunAfterThe102ndFrequencyAndACancelThereWritesNothing) {
     grid.Set(50, 50);
     CountingPlane plane = NoisePlane(100, 80, 10, 200, 2);
     const CountingPlane before = plane;
     int pumps = 0;
+    {
+        MessagesHook hook([&] { ++pumps; });
+        CountingPlane full = before;
+        Run(full, 255);  // without a reporter only the filter pumps
+        EXPECT_EQ(pumps, (N * N - 1) / 101);
+    }
+    pumps = 0;
     MessagesHook hook([&] {
         ++pumps;
         fft.cancelRequested = true;
@@ -173,7 +159,6 @@ TEST_F(TilingTest, CancelledColourRunKeepsItsSpectrumUntilTheNextFirstPlane) {
 TEST_F(TilingTest, ProgressShowsTheThreeStepsAndCountsTiles) {
     LineKernel(3);
     FakeStatusLabel label;
-    FakeProgressBar bar;
     engine::ProgressStatus progress;
     progress.label = &label;
     progress.bar = &bar;
