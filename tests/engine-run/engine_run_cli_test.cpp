@@ -1,62 +1,47 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <string>
 
 #include "pgm_image.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using enginerun::PgmImage;
 
+// Each case runs the tool in its own temporary folder, so parallel runs cannot collide.
 class EngineRunCli : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // One folder per test and process: cases may run side by side.
-        dir_ = fs::path(::testing::TempDir()) /
-               ("engine_run_cli_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-
     // A smooth hill that falls to nearly 0 at the borders.
-    std::string WriteHill(const std::string& name, int maxValue) const {
-        PgmImage image;
-        image.width = 70;
-        image.height = 50;
-        image.maxValue = maxValue;
+    std::string WriteHill(int maxValue) const {
+        PgmImage image{70, 50, maxValue, {}};
         for (int r = 0; r < image.height; ++r)
             for (int c = 0; c < image.width; ++c)
                 image.samples.push_back(uint16_t(maxValue * 0.9 * std::sin(M_PI * (r + 0.5) / image.height) *
                                                  std::sin(M_PI * (c + 0.5) / image.width)));
-        enginerun::WritePgm(PathOf(name), image);
-        return PathOf(name);
+        enginerun::WritePgm(folder.File("hill.pgm"), image);
+        return folder.File("hill.pgm");
     }
 
     // Grid with core cells on line 50 from character `first` to `last`.
-    std::string WriteGrid(const std::string& name, int first, int last) const {
-        std::ofstream out(PathOf(name));
+    std::string WriteGrid(int first, int last) const {
+        std::string text;
         for (int y = 0; y < 100; ++y) {
             std::string line(100, '.');
-            if (y == 50)
-                for (int x = first; x <= last; ++x) line[x] = 'c';
-            out << line << '\n';
+            if (y == 50) line.replace(first, last - first + 1, last - first + 1, 'c');
+            text += line + '\n';
         }
-        return PathOf(name);
+        test_support::WriteFileBytes(folder.File("grid.txt"), {text.begin(), text.end()});
+        return folder.File("grid.txt");
     }
 
     static int Run(const std::string& arguments) {
-        const std::string command = std::string("'") + ENGINE_RUN_PATH + "' " + arguments + " 2>/dev/null";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        int status = -1;
+        test_support::RunCommand(std::string("'") + ENGINE_RUN_PATH + "' " + arguments + " 2>/dev/null", &status);
+        return status;
     }
 
     static int MaxDifference(const PgmImage& a, const PgmImage& b) {
@@ -66,15 +51,14 @@ protected:
         return worst;
     }
 
-    fs::path dir_;
+    test_support::TempFolder folder;
 };
 
-TEST_F(EngineRunCli, CentreCellKernelReturnsTheInputInBothDepths) {
-    const std::string grid = WriteGrid("centre.txt", 50, 50);
+TEST_F(EngineRunCli, CentreCellKeepsTheInputInBothDepthsALineChangesItACircleLimitsIt) {
+    const std::string out = folder.File("out.pgm");
     for (int maxValue : {255, 4095}) {
-        const std::string in = WriteHill("hill.pgm", maxValue);
-        const std::string out = PathOf("out.pgm");
-        ASSERT_EQ(Run(in + " " + out + " " + grid + " --white " + std::to_string(maxValue)), 0);
+        const std::string in = WriteHill(maxValue);
+        ASSERT_EQ(Run(in + " " + out + " " + WriteGrid(50, 50) + " --white " + std::to_string(maxValue)), 0);
         const PgmImage input = enginerun::ReadPgm(in);
         const PgmImage output = enginerun::ReadPgm(out);
         EXPECT_EQ(output.width, input.width);
@@ -82,34 +66,31 @@ TEST_F(EngineRunCli, CentreCellKernelReturnsTheInputInBothDepths) {
         EXPECT_EQ(output.maxValue, maxValue);
         EXPECT_LE(MaxDifference(input, output), 1) << "maximum " << maxValue;
     }
-}
 
-TEST_F(EngineRunCli, LineKernelChangesTheImageAndCirclesLimitIt) {
-    const std::string in = WriteHill("hill.pgm", 4095);
-    const std::string grid = WriteGrid("line.txt", 40, 60);
-    ASSERT_EQ(Run(in + " " + PathOf("line.pgm") + " " + grid + " --white 4095 --lowpass 30"), 0);
-    const PgmImage input = enginerun::ReadPgm(in);
-    EXPECT_GT(MaxDifference(input, enginerun::ReadPgm(PathOf("line.pgm"))), 10);
-
+    const std::string in = folder.File("hill.pgm");
+    const std::string line = WriteGrid(40, 60) + " --white 4095 --lowpass 30";
+    ASSERT_EQ(Run(in + " " + out + " " + line), 0);
+    EXPECT_GT(MaxDifference(enginerun::ReadPgm(in), enginerun::ReadPgm(out)), 10);
     // A circle far outside the plane, offsets included, leaves everything alone.
-    ASSERT_EQ(Run(in + " " + PathOf("none.pgm") + " " + grid +
-                  " --white 4095 --lowpass 30 --circle 1025,2035,5,5,0 --offset 900,1900"),
-              0);
-    EXPECT_EQ(MaxDifference(input, enginerun::ReadPgm(PathOf("none.pgm"))), 0);
+    ASSERT_EQ(Run(in + " " + out + " " + line + " --circle 1025,2035,5,5,0 --offset 900,1900"), 0);
+    EXPECT_EQ(MaxDifference(enginerun::ReadPgm(in), enginerun::ReadPgm(out)), 0);
 }
 
 TEST_F(EngineRunCli, BadArgumentsAndFilesExitWithCode2) {
-    const std::string in = WriteHill("hill.pgm", 255);
-    const std::string grid = WriteGrid("centre.txt", 50, 50);
-    const std::string out = PathOf("out.pgm");
-    EXPECT_EQ(Run(in + " " + out + " " + grid), 2);  // no --white
-    EXPECT_EQ(Run(in + " " + out + " " + grid + " --white 255 --grid-mode 3"), 2);
-    EXPECT_EQ(Run(in + " " + out + " " + grid + " --white 255 --bogus 1"), 2);
-    EXPECT_EQ(Run(PathOf("missing.pgm") + " " + out + " " + grid + " --white 255"), 2);
-    EXPECT_EQ(Run(grid + " " + out + " " + grid + " --white 255"), 2);  // not a PGM
-    EXPECT_EQ(Run(in + " " + out + " " + in + " --white 255"), 2);      // not a grid
-    EXPECT_EQ(Run(in + " " + PathOf("no/such/dir/out.pgm") + " " + grid + " --white 255"), 2);
-    EXPECT_FALSE(fs::exists(out));
+    const std::string in = WriteHill(255);
+    const std::string grid = WriteGrid(50, 50);
+    const std::string out = folder.File("out.pgm");
+    for (const std::string& arguments : {
+             in + " " + out + " " + grid,  // no --white
+             in + " " + out + " " + grid + " --white 255 --grid-mode 3",
+             in + " " + out + " " + grid + " --white 255 --bogus 1",
+             folder.File("missing.pgm") + " " + out + " " + grid + " --white 255",
+             grid + " " + out + " " + grid + " --white 255",  // not a PGM
+             in + " " + out + " " + in + " --white 255",      // not a grid
+             in + " " + folder.File("no/such/dir/out.pgm") + " " + grid + " --white 255",
+         })
+        EXPECT_EQ(Run(arguments), 2) << arguments;
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 }  // namespace

@@ -84,17 +84,15 @@ PgmImage ParsePgm(const std::string& bytes) {
     return image;
 }
 
-PgmImage ReadPgm(const std::string& path) {
+std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FileError("cannot open " + path);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw FileError("cannot read " + path);
-    try {
-        return ParsePgm(bytes);
-    } catch (const FileError& e) {
-        throw FileError(path + ": " + e.what());
-    }
+    return bytes;
 }
+
+PgmImage ReadPgm(const std::string& path) { return ParseFile(path, &ParsePgm); }
 
 void WritePgm(const std::string& path, const PgmImage& image) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -23,6 +23,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The whole content of a file.
+std::string ReadWholeFile(const std::string& path);
+
+// `parse` applied to the content of a file; its errors get the file's name in front.
+template <class Result>
+Result ParseFile(const std::string& path, Result (*parse)(const std::string&)) {
+    const std::string bytes = ReadWholeFile(path);
+    try {
+        return parse(bytes);
+    } catch (const FileError& e) {
+        throw FileError(path + ": " + e.what());
+    }
+}
+
 PgmImage ReadPgm(const std::string& path);
 PgmImage ParsePgm(const std::string& bytes);
 void WritePgm(const std::string& path, const PgmImage& image);

@@ -1,7 +1,5 @@
 #include "text_kernel_grid.h"
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "pgm_image.h"
@@ -44,15 +42,6 @@ TextKernelGrid TextKernelGrid::Parse(const std::string& text) {
     return grid;
 }
 
-TextKernelGrid TextKernelGrid::ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError("cannot open " + path);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    try {
-        return Parse(text);
-    } catch (const FileError& e) {
-        throw FileError(path + ": " + e.what());
-    }
-}
+TextKernelGrid TextKernelGrid::ReadFile(const std::string& path) { return ParseFile(path, &Parse); }
 
 }  // namespace enginerun
