@@ -5,7 +5,8 @@
 #include <filesystem>
 
 #include "dng/dng_exceptions.h"
-#include "test_support.h"
+#include "dng_test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ TEST(FuzzCorpus, EveryFileEndsInAResultOrALayerError) {
         ++files;
         SCOPED_TRACE(entry.path().filename().string());
         try {
-            auto f = LoadDNG(ReadFileBytes(entry.path().string()));
+            auto f = LoadDNG(test_support::ReadFileBytes(entry.path().string()));
             f->negative->BuildStage2Image(f->host, ttShort);
             f->negative->BuildStage3Image(f->host, -1);
             ++read;

@@ -1,6 +1,5 @@
 #include "fixture_writer.h"
 
-#include <jpeglib.h>
 #include <nettle/md5.h>
 
 #include <algorithm>
@@ -151,33 +150,6 @@ std::vector<uint8_t> PackRows(const std::vector<uint16_t>& samples, size_t rowSa
     return out;
 }
 
-std::vector<uint8_t> EncodeBaselineJPEG(uint32_t width, uint32_t height, uint32_t components) {
-    std::vector<uint8_t> pixels(size_t(width) * height * components);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = static_cast<int>(components);
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < height) {
-        JSAMPROW row = pixels.data() + size_t(cinfo.next_scanline) * width * components;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
-}
-
 // Strips or tiles of the raw image, each encoded as the spec asks.
 std::vector<std::vector<uint8_t>> EncodeRawBlocks(const FixtureSpec& s, uint32_t tileW, uint32_t tileL) {
     const uint32_t spp = s.samplesPerPixel;
@@ -249,16 +221,19 @@ std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes) 
     return s.bytes;
 }
 
-std::vector<uint8_t> WarpRectilinearParameters(double kr0, double kr1, double cx, double cy) {
+std::vector<uint8_t> WarpRectilinearParameters(const std::vector<WarpPlane>& planes, double cx, double cy) {
     ByteSink s(true);
-    s.U32(1);
+    s.U32(static_cast<uint32_t>(planes.size()));
     auto real = [&](double x) {
         uint64_t bits;
         std::memcpy(&bits, &x, 8);
         s.U32(static_cast<uint32_t>(bits >> 32));
         s.U32(static_cast<uint32_t>(bits));
     };
-    for (double k : {kr0, kr1, 0.0, 0.0, 0.0, 0.0}) real(k);
+    for (const WarpPlane& plane : planes) {
+        for (double k : plane.kr) real(k);
+        for (double k : plane.kt) real(k);
+    }
     real(cx);
     real(cy);
     return s.bytes;
@@ -316,7 +291,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     }
     if (s.cfa) {
         raw.Shorts(33421, {2, 2});
-        raw.Bytes(33422, {s.cfaPattern[0], s.cfaPattern[1], s.cfaPattern[2], s.cfaPattern[3]});
+        raw.Bytes(33422, std::vector<uint8_t>(s.cfaPattern.begin(), s.cfaPattern.end()));
         raw.Bytes(50710, {0, 1, 2});
         raw.Shorts(50711, {1});
         if (s.bayerGreenSplit) raw.Longs(50733, {s.bayerGreenSplit});
@@ -329,8 +304,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     if (!s.blackDeltaV.empty()) raw.SRationals(50716, s.blackDeltaV, 256);
     if (!s.whiteLevel.empty()) raw.Longs(50717, s.whiteLevel);
     if (s.activeArea[2] != 0)
-        raw.Longs(50829, {uint32_t(s.activeArea[0]), uint32_t(s.activeArea[1]), uint32_t(s.activeArea[2]),
-                          uint32_t(s.activeArea[3])});
+        raw.Longs(50829, std::vector<uint32_t>(s.activeArea.begin(), s.activeArea.end()));
     if (!s.maskedAreas.empty()) raw.Longs(50830, s.maskedAreas);
     if (s.defaultCrop[2] != 0) {
         raw.Longs(50719, {s.defaultCrop[0], s.defaultCrop[1]});
@@ -346,7 +320,8 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     bool ifd0Preview = false;
     Directory ifd0(big);
     for (const FixturePreview& p : s.previews) {
-        std::vector<uint8_t> data = p.jpeg ? EncodeBaselineJPEG(p.width, p.height, p.samples)
+        // The layer reads only a preview's directory, so a JPEG preview can be a bare SOI/EOI.
+        std::vector<uint8_t> data = p.jpeg ? std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xD9}
                                            : std::vector<uint8_t>(size_t(p.width) * p.height * p.samples, 0x80);
         if (out.bytes.size() % 2) out.U8(0);
         const uint32_t offset = static_cast<uint32_t>(out.bytes.size());
@@ -375,12 +350,12 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     for (const Directory& d : previewDirs) subOffsets.push_back(d.Write(out));
 
     Directory& main = rawInIFD0 ? raw : ifd0;
-    main.Bytes(50706, {s.dngVersion[0], s.dngVersion[1], s.dngVersion[2], s.dngVersion[3]});
+    main.Bytes(50706, std::vector<uint8_t>(s.dngVersion.begin(), s.dngVersion.end()));
     main.Ascii(50708, s.model);
     main.Ascii(271, "Fixture");
     main.Ascii(305, "fixture writer");
     if (s.colour) {
-        main.SRationals(50721, {0.6722, -0.0635, -0.0963, -0.4287, 1.2460, 0.2028, -0.0908, 0.2162, 0.5668});
+        main.SRationals(50721, s.colorMatrix);
         main.Shorts(50778, {21});
         const std::vector<double> neutral = s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral;
         main.Rationals(50728, neutral, 1000000);

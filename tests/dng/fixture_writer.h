@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,7 +10,7 @@ struct FixturePreview {
     uint32_t width = 16;
     uint32_t height = 12;
     uint32_t samples = 3;   // 1 grey, 3 RGB
-    bool jpeg = false;      // baseline JPEG (compression 7) instead of uncompressed
+    bool jpeg = false;      // compression 7 instead of uncompressed
     bool inIFD0 = false;    // IFD 0 itself is this preview (the raw image goes to a sub-IFD)
     bool chained = false;   // linked as the next directory after IFD 0 instead of as a sub-IFD
 };
@@ -17,15 +18,16 @@ struct FixturePreview {
 struct FixtureSpec {
     bool bigEndian = false;
     std::string model = "Canon EOS 550D";
-    uint8_t dngVersion[4] = {1, 3, 0, 0};
+    std::array<uint8_t, 4> dngVersion{1, 3, 0, 0};
     uint32_t width = 8;
     uint32_t height = 6;
     uint32_t bits = 16;
     uint32_t samplesPerPixel = 1;
     bool cfa = true;                     // CFA (one sample) or LinearRaw
-    uint8_t cfaPattern[4] = {0, 1, 1, 2};
+    std::array<uint8_t, 4> cfaPattern{0, 1, 1, 2};
     uint32_t bayerGreenSplit = 0;
     bool colour = true;                  // ColorMatrix1 (3 planes); false for monochrome
+    std::vector<double> colorMatrix = {0.6722, -0.0635, -0.0963, -0.4287, 1.2460, 0.2028, -0.0908, 0.2162, 0.5668};
     uint32_t compression = 1;            // 1 or 7
     bool tiled = false;
     uint32_t tileWidth = 0;              // tiles: size; strips: tileLength = rows per strip
@@ -41,9 +43,9 @@ struct FixtureSpec {
     std::vector<double> blackDeltaH;
     std::vector<double> blackDeltaV;
     std::vector<uint32_t> whiteLevel;    // empty for the default
-    int32_t activeArea[4] = {0, 0, 0, 0};   // top left bottom right; all 0 for none
+    std::array<int32_t, 4> activeArea{};   // top left bottom right; all 0 for none
     std::vector<uint32_t> maskedAreas;      // 4 values (top left bottom right) per area
-    uint32_t defaultCrop[4] = {0, 0, 0, 0}; // origin h v, size h v; sizes 0 for none
+    std::array<uint32_t, 4> defaultCrop{}; // origin h v, size h v; sizes 0 for none
     std::vector<double> asShotNeutral;
     std::vector<uint8_t> opcodeList[3];
     std::vector<FixturePreview> previews;
@@ -65,8 +67,12 @@ struct FixtureOpcode {
     std::vector<uint8_t> parameters;
 };
 std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes);
-// Parameters of WarpRectilinear for one plane with the given radial coefficients.
-std::vector<uint8_t> WarpRectilinearParameters(double kr0, double kr1, double cx, double cy);
+// Parameters of WarpRectilinear: per plane the radial kr0..kr3 and tangential kt0, kt1.
+struct WarpPlane {
+    double kr[4] = {};
+    double kt[2] = {};
+};
+std::vector<uint8_t> WarpRectilinearParameters(const std::vector<WarpPlane>& planes, double cx, double cy);
 
 // MD5 of the samples as the RawImageDigest tag holds them.
 std::vector<uint8_t> RawDigest(const std::vector<uint16_t>& samples);

@@ -2,15 +2,16 @@
 #include <gtest/gtest.h>
 #include <libraw/libraw.h>
 
-#include "test_support.h"
+#include "dng_test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 class LibRawCompare : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(LibRawCompare, Stage1EqualsLibRawRawValues) {
-    const std::string path = TestDataPath(GetParam());
-    auto loaded = LoadDNG(ReadFileBytes(path));
+    const std::string path = DngTestFile(GetParam());
+    auto loaded = LoadDNG(test_support::ReadFileBytes(path));
     const dng_image& stage1 = *loaded->negative->Stage1Image();
     const std::vector<uint16_t> ours = PlaneSamples(stage1, 0);
     const std::vector<uint16>& table = loaded->negative->GetLinearizationInfo()->fLinearizationTable;

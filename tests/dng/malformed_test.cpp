@@ -4,9 +4,8 @@
 #include <cstring>
 
 #include "dng/dng_exceptions.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "ljpeg_encoder.h"
-#include "test_support.h"
 
 namespace {
 

@@ -1,14 +1,20 @@
 // Facts the layer reads from the real files, checked against what exiftool reports for them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
+#include <sstream>
 
 #include "dng/dng_exceptions.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
+
+using test_support::ReadFileBytes;
+using test_support::RunCommand;
+using test_support::TempFolder;
+using test_support::WriteFileBytes;
 
 const char* k550D = "canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng";
 const char* kBlackmagic = "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng";
@@ -16,7 +22,7 @@ const char* kPi = "raspberrypi_gs_pidng_10bit_uncompressed_bggr.dng";
 
 std::string RefusalOf(const char* name) {
     try {
-        LoadDNG(ReadFileBytes(TestDataPath(name)));
+        LoadDNG(ReadFileBytes(DngTestFile(name)));
     } catch (const dng_exception& e) {
         EXPECT_EQ(e.ErrorCode(), dng_error_bad_format) << e.what();
         return e.what();
@@ -24,8 +30,14 @@ std::string RefusalOf(const char* name) {
     return "";
 }
 
+// The 2 x 2 CFA pattern as exiftool prints it.
+std::string CFA(const dng_negative& n) {
+    const auto& p = n.GetMosaicInfo()->fCFAPattern;
+    return std::to_string(p[0][0]) + std::to_string(p[0][1]) + std::to_string(p[1][0]) + std::to_string(p[1][1]);
+}
+
 TEST(RealFiles, Canon550DMetadata) {
-    auto f = LoadDNG(ReadFileBytes(TestDataPath(k550D)), false);
+    auto f = LoadDNG(ReadFileBytes(DngTestFile(k550D)), false);
     const dng_negative& n = *f->negative;
     EXPECT_FALSE(f->info.fBigEndian);
     EXPECT_EQ(f->info.IFDCount(), 1u);
@@ -42,19 +54,18 @@ TEST(RealFiles, Canon550DMetadata) {
     EXPECT_EQ(n.WhiteLevel(0), 15000u);
     EXPECT_EQ(n.DefaultCropSizeH().As_real64(), 1734.0);
     EXPECT_EQ(n.DefaultCropSizeV().As_real64(), 1156.0);
-    const dng_mosaic_info& m = *n.GetMosaicInfo();
-    EXPECT_TRUE(m.IsBayerPattern());
-    EXPECT_EQ(m.fCFAPattern[0][0], 0);
-    EXPECT_EQ(m.fCFAPattern[0][1], 1);
-    EXPECT_EQ(m.fCFAPattern[1][0], 1);
-    EXPECT_EQ(m.fCFAPattern[1][1], 2);
+    EXPECT_TRUE(n.GetMosaicInfo()->IsBayerPattern());
+    EXPECT_EQ(CFA(n), "0112");
     EXPECT_EQ(n.ColorChannels(), 3u);
-    EXPECT_EQ(n.ProfileCount(), 1u);
+    ASSERT_EQ(n.ProfileCount(), 1u);
+    const dng_matrix_3by3 matrix(0.6461, -0.1164, -0.0857, -0.3825, 1.1597, 0.2534, -0.0416, 0.1540, 0.6039);
+    EXPECT_LE(MaxDifference(n.ProfileToEmbed()->ColorMatrix1(), matrix), 1e-12);
+    EXPECT_FALSE(n.ProfileToEmbed()->HasColorMatrix2());
     EXPECT_TRUE(n.OpcodeList1().IsEmpty() && n.OpcodeList2().IsEmpty() && n.OpcodeList3().IsEmpty());
 }
 
 TEST(RealFiles, BlackmagicBigEndianTiledWithTable) {
-    auto f = LoadDNG(ReadFileBytes(TestDataPath(kBlackmagic)), false);
+    auto f = LoadDNG(ReadFileBytes(DngTestFile(kBlackmagic)), false);
     const dng_negative& n = *f->negative;
     EXPECT_TRUE(f->info.fBigEndian);
     EXPECT_EQ(n.ModelName(), "Blackmagic Pocket Cinema Camera");
@@ -70,18 +81,14 @@ TEST(RealFiles, BlackmagicBigEndianTiledWithTable) {
     EXPECT_EQ(n.WhiteLevel(0), 51080u);
     EXPECT_EQ(n.DefaultCropOriginH().As_real64(), 16.0);
     EXPECT_EQ(n.DefaultCropSizeH().As_real64(), 1920.0);
-    const dng_mosaic_info& m = *n.GetMosaicInfo();
-    EXPECT_EQ(m.fCFAPattern[0][0], 1);
-    EXPECT_EQ(m.fCFAPattern[0][1], 2);
-    EXPECT_EQ(m.fCFAPattern[1][0], 0);
-    EXPECT_EQ(m.fCFAPattern[1][1], 1);
+    EXPECT_EQ(CFA(n), "1201");
     ASSERT_TRUE(n.HasCameraNeutral());
     EXPECT_NEAR(n.CameraNeutral()[0], 0.8722, 1e-6);
     EXPECT_NEAR(n.CameraNeutral()[2], 0.5928, 1e-6);
 }
 
 TEST(RealFiles, RaspberryPiWithoutModelTagGetsTheDefaultName) {
-    auto f = LoadDNG(ReadFileBytes(TestDataPath(kPi)), false);
+    auto f = LoadDNG(ReadFileBytes(DngTestFile(kPi)), false);
     EXPECT_EQ(f->negative->ModelName(), "Digital Negative");
     EXPECT_EQ(f->info.fExif->fMake, "RaspberryPi");
     EXPECT_EQ(f->info.fExif->fModel, "PiDNG / PiCamera2");
@@ -89,11 +96,11 @@ TEST(RealFiles, RaspberryPiWithoutModelTagGetsTheDefaultName) {
     EXPECT_EQ(lin.fBlackLevelRepeatRows, 2u);
     EXPECT_EQ(lin.fBlackLevel[1][1][0], 60.0);
     EXPECT_EQ(f->negative->WhiteLevel(0), 1023u);
-    EXPECT_EQ(f->negative->GetMosaicInfo()->fCFAPattern[0][0], 2);
+    EXPECT_EQ(CFA(*f->negative), "2110");
 }
 
 TEST(RealFiles, Canon350DDirectoryOrderIsIFD0ThenSubIFDs) {
-    auto bytes = ReadFileBytes(TestDataPath("canon_eos_350d_exiftool_metadata_only_MM.dng"));
+    auto bytes = ReadFileBytes(DngTestFile("canon_eos_350d_exiftool_metadata_only_MM.dng"));
     dng_memory_stream stream(bytes);
     dng_host host;
     dng_info info;
@@ -125,7 +132,7 @@ TEST(RealFiles, OpcodeListsAreParsedAndSpooledByteForByte) {
                           Case{"gopro_fusion_GPBK7066_vc5_warprectilinear.gpr", 3, 1, 1},
                           Case{"gopro_hero6_GOPR0024_vc5_gainmap.gpr", 2, 4, 9}}) {
         SCOPED_TRACE(c.file);
-        auto bytes = ReadFileBytes(TestDataPath(c.file));
+        auto bytes = ReadFileBytes(DngTestFile(c.file));
         auto f = LoadDNG(bytes, false);
         const dng_opcode_list& list = c.list == 2 ? f->negative->OpcodeList2() : f->negative->OpcodeList3();
         ASSERT_EQ(list.Count(), c.count);
@@ -138,7 +145,7 @@ TEST(RealFiles, OpcodeListsAreParsedAndSpooledByteForByte) {
 }
 
 TEST(RealFiles, FusionWarpRectilinearCoefficientsAreRead) {
-    auto f = LoadDNG(ReadFileBytes(TestDataPath("gopro_fusion_GPBK7066_vc5_warprectilinear.gpr")), false);
+    auto f = LoadDNG(ReadFileBytes(DngTestFile("gopro_fusion_GPBK7066_vc5_warprectilinear.gpr")), false);
     const auto* warp = dynamic_cast<const dng_opcode_WarpRectilinear*>(&f->negative->OpcodeList3().Entry(0));
     ASSERT_NE(warp, nullptr);
     ASSERT_GE(warp->fPlanes.size(), 1u);
@@ -161,7 +168,7 @@ TEST(RealFiles, UnsupportedEncodingsAreRefusedWithAClearBadFormatError) {
 TEST(RealFiles, ReadableFilesPassDigestValidationAndBuildAllStages) {
     for (const char* name : {k550D, kBlackmagic, kPi}) {
         SCOPED_TRACE(name);
-        auto f = LoadDNG(ReadFileBytes(TestDataPath(name)));
+        auto f = LoadDNG(ReadFileBytes(DngTestFile(name)));
         // None of these files stores a RawImageDigest, so validation has nothing to refuse.
         EXPECT_TRUE(f->negative->RawImageDigest().IsNull());
         const dng_rect active = f->negative->GetLinearizationInfo()->fActiveArea;
@@ -174,67 +181,59 @@ TEST(RealFiles, ReadableFilesPassDigestValidationAndBuildAllStages) {
     }
 }
 
+// The "key: value" lines of `dng-tool info`.
 std::map<std::string, std::string> ToolInfo(const std::string& path, int& status) {
     std::map<std::string, std::string> values;
-    FILE* pipe = popen((std::string(DNG_TOOL) + " info '" + path + "' 2>/dev/null").c_str(), "r");
-    char line[512];
-    while (pipe && std::fgets(line, sizeof line, pipe)) {
-        std::string text(line);
-        const size_t colon = text.find(": ");
-        if (colon != std::string::npos) values[text.substr(0, colon)] = text.substr(colon + 2, text.size() - colon - 3);
-    }
-    status = pipe ? WEXITSTATUS(pclose(pipe)) : -1;
+    std::istringstream lines(RunCommand(std::string(DNG_TOOL) + " info '" + path + "' 2>/dev/null", &status));
+    for (std::string line; std::getline(lines, line);)
+        if (const size_t colon = line.find(": "); colon != std::string::npos)
+            values[line.substr(0, colon)] = line.substr(colon + 2);
     return values;
 }
 
 TEST(DngTool, InfoPrintsTheFileFacts) {
     int status = 0;
-    auto v = ToolInfo(TestDataPath(k550D), status);
+    auto v = ToolInfo(DngTestFile(k550D), status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(v["model"], "Canon EOS Kiss X4");
-    EXPECT_EQ(v["raw_bits_per_sample"], "14");
-    EXPECT_EQ(v["raw_compression"], "1");
-    EXPECT_EQ(v["active_area"], "26 152 1182 1886");
-    EXPECT_EQ(v["default_crop"], "0 0 1734 1156");
-    EXPECT_EQ(v["cfa_pattern"], "0112");
-    EXPECT_EQ(v["black_level"], "2056");
-    EXPECT_EQ(v["white_level"], "15000");
-    EXPECT_EQ(v["opcode_list_3"], "0");
-    EXPECT_EQ(v["previews"], "0");
-    v = ToolInfo(TestDataPath("gopro_fusion_GPBK7066_vc5_warprectilinear.gpr"), status);
+    const std::map<std::string, std::string> expected = {
+        {"model", "Canon EOS Kiss X4"},  {"raw_bits_per_sample", "14"},     {"raw_compression", "1"},
+        {"active_area", "26 152 1182 1886"}, {"default_crop", "0 0 1734 1156"}, {"cfa_pattern", "0112"},
+        {"black_level", "2056"},         {"white_level", "15000"},          {"opcode_list_3", "0"},
+        {"previews", "0"}};
+    for (const auto& [key, value] : expected) EXPECT_EQ(v[key], value) << key;
+    v = ToolInfo(DngTestFile("gopro_fusion_GPBK7066_vc5_warprectilinear.gpr"), status);
     EXPECT_EQ(v["opcode_list_3"], "1 1");
-    ToolInfo(TestDataPath("canon_eos_350d_exiftool_metadata_only_MM.dng"), status);
+    ToolInfo(DngTestFile("canon_eos_350d_exiftool_metadata_only_MM.dng"), status);
     EXPECT_EQ(status, 2);
 }
 
-TEST(DngTool, RawDumpOfARefusedFileExitsWithTwo) {
-    const std::string out = ::testing::TempDir() + "refused.pgm";
-    const std::string command = std::string(DNG_TOOL) + " raw '" +
-                                TestDataPath("gopro_hero6_GOPR0024_vc5_gainmap.gpr") + "' " + out + " 2>/dev/null";
-    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
-}
-
-TEST(DngTool, RawAndStageDumpsAreNetpbmOfTheStages) {
+TEST(DngTool, RawAndStageDumpsAreNetpbmOfTheStagesAndRefusalsExitWithTwo) {
+    const TempFolder temp;
     FixtureSpec spec;
     spec.width = 7;
     spec.height = 5;
     spec.bigEndian = true;
     spec.compression = 7;
     spec.samples = PatternSamples(7, 5, 1, 16);
-    const std::string dng = ::testing::TempDir() + "tool_fixture.dng";
-    SaveFile(dng, WriteFixtureDNG(spec));
-    const std::string raw = ::testing::TempDir() + "tool_raw.pgm";
-    const std::string stage3 = ::testing::TempDir() + "tool_stage3.ppm";
-    ASSERT_EQ(std::system((std::string(DNG_TOOL) + " raw " + dng + " " + raw).c_str()), 0);
-    ASSERT_EQ(std::system((std::string(DNG_TOOL) + " stage3 " + dng + " " + stage3).c_str()), 0);
-    const std::vector<uint8_t> pgm = ReadFileBytes(raw);
+    WriteFileBytes(temp.File("fixture.dng"), WriteFixtureDNG(spec));
+    const std::string tool = std::string(DNG_TOOL);
+    int status = -1;
+    RunCommand(tool + " raw " + temp.File("fixture.dng") + " " + temp.File("raw.pgm"), &status);
+    ASSERT_EQ(status, 0);
+    RunCommand(tool + " stage3 " + temp.File("fixture.dng") + " " + temp.File("stage3.ppm"), &status);
+    ASSERT_EQ(status, 0);
+    const std::vector<uint8_t> pgm = ReadFileBytes(temp.File("raw.pgm"));
     const std::string header = "P5\n7 5\n65535\n";
     ASSERT_EQ(pgm.size(), header.size() + 7 * 5 * 2);
     EXPECT_EQ(std::string(pgm.begin(), pgm.begin() + header.size()), header);
     for (size_t i = 0; i < spec.samples.size(); ++i)
         ASSERT_EQ(pgm[header.size() + 2 * i] << 8 | pgm[header.size() + 2 * i + 1], spec.samples[i]) << i;
-    const std::vector<uint8_t> ppm = ReadFileBytes(stage3);
-    EXPECT_EQ(ppm.size(), std::string("P6\n7 5\n65535\n").size() + 7 * 5 * 3 * 2);
+    EXPECT_EQ(ReadFileBytes(temp.File("stage3.ppm")).size(), std::string("P6\n7 5\n65535\n").size() + 7 * 5 * 3 * 2);
+
+    RunCommand(tool + " raw '" + DngTestFile("gopro_hero6_GOPR0024_vc5_gainmap.gpr") + "' " + temp.File("no.pgm") +
+                   " 2>/dev/null",
+               &status);
+    EXPECT_EQ(status, 2);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "dng/dng_exceptions.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "test_support.h"
 
 namespace {
 
@@ -48,30 +48,15 @@ public:
     int sniffs = 0;
 };
 
-struct Stage3 {
-    RecordingHost host;
-    std::unique_ptr<dng_memory_stream> stream;
-    dng_info info;
-    std::unique_ptr<dng_negative> negative;
-    RecordingNegative& Recorder() { return static_cast<RecordingNegative&>(*negative); }
-};
+RecordingNegative& Recorder(LoadedDNG& dng) { return static_cast<RecordingNegative&>(*dng.negative); }
 
 // Builds stage 3 of a file whose stage 2 equals its samples (black 0, white 65535).
-std::unique_ptr<Stage3> BuildStage3(FixtureSpec spec, int abortAfter = -1) {
-    auto s = std::make_unique<Stage3>();
-    const std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
-    s->stream = std::make_unique<dng_memory_stream>(bytes.data(), bytes.size());
-    s->info.Parse(s->host, *s->stream);
-    s->info.PostParse(s->host);
-    EXPECT_TRUE(s->info.IsValidDNG()) << s->info.ValidityFault();
-    s->negative = s->host.Make_dng_negative();
-    s->negative->Parse(s->host, *s->stream, s->info);
-    s->negative->PostParse(s->host, *s->stream, s->info);
-    s->negative->ReadStage1Image(s->host, *s->stream, s->info);
-    s->negative->BuildStage2Image(s->host, ttShort);
-    s->host.abortAfter = abortAfter;
-    s->negative->BuildStage3Image(s->host, -1);
-    return s;
+std::unique_ptr<LoadedDNG> BuildStage3(const FixtureSpec& spec, int abortAfter = -1) {
+    auto dng = LoadDNG(WriteFixtureDNG(spec), true, std::make_unique<RecordingHost>());
+    dng->negative->BuildStage2Image(dng->host, ttShort);
+    static_cast<RecordingHost&>(dng->host).abortAfter = abortAfter;
+    dng->negative->BuildStage3Image(dng->host, -1);
+    return dng;
 }
 
 FixtureSpec Ramp(uint32_t width, uint32_t height) {
@@ -110,7 +95,7 @@ TEST(Stage3, OtherBayerPhasesPutEachColourOnItsPlane) {
     FixtureSpec spec = Ramp(6, 6);
     const uint8_t patterns[][4] = {{1, 2, 0, 1}, {2, 1, 1, 0}, {1, 0, 2, 1}};
     for (const auto& pattern : patterns) {
-        std::copy(pattern, pattern + 4, spec.cfaPattern);
+        std::copy(pattern, pattern + 4, spec.cfaPattern.begin());
         auto s = BuildStage3(spec);
         const dng_image& stage3 = *s->negative->Stage3Image();
         for (uint32 p = 0; p < 3; ++p)
@@ -126,7 +111,7 @@ TEST(Stage3, HookSeesEverySampleOnceAcrossTiles) {
     spec.height = 133;
     spec.samples = PatternSamples(301, 133, 1, 16);
     auto s = BuildStage3(spec);
-    RecordingNegative& rec = s->Recorder();
+    RecordingNegative& rec = Recorder(*s);
     EXPECT_EQ(rec.height, 133u);
     EXPECT_EQ(rec.width, 301u);
     ASSERT_EQ(rec.calls.size(), size_t(301) * 133 * 3);
@@ -143,7 +128,7 @@ TEST(Stage3, HookSeesEverySampleOnceAcrossTiles) {
 TEST(Stage3, WorkImageLayoutFromTheHookIsBottomUpBGR) {
     FixtureSpec spec = Ramp(4, 4);
     auto s = BuildStage3(spec);
-    const std::vector<uint16_t>& work = s->Recorder().workImage;
+    const std::vector<uint16_t>& work = Recorder(*s).workImage;
     const dng_image& stage3 = *s->negative->Stage3Image();
     auto at = [&](uint32 p, int r, int c) { return PlaneSamples(stage3, p)[r * 4 + c]; };
     ASSERT_EQ(work.size(), 4u * 4 * 3);
@@ -154,8 +139,8 @@ TEST(Stage3, WorkImageLayoutFromTheHookIsBottomUpBGR) {
 
     FixtureSpec wide = Ramp(7, 2);
     auto t = BuildStage3(wide);
-    EXPECT_EQ(t->Recorder().workImage.size(), 2u * 4 * 3);  // columns 4..6 reach stage 3 only
-    EXPECT_EQ(t->Recorder().calls.size(), 7u * 2 * 3);
+    EXPECT_EQ(Recorder(*t).workImage.size(), 2u * 4 * 3);  // columns 4..6 reach stage 3 only
+    EXPECT_EQ(Recorder(*t).calls.size(), 7u * 2 * 3);
 }
 
 TEST(Stage3, MonochromeStage3IsStage2WithoutTheHook) {
@@ -164,7 +149,7 @@ TEST(Stage3, MonochromeStage3IsStage2WithoutTheHook) {
     spec.colour = false;
     spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
     auto s = BuildStage3(spec);
-    EXPECT_TRUE(s->Recorder().calls.empty());
+    EXPECT_TRUE(Recorder(*s).calls.empty());
     EXPECT_EQ(s->negative->Stage2Image(), nullptr);
     EXPECT_EQ(PlaneSamples(*s->negative->Stage3Image(), 0), spec.samples);
 }

@@ -4,19 +4,10 @@
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_plane16.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "test_support.h"
 
 namespace {
-
-std::vector<uint16_t> Interleaved(const dng_image& image) {
-    std::vector<std::vector<uint16_t>> planes;
-    for (uint32 p = 0; p < image.Planes(); ++p) planes.push_back(PlaneSamples(image, p));
-    std::vector<uint16_t> out(planes[0].size() * image.Planes());
-    for (size_t i = 0; i < planes[0].size(); ++i)
-        for (uint32 p = 0; p < image.Planes(); ++p) out[i * image.Planes() + p] = planes[p][i];
-    return out;
-}
 
 void ExpectRoundTrip(FixtureSpec spec) {
     spec.samples = PatternSamples(spec.width, spec.height, spec.samplesPerPixel, spec.bits, spec.width + spec.bits);
@@ -25,7 +16,7 @@ void ExpectRoundTrip(FixtureSpec spec) {
     EXPECT_EQ(stage1.PixelType(), ttShort);
     EXPECT_EQ(stage1.Bounds(), dng_rect(spec.height, spec.width));
     EXPECT_EQ(stage1.Planes(), spec.samplesPerPixel);
-    EXPECT_EQ(Interleaved(stage1), spec.samples);
+    EXPECT_EQ(InterleavedSamples(stage1), spec.samples);
 }
 
 struct Layout {
@@ -123,17 +114,10 @@ TEST(SyntheticFiles, MaskedMarginsActiveAreaAndDefaultCrop) {
     FixtureSpec spec;
     spec.width = 20;
     spec.height = 12;
-    spec.activeArea[0] = 2;
-    spec.activeArea[1] = 4;
-    spec.activeArea[2] = 12;
-    spec.activeArea[3] = 20;
-    spec.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
-    spec.defaultCrop[0] = 2;
-    spec.defaultCrop[1] = 1;
-    spec.defaultCrop[2] = 12;
-    spec.defaultCrop[3] = 8;
-    ExpectRoundTrip(spec);
     spec.samples = PatternSamples(20, 12, 1, 16);
+    spec.activeArea = {2, 4, 12, 20};
+    spec.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
+    spec.defaultCrop = {2, 1, 12, 8};
     auto f = LoadDNG(WriteFixtureDNG(spec));
     const dng_linearization_info& lin = *f->negative->GetLinearizationInfo();
     EXPECT_EQ(lin.fActiveArea, dng_rect(2, 4, 12, 20));
@@ -144,11 +128,10 @@ TEST(SyntheticFiles, MaskedMarginsActiveAreaAndDefaultCrop) {
     EXPECT_EQ(f->negative->DefaultCropSizeH().As_real64(), 12.0);
     EXPECT_EQ(f->negative->DefaultCropSizeV().As_real64(), 8.0);
     // Stage 1 keeps the masked margins: it is the whole stored image.
-    EXPECT_EQ(f->negative->Stage1Image()->Bounds(), dng_rect(12, 20));
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
 
     spec.defaultCrop[2] = 17;  // reaches past the active area
-    auto bad = WriteFixtureDNG(spec);
-    EXPECT_THROW(LoadDNG(bad), dng_exception);
+    EXPECT_THROW(LoadDNG(WriteFixtureDNG(spec)), dng_exception);
 }
 
 TEST(SyntheticFiles, MonochromeLinearRawHasOneChannelAndNoMosaic) {
@@ -164,22 +147,6 @@ TEST(SyntheticFiles, MonochromeLinearRawHasOneChannelAndNoMosaic) {
     EXPECT_EQ(f->negative->GetMosaicInfo(), nullptr);
     EXPECT_EQ(f->negative->ProfileCount(), 0u);
     EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
-}
-
-TEST(SyntheticFiles, EverySupportedModelNameReadsBackExactly) {
-    const char* models[] = {"M9 Digital Camera", "M8 Digital Camera", "LEICA M (Typ 240)", "LEICA T (Typ 701)",
-                            "M Monochrom", "Canon EOS 350D", "Canon EOS 30D", "Canon EOS 40D",
-                            "Canon EOS 5D Mark II", "Canon EOS 500D", "Canon EOS 550D", "Canon EOS 5D Mark III",
-                            "Nikon D200", "Nikon D800", "Nikon D800E", "Sony ILCE-7S", "Leica S2"};
-    for (const char* model : models) {
-        FixtureSpec spec;
-        spec.model = model;
-        spec.bigEndian = model[0] == 'N';
-        spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-        auto f = LoadDNG(WriteFixtureDNG(spec), false);
-        EXPECT_EQ(f->negative->ModelName(), model);
-        EXPECT_EQ(f->info.fShared->fUniqueCameraModel, model);
-    }
 }
 
 TEST(SyntheticFiles, PreviewsComeFirstInIFD0ThenInSubIFDOrder) {
@@ -223,7 +190,7 @@ TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
     spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
     spec.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {1, 2, 3, 4, 5}}});
     spec.opcodeList[1] = OpcodeListBytes({{4, 0x01030000, 0, {0, 0, 0, 0, 0, 0, 0, 1}}, {7, 0x01030000, 2, {}}});
-    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters(0.98, 0.02, 0.45, 0.55)}});
+    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{0.98, 0.02}}}, 0.45, 0.55)}});
     auto f = LoadDNG(WriteFixtureDNG(spec));
     const dng_negative& n = *f->negative;
     ASSERT_EQ(n.OpcodeList1().Count(), 1u);
@@ -249,7 +216,7 @@ TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
 TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
     FixtureSpec spec;
     spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters(1, 0, 0.5, 0.5)}});
+    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{1, 0}}}, 0.5, 0.5)}});
     auto f = LoadDNG(WriteFixtureDNG(spec));
     dng_negative& n = *f->negative;
     n.SetModelName("changed");

@@ -7,7 +7,8 @@
 
 #include "dng/dng_color_space.h"
 #include "dng/dng_render.h"
-#include "write_test_support.h"
+#include "dng_test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ struct Means {
 // Both renders are compared without a tone curve or black point: those are the layer's own
 // look, which LibRaw does not have. Linear light, then the sRGB encoding.
 Means LayerMeans(const std::string& path) {
-    auto dng = ReadDNG(FileBytes(path));
+    auto dng = LoadDNG(test_support::ReadFileBytes(path));
     BuildStages(*dng);
     dng_render render(dng->host, *dng->negative);
     dng_tone_curve identity;
@@ -30,7 +31,7 @@ Means LayerMeans(const std::string& path) {
     Means m;
     for (uint32 p = 0; p < 3; ++p) {
         double sum = 0;
-        for (uint16_t v : Samples(*image, p)) sum += v;
+        for (uint16_t v : PlaneSamples(*image, p)) sum += v;
         m.rgb[p] = sum / (double(image->Width()) * image->Height());
     }
     return m;
@@ -71,7 +72,7 @@ Means LibRawMeans(const std::string& path) {
 class RenderAgainstLibRaw : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RenderAgainstLibRaw, MeanPerChannelWithinAFewLevels) {
-    const std::string path = TestFile(GetParam());
+    const std::string path = DngTestFile(GetParam());
     const Means ours = LayerMeans(path);
     const Means theirs = LibRawMeans(path);
     for (int p = 0; p < 3; ++p)

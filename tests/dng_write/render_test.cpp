@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "dng/dng_color_space.h"
 #include "dng/dng_exceptions.h"
 #include "dng/dng_render.h"
 #include "dng/dng_render_task.h"
 #include "dng/dng_xmp_orientation.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "write_test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ FixtureSpec Uniform(uint16_t v0, uint16_t v1, uint16_t v2, std::vector<double> n
 
 AutoPtr<dng_image> RenderFixture(const std::vector<uint8_t>& bytes, const dng_color_space& space,
                                  uint32 pixelType = ttByte) {
-    auto dng = ReadDNG(bytes);
+    auto dng = LoadDNG(bytes);
     BuildStages(*dng);
     dng_render render(dng->host, *dng->negative);
     render.SetFinalSpace(space);
@@ -39,7 +39,7 @@ AutoPtr<dng_image> RenderFixture(const std::vector<uint8_t>& bytes, const dng_co
 
 std::vector<double> Pixel(const dng_image& image, uint32_t index = 0) {
     std::vector<double> px;
-    for (uint32_t p = 0; p < 3; ++p) px.push_back(Samples(image, p)[index]);
+    for (uint32_t p = 0; p < 3; ++p) px.push_back(PlaneSamples(image, p)[index]);
     return px;
 }
 
@@ -86,7 +86,7 @@ TEST(Render, OutputSpacesDifferAsTheirPrimariesSay) {
 
 TEST(Render, AZeroNeutralFallsBackToTheDefaultWhite) {
     const auto zero = RenderFixture(WriteFixtureDNG(Uniform(9000, 20000, 14000, {0, 0, 0})), dng_space_sRGB::Get());
-    auto dng = ReadDNG(WriteFixtureDNG(Uniform(9000, 20000, 14000)));
+    auto dng = LoadDNG(WriteFixtureDNG(Uniform(9000, 20000, 14000)));
     BuildStages(*dng);
     dng_render render(dng->host, *dng->negative);
     render.SetWhiteXY(D55_xy_coord());
@@ -96,34 +96,14 @@ TEST(Render, AZeroNeutralFallsBackToTheDefaultWhite) {
     EXPECT_GT(px[0] + px[1] + px[2], 0);
 }
 
-// Overwrites ColorMatrix1 (tag 50721) of a little-endian fixture with `values`, as SRATIONALs / 10000.
-void PatchColorMatrix(std::vector<uint8_t>& bytes, const double (&values)[9]) {
-    const auto u16 = [&](size_t at) { return uint32_t(bytes[at] | bytes[at + 1] << 8); };
-    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-    const size_t ifd = u32(4);
-    for (uint32_t i = 0; i < u16(ifd); ++i) {
-        const size_t entry = ifd + 2 + 12 * i;
-        if (u16(entry) != 50721) continue;
-        size_t at = u32(entry + 8);
-        for (double v : values) {
-            const int32_t n = int32_t(std::lround(v * 10000)), d = 10000;
-            std::memcpy(&bytes[at], &n, 4);
-            std::memcpy(&bytes[at + 4], &d, 4);
-            at += 8;
-        }
-        return;
-    }
-    FAIL() << "no ColorMatrix1";
-}
-
 TEST(Render, ASingularColourMatrixIsAClearErrorNotNaN) {
-    std::vector<uint8_t> bytes = WriteFixtureDNG(Uniform(9000, 20000, 14000));
-    PatchColorMatrix(bytes, {0.5, 0.2, 0.1, 0.5, 0.2, 0.1, 0.3, 0.3, 0.3});
-    EXPECT_THROW(RenderFixture(bytes, dng_space_sRGB::Get()), dng_exception);
+    FixtureSpec spec = Uniform(9000, 20000, 14000);
+    spec.colorMatrix = {0.5, 0.2, 0.1, 0.5, 0.2, 0.1, 0.3, 0.3, 0.3};
+    EXPECT_THROW(RenderFixture(WriteFixtureDNG(spec), dng_space_sRGB::Get()), dng_exception);
 }
 
 TEST(Render, ExtremeExposureAndShadowsStayFinite) {
-    auto dng = ReadDNG(WriteFixtureDNG(Uniform(3000, 8000, 5000)));
+    auto dng = LoadDNG(WriteFixtureDNG(Uniform(3000, 8000, 5000)));
     BuildStages(*dng);
     double previous = -1;
     for (double exposure : {-40.0, -3.0, 0.0, 3.0, 40.0}) {
@@ -149,8 +129,8 @@ TEST(Render, MonochromeGivesThreeEqualPlanes) {
     s.samples = PatternSamples(s.width, s.height, 1, 16, 2);
     auto image = RenderFixture(WriteFixtureDNG(s), dng_space_sRGB::Get());
     ASSERT_EQ(image->Planes(), 3u);
-    EXPECT_EQ(Samples(*image, 0), Samples(*image, 1));
-    EXPECT_EQ(Samples(*image, 0), Samples(*image, 2));
+    EXPECT_EQ(PlaneSamples(*image, 0), PlaneSamples(*image, 1));
+    EXPECT_EQ(PlaneSamples(*image, 0), PlaneSamples(*image, 2));
 }
 
 TEST(Render, ExposureRampHasASoftKneeAtTheBlackPoint) {
@@ -177,8 +157,8 @@ TEST(Render, FinalSizeKeepsTheAspectWithinTheMaximum) {
         s.width = c.width;
         s.height = c.height;
         s.samples.assign(size_t(c.width) * c.height, 1000);
-        s.defaultCrop[2] = c.cropW, s.defaultCrop[3] = c.cropH;
-        auto dng = ReadDNG(WriteFixtureDNG(s));
+        s.defaultCrop = {0, 0, c.cropW, c.cropH};
+        auto dng = LoadDNG(WriteFixtureDNG(s));
         BuildStages(*dng);
         dng_render render(dng->host, *dng->negative);
         render.SetMaximumSize(320);
@@ -229,22 +209,21 @@ TEST(HueSatMap, InterpolatesBetweenHueDivisions) {
 }
 
 TEST(RenderTool, WritesAPPMOfTheRequestedSizeAndRefusesBadOptions) {
-    const TempFolder temp;
-    const std::string& folder = temp.path;
-    const std::string out = folder + "/render.ppm";
+    const test_support::TempFolder temp;
+    const std::string out = temp.File("render.ppm");
     const std::string tool = std::string("'") + DNG_TOOL + "' render '" +
-                             TestFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng") + "' '" + out + "'";
+                             DngTestFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng") + "' '" + out + "'";
     int status = -1;
-    RunCommand(tool + " --space adobergb --max-size 300", &status);
+    test_support::RunCommand(tool + " --space adobergb --max-size 300", &status);
     ASSERT_EQ(status, 0);
-    const std::vector<uint8_t> ppm = FileBytes(out);
+    const std::vector<uint8_t> ppm = test_support::ReadFileBytes(out);
     const std::string header = "P6\n300 200\n255\n";  // crop 1734 x 1156
     ASSERT_GT(ppm.size(), header.size());
     EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + header.size()), header);
     EXPECT_EQ(ppm.size(), header.size() + 300 * 200 * 3);
-    RunCommand(tool + " --space cmyk 2>/dev/null", &status);
+    test_support::RunCommand(tool + " --space cmyk 2>/dev/null", &status);
     EXPECT_EQ(status, 1);
-    RunCommand(tool + " --max-size 0 2>/dev/null", &status);
+    test_support::RunCommand(tool + " --max-size 0 2>/dev/null", &status);
     EXPECT_EQ(status, 1);
 }
 

@@ -1,24 +1,30 @@
 // A written file appears complete or not at all.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
+#include <iterator>
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_replace_file.h"
-#include "write_test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 std::string Text(const std::string& path) {
-    const std::vector<uint8_t> bytes = FileBytes(path);
+    const std::vector<uint8_t> bytes = test_support::ReadFileBytes(path);
     return std::string(bytes.begin(), bytes.end());
 }
 
+size_t EntryCount(const std::string& folder) {
+    const std::filesystem::directory_iterator entries(folder);
+    return size_t(std::distance(begin(entries), end(entries)));
+}
+
 TEST(WriteFileReplacing, ReplacesTheTargetOnlyWhenWritingCompleted) {
-    const TempFolder temp;
-    const std::string& folder = temp.path;
-    const std::string target = folder + "/photo-DB.dng";
-    WriteBytes(target, {'o', 'l', 'd'});
+    const test_support::TempFolder temp;
+    const std::string& folder = temp.Path();
+    const std::string target = temp.File("photo-DB.dng");
+    test_support::WriteFileBytes(target, {'o', 'l', 'd'});
 
     EXPECT_THROW(WriteFileReplacing(target,
                                     [](dng_stream& s) {
@@ -27,11 +33,11 @@ TEST(WriteFileReplacing, ReplacesTheTargetOnlyWhenWritingCompleted) {
                                     }),
                  dng_exception);
     EXPECT_EQ(Text(target), "old");
-    EXPECT_EQ(FolderEntries(folder).size(), 1u) << "the temporary file must be gone";
+    EXPECT_EQ(EntryCount(folder), 1u) << "the temporary file must be gone";
 
     WriteFileReplacing(target, [](dng_stream& s) { s.Put("new content", 11); });
     EXPECT_EQ(Text(target), "new content");
-    EXPECT_EQ(FolderEntries(folder).size(), 1u);
+    EXPECT_EQ(EntryCount(folder), 1u);
 }
 
 TEST(WriteFileReplacing, AMissingFolderIsAnOpenError) {

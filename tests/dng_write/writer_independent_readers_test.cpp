@@ -8,30 +8,28 @@
 #include <sstream>
 
 #include "dng/dng_image_writer.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "write_test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-// LibRaw's raw values (after the file's linearization table), row-major over the whole raw image.
+using test_support::ReadFileBytes;
+using test_support::RunCommand;
+using test_support::TempFolder;
+using test_support::WriteFileBytes;
+
+// LibRaw's raw values (after the file's linearization table), row-major over the whole mosaic.
 std::vector<uint16_t> LibRawValues(const std::string& path, uint32_t* width = nullptr) {
     LibRaw raw;
     EXPECT_EQ(raw.open_file(path.c_str()), LIBRAW_SUCCESS) << path;
     EXPECT_EQ(raw.unpack(), LIBRAW_SUCCESS) << path;
-    const libraw_rawdata_t& data = raw.imgdata.rawdata;
+    const uint16_t* data = raw.imgdata.rawdata.raw_image;
     const uint32_t w = raw.imgdata.sizes.raw_width, h = raw.imgdata.sizes.raw_height;
+    const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
     if (width) *width = w;
     std::vector<uint16_t> out;
-    if (data.raw_image) {
-        const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
-        for (uint32_t r = 0; r < h; ++r)
-            out.insert(out.end(), data.raw_image + r * pitch, data.raw_image + r * pitch + w);
-    } else if (data.color3_image) {
-        const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
-        for (uint32_t r = 0; r < h; ++r)
-            for (uint32_t c = 0; c < w * 3; ++c)
-                out.push_back(reinterpret_cast<const uint16_t*>(data.color3_image)[r * pitch + c]);
-    }
+    for (uint32_t r = 0; data && r < h; ++r) out.insert(out.end(), data + r * pitch, data + r * pitch + w);
     return out;
 }
 
@@ -59,12 +57,14 @@ std::string ExifToolProblems(const std::string& path) {
     return RunCommand("exiftool -validate -error -warning -a -s '" + path + "' | grep -E 'Error|Warning' || true");
 }
 
-struct SyntheticCase {
-    const char* name;
-    bool bigEndianLosslessJPEG;
-};
+// Writes `source` to `written` with dng-tool, as the program saves a photo.
+void WriteThroughTool(const std::string& source, const std::string& written) {
+    int status = -1;
+    const std::string output = RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + written + "'", &status);
+    ASSERT_EQ(status, 0) << output;
+}
 
-class SyntheticThroughTool : public ::testing::TestWithParam<SyntheticCase> {};
+class SyntheticThroughTool : public ::testing::TestWithParam<bool> {};
 
 TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
     FixtureSpec spec;
@@ -75,7 +75,7 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
     spec.whiteLevel = {16383};
     spec.blackLevel = {128};
     spec.asShotNeutral = {0.45, 1.0, 0.62};
-    if (GetParam().bigEndianLosslessJPEG) {
+    if (GetParam()) {  // big-endian lossless JPEG tiles
         spec.bigEndian = true;
         spec.compression = 7;
         spec.tiled = true;
@@ -84,14 +84,9 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
         spec.ljpegTwoColumnsPerPixel = true;
     }
     const TempFolder temp;
-    const std::string& folder = temp.path;
-    const std::string source = folder + "/synthetic.dng";
-    const std::string path = folder + "/written.dng";
-    SaveFile(source, WriteFixtureDNG(spec));
-    int status = -1;
-    const std::string output =
-        RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + path + "'", &status);
-    ASSERT_EQ(status, 0) << output;
+    const std::string path = temp.File("written.dng");
+    WriteFileBytes(temp.File("synthetic.dng"), WriteFixtureDNG(spec));
+    ASSERT_NO_FATAL_FAILURE(WriteThroughTool(temp.File("synthetic.dng"), path));
 
     EXPECT_EQ(LibRawValues(path), spec.samples);
     EXPECT_EQ(ExifToolProblems(path), "");
@@ -101,7 +96,7 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
     EXPECT_EQ(tags.at("IFD:WhiteLevel"), "16383");
     EXPECT_EQ(tags.at("IFD:AsShotNeutral"), "0.45 1 0.62");
     EXPECT_EQ(tags.at("IFD:PreviewColorSpace"), "2");
-    auto back = ReadDNG(FileBytes(path), false);
+    auto back = LoadDNG(ReadFileBytes(path), false);
     EXPECT_EQ(back->info.fIFD[0]->fImageWidth, 320u) << "the thumbnail's longer side is 320 even for a small photo";
     EXPECT_EQ(back->info.fIFD[0]->fImageLength, 240u);
     std::string digest;
@@ -110,23 +105,18 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
     EXPECT_EQ(tags.at("IFD:RawImageDigest"), digest);
 }
 
-INSTANTIATE_TEST_SUITE_P(Synthetic, SyntheticThroughTool,
-                         ::testing::Values(SyntheticCase{"Uncompressed", false}, SyntheticCase{"BigEndianLJPEG", true}),
-                         [](const ::testing::TestParamInfo<SyntheticCase>& info) {
-                             return std::string(info.param.name);
+INSTANTIATE_TEST_SUITE_P(Synthetic, SyntheticThroughTool, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "BigEndianLJPEG" : "Uncompressed");
                          });
 
 class RealFileRoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
-    const std::string source = TestFile(GetParam());
+    const std::string source = DngTestFile(GetParam());
     const TempFolder temp;
-    const std::string& folder = temp.path;
-    const std::string written = folder + "/out.dng";
-    int status = -1;
-    const std::string output =
-        RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + written + "'", &status);
-    ASSERT_EQ(status, 0) << output;
+    const std::string written = temp.File("out.dng");
+    ASSERT_NO_FATAL_FAILURE(WriteThroughTool(source, written));
 
     // Raw values through LibRaw (which applies any linearization table to both alike).
     uint32_t width = 0, widthBack = 0;
@@ -136,12 +126,13 @@ TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
     EXPECT_TRUE(before == after) << "raw values differ";
 
     // The layer validates the new digest; with a source digest it is the same one.
-    auto back = ReadDNG(FileBytes(written));
-    auto original = ReadDNG(FileBytes(source));
+    auto back = LoadDNG(ReadFileBytes(written));
+    auto original = LoadDNG(ReadFileBytes(source));
     EXPECT_EQ(InterleavedSamples(*back->negative->Stage1Image()),
               InterleavedSamples(*original->negative->Stage1Image()));
-    if (!original->negative->RawImageDigest().IsNull())
+    if (!original->negative->RawImageDigest().IsNull()) {
         EXPECT_EQ(back->negative->RawImageDigest(), original->negative->RawImageDigest());
+    }
     EXPECT_EQ(back->negative->OpcodeList1().Spool(), original->negative->OpcodeList1().Spool());
     EXPECT_EQ(back->negative->OpcodeList2().Spool(), original->negative->OpcodeList2().Spool());
     EXPECT_EQ(back->negative->OpcodeList3().Spool(), original->negative->OpcodeList3().Spool());
@@ -151,44 +142,20 @@ TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
     // Warnings the source already had (e.g. a camera's malformed date) may remain; nothing new.
     const std::string sourceProblems = ExifToolProblems(source);
     std::istringstream problems(ExifToolProblems(written));
-    for (std::string line; std::getline(problems, line);)
-        if (line.rfind("Warning", 0) == 0 || line.find("Error") != std::string::npos)
+    for (std::string line; std::getline(problems, line);) {
+        if (line.rfind("Warning", 0) == 0 || line.find("Error") != std::string::npos) {
             EXPECT_NE(sourceProblems.find(line), std::string::npos) << line;
+        }
+    }
     const auto sourceTags = ExifToolTags(source, "-EXIF:all -XMP:all");
     const auto writtenTags = ExifToolTags(written, "-EXIF:all -XMP:all");
-    const char* carried[] = {"ColorMatrix1",
-                             "ColorMatrix2",
-                             "CameraCalibration1",
-                             "CameraCalibration2",
-                             "AsShotNeutral",
-                             "AsShotWhiteXY",
-                             "AnalogBalance",
-                             "BaselineExposure",
-                             "CFARepeatPatternDim",
-                             "CFAPattern2",
-                             "BlackLevelRepeatDim",
-                             "BlackLevel",
-                             "WhiteLevel",
-                             "DefaultCropOrigin",
-                             "DefaultCropSize",
-                             "DefaultScale",
-                             "ActiveArea",
-                             "LinearizationTable",
-                             "CalibrationIlluminant1",
-                             "CalibrationIlluminant2",
-                             "UniqueCameraModel",
-                             "Make",
-                             "Model",
-                             "Software",
-                             "Orientation",
-                             "DNGPrivateData",
-                             "CameraSerialNumber",
-                             "LensInfo",
-                             "ExposureTime",
-                             "ISO",
-                             "FrameRate",
-                             "TimeCodes",
-                             "TIFF-EPStandardID"};
+    const char* carried[] = {
+        "ColorMatrix1", "ColorMatrix2", "CameraCalibration1", "CameraCalibration2", "AsShotNeutral", "AsShotWhiteXY",
+        "AnalogBalance", "BaselineExposure", "CFARepeatPatternDim", "CFAPattern2", "BlackLevelRepeatDim", "BlackLevel",
+        "WhiteLevel", "DefaultCropOrigin", "DefaultCropSize", "DefaultScale", "ActiveArea", "LinearizationTable",
+        "CalibrationIlluminant1", "CalibrationIlluminant2", "UniqueCameraModel", "Make", "Model", "Software",
+        "Orientation", "DNGPrivateData", "CameraSerialNumber", "LensInfo", "ExposureTime", "ISO", "FrameRate",
+        "TimeCodes", "TIFF-EPStandardID"};
     for (const char* name : carried) {
         const std::string key = std::string("IFD:") + name;
         const auto it = sourceTags.find(key);

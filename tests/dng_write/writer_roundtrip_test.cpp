@@ -8,8 +8,9 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_writer.h"
 #include "dng/dng_tag_codes.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "write_test_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -41,15 +42,15 @@ std::vector<Case> Cases() {
         s.tileWidth = 16;
         s.tileLength = 16;
         s.ljpegTwoColumnsPerPixel = true;
-        s.cfaPattern[0] = 1, s.cfaPattern[1] = 2, s.cfaPattern[2] = 0, s.cfaPattern[3] = 1;
+        s.cfaPattern = {1, 2, 0, 1};
         cases.push_back({"BigEndianLosslessJPEGTiles", s});
     }
     {
         FixtureSpec s = Base();
         s.bits = 14;
         s.samples = PatternSamples(s.width, s.height, 1, 14, 5);
-        s.activeArea[0] = 2, s.activeArea[1] = 4, s.activeArea[2] = 16, s.activeArea[3] = 24;
-        s.defaultCrop[0] = 2, s.defaultCrop[1] = 2, s.defaultCrop[2] = 16, s.defaultCrop[3] = 10;
+        s.activeArea = {2, 4, 16, 24};
+        s.defaultCrop = {2, 2, 16, 10};
         s.blackRepeatRows = 2, s.blackRepeatCols = 2;
         s.blackLevel = {512, 514.5, 516, 518.25};
         s.blackDeltaH = std::vector<double>(20, 0.0);
@@ -83,9 +84,10 @@ std::vector<Case> Cases() {
     }
     {
         FixtureSpec s = Base();
+        s.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {4, 5}}});
         s.opcodeList[1] = OpcodeListBytes({{9, 0x01030000, 1, std::vector<uint8_t>(40, 7)}});
         s.opcodeList[2] = OpcodeListBytes(
-            {{1, 0x01030000, 0, WarpRectilinearParameters(1.0, 0.02, 0.5, 0.5)}, {77, 0x01040000, 1, {1, 2, 3}}});
+            {{1, 0x01030000, 0, WarpRectilinearParameters({{{1.0, 0.02}}}, 0.5, 0.5)}, {77, 0x01040000, 1, {1, 2, 3}}});
         cases.push_back({"OpcodeLists", s});
     }
     return cases;
@@ -95,7 +97,7 @@ class WriterRoundTrip : public ::testing::TestWithParam<Case> {};
 
 TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
     const FixtureSpec& spec = GetParam().spec;
-    auto source = ReadDNG(WriteFixtureDNG(spec));
+    auto source = LoadDNG(WriteFixtureDNG(spec));
     dng_negative& negative = *source->negative;
     const std::string xmp =
         "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:Description tiff:Orientation=\"6\" tiff:Make=\"X\"/></x:xmpmeta>";
@@ -108,8 +110,8 @@ TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
     const std::vector<uint8_t> bytes = WriteToBytes(source->host, negative, MakeThumbnail(source->host, 32, 21));
     ASSERT_EQ(std::memcmp(bytes.data(), "II*\0", 4), 0);
 
-    std::unique_ptr<ReadBack> written;
-    ASSERT_NO_THROW(written = ReadDNG(bytes)) << "the written file must read back with a valid digest";
+    std::unique_ptr<LoadedDNG> written;
+    ASSERT_NO_THROW(written = LoadDNG(bytes)) << "the written file must read back with a valid digest";
     const dng_negative& back = *written->negative;
     EXPECT_EQ(InterleavedSamples(*back.Stage1Image()), rawBefore);
     // The digest is an independent MD5 of the samples (the fixture's own implementation).
@@ -119,15 +121,14 @@ TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
     const dng_info& info = written->info;
     EXPECT_GE(info.fShared->fDNGVersion, 0x01030000u);
     ASSERT_GE(info.IFDCount(), 2u);
-    EXPECT_EQ(info.fIFD[0]->fNewSubFileType, sfPreviewImage);
-    EXPECT_EQ(info.fIFD[0]->fImageWidth, 32u);
-    EXPECT_EQ(info.fIFD[0]->fImageLength, 21u);
-    EXPECT_EQ(info.fIFD[0]->fPreviewColorSpace, 2u);
-    EXPECT_EQ(info.fIFD[0]->fPreviewApplicationName, "Clarivane");
-    EXPECT_EQ(info.fIFD[0]->fPreviewApplicationVersion, "Version 1.1.0");
+    const dng_ifd& thumbnail = *info.fIFD[0];
+    EXPECT_EQ(thumbnail.fNewSubFileType, sfPreviewImage);
+    EXPECT_EQ(thumbnail.fImageWidth, 32u);
+    EXPECT_EQ(thumbnail.fImageLength, 21u);
+    EXPECT_EQ(thumbnail.fPreviewColorSpace, 2u);
+    EXPECT_EQ(thumbnail.fPreviewApplicationName, "Clarivane");
     EXPECT_EQ(info.fMainIndex, 1);
     EXPECT_EQ(info.fIFD[1]->fCompression, 1u);
-    EXPECT_EQ(info.fIFD[1]->fBitsPerSample[0], 16u);
 
     EXPECT_EQ(back.ModelName(), negative.ModelName());
     EXPECT_EQ(back.ColorChannels(), negative.ColorChannels());
@@ -136,7 +137,6 @@ TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
     EXPECT_EQ(back.DefaultCropOriginV(), negative.DefaultCropOriginV());
     EXPECT_DOUBLE_EQ(back.DefaultCropSizeH().As_real64(), negative.DefaultCropSizeH().As_real64());
     EXPECT_DOUBLE_EQ(back.DefaultCropSizeV().As_real64(), negative.DefaultCropSizeV().As_real64());
-    EXPECT_DOUBLE_EQ(back.DefaultScaleH().As_real64(), negative.DefaultScaleH().As_real64());
     if (negative.ProfileToEmbed()) {
         ASSERT_NE(back.ProfileToEmbed(), nullptr);
         EXPECT_EQ(back.ProfileToEmbed()->ColorMatrix1(), negative.ProfileToEmbed()->ColorMatrix1());
@@ -152,7 +152,9 @@ TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
     EXPECT_EQ(0, std::memcmp(linBack.fBlackLevel, lin.fBlackLevel, sizeof lin.fBlackLevel));
     EXPECT_EQ(linBack.fBlackDeltaH, lin.fBlackDeltaH);
     EXPECT_EQ(linBack.fBlackDeltaV, lin.fBlackDeltaV);
-    for (uint32 p = 0; p < back.Stage1Image()->Planes(); ++p) EXPECT_EQ(back.WhiteLevel(p), negative.WhiteLevel(p));
+    for (uint32 p = 0; p < back.Stage1Image()->Planes(); ++p) {
+        EXPECT_EQ(back.WhiteLevel(p), negative.WhiteLevel(p));
+    }
 
     ASSERT_EQ(back.GetMosaicInfo() != nullptr, negative.GetMosaicInfo() != nullptr);
     if (const dng_mosaic_info* m = negative.GetMosaicInfo()) {
@@ -161,7 +163,7 @@ TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
         EXPECT_EQ(0, std::memcmp(mb.fCFAPattern, m->fCFAPattern, sizeof m->fCFAPattern));
         EXPECT_EQ(mb.fBayerGreenSplit, m->fBayerGreenSplit);
     }
-    EXPECT_EQ(back.OpcodeList1().Spool(), negative.OpcodeList1().Spool());
+    EXPECT_EQ(back.OpcodeList1().Spool(), spec.opcodeList[0]);
     EXPECT_EQ(back.OpcodeList2().Spool(), spec.opcodeList[1]);
     EXPECT_EQ(back.OpcodeList3().Spool(), spec.opcodeList[2]);
     EXPECT_EQ(back.PrivateData(), negative.PrivateData());
@@ -176,12 +178,12 @@ INSTANTIATE_TEST_SUITE_P(Synthetic, WriterRoundTrip, ::testing::ValuesIn(Cases()
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 TEST(WriterDigest, ADamagedRawSampleInTheWrittenFileIsRefused) {
-    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    auto source = LoadDNG(WriteFixtureDNG(Base()));
     source->negative->ClearRawImageDigest();
     std::vector<uint8_t> bytes = WriteToBytes(source->host, *source->negative, MakeThumbnail(source->host, 8, 6));
     bytes[bytes.size() - 100] ^= 0x55;  // inside the raw strip, which ends the file
     try {
-        ReadDNG(bytes);
+        LoadDNG(bytes);
         FAIL() << "a damaged raw image must not validate";
     } catch (const dng_exception& e) {
         EXPECT_EQ(e.ErrorCode(), dng_error_bad_format);
@@ -189,12 +191,12 @@ TEST(WriterDigest, ADamagedRawSampleInTheWrittenFileIsRefused) {
 }
 
 TEST(WriterDigest, AHeldDigestIsWrittenUnchangedAndStaleOnesAreNotCarried) {
-    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    auto source = LoadDNG(WriteFixtureDNG(Base()));
     dng_fingerprint held;
     for (int i = 0; i < 16; ++i) held.data[i] = uint8(i + 1);
     source->negative->SetRawImageDigest(held);
     const std::vector<uint8_t> bytes = WriteToBytes(source->host, *source->negative, MakeThumbnail(source->host, 8, 6));
-    auto back = ReadDNG(bytes, false);
+    auto back = LoadDNG(bytes, false);
     EXPECT_EQ(back->negative->RawImageDigest(), held);
     // No NewRawImageDigest (51111 = 0xC7A7) anywhere in the file's directories.
     const uint8_t tag[2] = {0xA7, 0xC7};
@@ -203,7 +205,7 @@ TEST(WriterDigest, AHeldDigestIsWrittenUnchangedAndStaleOnesAreNotCarried) {
 }
 
 TEST(WriterUnmodelledTags, PlainDataTagsOfIFD0AreCarriedOthersDropped) {
-    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    auto source = LoadDNG(WriteFixtureDNG(Base()));
     const auto entry = [](uint16 code, uint16 type, std::vector<uint8> bytes) {
         dng_exif_entry e;
         e.code = code;
@@ -219,7 +221,7 @@ TEST(WriterUnmodelledTags, PlainDataTagsOfIFD0AreCarriedOthersDropped) {
     entries.push_back(entry(282, 5, {72, 0, 0, 0, 1, 0, 0, 0}));     // the source image's resolution: dropped
     entries.push_back(entry(51125, 5, std::vector<uint8>(32, 1)));   // a DNG 1.4 tag: dropped
     const std::vector<uint8_t> bytes = WriteToBytes(source->host, *source->negative, MakeThumbnail(source->host, 8, 6));
-    auto back = ReadDNG(bytes, false);
+    auto back = LoadDNG(bytes, false);
     std::map<uint16, std::vector<uint8>> carried;
     for (const dng_exif_entry& e : back->negative->GetExif().fEntries)
         if (e.ifd == 0) carried[e.code] = e.bytes;
@@ -231,7 +233,7 @@ TEST(WriterUnmodelledTags, PlainDataTagsOfIFD0AreCarriedOthersDropped) {
 }
 
 TEST(WriterRefusals, OnlyUncompressedAndAnEightBitThumbnail) {
-    auto source = ReadDNG(WriteFixtureDNG(Base()));
+    auto source = LoadDNG(WriteFixtureDNG(Base()));
     dng_memory_stream stream;
     dng_image_writer writer;
     EXPECT_THROW(writer.WriteDNG(source->host, stream, *source->negative, MakeThumbnail(source->host, 8, 6), 7),
