@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cmath>
 
 #include "dng/dng_image_plane16.h"
@@ -68,9 +67,9 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
     dng_image_plane16 deblurred(*WorkPlane);
     dng_image_plane16 target(mosaic);
     pipeline::MosaicRows A(H, W);
-    for (int32 row = 0; row < H; ++row) std::copy(deblurred.Row(row), deblurred.Row(row) + W, A.Row(row));
+    ReadMosaicRows(A, deblurred, false);
     pipeline::MosaicRows B(H, W);
-    for (int32 row = 0; row < H; ++row) std::copy(target.Row(row), target.Row(row) + W, B.Row(row));
+    ReadMosaicRows(B, target, false);
 
     pipeline::ResetProgressBar(progress, H - 4);
     progress.SetStatus("Processing final result...");

@@ -2,8 +2,7 @@
 
 #include "dng/dng_exceptions.h"
 #include "engine/progress_status.h"
-#include "engine_fakes.h"
-#include "synthetic_negative.h"
+#include "pass_helpers.h"
 
 namespace pipelinetest {
 namespace {
@@ -16,12 +15,11 @@ AutoPtr<dng_image> ColumnRampMosaic(int size, const std::function<int(int, int)>
     });
 }
 
-std::unique_ptr<SyntheticNegative> GreenPassOn(AutoPtr<dng_image> mosaic) {
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(std::move(mosaic));
+std::unique_ptr<SyntheticNegative> GreenPassOn(AutoPtr<dng_image> mosaic, int firstRow = 0, int firstCol = 0,
+                                               bool fromOrigin = false) {
+    auto negative = SyntheticNegative::WithMosaic(std::move(mosaic));
     engine::ProgressStatus progress;
-    negative->ProcessPhoto(0, 0, false, progress);
+    negative->ProcessPhoto(firstRow, firstCol, fromOrigin, progress);
     return negative;
 }
 
@@ -93,11 +91,7 @@ int Varied(int r, int c) { return 200 + (r * 37 + c * 91) % 500 + ((r + c) % 2 ?
 
 TEST(GreenPassTest, FirstRowAndColumnLeaveTheMosaicAboveAndLeft) {
     auto whole = GreenPassOn(MakePlane(14, 24, Varied));
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(MakePlane(14, 24, Varied));
-    engine::ProgressStatus progress;
-    negative->ProcessPhoto(10, 20, false, progress);
+    auto negative = GreenPassOn(MakePlane(14, 24, Varied), 10, 20);
     for (int r = 0; r < 14; ++r)
         for (int c = 0; c < 24; ++c) {
             const int expected = r < 10 || c < 20 ? Varied(r, c) : At(*whole->Stage1Image(), r, c);
@@ -106,33 +100,14 @@ TEST(GreenPassTest, FirstRowAndColumnLeaveTheMosaicAboveAndLeft) {
         }
     EXPECT_NE(At(*whole->Stage1Image(), 10, 20), Varied(10, 20));
 
-    auto fromOrigin = SyntheticNegative::Make();
-    fromOrigin->SetBayer("0112");
-    fromOrigin->SetStage1(MakePlane(14, 24, Varied));
-    fromOrigin->ProcessPhoto(10, 20, true, progress);
+    auto fromOrigin = GreenPassOn(MakePlane(14, 24, Varied), 10, 20, true);
     EXPECT_EQ(At(*fromOrigin->Stage1Image(), 0, 0), At(*whole->Stage1Image(), 0, 0));
     EXPECT_EQ(At(*fromOrigin->Stage1Image(), 5, 5), At(*whole->Stage1Image(), 5, 5));
 }
 
-// Sets the negative's abort flag once the bar has been stepped `steps` times.
-class AbortingBar : public enginetest::FakeProgressBar {
-public:
-    AbortingBar(TWKNegative& negative, int steps) : negative_(negative), steps_(steps) {}
-    void SetPosition(int value) override {
-        FakeProgressBar::SetPosition(value);
-        if (value >= steps_) negative_.AbortFlag = 1;
-    }
-
-private:
-    TWKNegative& negative_;
-    int steps_;
-};
-
 TEST(GreenPassTest, AbortAfterTheFirstRowLeavesNoWorkPlane) {
     auto whole = GreenPassOn(MakePlane(8, 8, Varied));
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(MakePlane(8, 8, Varied));
+    auto negative = SyntheticNegative::WithMosaic(MakePlane(8, 8, Varied));
     negative->WorkPlane = MakePlane(8, 8, Varied);
     AbortingBar bar(*negative, 2);
     engine::ProgressStatus progress;
@@ -150,10 +125,8 @@ TEST(GreenPassTest, AbortAfterTheFirstRowLeavesNoWorkPlane) {
 
 TEST(GreenPassTest, SetsTheSliderMaximaAndReportsProgress) {
     FakeMainWindow window;
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
+    auto negative = SyntheticNegative::WithMosaic(MakePlane(14, 24, Varied));
     negative->Linearization().fWhiteLevel[0] = 4095;
-    negative->SetStage1(MakePlane(14, 24, Varied));
     enginetest::FakeProgressBar bar;
     enginetest::FakeStatusLabel label;
     engine::ProgressStatus progress;
@@ -171,12 +144,8 @@ TEST(GreenPassTest, SetsTheSliderMaximaAndReportsProgress) {
 }
 
 TEST(GreenPassTest, RefusesMosaicsTooSmallForItsWindow) {
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(MakePlane(2, 8, Varied));
-    engine::ProgressStatus progress;
     try {
-        negative->ProcessPhoto(0, 0, false, progress);
+        GreenPassOn(MakePlane(2, 8, Varied));
         FAIL() << "a two-row mosaic was processed";
     } catch (const dng_exception& e) {
         EXPECT_EQ(e.ErrorCode(), dng_error_bad_format);

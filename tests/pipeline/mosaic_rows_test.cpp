@@ -33,61 +33,34 @@ int BalancedAt34(uint32 split, const std::map<Site, int>& changes) {
     return rows.Row(3)[4];
 }
 
-const std::map<Site, int> kCloseGreens = {
-    {{3, 4}, 1000}, {{2, 5}, 990}, {{2, 3}, 985}, {{4, 5}, 1000}, {{4, 3}, 995}, {{4, 1}, 990}};
-
-TEST(MosaicRowsTest, CloseBlueRowGreenTakesTheMeanOfTheCloseGreens) {
-    // (990 + 985 + 1000 + 995) / 4 = 992.5
-    EXPECT_EQ(BalancedAt34(300, kCloseGreens), 992);
-}
-
-TEST(MosaicRowsTest, NoGreenSplitMeansNoBalancing) {
-    EXPECT_EQ(BalancedAt34(0, kCloseGreens), 1000);
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112", 0);
-    const engine::MemoryPlane16 image = Mosaic(6, 8, kCloseGreens);
-    pipeline::MosaicRows rows(6, 8);
-    negative->ReadMosaicRows(rows, image, true);
-    for (int r = 0; r < 6; ++r)
-        for (int c = 0; c < 8; ++c) ASSERT_EQ(rows.Row(r)[c], image.At(r, c));
-}
-
-TEST(MosaicRowsTest, SplitOf500BalancesWithin300) {
+TEST(MosaicRowsTest, BlueRowGreenBalancingRules) {
+    const std::map<Site, int> close = {
+        {{3, 4}, 1000}, {{2, 5}, 990}, {{2, 3}, 985}, {{4, 5}, 1000}, {{4, 3}, 995}, {{4, 1}, 990}};
+    std::map<Site, int> bright = close;
+    bright[{4, 5}] = 1200;
     // v 1000 and u 650 lie 350 apart; the other greens are far away.
     const std::map<Site, int> apart = {{{2, 5}, 650}, {{2, 3}, 2000}, {{4, 5}, 2000}, {{4, 3}, 2000}};
-    EXPECT_EQ(BalancedAt34(450, apart), 650);
-    EXPECT_EQ(BalancedAt34(500, apart), 1000);
-    EXPECT_EQ(BalancedAt34(300, apart), 1000);
-}
-
-TEST(MosaicRowsTest, OnlyGreensJustAboveTheirUpRightNeighbourChange) {
-    // Darker than the up-right green.
-    EXPECT_EQ(BalancedAt34(300, {{{3, 4}, 980}, {{2, 5}, 990}}), 980);
-    // Brighter by exactly the threshold.
-    EXPECT_EQ(BalancedAt34(300, {{{3, 4}, 1300}, {{2, 5}, 1000}}), 1300);
-}
-
-TEST(MosaicRowsTest, DimGreensNeedAgreeingNeighbours) {
-    // v 600: u - s(4, 5) = -110 breaks the agreement.
-    const std::map<Site, int> disagree = {
+    const std::map<Site, int> dimDisagreeing = {
         {{3, 4}, 600}, {{2, 5}, 590}, {{2, 3}, 590}, {{4, 5}, 700}, {{4, 3}, 590}, {{4, 1}, 590}};
-    EXPECT_EQ(BalancedAt34(300, disagree), 600);
-    std::map<Site, int> agree = disagree;
-    agree[{4, 5}] = 600;
-    // (590 + 590 + 600 + 590) / 4 = 592.5
-    EXPECT_EQ(BalancedAt34(300, agree), 592);
-}
+    std::map<Site, int> dimAgreeing = dimDisagreeing;
+    dimAgreeing[{4, 5}] = 600;
 
-TEST(MosaicRowsTest, BrightGreensBalanceEvenWhereNeighboursDisagree) {
-    std::map<Site, int> bright = kCloseGreens;
-    bright[{4, 5}] = 1200;
-    // 1200 is within 300 of v, so it joins: (990 + 985 + 1200 + 995) / 4 = 1042.5
-    EXPECT_EQ(BalancedAt34(300, bright), 1042);
-}
-
-TEST(MosaicRowsTest, WithOnlyTheUpRightGreenCloseItsValueIsTaken) {
-    EXPECT_EQ(BalancedAt34(300, {{{3, 4}, 1000}, {{2, 5}, 990}, {{2, 3}, 1400}, {{4, 5}, 1400}, {{4, 3}, 1400}}),
-              990);
+    struct Case { const char* rule; uint32 split; std::map<Site, int> changes; int expected; };
+    const Case cases[] = {
+        {"mean of the close greens, (990 + 985 + 1000 + 995) / 4", 300, close, 992},
+        {"no green split, no balancing", 0, close, 1000},
+        {"350 apart within a split of 450", 450, apart, 650},
+        {"a split of 500 counts as 300", 500, apart, 1000},
+        {"350 apart beyond a split of 300", 300, apart, 1000},
+        {"darker than the up-right green", 300, {{{3, 4}, 980}, {{2, 5}, 990}}, 980},
+        {"brighter by exactly the threshold", 300, {{{3, 4}, 1300}, {{2, 5}, 1000}}, 1300},
+        {"dim, u - s(4, 5) = -110 breaks the agreement", 300, dimDisagreeing, 600},
+        {"dim and agreeing, (590 + 590 + 600 + 590) / 4", 300, dimAgreeing, 592},
+        {"bright: 1200 joins although it disagrees, (990 + 985 + 1200 + 995) / 4", 300, bright, 1042},
+        {"only the up-right green close",
+         300, {{{3, 4}, 1000}, {{2, 5}, 990}, {{2, 3}, 1400}, {{4, 5}, 1400}, {{4, 3}, 1400}}, 990},
+    };
+    for (const Case& k : cases) EXPECT_EQ(BalancedAt34(k.split, k.changes), k.expected) << k.rule;
 }
 
 TEST(MosaicRowsTest, BalancingStaysAwayFromTheEdgesAndOffOtherSites) {

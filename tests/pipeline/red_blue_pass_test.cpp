@@ -1,21 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/progress_status.h"
-#include "engine_fakes.h"
-#include "synthetic_negative.h"
+#include "pass_helpers.h"
 
 namespace pipelinetest {
 namespace {
 
-// R G / G B mosaic with one value per colour.
-std::function<int(int, int)> PerColour(int red, int green, int blue) {
-    return [=](int r, int c) { return (r + c) % 2 ? green : (r % 2 ? blue : red); };
-}
-
 std::unique_ptr<SyntheticNegative> Plane(bool blue, AutoPtr<dng_image> mosaic) {
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(std::move(mosaic));
+    auto negative = SyntheticNegative::WithMosaic(std::move(mosaic));
     engine::ProgressStatus progress;
     negative->ProcessRedBlue(blue, progress);
     return negative;
@@ -91,25 +83,9 @@ TEST(RedBluePassTest, TargetSitesKeepTheirRawValues) {
         }
 }
 
-// Sets the negative's abort flag once the bar reaches `steps`.
-class AbortingBar : public enginetest::FakeProgressBar {
-public:
-    AbortingBar(TWKNegative& negative, int steps) : negative_(negative), steps_(steps) {}
-    void SetPosition(int value) override {
-        FakeProgressBar::SetPosition(value);
-        if (value >= steps_) negative_.AbortFlag = 1;
-    }
-
-private:
-    TWKNegative& negative_;
-    int steps_;
-};
-
 TEST(RedBluePassTest, AbortInTheSecondPassLeavesTheWorkPlaneAlone) {
     auto whole = Plane(false, MakePlane(7, 7, BlueDip));
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(MakePlane(7, 7, BlueDip));
+    auto negative = SyntheticNegative::WithMosaic(MakePlane(7, 7, BlueDip));
     negative->WorkPlane = MakePlane(7, 7, [](int, int) { return 9; });
     // Seven rows of pass 1, rows 0 and 1 of pass 2, then the flag.
     AbortingBar bar(*negative, 10);
@@ -130,9 +106,7 @@ TEST(RedBluePassTest, AbortInTheSecondPassLeavesTheWorkPlaneAlone) {
 TEST(RedBluePassTest, LetsMessagesRunOncePerRowAndDropsLaterStages) {
     int pumps = 0;
     enginetest::MessagesHook hook([&] { ++pumps; });
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(MakePlane(6, 6, PerColour(50, 100, 25)));
+    auto negative = SyntheticNegative::WithMosaic(MakePlane(6, 6, PerColour(50, 100, 25)));
     negative->SetStage2Image(MakePlane(6, 6, PerColour(1, 1, 1)));
     negative->SetStage3Image(MakePlane(6, 6, PerColour(1, 1, 1)));
     enginetest::FakeStatusLabel label;

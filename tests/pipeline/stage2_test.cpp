@@ -4,16 +4,12 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <sstream>
 
 #include "dng/dng_exceptions.h"
-#include "dng/dng_info.h"
-#include "dng/dng_stream.h"
+#include "pass_helpers.h"
 #include "pipeline/module_loaded.h"
-#include "synthetic_negative.h"
 
 namespace pipelinetest {
 namespace {
@@ -22,9 +18,7 @@ int Raw(int r, int c) { return (r * 31 + c * 17) % 4000; }
 
 // A negative holding a 600 x 700 raw image with levels that leave values unchanged.
 std::unique_ptr<SyntheticNegative> WholePhoto() {
-    auto negative = SyntheticNegative::Make();
-    negative->SetBayer("0112");
-    negative->SetStage1(MakePlane(600, 700, Raw));
+    auto negative = SyntheticNegative::WithMosaic(MakePlane(600, 700, Raw));
     negative->Linearization().fActiveArea = dng_rect(0, 0, 600, 700);
     return negative;
 }
@@ -58,15 +52,13 @@ TEST(Stage2Test, WholePhotoKeepsTheFilesActiveArea) {
     EXPECT_EQ(negative->Stage2Image()->Width(), 696u);
     EXPECT_EQ(At(*negative->Stage2Image(), 0, 0), Raw(2, 4));
     EXPECT_EQ(negative->Stage1Image(), nullptr);
-}
 
-TEST(Stage2Test, PhotoSmallerThanTheBoxBuildsItsWholeArea) {
-    TWKHost host;
-    auto negative = SyntheticNegative::Make();
-    negative->SetStage1(MakePlane(100, 120, Raw));
-    negative->BuildStage2Image(host);
-    EXPECT_EQ(negative->Stage2Image()->Height(), 100u);
-    EXPECT_EQ(negative->Stage2Image()->Width(), 120u);
+    // Smaller than the result box and without an active area: all of it.
+    auto small = SyntheticNegative::Make();
+    small->SetStage1(MakePlane(100, 120, Raw));
+    small->BuildStage2Image(host);
+    EXPECT_EQ(small->Stage2Image()->Height(), 100u);
+    EXPECT_EQ(small->Stage2Image()->Width(), 120u);
 }
 
 TEST(Stage2Test, LinearizationTableIsNeverApplied) {
@@ -89,20 +81,11 @@ TEST(Stage2Test, LinearizationTableIsNeverApplied) {
 }
 
 TEST(Stage2Test, RealFileWithATableLinearizesByBlackAndWhiteAlone) {
-    const std::string path =
-        std::string(CLARIVANE_TESTDATA) + "/dng/blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng";
-    TWKHost host;
-    dng_file_stream stream(path);
-    dng_info info;
-    info.Parse(host, stream);
-    info.PostParse(host);
-    std::unique_ptr<dng_negative> negative = host.Make_dng_negative();
-    negative->Parse(host, stream, info);
-    negative->PostParse(host, stream, info);
-    negative->ReadStage1Image(host, stream, info);
+    RealPhoto photo("blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng");
+    dng_negative* negative = photo.negative;
     ASSERT_EQ(negative->GetLinearizationInfo()->fLinearizationTable.size(), 4096u);
     const AutoPtr<dng_image> raw = negative->Stage1Image()->Clone();
-    negative->BuildStage2Image(host);
+    negative->BuildStage2Image(photo.host);
 
     // Black 256, white 51080, no table: (x - 256) / 50824 of full scale, rounded, held to 0..65535.
     dng_image_plane16 in(*raw);
@@ -122,23 +105,15 @@ TEST(Stage2Test, RealFileWithATableLinearizesByBlackAndWhiteAlone) {
 class MappedTonewick {
 public:
     MappedTonewick() {
-        char folder[] = "/tmp/tonewickXXXXXX";
-        folder_ = mkdtemp(folder);
-        path_ = folder_ + "/Tonewick.exe";
-        const int fd = open(path_.c_str(), O_CREAT | O_RDWR, 0600);
-        EXPECT_EQ(write(fd, "MZ", 2), 2);
+        test_support::WriteFileBytes(folder_.File("Tonewick.exe"), {'M', 'Z'});
+        const int fd = open(folder_.File("Tonewick.exe").c_str(), O_RDONLY);
         address_ = mmap(nullptr, 2, PROT_READ, MAP_PRIVATE, fd, 0);
         close(fd);
     }
-    ~MappedTonewick() {
-        munmap(address_, 2);
-        std::remove(path_.c_str());
-        rmdir(folder_.c_str());
-    }
+    ~MappedTonewick() { munmap(address_, 2); }
 
 private:
-    std::string folder_;
-    std::string path_;
+    test_support::TempFolder folder_;
     void* address_;
 };
 
@@ -179,7 +154,7 @@ TEST(Stage2Test, EightBitRawExpandsBySquareLaw) {
     for (int c = 0; c < 6; ++c) EXPECT_EQ(At(*negative->Stage1Image(), 0, c), expected[c]) << c;
 }
 
-TEST(Stage2Test, CropKeepsTheSampleOfItsTopLeftSiteAtEvenAndOddOrigins) {
+TEST(Stage2Test, CropKeepsTheSampleOfItsTopLeftSiteAtEvenAndOddOriginsAndStaysInside) {
     TWKHost host;
     for (const auto& origin : {std::make_pair(2, 4), std::make_pair(3, 5)}) {
         auto negative = WholePhoto();
@@ -191,12 +166,7 @@ TEST(Stage2Test, CropKeepsTheSampleOfItsTopLeftSiteAtEvenAndOddOrigins) {
             for (int c = 0; c < 7; ++c)
                 ASSERT_EQ(At(*negative->Stage1Image(), r, c), Raw(origin.first + r, origin.second + c));
     }
-}
-
-TEST(Stage2Test, CropReachingOutsideTheImageIsRefused) {
-    TWKHost host;
-    auto negative = WholePhoto();
-    EXPECT_THROW(negative->CropStage1(host, 600, 0, 512, 512), dng_exception);
+    EXPECT_THROW(WholePhoto()->CropStage1(host, 600, 0, 512, 512), dng_exception);  // reaches outside
 }
 
 TEST(Stage2Test, StageTwoCopiedToStageThreeStaysItsOwn) {

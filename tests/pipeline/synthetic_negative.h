@@ -24,6 +24,14 @@ public:
         return negative;
     }
 
+    // An R G / G B negative holding `mosaic` as its stage-1 image.
+    static std::unique_ptr<SyntheticNegative> WithMosaic(AutoPtr<dng_image> mosaic) {
+        std::unique_ptr<SyntheticNegative> negative = Make();
+        negative->SetBayer("0112");
+        negative->SetStage1(std::move(mosaic));
+        return negative;
+    }
+
     // `codes` is the 2 x 2 pattern row by row in CFA colour codes (0 R, 1 G, 2 B).
     void SetBayer(const std::string& codes = "0112", uint32 greenSplit = 0) {
         fMosaicInfo = std::make_unique<dng_mosaic_info>();
