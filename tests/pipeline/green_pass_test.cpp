@@ -30,13 +30,8 @@ TEST(GreenPassTest, InteriorRedTakesTheRatioAlongTheChosenDirections) {
     // sumC = 60 + 40 + 40: 40 x 360 / 140 = 102.86, inside the greens 100..140.
     const int reds[5][5] = {{40, 0, 40, 0, 40}, {}, {80, 0, 40, 0, 80}, {}, {80, 0, 80, 0, 80}};
     auto negative = GreenPassOn(ColumnRampMosaic(5, [&](int r, int c) { return reds[r][c]; }));
-    dng_image& plane = *negative->Stage1Image();
-    EXPECT_EQ(At(plane, 2, 2), 102);
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c)
-            if ((r + c) % 2) {
-                EXPECT_EQ(At(plane, r, c), 100 + 10 * c);
-            }
+    EXPECT_EQ(At(*negative->Stage1Image(), 2, 2), 102);
+    EXPECT_EQ(At(*negative->Stage1Image(), 2, 3), 130);  // greens stay
     ASSERT_NE(negative->WorkPlane, nullptr);
     EXPECT_EQ(At(*negative->WorkPlane, 2, 2), 102);
 }
@@ -82,7 +77,7 @@ TEST(GreenPassTest, CornersCompleteTheWindowWithSitesOfTheSameColour) {
 
 TEST(GreenPassTest, FlatMosaicUsesAllDirectionsEverywhere) {
     // Every gradient 0: each red or blue becomes v x (mean green / mean own colour) = 100.
-    auto negative = GreenPassOn(MakePlane(6, 6, [](int r, int c) { return (r + c) % 2 ? 100 : (r % 2 ? 200 : 50); }));
+    auto negative = GreenPassOn(MakePlane(6, 6, PerColour(50, 100, 200)));
     for (int r = 0; r < 6; ++r)
         for (int c = 0; c < 6; ++c) ASSERT_EQ(At(*negative->Stage1Image(), r, c), 100) << r << "," << c;
 }
