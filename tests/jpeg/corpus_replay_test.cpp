@@ -6,7 +6,7 @@
 
 #include "message_log.h"
 #include "section_exercise.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 // Every input the fuzz target has kept goes through the same checks here,
 // in the ordinary build.
@@ -16,7 +16,7 @@ TEST(JPGExifCorpus, EveryKeptInputReadsConsistently) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(JPEG_FUZZ_CORPUS)) {
         if (!entry.is_regular_file()) continue;
-        const std::vector<uint8_t> bytes = ReadFileBytes(entry.path().string());
+        const std::vector<uint8_t> bytes = test_support::ReadFileBytes(entry.path().string());
         EXPECT_TRUE(ExerciseSections(bytes.data(), bytes.size())) << entry.path();
         ++files;
     }

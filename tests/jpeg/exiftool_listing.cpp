@@ -3,7 +3,9 @@
 #include <regex>
 #include <sstream>
 
-#include "test_files.h"
+#include "tests/support/test_files.h"
+
+using test_support::RunCommand;
 
 std::vector<ListedSegment> ListSegments(const std::string& path) {
     const std::string out = RunCommand("exiftool -v3 '" + path + "'");

@@ -11,42 +11,49 @@
 #include "platform/jpeg_image.h"
 #include "table_reader.h"
 #include "test_encoder.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 using pipeline::JPGExif;
 using platform::Bitmap;
 using platform::JpegImage;
 using platform::PixelFormat;
+using test_support::ReadFileBytes;
+using test_support::TestData;
 using E = ExifBuilder;
 using Bytes = std::vector<uint8_t>;
+using Texts = std::vector<std::string>;
 
 namespace {
+
+Bytes Photo(const std::string& name) { return ReadFileBytes(TestData("jpeg/" + name)); }
 
 // What the workflow encodes for a photo: its pixels as a 24-bit bitmap at
 // quality 100 (a grey photo carried in all three channels).
 Bytes EncodeLikeTheWorkflow(const Bytes& photo) {
     JpegImage source;
     source.LoadFromMemory(photo.data(), photo.size());
-    Bitmap bitmap = source.Decode();
-    if (bitmap.Format() == PixelFormat::pf8bit) {
-        Bitmap colour(bitmap.Width(), bitmap.Height(), PixelFormat::pf24bit);
-        for (int y = 0; y < bitmap.Height(); ++y)
-            for (int x = 0; x < bitmap.Width(); ++x) colour.SetPixel(x, y, bitmap.Pixel(x, y));
-        bitmap = colour;
-    }
+    const Bitmap decoded = source.Decode();
+    Bitmap colour(decoded.Width(), decoded.Height(), PixelFormat::pf24bit);
+    for (int y = 0; y < decoded.Height(); ++y)
+        for (int x = 0; x < decoded.Width(); ++x) colour.SetPixel(x, y, decoded.Pixel(x, y));
     JpegImage result;
-    result.Compress(bitmap, 100);
+    result.Compress(colour, 100);
     return result.Data();
+}
+
+Bytes EncodedGradient() {
+    JpegImage img;
+    img.Compress(GradientBitmap(40, 24, PixelFormat::pf24bit), 100);
+    return img.Data();
 }
 
 // The first APP1 section holding EXIF, from its marker on.
 Bytes ExifSectionOf(const Bytes& jpeg) {
-    std::size_t at = 2;
-    while (at + 10 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA) {
-        const std::size_t length = std::size_t(jpeg[at + 2] << 8) | jpeg[at + 3];
+    for (std::size_t at = 2; at + 10 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA;) {
+        const std::size_t end = at + 2 + (std::size_t(jpeg[at + 2] << 8) | jpeg[at + 3]);
         if (jpeg[at + 1] == 0xE1 && std::string(jpeg.begin() + long(at) + 4, jpeg.begin() + long(at) + 8) == "Exif")
-            return Bytes(jpeg.begin() + long(at), jpeg.begin() + long(at + 2 + length));
-        at += 2 + length;
+            return Bytes(jpeg.begin() + long(at), jpeg.begin() + long(end));
+        at = end;
     }
     return {};
 }
@@ -54,8 +61,7 @@ Bytes ExifSectionOf(const Bytes& jpeg) {
 // A JPEG without its SOI and leading APP0.
 Bytes AfterJfifHeader(const Bytes& jpeg) {
     EXPECT_EQ(jpeg.at(3), 0xE0);
-    const std::size_t length = std::size_t(jpeg.at(4) << 8) | jpeg.at(5);
-    return Bytes(jpeg.begin() + long(4 + length), jpeg.end());
+    return Bytes(jpeg.begin() + long(4 + (std::size_t(jpeg.at(4) << 8) | jpeg.at(5))), jpeg.end());
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -66,17 +72,17 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 
 Bytes JfifHeader(uint8_t units, uint16_t x, uint16_t y) {
     return {0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01, 0x01, units,
-            uint8_t(x >> 8), uint8_t(x & 0xFF), uint8_t(y >> 8), uint8_t(y & 0xFF), 0x00, 0x00};
+            uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8), uint8_t(y), 0x00, 0x00};
 }
 
 // Reads both tables from memory and writes the result file.
-Bytes WriteResult(const Bytes& sourceFile, const Bytes& encoded, const std::string& name) {
+Bytes WriteResult(const Bytes& sourceFile, const Bytes& encoded) {
+    test_support::TempFolder dir;
     JPGExif source, target;
     EXPECT_TRUE(ReadTable(source, sourceFile));
     EXPECT_TRUE(ReadTable(target, encoded));
-    const std::string path = TempPath(name);
-    EXPECT_TRUE(source.WriteWithExif(path, target));
-    return ReadFileBytes(path);
+    EXPECT_TRUE(source.WriteWithExif(dir.File("out.jpg"), target));
+    return ReadFileBytes(dir.File("out.jpg"));
 }
 
 }  // namespace
@@ -85,7 +91,9 @@ class CameraPhotoSave : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(CameraPhotoSave, ExifBlockReplacesTheEncodersHeaderByteForByte) {
     MessageLog log;
-    const std::string sourcePath = TestJpeg(GetParam());
+    test_support::TempFolder dir;
+    const std::string sourcePath = TestData(std::string("jpeg/") + GetParam());
+    const std::string outPath = dir.File("saved.jpg");
     const Bytes photo = ReadFileBytes(sourcePath);
     const Bytes encoded = EncodeLikeTheWorkflow(photo);
     const Bytes exif = ExifSectionOf(photo);
@@ -94,24 +102,20 @@ TEST_P(CameraPhotoSave, ExifBlockReplacesTheEncodersHeaderByteForByte) {
     JPGExif source, target;
     ASSERT_TRUE(ReadTable(source, photo));
     ASSERT_TRUE(ReadTable(target, encoded));
-    const std::string outPath = TempPath(std::string("DB-") + GetParam());
     ASSERT_TRUE(source.WriteWithExif(outPath, target));
-    const Bytes written = ReadFileBytes(outPath);
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(log.Texts(), Texts{});
 
     // SOI, the camera's EXIF APP1 where the JFIF APP0 stood, then the
     // encoder's tables, frame, scan header and scan data unchanged.
-    EXPECT_EQ(written, Concat({{0xFF, 0xD8}, exif, AfterJfifHeader(encoded)}));
+    EXPECT_EQ(ReadFileBytes(outPath), Concat({{0xFF, 0xD8}, exif, AfterJfifHeader(encoded)}));
 
     // libjpeg reads it as the encoder's picture.
-    JpegImage reread;
+    JpegImage reread, original;
     reread.LoadFromFile(outPath);
-    JpegImage original;
     original.LoadFromMemory(encoded.data(), encoded.size());
-    EXPECT_EQ(reread.Width(), original.Width());
-    EXPECT_EQ(reread.Height(), original.Height());
     const Bitmap a = reread.Decode();
     const Bitmap b = original.Decode();
+    ASSERT_EQ(a.ByteSize(), b.ByteSize());
     EXPECT_TRUE(std::equal(a.Bits(), a.Bits() + a.ByteSize(), b.Bits()));
 
     // exiftool finds the very same EXIF block, and no other metadata.
@@ -132,13 +136,8 @@ INSTANTIATE_TEST_SUITE_P(ExifFirstOrAfterJfif, CameraPhotoSave,
                                            "greyscale_exif_xmp_icc.jpg"));
 
 TEST(JPGExifWrite, OtherFirstSectionGetsAJfifHeaderFromTheExifResolution) {
-    const Bytes encoded = [] {
-        JpegImage img;
-        img.Compress(GradientBitmap(40, 24, PixelFormat::pf24bit), 100);
-        return img.Data();
-    }();
-    const RawSection icc{0xE2, Payload("ICC_PROFILE\0\1\1 not really a profile")};
-
+    const Bytes encoded = EncodedGradient();
+    const RawSection icc{0xE2, Payload("ICC_PROFILE not really a profile")};
     struct Case {
         const char* name;
         std::vector<E::Entry> entries;
@@ -146,7 +145,7 @@ TEST(JPGExifWrite, OtherFirstSectionGetsAJfifHeaderFromTheExifResolution) {
     };
     const Case cases[] = {
         {"inches, 72 x 72", {E::Rational(0x011A, 72, 1), E::Rational(0x011B, 72, 1), E::Short(0x0128, 2)},
-         {0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01, 0x01, 0x01, 0x00, 0x48, 0x00, 0x48, 0x00, 0x00}},
+         JfifHeader(1, 72, 72)},
         {"centimetres, fractions cut off",
          {E::Rational(0x011A, 1181, 10), E::Rational(0x011B, 599, 10), E::Short(0x0128, 3)},
          JfifHeader(2, 118, 59)},
@@ -159,94 +158,79 @@ TEST(JPGExifWrite, OtherFirstSectionGetsAJfifHeaderFromTheExifResolution) {
         MessageLog log;
         ExifBuilder block(false);
         block.AddDirectory(c.entries);
-        const RawSection exif{0xE1, ExifPayload(block.Tiff())};
-        const Bytes photo = WithLeadingSections(encoded, {icc, exif}, true);
-        const Bytes written = WriteResult(photo, encoded, "other-first.jpg");
-        EXPECT_EQ(written, Concat({{0xFF, 0xD8}, c.header, {0xFF, 0xE1}, block.Section(), AfterJfifHeader(encoded)}));
-        EXPECT_EQ(log.Texts(), std::vector<std::string>{});
+        const Bytes exif = ExifPayload(block.Tiff());
+        const Bytes written = WriteResult(WithLeadingSections(encoded, {icc, {0xE1, exif}}), encoded);
+        EXPECT_EQ(written, Concat({{0xFF, 0xD8}, c.header, {0xFF, 0xE1}, WithLength(exif), AfterJfifHeader(encoded)}));
+        EXPECT_EQ(log.Texts(), Texts{});
     }
-}
-
-TEST(JPGExifWrite, MadeUpHeaderTakesTheSourcesLaterJfifFields) {
-    const Bytes encoded = [] {
-        JpegImage img;
-        img.Compress(GradientBitmap(16, 16, PixelFormat::pf24bit), 100);
-        return img.Data();
-    }();
-    const Bytes jfif = JfifHeader(2, 10, 20);
-    const Bytes photo = WithLeadingSections(
-        encoded, {{0xE2, Payload("ICC_PROFILE")}, {0xE0, Bytes(jfif.begin() + 4, jfif.end())}}, true);
-    // No EXIF block: the encoder's own header stays, after the made-up one.
-    EXPECT_EQ(WriteResult(photo, encoded, "later-jfif.jpg"),
-              Concat({{0xFF, 0xD8}, jfif, Bytes(encoded.begin() + 2, encoded.end())}));
 }
 
 TEST(JPGExifWrite, SourceWithoutExifLeavesTheEncoderOutputAlone) {
     MessageLog log;
-    const Bytes encoded = EncodeLikeTheWorkflow(ReadFileBytes(TestJpeg("canon_eos_350d_progressive.jpg")));
+    const Bytes encoded = EncodedGradient();
+    const Bytes afterSoi(encoded.begin() + 2, encoded.end());
     // Starts with APP0 and has no EXIF block.
-    const Bytes cmyk = ReadFileBytes(TestJpeg("cmyk_adobe.jpg"));
-    EXPECT_EQ(WriteResult(cmyk, encoded, "no-exif.jpg"), encoded);
-
+    EXPECT_EQ(WriteResult(Photo("cmyk_adobe.jpg"), encoded), encoded);
     // Starts with neither APP0 nor APP1: a default JFIF header comes first.
-    const Bytes bare = AssembleJpeg({{0xDB, Bytes(65, 1)}});
-    EXPECT_EQ(WriteResult(bare, encoded, "bare.jpg"),
-              Concat({{0xFF, 0xD8}, JfifHeader(1, 300, 300), Bytes(encoded.begin() + 2, encoded.end())}));
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(WriteResult(AssembleJpeg({{0xDB, Bytes(65, 1)}}), encoded),
+              Concat({{0xFF, 0xD8}, JfifHeader(1, 300, 300), afterSoi}));
+    // The made-up header takes the fields of a later JFIF header of the source.
+    const Bytes jfif = JfifHeader(2, 10, 20);
+    const Bytes laterJfif =
+        WithLeadingSections(encoded, {{0xE2, Payload("ICC_PROFILE")}, {0xE0, Bytes(jfif.begin() + 4, jfif.end())}});
+    EXPECT_EQ(WriteResult(laterJfif, encoded), Concat({{0xFF, 0xD8}, jfif, afterSoi}));
+    EXPECT_EQ(log.Texts(), Texts{});
 }
 
 TEST(JPGExifWrite, FailuresToWriteAreReported) {
-    MessageLog log;
+    test_support::TempFolder dir;
     JPGExif source, target;
-    ASSERT_TRUE(ReadTable(source, ReadFileBytes(TestJpeg("canon_eos_350d_rebel_xt_1728x1152.jpg"))));
-    ASSERT_TRUE(ReadTable(target, EncodeLikeTheWorkflow(ReadFileBytes(TestJpeg("canon_eos_350d_progressive.jpg")))));
-
-    const std::string missing = TempPath("no-such-folder/out.jpg");
-    EXPECT_FALSE(source.WriteWithExif(missing, target));
-    EXPECT_FALSE(std::filesystem::exists(missing));
-    ASSERT_EQ(log.messages.size(), 1u);
-    EXPECT_EQ(log.messages[0].text, "Could not open file for write");
-    EXPECT_EQ(log.messages[0].caption, "JPGExif error");
-
+    ASSERT_TRUE(ReadTable(source, Photo("canon_eos_350d_rebel_xt_1728x1152.jpg")));
+    ASSERT_TRUE(ReadTable(target, EncodedGradient()));
+    {
+        MessageLog log;
+        const std::string missing = dir.File("no-such-folder/out.jpg");
+        EXPECT_FALSE(source.WriteWithExif(missing, target));
+        EXPECT_FALSE(std::filesystem::exists(missing));
+        ASSERT_EQ(log.messages.size(), 1u);
+        EXPECT_EQ(log.messages[0].text, "Could not open file for write");
+        EXPECT_EQ(log.messages[0].caption, "JPGExif error");
+    }
     // A device that is always full: opening works, writing does not.
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    log.Clear();
+    MessageLog log;
     EXPECT_FALSE(source.WriteWithExif("/dev/full", target));
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Could not write file in JPGExif"});
+    EXPECT_EQ(log.Texts(), Texts{"Could not write file in JPGExif"});
 }
 
 TEST(JPGExifWrite, DamagedExifBlockStillLoadsAndIsCopiedUnchanged) {
-    const Bytes photo = ReadFileBytes(TestJpeg("canon_eos_350d_rebel_xt_1728x1152.jpg"));
+    const Bytes photo = Photo("canon_eos_350d_rebel_xt_1728x1152.jpg");
     // The main directory's entry count sits right after the 8-byte TIFF
     // header, which follows SOI, the APP1 marker and length and "Exif\0\0".
     const std::size_t count = 2 + 4 + 6 + 8;
     ASSERT_EQ(photo[count], 0x0C);
-
     struct Case {
-        const char* name;
         std::size_t at;
         uint8_t value;
-        std::vector<std::string> messages;
+        const char* message;
     };
     const Case cases[] = {
-        {"entry count far too large", count + 1, 0xFF, {"Illegally sized Exif subdirectory"}},
-        {"first entry's format", count + 2 + 2, 0x63, {"Illegal number format for tag %04x in Exif"}},
+        {count + 1, 0xFF, "Illegally sized Exif subdirectory"},                  // entry count far too large
+        {count + 2 + 2, 0x63, "Illegal number format for tag %04x in Exif"},     // first entry's format
     };
-    const Bytes encoded = EncodeLikeTheWorkflow(photo);
+    const Bytes encoded = EncodedGradient();
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.message);
         Bytes damaged = photo;
         damaged[c.at] = c.value;
         MessageLog log;
         JPGExif source;
         EXPECT_TRUE(ReadTable(source, damaged));
-        EXPECT_EQ(log.Texts(), c.messages);
+        EXPECT_EQ(log.Texts(), Texts{c.message});
 
         JpegImage img;
         img.LoadFromMemory(damaged.data(), damaged.size());
         EXPECT_EQ(img.Decode().Width(), 1728);
-
-        const Bytes written = WriteResult(damaged, encoded, "damaged.jpg");
-        EXPECT_EQ(written, Concat({{0xFF, 0xD8}, ExifSectionOf(damaged), AfterJfifHeader(encoded)}));
+        EXPECT_EQ(WriteResult(damaged, encoded), Concat({{0xFF, 0xD8}, ExifSectionOf(damaged), AfterJfifHeader(encoded)}));
     }
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include <algorithm>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -26,16 +25,11 @@ public:
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
 
-    int Count(const std::string& text) const {
-        return int(std::count_if(messages.begin(), messages.end(),
-                                 [&](const Message& m) { return m.text == text; }));
-    }
     std::vector<std::string> Texts() const {
         std::vector<std::string> out;
         for (const Message& m : messages) out.push_back(m.text);
         return out;
     }
-    void Clear() { messages.clear(); }
 
     std::vector<Message> messages;
 };
