@@ -4,10 +4,8 @@
 #include <string>
 
 #include "dng/dng_exceptions.h"
-#include "dng/dng_info.h"
-#include "dng/dng_negative.h"
-#include "dng/dng_stream.h"
 #include "netpbm.h"
+#include "open_negative.h"
 #include "render_write_commands.h"
 
 namespace {
@@ -98,24 +96,14 @@ int main(int argc, char** argv) {
     const bool dumps = command == "raw" || command == "stage2" || command == "stage3";
     if (!(command == "info" || (dumps && argc == 4)) || (command == "info" && argc != 3)) return Usage();
     try {
-        dng_file_stream stream(argv[2]);
         dng_host host;
-        dng_info info;
-        info.Parse(host, stream);
-        info.PostParse(host);
-        if (!info.IsValidDNG()) {
-            std::fprintf(stderr, "not a valid DNG: %s\n", info.ValidityFault().c_str());
-            return kRefused;
-        }
-        std::unique_ptr<dng_negative> negative = host.Make_dng_negative();
-        negative->Parse(host, stream, info);
-        negative->PostParse(host, stream, info);
+        OpenedNegative opened;
+        OpenNegative(host, argv[2], opened, command != "info");
+        dng_negative* negative = opened.negative.get();
         if (command == "info") {
-            PrintInfo(info, *negative);
+            PrintInfo(opened.info, *negative);
             return 0;
         }
-        negative->ReadStage1Image(host, stream, info);
-        negative->ValidateRawImageDigest(host);
         const dng_image* image = negative->Stage1Image();
         if (command != "raw") {
             negative->BuildStage2Image(host, ttShort);

@@ -2,7 +2,7 @@
 
 #include "dng/dng_exceptions.h"
 
-void OpenNegativeToStage3(dng_host& host, const std::string& path, OpenedNegative& opened) {
+void OpenNegative(dng_host& host, const std::string& path, OpenedNegative& opened, bool readRaw) {
     opened.stream = std::make_unique<dng_file_stream>(path);
     opened.info.Parse(host, *opened.stream);
     opened.info.PostParse(host);
@@ -11,9 +11,14 @@ void OpenNegativeToStage3(dng_host& host, const std::string& path, OpenedNegativ
     dng_negative& negative = *opened.negative;
     negative.Parse(host, *opened.stream, opened.info);
     negative.PostParse(host, *opened.stream, opened.info);
+    if (!readRaw) return;
     negative.ReadStage1Image(host, *opened.stream, opened.info);
     negative.ValidateRawImageDigest(host);
     negative.SynchronizeMetadata();
-    negative.BuildStage2Image(host, ttShort);
-    negative.BuildStage3Image(host, -1);
+}
+
+void OpenNegativeToStage3(dng_host& host, const std::string& path, OpenedNegative& opened) {
+    OpenNegative(host, path, opened, true);
+    opened.negative->BuildStage2Image(host, ttShort);
+    opened.negative->BuildStage3Image(host, -1);
 }

@@ -14,6 +14,8 @@ struct OpenedNegative {
     std::unique_ptr<dng_negative> negative;
 };
 
-// Parses `path`, reads and checks its raw image and builds stages 2 and 3.
+// Parses `path` and, with `readRaw`, reads and checks its raw image.
 // Throws dng_exception for a file the layer refuses.
+void OpenNegative(dng_host& host, const std::string& path, OpenedNegative& opened, bool readRaw);
+// The same with the raw image read, then stages 2 and 3 built.
 void OpenNegativeToStage3(dng_host& host, const std::string& path, OpenedNegative& opened);
