@@ -64,14 +64,8 @@ TEST(GreenPassTest, CornersCompleteTheWindowWithSitesOfTheSameColour) {
     // Bottom-right blue (5, 5) of a 6 x 6 mosaic: rows and columns 6, 7 come from 4, 5.
     // Blues (3,5) = 90, (5,3) = 70, (3,3) = 30: gradients 40, 0, 0, 20, 40, 0, 20, 20;
     // min 20, max 40, T 40; chosen W, NW, SW: 50 x 300 / (60 + 40 + 60) = 93.75.
-    auto bottomRight = GreenPassOn(MakePlane(6, 6, [](int r, int c) {
-        if ((r + c) % 2) return 100;
-        if (r % 2 == 0) return 80;
-        if (r == 3 && c == 5) return 90;
-        if (r == 5 && c == 3) return 70;
-        if (r == 3 && c == 3) return 30;
-        return 50;
-    }));
+    auto bottomRight =
+        GreenPassOn(MakePlane(6, 6, Changed(PerColour(80, 100, 50), {{{3, 5}, 90}, {{5, 3}, 70}, {{3, 3}, 30}})));
     EXPECT_EQ(At(*bottomRight->Stage1Image(), 5, 5), 93);
 }
 

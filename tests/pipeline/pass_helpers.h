@@ -1,7 +1,9 @@
 #pragma once
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "dng/dng_info.h"
 #include "dng/dng_stream.h"
@@ -14,6 +16,15 @@ namespace pipelinetest {
 // R G / G B mosaic with one value per colour.
 inline std::function<int(int, int)> PerColour(int red, int green, int blue) {
     return [=](int r, int c) { return (r + c) % 2 ? green : (r % 2 ? blue : red); };
+}
+
+// `base` with the given (row, col) sites set to other values.
+inline std::function<int(int, int)> Changed(std::function<int(int, int)> base,
+                                            std::map<std::pair<int, int>, int> sites) {
+    return [=](int r, int c) {
+        const auto site = sites.find({r, c});
+        return site != sites.end() ? site->second : base(r, c);
+    };
 }
 
 // Sets the negative's abort flag once the bar reaches `steps`.

@@ -28,11 +28,7 @@ TEST(RedBluePassTest, GreenSiteTakesTheTargetColourOfItsSmootherDirections) {
 }
 
 // Reds 50, greens 100, blues 40 except (1, 3) = 20 and (3, 5) = 50.
-int BlueDip(int r, int c) {
-    if (r == 1 && c == 3) return 20;
-    if (r == 3 && c == 5) return 50;
-    return PerColour(50, 100, 40)(r, c);
-}
+const std::function<int(int, int)> BlueDip = Changed(PerColour(50, 100, 40), {{{1, 3}, 20}, {{3, 5}, 50}});
 
 TEST(RedBluePassTest, OppositeSiteScalesByTheFirstPassEstimates) {
     // Pass 1 turns every green into red 50 (green 100 over twice the reds).

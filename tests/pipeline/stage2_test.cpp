@@ -23,24 +23,51 @@ std::unique_ptr<SyntheticNegative> WholePhoto() {
     return negative;
 }
 
-TEST(Stage2Test, ResultBoxFollowsTheResultScale) {
+// Maps a file named Tonewick.exe into the process for the lifetime of the object.
+class MappedTonewick {
+public:
+    MappedTonewick() {
+        test_support::WriteFileBytes(folder_.File("Tonewick.exe"), {'M', 'Z'});
+        const int fd = open(folder_.File("Tonewick.exe").c_str(), O_RDONLY);
+        address_ = mmap(nullptr, 2, PROT_READ, MAP_PRIVATE, fd, 0);
+        close(fd);
+    }
+    ~MappedTonewick() { munmap(address_, 2); }
+
+private:
+    test_support::TempFolder folder_;
+    void* address_;
+};
+
+TEST(Stage2Test, ResultBoxFollowsTheResultScaleAndTonewickInTheProcessShortensIt) {
     EXPECT_EQ(TWKNegative::ResultBoxSize(1.0), 512);
     EXPECT_EQ(TWKNegative::ResultBoxSize(2.0), 256);
     EXPECT_THROW(TWKNegative::ResultBoxSize(0.0), dng_exception);
 
     TWKHost host;
     for (const double scale : {1.0, 2.0}) {
-        auto negative = WholePhoto();
-        negative->fResultScale = scale;
         const int box = TWKNegative::ResultBoxSize(scale);
-        negative->CropStage1(host, 6, 4, box, box);
-        negative->BuildStage2Image(host);
-        const dng_image& stage2 = *negative->Stage2Image();
-        EXPECT_EQ(stage2.Height(), uint32(box));
-        EXPECT_EQ(stage2.Width(), uint32(box));
+        const auto build = [&] {
+            auto negative = WholePhoto();
+            negative->fResultScale = scale;
+            negative->CropStage1(host, 6, 4, box, box);
+            negative->BuildStage2Image(host);
+            return negative;
+        };
+        EXPECT_FALSE(pipeline::IsModuleLoaded("Tonewick.exe"));
+        const auto negative = build();
+        EXPECT_EQ(negative->Stage2Image()->Height(), uint32(box));
+        EXPECT_EQ(negative->Stage2Image()->Width(), uint32(box));
         EXPECT_EQ(At(*negative->Stage2Image(), 0, 0), Raw(4, 6));
         EXPECT_EQ(At(*negative->Stage2Image(), box - 1, box - 1), Raw(4 + box - 1, 6 + box - 1));
+
+        const MappedTonewick module;
+        ASSERT_TRUE(pipeline::IsModuleLoaded("Tonewick.exe"));
+        const auto shortened = build();
+        EXPECT_EQ(shortened->Stage2Image()->Height(), uint32(472 / scale));
+        EXPECT_EQ(shortened->Stage2Image()->Width(), uint32(box));
     }
+    EXPECT_FALSE(pipeline::IsModuleLoaded("Tonewick.exe"));
 }
 
 TEST(Stage2Test, WholePhotoKeepsTheFilesActiveArea) {
@@ -99,39 +126,6 @@ TEST(Stage2Test, RealFileWithATableLinearizesByBlackAndWhiteAlone) {
             mismatches += out.Row(r)[c] != int(x * 65535.0 + 0.5);
         }
     EXPECT_EQ(mismatches, 0);
-}
-
-// Maps a file named Tonewick.exe into the process for the lifetime of the object.
-class MappedTonewick {
-public:
-    MappedTonewick() {
-        test_support::WriteFileBytes(folder_.File("Tonewick.exe"), {'M', 'Z'});
-        const int fd = open(folder_.File("Tonewick.exe").c_str(), O_RDONLY);
-        address_ = mmap(nullptr, 2, PROT_READ, MAP_PRIVATE, fd, 0);
-        close(fd);
-    }
-    ~MappedTonewick() { munmap(address_, 2); }
-
-private:
-    test_support::TempFolder folder_;
-    void* address_;
-};
-
-TEST(Stage2Test, TonewickInTheProcessShortensTheBox) {
-    EXPECT_FALSE(pipeline::IsModuleLoaded("Tonewick.exe"));
-    TWKHost host;
-    for (const double scale : {1.0, 2.0}) {
-        MappedTonewick module;
-        ASSERT_TRUE(pipeline::IsModuleLoaded("Tonewick.exe"));
-        auto negative = WholePhoto();
-        negative->fResultScale = scale;
-        const int box = TWKNegative::ResultBoxSize(scale);
-        negative->CropStage1(host, 0, 0, box, box);
-        negative->BuildStage2Image(host);
-        EXPECT_EQ(negative->Stage2Image()->Height(), uint32(472 / scale));
-        EXPECT_EQ(negative->Stage2Image()->Width(), uint32(box));
-    }
-    EXPECT_FALSE(pipeline::IsModuleLoaded("Tonewick.exe"));
 }
 
 TEST(Stage2Test, ModuleTestReadsTheFileNameOfEachMapping) {
