@@ -89,8 +89,8 @@ TEST(ControlCircle, KeepAspectScalesTheSmallerRadiusWithTheLargerOne) {
 
 TEST(ControlCircle, HandlesReactFromFiveOutsideToFourInsideTheEdge) {
     const ControlCircle c(300, 400);  // top 200, bottom 400, left 300, right 500
-    using Test = bool (ControlCircle::*)(int, int) const;
-    struct Case { Test handle; int y, x; bool hit; };
+    using HitTest = bool (ControlCircle::*)(int, int) const;
+    struct Case { HitTest handle; int y, x; bool hit; };
     const Case cases[] = {
         {&ControlCircle::OnTopHandle, 195, 400, true},     {&ControlCircle::OnTopHandle, 194, 400, false},
         {&ControlCircle::OnTopHandle, 204, 404, true},     {&ControlCircle::OnTopHandle, 204, 405, false},

@@ -37,12 +37,11 @@ public:
     int Min() const override { return min; }
     int Max() const override { return max; }
     int Position() const override { return position; }
-    void Repaint() override { ++repaints; }
+    void Repaint() override {}
 
     int min = -1;
     int max = -1;
     int position = -1;
-    int repaints = 0;
 };
 
 class FakeStatusLabel : public platform::StatusLabelControl {
