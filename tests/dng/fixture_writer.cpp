@@ -61,21 +61,14 @@ public:
         for (uint32_t x : v) s.U32(x);
         entries_[tag] = {LONG, static_cast<uint32_t>(v.size()), s.bytes};
     }
-    void Rationals(uint16_t tag, const std::vector<double>& v, uint32_t denominator = 10000) {
+    // RATIONAL or, with `isSigned`, SRATIONAL values over `denominator`.
+    void Rationals(uint16_t tag, const std::vector<double>& v, uint32_t denominator, bool isSigned = false) {
         ByteSink s(big_);
         for (double x : v) {
-            s.U32(static_cast<uint32_t>(std::llround(x * denominator)));
+            s.U32(static_cast<uint32_t>(static_cast<int64_t>(std::llround(x * denominator))));
             s.U32(denominator);
         }
-        entries_[tag] = {RATIONAL, static_cast<uint32_t>(v.size()), s.bytes};
-    }
-    void SRationals(uint16_t tag, const std::vector<double>& v, int32_t denominator = 10000) {
-        ByteSink s(big_);
-        for (double x : v) {
-            s.U32(static_cast<uint32_t>(static_cast<int32_t>(std::llround(x * denominator))));
-            s.U32(static_cast<uint32_t>(denominator));
-        }
-        entries_[tag] = {SRATIONAL, static_cast<uint32_t>(v.size()), s.bytes};
+        entries_[tag] = {isSigned ? SRATIONAL : RATIONAL, static_cast<uint32_t>(v.size()), s.bytes};
     }
     void Bytes(uint16_t tag, const std::vector<uint8_t>& v, uint16_t type = BYTE) {
         entries_[tag] = {type, static_cast<uint32_t>(v.size()), v};
@@ -300,8 +293,8 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
         raw.Shorts(50712, std::vector<uint32_t>(s.linearizationTable.begin(), s.linearizationTable.end()));
     if (s.blackRepeatRows != 1 || s.blackRepeatCols != 1) raw.Shorts(50713, {s.blackRepeatRows, s.blackRepeatCols});
     if (!s.blackLevel.empty()) raw.Rationals(50714, s.blackLevel, 256);
-    if (!s.blackDeltaH.empty()) raw.SRationals(50715, s.blackDeltaH, 256);
-    if (!s.blackDeltaV.empty()) raw.SRationals(50716, s.blackDeltaV, 256);
+    if (!s.blackDeltaH.empty()) raw.Rationals(50715, s.blackDeltaH, 256, true);
+    if (!s.blackDeltaV.empty()) raw.Rationals(50716, s.blackDeltaV, 256, true);
     if (!s.whiteLevel.empty()) raw.Longs(50717, s.whiteLevel);
     if (s.activeArea[2] != 0)
         raw.Longs(50829, std::vector<uint32_t>(s.activeArea.begin(), s.activeArea.end()));
@@ -355,7 +348,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     main.Ascii(271, "Fixture");
     main.Ascii(305, "fixture writer");
     if (s.colour) {
-        main.SRationals(50721, s.colorMatrix);
+        main.Rationals(50721, s.colorMatrix, 10000, true);
         main.Shorts(50778, {21});
         const std::vector<double> neutral = s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral;
         main.Rationals(50728, neutral, 1000000);

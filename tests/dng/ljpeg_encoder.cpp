@@ -61,9 +61,10 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
     const size_t rowSamples = size_t(p.width) * p.components;
     if (samples.size() != rowSamples * p.height) throw std::invalid_argument("sample count");
 
-    // Code lengths per difference category 0..16; canonical codes in symbol order.
+    // Code lengths per difference category 0..16, canonical codes in symbol order; the codes for
+    // large differences are longer than 9 bits, which takes the decoder's slow path.
     uint8_t lengths[17];
-    for (int s = 0; s <= 16; ++s) lengths[s] = p.longCodes ? (s < 8 ? 4 : (s == 8 ? 5 : 10)) : 5;
+    for (int s = 0; s <= 16; ++s) lengths[s] = s < 8 ? 4 : (s == 8 ? 5 : 10);
     uint8_t counts[17] = {0};
     for (int s = 0; s <= 16; ++s) ++counts[lengths[s]];
     Code codes[17];

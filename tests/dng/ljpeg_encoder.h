@@ -10,8 +10,6 @@ struct LJpegParams {
     uint32_t precision = 16;
     uint32_t predictor = 1;   // 1..7
     uint32_t restartRows = 0; // lines between restart markers, 0 for none
-    // Codes for large differences longer than 9 bits (exercises the decoder's slow path).
-    bool longCodes = true;
 };
 
 // `samples` holds width x height x components values in scan order.

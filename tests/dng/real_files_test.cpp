@@ -144,16 +144,6 @@ TEST(RealFiles, OpcodeListsAreParsedAndSpooledByteForByte) {
     }
 }
 
-TEST(RealFiles, FusionWarpRectilinearCoefficientsAreRead) {
-    auto f = LoadDNG(ReadFileBytes(DngTestFile("gopro_fusion_GPBK7066_vc5_warprectilinear.gpr")), false);
-    const auto* warp = dynamic_cast<const dng_opcode_WarpRectilinear*>(&f->negative->OpcodeList3().Entry(0));
-    ASSERT_NE(warp, nullptr);
-    ASSERT_GE(warp->fPlanes.size(), 1u);
-    EXPECT_GT(warp->fPlanes[0].kr[0], 0.0);
-    EXPECT_GT(warp->fCenterH, 0.0);
-    EXPECT_LT(warp->fCenterH, 1.0);
-}
-
 TEST(RealFiles, UnsupportedEncodingsAreRefusedWithAClearBadFormatError) {
     EXPECT_NE(RefusalOf("gopro_fusion_GPBK7066_vc5_warprectilinear.gpr").find("VC-5"), std::string::npos);
     EXPECT_NE(RefusalOf("gopro_hero6_GOPR0024_vc5_gainmap.gpr").find("VC-5"), std::string::npos);

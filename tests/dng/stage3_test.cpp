@@ -10,7 +10,7 @@
 
 namespace {
 
-// Records every hooked sample and lays them out as the program's work image does.
+// Records every hooked sample.
 class RecordingNegative : public dng_negative {
 public:
     explicit RecordingNegative(dng_memory_allocator& allocator) : dng_negative(allocator) {}
@@ -21,15 +21,9 @@ public:
         values[std::make_tuple(row, col, plane)] = value;
         height = H;
         width = W;
-        const uint32 w4 = W / 4 * 4;
-        if (static_cast<uint32>(col) < w4) {
-            workImage.resize(size_t(H) * w4 * 3);
-            workImage[((H - 1 - row) * size_t(w4) + col) * 3 + (2 - plane)] = static_cast<uint16_t>(value);
-        }
     }
     std::map<std::tuple<int32, int32, uint32>, int> calls;
     std::map<std::tuple<int32, int32, uint32>, uint32> values;
-    std::vector<uint16_t> workImage;
     uint32 height = 0;
     uint32 width = 0;
 };
@@ -123,24 +117,6 @@ TEST(Stage3, HookSeesEverySampleOnceAcrossTiles) {
             for (int c = 0; c < 301; c += 7)
                 EXPECT_EQ(rec.values[std::make_tuple(r, c, p)], plane[r * 301 + c]);
     }
-}
-
-TEST(Stage3, WorkImageLayoutFromTheHookIsBottomUpBGR) {
-    FixtureSpec spec = Ramp(4, 4);
-    auto s = BuildStage3(spec);
-    const std::vector<uint16_t>& work = Recorder(*s).workImage;
-    const dng_image& stage3 = *s->negative->Stage3Image();
-    auto at = [&](uint32 p, int r, int c) { return PlaneSamples(stage3, p)[r * 4 + c]; };
-    ASSERT_EQ(work.size(), 4u * 4 * 3);
-    EXPECT_EQ(work[0], at(2, 3, 0));
-    EXPECT_EQ(work[1], at(1, 3, 0));
-    EXPECT_EQ(work[2], at(0, 3, 0));
-    EXPECT_EQ(work[12 * 3 + 2], at(0, 0, 0));
-
-    FixtureSpec wide = Ramp(7, 2);
-    auto t = BuildStage3(wide);
-    EXPECT_EQ(Recorder(*t).workImage.size(), 2u * 4 * 3);  // columns 4..6 reach stage 3 only
-    EXPECT_EQ(Recorder(*t).calls.size(), 7u * 2 * 3);
 }
 
 TEST(Stage3, MonochromeStage3IsStage2WithoutTheHook) {

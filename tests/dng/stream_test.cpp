@@ -18,24 +18,6 @@ int ErrorOf(const std::function<void()>& f) {
     return 0;
 }
 
-TEST(Stream, ReadsNumbersInEitherByteOrder) {
-    const std::vector<uint8> bytes = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0};
-    dng_memory_stream stream(bytes);
-    stream.SetBigEndian(true);
-    EXPECT_EQ(stream.Get_uint16(), 0x1234);
-    EXPECT_EQ(stream.Get_uint16(), 0x5678);
-    stream.SetReadPosition(0);
-    EXPECT_EQ(stream.Get_uint32(), 0x12345678u);
-    stream.SetReadPosition(0);
-    EXPECT_EQ(stream.Get_uint64(), 0x123456789ABCDEF0ull);
-    EXPECT_EQ(stream.Get_real64(), 1.0);
-    stream.SetLittleEndian();
-    stream.SetReadPosition(0);
-    EXPECT_EQ(stream.Get_uint16(), 0x3412);
-    EXPECT_EQ(stream.Get_uint32(), 0xBC9A7856u);
-    EXPECT_EQ(stream.Get_int16(), static_cast<int16>(0xF0DE));
-}
-
 TEST(Stream, EveryReadPastTheEndThrows) {
     dng_memory_stream stream(std::vector<uint8>{1, 2, 3});
     stream.SetReadPosition(1);

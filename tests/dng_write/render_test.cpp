@@ -51,8 +51,9 @@ TEST(Render, CameraNeutralRendersGreyAndBlackBlackAndWhiteWhite) {
         const std::vector<double> px = Pixel(*image, 17);
         EXPECT_NEAR(px[0], px[1], 1.0) << level;
         EXPECT_NEAR(px[2], px[1], 1.0) << level;
-        if (level == 0) EXPECT_EQ(px[1], 0);
-        if (level == 65535) EXPECT_EQ(px[1], 255);
+        if (level == 0 || level == 65535) {
+            EXPECT_EQ(px[1], level ? 255 : 0);
+        }
     }
 }
 
@@ -112,12 +113,11 @@ TEST(Render, ExtremeExposureAndShadowsStayFinite) {
         render.SetShadows(exposure == 40.0 ? 1000.0 : 5.0);
         render.SetFinalPixelType(ttShort);
         auto image = render.Render();
-        for (uint16_t v : InterleavedSamples(*image)) ASSERT_LE(v, 65535);
         const std::vector<double> px = Pixel(*image, 0);
         const double sum = px[0] + px[1] + px[2];
         EXPECT_GT(sum, previous) << exposure;
         previous = sum;
-        if (exposure == 40.0) EXPECT_EQ(px[0] + px[1] + px[2], 3 * 65535.0);
+        EXPECT_TRUE(exposure < 40.0 || sum == 3 * 65535.0) << "full white at +40 EV";
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 
 #include "dng/dng_exceptions.h"
@@ -10,7 +11,6 @@
 #include "dng/dng_tag_codes.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "tests/support/test_files.h"
 
 namespace {
 
@@ -23,73 +23,59 @@ FixtureSpec Base() {
     FixtureSpec s;
     s.width = 24;
     s.height = 16;
-    s.bits = 16;
     s.samples = PatternSamples(s.width, s.height, 1, s.bits, 3);
     s.asShotNeutral = {0.5, 1.0, 0.7};
     return s;
 }
 
 std::vector<Case> Cases() {
-    std::vector<Case> cases;
-    cases.push_back({"Plain16BitCFA", Base()});
-    {
+    std::vector<Case> cases = {{"Plain16BitCFA", Base()}};
+    const auto add = [&](const char* name, const std::function<void(FixtureSpec&)>& change) {
         FixtureSpec s = Base();
+        change(s);
+        s.samples = PatternSamples(s.width, s.height, s.samplesPerPixel, s.bits, uint32_t(cases.size()) + 3);
+        cases.push_back({name, s});
+    };
+    add("BigEndianLosslessJPEGTiles", [](FixtureSpec& s) {
         s.bigEndian = true;
         s.bits = 12;
-        s.samples = PatternSamples(s.width, s.height, 1, 12, 4);
         s.compression = 7;
         s.tiled = true;
-        s.tileWidth = 16;
-        s.tileLength = 16;
+        s.tileWidth = s.tileLength = 16;
         s.ljpegTwoColumnsPerPixel = true;
         s.cfaPattern = {1, 2, 0, 1};
-        cases.push_back({"BigEndianLosslessJPEGTiles", s});
-    }
-    {
-        FixtureSpec s = Base();
+    });
+    add("ActiveAreaCropBlackPatternDeltas", [](FixtureSpec& s) {
         s.bits = 14;
-        s.samples = PatternSamples(s.width, s.height, 1, 14, 5);
         s.activeArea = {2, 4, 16, 24};
         s.defaultCrop = {2, 2, 16, 10};
-        s.blackRepeatRows = 2, s.blackRepeatCols = 2;
+        s.blackRepeatRows = s.blackRepeatCols = 2;
         s.blackLevel = {512, 514.5, 516, 518.25};
         s.blackDeltaH = std::vector<double>(20, 0.0);
         s.blackDeltaH[3] = 1.5;
         s.blackDeltaV = std::vector<double>(14, -0.5);
         s.whiteLevel = {15000};
         s.bayerGreenSplit = 250;
-        cases.push_back({"ActiveAreaCropBlackPatternDeltas", s});
-    }
-    {
-        FixtureSpec s = Base();
+    });
+    add("EightBitWithLinearizationTable", [](FixtureSpec& s) {
         s.bits = 8;
-        s.samples = PatternSamples(s.width, s.height, 1, 8, 6);
         for (uint32_t i = 0; i < 256; ++i) s.linearizationTable.push_back(uint16_t(i * i / 16));
         s.whiteLevel = {4064};
-        cases.push_back({"EightBitWithLinearizationTable", s});
-    }
-    {
-        FixtureSpec s = Base();
+    });
+    add("LinearRawThreeSamples", [](FixtureSpec& s) {
         s.cfa = false;
         s.samplesPerPixel = 3;
-        s.samples = PatternSamples(s.width, s.height, 3, 16, 7);
-        cases.push_back({"LinearRawThreeSamples", s});
-    }
-    {
-        FixtureSpec s = Base();
-        s.cfa = false;
-        s.colour = false;
+    });
+    add("MonochromeLinearRaw", [](FixtureSpec& s) {
+        s.cfa = s.colour = false;
         s.asShotNeutral.clear();
-        cases.push_back({"MonochromeLinearRaw", s});
-    }
-    {
-        FixtureSpec s = Base();
+    });
+    add("OpcodeLists", [](FixtureSpec& s) {
         s.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {4, 5}}});
         s.opcodeList[1] = OpcodeListBytes({{9, 0x01030000, 1, std::vector<uint8_t>(40, 7)}});
         s.opcodeList[2] = OpcodeListBytes(
             {{1, 0x01030000, 0, WarpRectilinearParameters({{{1.0, 0.02}}}, 0.5, 0.5)}, {77, 0x01040000, 1, {1, 2, 3}}});
-        cases.push_back({"OpcodeLists", s});
-    }
+    });
     return cases;
 }
 
