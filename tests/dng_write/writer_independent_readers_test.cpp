@@ -1,7 +1,6 @@
 // Files written by the layer as LibRaw and exiftool see them: raw values equal the source's,
 // exiftool reads them without errors, and the source's tags are carried.
 #include <gtest/gtest.h>
-#include <libraw/libraw.h>
 
 #include <cstdio>
 #include <map>
@@ -10,6 +9,7 @@
 #include "dng/dng_image_writer.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
+#include "libraw_values.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -18,20 +18,6 @@ using test_support::ReadFileBytes;
 using test_support::RunCommand;
 using test_support::TempFolder;
 using test_support::WriteFileBytes;
-
-// LibRaw's raw values (after the file's linearization table), row-major over the whole mosaic.
-std::vector<uint16_t> LibRawValues(const std::string& path, uint32_t* width = nullptr) {
-    LibRaw raw;
-    EXPECT_EQ(raw.open_file(path.c_str()), LIBRAW_SUCCESS) << path;
-    EXPECT_EQ(raw.unpack(), LIBRAW_SUCCESS) << path;
-    const uint16_t* data = raw.imgdata.rawdata.raw_image;
-    const uint32_t w = raw.imgdata.sizes.raw_width, h = raw.imgdata.sizes.raw_height;
-    const size_t pitch = raw.imgdata.sizes.raw_pitch / 2;
-    if (width) *width = w;
-    std::vector<uint16_t> out;
-    for (uint32_t r = 0; data && r < h; ++r) out.insert(out.end(), data + r * pitch, data + r * pitch + w);
-    return out;
-}
 
 // exiftool's tags of a file as "Group:Tag" → value (numbers unformatted).
 std::map<std::string, std::string> ExifToolTags(const std::string& path, const std::string& selection) {
@@ -122,6 +108,7 @@ TEST_P(RealFileRoundTrip, WrittenThroughTheToolEqualsTheSource) {
     uint32_t width = 0, widthBack = 0;
     const std::vector<uint16_t> before = LibRawValues(source, &width);
     const std::vector<uint16_t> after = LibRawValues(written, &widthBack);
+    ASSERT_FALSE(before.empty());
     EXPECT_EQ(width, widthBack);
     EXPECT_TRUE(before == after) << "raw values differ";
 
