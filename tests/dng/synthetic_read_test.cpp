@@ -26,13 +26,19 @@ struct Layout {
     uint32 tileLength;
 };
 
-class UncompressedDepths : public ::testing::TestWithParam<std::tuple<uint32, bool, Layout>> {};
+const Layout kLayouts[] = {{"one_strip", false, 0, 0}, {"strips_of_5", false, 0, 5}, {"tiles_16x16", true, 16, 16}};
 
-TEST_P(UncompressedDepths, Stage1HoldsTheStoredSamples) {
+// (compression, bits, variant, layout); the variant is the lossless-JPEG predictor, and odd or
+// even picks the byte order.
+class Stage1Read : public ::testing::TestWithParam<std::tuple<uint32, uint32, uint32, Layout>> {};
+
+TEST_P(Stage1Read, HoldsTheStoredSamples) {
+    const auto [compression, bits, variant, layout] = GetParam();
     FixtureSpec spec;
-    spec.bits = std::get<0>(GetParam());
-    spec.bigEndian = std::get<1>(GetParam());
-    const Layout layout = std::get<2>(GetParam());
+    spec.compression = compression;
+    spec.bits = bits;
+    spec.ljpegPredictor = variant;
+    spec.bigEndian = variant % 2 == 0;
     spec.width = 37;
     spec.height = 21;
     spec.tiled = layout.tiled;
@@ -41,32 +47,12 @@ TEST_P(UncompressedDepths, Stage1HoldsTheStoredSamples) {
     ExpectRoundTrip(spec);
 }
 
-const Layout kLayouts[] = {{"one_strip", false, 0, 0}, {"strips_of_5", false, 0, 5}, {"tiles_16x16", true, 16, 16}};
-
-INSTANTIATE_TEST_SUITE_P(All, UncompressedDepths,
-                         ::testing::Combine(::testing::Values(8u, 10u, 12u, 14u, 16u), ::testing::Bool(),
-                                            ::testing::ValuesIn(kLayouts)));
-
-class LosslessJPEG : public ::testing::TestWithParam<std::tuple<uint32, uint32, Layout>> {};
-
-TEST_P(LosslessJPEG, EveryPredictorDecodesExactly) {
-    FixtureSpec spec;
-    spec.compression = 7;
-    spec.bits = std::get<0>(GetParam());
-    spec.ljpegPredictor = std::get<1>(GetParam());
-    const Layout layout = std::get<2>(GetParam());
-    spec.width = 48;
-    spec.height = 19;
-    spec.tiled = layout.tiled;
-    spec.tileWidth = layout.tileWidth;
-    spec.tileLength = layout.tileLength;
-    spec.bigEndian = spec.ljpegPredictor % 2 == 0;
-    ExpectRoundTrip(spec);
-}
-
-INSTANTIATE_TEST_SUITE_P(All, LosslessJPEG,
-                         ::testing::Combine(::testing::Values(8u, 12u, 14u, 16u), ::testing::Range(1u, 8u),
-                                            ::testing::ValuesIn(kLayouts)));
+INSTANTIATE_TEST_SUITE_P(Uncompressed, Stage1Read,
+                         ::testing::Combine(::testing::Values(1u), ::testing::Values(8u, 10u, 12u, 14u, 16u),
+                                            ::testing::Values(1u, 2u), ::testing::ValuesIn(kLayouts)));
+INSTANTIATE_TEST_SUITE_P(LosslessJPEG, Stage1Read,
+                         ::testing::Combine(::testing::Values(7u), ::testing::Values(8u, 12u, 14u, 16u),
+                                            ::testing::Range(1u, 8u), ::testing::ValuesIn(kLayouts)));
 
 TEST(LosslessJPEGLayouts, TwoColumnsPerJPEGPixelRestartsAndThreeSamples) {
     FixtureSpec pairs;
