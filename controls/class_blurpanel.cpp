@@ -289,8 +289,18 @@ void BlurPanel::DrawCircleKernel() {
 
 void BlurPanel::ResetSliders() {
     grid->Clear(true);
-    for (TTrackBarMouse* slider : {tbLowPass, tbLocalization, tbMasking, tbKernelSmoothing, tbRadius, tbAngle})
+    ZeroDistortionSliders();
+    ZeroShapeSliders();
+}
+
+void BlurPanel::ZeroDistortionSliders() {
+    for (TTrackBarMouse* slider : {tbLowPass, tbLocalization, tbMasking, tbKernelSmoothing})
         slider->setValue(0);
+}
+
+void BlurPanel::ZeroShapeSliders() {
+    tbRadius->setValue(0);
+    tbAngle->setValue(0);
     lbAngleValue->setText("0");
     lbRadiusValue->setText("0");
 }
@@ -332,16 +342,12 @@ void BlurPanel::CylinderCircleClick() {
 
 void BlurPanel::ResetClick() {
     grid->Clear(true);
-    tbRadius->setValue(0);
-    tbAngle->setValue(0);
-    lbAngleValue->setText("0");
-    lbRadiusValue->setText("0");
+    ZeroShapeSliders();
     Fire(OnChange);
 }
 
 void BlurPanel::ZeroDistortionClick() {
-    for (TTrackBarMouse* slider : {tbLowPass, tbLocalization, tbMasking, tbKernelSmoothing})
-        slider->setValue(0);
+    ZeroDistortionSliders();
     Fire(OnChange);
 }
 

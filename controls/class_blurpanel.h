@@ -90,6 +90,10 @@ private:
     TTrackBarMouse* MakeSlider(int left, int top, int width, int maximum);
     QLabel* MakeCaption(const QString& text, int left, int top);
     void Fire(const NotifyEvent& event);
+    // The four deconvolution sliders to 0.
+    void ZeroDistortionSliders();
+    // Radius and angle sliders and their value captions to 0.
+    void ZeroShapeSliders();
 
     void FreeGridClick();
     void LineShapesClick();

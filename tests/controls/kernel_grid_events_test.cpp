@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/kernel_grid.h"
+#include "grid_cells.h"
 
 namespace {
 
 using controls::KernelGrid;
+using Log = std::vector<std::string>;
 constexpr uint32_t kCore = KernelGrid::kCoreColor;
 
 // Records the grid's events and repaint requests in the order they happen.
@@ -19,8 +22,10 @@ public:
         OnNotEmpty = [this](KernelGrid* s) { Note("notempty", s); };
     }
     void RequestRepaint() override { log.push_back("repaint"); }
+    // The events since the last call.
+    Log Take() { return std::exchange(log, {}); }
 
-    std::vector<std::string> log;
+    Log log;
 
 private:
     void Note(const char* what, KernelGrid* sender) {
@@ -29,40 +34,30 @@ private:
     }
 };
 
-int CountSet(const KernelGrid& g) {
-    int n = 0;
-    for (int x = 0; x < KernelGrid::kSize; ++x)
-        for (int y = 0; y < KernelGrid::kSize; ++y)
-            n += g.GetCell(x, y) ? 1 : 0;
-    return n;
-}
-
-TEST(KernelGridEvents, FreshGridIsEmptyAndClickTogglesWithEvents) {
+TEST(KernelGridEvents, ClickTogglesACellWithItsEvents) {
     RecordingGrid g;
     EXPECT_FALSE(g.IsNotEmpty());
-    EXPECT_EQ(g.GridMode(), 0);
+    g.ClickCell(30, 70, true, kCore);
+    EXPECT_EQ(SetCells(g), (std::set<Cell>{{30, 70}}));  // column first
+    EXPECT_EQ(g.GetCellColor(30, 70), kCore);
+    EXPECT_EQ(g.Take(), (Log{"repaint", "notempty", "change"}));
 
-    g.ClickCell(50, 50, true, kCore);
-    EXPECT_TRUE(g.GetCell(50, 50));
-    EXPECT_EQ(g.GetCellColor(50, 50), kCore);
-    EXPECT_TRUE(g.IsNotEmpty());
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint", "notempty", "change"}));
-
-    g.log.clear();
-    g.ClickCell(50, 50, true, kCore);
-    EXPECT_FALSE(g.GetCell(50, 50));
-    EXPECT_EQ(g.GetCellColor(50, 50), 0u);
+    g.ClickCell(30, 70, true, kCore);
     EXPECT_FALSE(g.IsNotEmpty());
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint", "empty", "change"}));
-}
+    EXPECT_EQ(g.GetCellColor(30, 70), 0u);
+    EXPECT_EQ(g.Take(), (Log{"repaint", "empty", "change"}));
 
-TEST(KernelGridEvents, ClickWithoutNotifyFiresOnlyTheEmptinessEvent) {
-    RecordingGrid g;
+    // Without notify only the emptiness event comes.
     g.ClickCell(30, 70, false, kCore);
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint", "notempty"}));
-    // Cells are addressed column first.
-    EXPECT_TRUE(g.GetCell(30, 70));
-    EXPECT_FALSE(g.GetCell(70, 30));
+    EXPECT_EQ(g.Take(), (Log{"repaint", "notempty"}));
+
+    // Row 0, column 0 and everything outside the grid are never set.
+    for (auto [x, y] : {Cell{0, 50}, {50, 0}, {-1, 50}, {100, 50}, {50, 140}})
+        g.ClickCell(x, y, true, kCore);
+    EXPECT_EQ(g.Take(), Log{});
+    EXPECT_EQ(SetCells(g).size(), 1u);
+    EXPECT_FALSE(g.GetCell(-5, 200));
+    EXPECT_EQ(g.GetCellColor(100, 100), 0u);
 }
 
 TEST(KernelGridEvents, UnassignedEventsAreSkipped) {
@@ -74,85 +69,65 @@ TEST(KernelGridEvents, UnassignedEventsAreSkipped) {
     EXPECT_FALSE(g.IsNotEmpty());
 }
 
-TEST(KernelGridEvents, ClickOutsideTheWritableCellsChangesNothing) {
-    RecordingGrid g;
-    for (auto [x, y] : {std::pair{0, 50}, {50, 0}, {-1, 50}, {100, 50}, {50, 140}})
-        g.ClickCell(x, y, true, kCore);
-    EXPECT_TRUE(g.log.empty());
-    EXPECT_EQ(CountSet(g), 0);
-    EXPECT_FALSE(g.GetCell(-5, 200));
-    EXPECT_EQ(g.GetCellColor(100, 100), 0u);
-}
-
 TEST(KernelGridEvents, ClearQuietlyOrWithNotification) {
     RecordingGrid g;
     g.ClickCell(10, 10, false, kCore);
     g.ClickCell(99, 99, false, kCore);
-    g.log.clear();
-
+    g.Take();
     g.Clear(false);
-    EXPECT_TRUE(g.log.empty());
-    EXPECT_EQ(CountSet(g), 0);
+    EXPECT_EQ(g.Take(), Log{});
+    EXPECT_TRUE(SetCells(g).empty());
     EXPECT_EQ(g.GetCellColor(99, 99), 0u);
 
     g.ClickCell(1, 1, false, kCore);
-    g.log.clear();
+    g.Take();
     g.Clear(true);
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint", "empty"}));
-    EXPECT_EQ(CountSet(g), 0);
+    EXPECT_EQ(g.Take(), (Log{"repaint", "empty"}));
+    EXPECT_TRUE(SetCells(g).empty());
 }
 
-TEST(KernelGridEvents, ClickInDiscModeRedrawsTheDiscSilently) {
+TEST(KernelGridEvents, DiscModeDrawsDiscsWithoutEvents) {
     RecordingGrid g;
     g.ClickCell(20, 20, false, kCore);
-    g.gridMode = 1;
-    g.discRadius = 3;
-    g.log.clear();
-
-    g.ClickCell(60, 40, true, kCore);
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint"}));
-    EXPECT_FALSE(g.GetCell(20, 20)) << "the earlier content is cleared";
-    EXPECT_TRUE(g.GetCell(60, 40));
-    EXPECT_TRUE(g.GetCell(63, 40));
-    EXPECT_FALSE(g.GetCell(64, 40));
-}
-
-TEST(KernelGridEvents, SetModeOneDrawsTheCentredDiscWithoutEvents) {
-    RecordingGrid g;
     g.discRadius = 4;
+    g.Take();
     g.SetMode(1);
     EXPECT_EQ(g.GridMode(), 1);
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint"}));
+    EXPECT_EQ(g.Take(), Log{"repaint"});
+    EXPECT_FALSE(g.GetCell(20, 20)) << "the earlier content is cleared";
     EXPECT_EQ(g.GetCellColor(50, 50), kCore);
     EXPECT_EQ(g.GetCellColor(54, 50), KernelGrid::kRimColor);
 
+    // A click moves the disc.
+    g.discRadius = 3;
+    g.ClickCell(60, 40, true, kCore);
+    EXPECT_EQ(g.Take(), Log{"repaint"});
+    EXPECT_FALSE(g.GetCell(50, 50));
+    EXPECT_TRUE(g.GetCell(63, 40));
+    EXPECT_FALSE(g.GetCell(64, 40));
+
     // Back to the free grid the drawn cells stay.
-    const int before = CountSet(g);
-    g.log.clear();
+    const auto disc = SetCells(g);
     g.SetMode(0);
-    EXPECT_EQ(CountSet(g), before);
-    EXPECT_TRUE(g.log.empty());
+    EXPECT_EQ(SetCells(g), disc);
+    EXPECT_EQ(g.Take(), Log{});
 }
 
-TEST(KernelGridEvents, SetCircleWithRadiusMinusOneLeavesTheGridEmpty) {
+TEST(KernelGridEvents, ShapesReportEmptiness) {
     RecordingGrid g;
     g.SetCircle(-1, 50, 50);
     EXPECT_EQ(g.discRadius, -1);
-    EXPECT_EQ(CountSet(g), 0);
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint", "empty"}));
-
-    g.log.clear();
+    EXPECT_TRUE(SetCells(g).empty());
+    EXPECT_EQ(g.Take(), (Log{"repaint", "empty"}));
     g.SetCircle(2, 50, 50);
-    EXPECT_EQ(g.log, (std::vector<std::string>{"repaint", "notempty"}));
-}
+    EXPECT_EQ(g.Take(), (Log{"repaint", "notempty"}));
 
-TEST(KernelGridEvents, SpokesReportEmptinessWithoutRepaint) {
-    RecordingGrid g;
+    // Spokes ask for no repaint.
+    g.Clear(false);
     g.DrawSpokes({50.0f, 50.0f});
-    EXPECT_EQ(g.log, (std::vector<std::string>{"empty"}));
-    g.log.clear();
+    EXPECT_EQ(g.Take(), Log{"empty"});
     g.DrawSpokes({50.0f, 40.0f});
-    EXPECT_EQ(g.log, (std::vector<std::string>{"notempty"}));
+    EXPECT_EQ(g.Take(), Log{"notempty"});
 }
 
 }  // namespace

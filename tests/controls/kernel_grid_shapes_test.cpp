@@ -1,28 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <set>
-#include <utility>
 
 #include "controls/kernel_grid.h"
+#include "grid_cells.h"
 
 namespace {
 
 using controls::FloatPoint;
 using controls::KernelGrid;
-using Cell = std::pair<int, int>;
 constexpr uint32_t kCore = KernelGrid::kCoreColor;
 constexpr uint32_t kRim = KernelGrid::kRimColor;
-
-std::set<Cell> SetCells(const KernelGrid& g) {
-    std::set<Cell> cells;
-    for (int x = 0; x < KernelGrid::kSize; ++x)
-        for (int y = 0; y < KernelGrid::kSize; ++y)
-            if (g.GetCell(x, y))
-                cells.insert({x, y});
-    return cells;
-}
 
 std::set<Cell> Row(int y, int fromX, int toX) {
     std::set<Cell> cells;
@@ -31,12 +20,7 @@ std::set<Cell> Row(int y, int fromX, int toX) {
     return cells;
 }
 
-struct DiscCase {
-    int radius;
-    int rim;
-};
-
-class DiscShape : public ::testing::TestWithParam<DiscCase> {};
+class DiscShape : public ::testing::TestWithParam<std::pair<int, int>> {};
 
 TEST_P(DiscShape, IsSymmetricWithARingOfTheRimWidth) {
     const auto [r, w] = GetParam();
@@ -47,7 +31,7 @@ TEST_P(DiscShape, IsSymmetricWithARingOfTheRimWidth) {
     g.DrawCircle(cx, cy);
 
     // Symmetric under both mirrors and the transposition, colours included.
-    for (int dx = -r - 1; dx <= r + 1; ++dx) {
+    for (int dx = -r - 1; dx <= r + 1; ++dx)
         for (int dy = -r - 1; dy <= r + 1; ++dy) {
             const uint32_t c = g.GetCellColor(cx + dx, cy + dy);
             ASSERT_EQ(g.GetCell(cx + dx, cy + dy), c != 0) << dx << "," << dy;
@@ -55,7 +39,6 @@ TEST_P(DiscShape, IsSymmetricWithARingOfTheRimWidth) {
             ASSERT_EQ(c, g.GetCellColor(cx + dx, cy - dy)) << dx << "," << dy;
             ASSERT_EQ(c, g.GetCellColor(cx + dy, cy + dx)) << dx << "," << dy;
         }
-    }
 
     // Along each axis: core up to r - w, then exactly w rim cells, then nothing.
     for (int k = 0; k <= r + 2; ++k) {
@@ -64,19 +47,14 @@ TEST_P(DiscShape, IsSymmetricWithARingOfTheRimWidth) {
         EXPECT_EQ(g.GetCellColor(cx, cy - k), expected) << "k=" << k;
     }
 
-    // The rim closes round the core, and everything on the outer border is rim.
+    // The rim closes round the core, and every set cell lies inside the radius.
     const auto cells = SetCells(g);
     for (const auto& [x, y] : cells) {
-        const bool onBorder = !g.GetCell(x + 1, y) || !g.GetCell(x - 1, y) || !g.GetCell(x, y + 1) ||
-                              !g.GetCell(x, y - 1);
-        if (onBorder) {
+        if (!g.GetCell(x + 1, y) || !g.GetCell(x - 1, y) || !g.GetCell(x, y + 1) || !g.GetCell(x, y - 1)) {
             EXPECT_EQ(g.GetCellColor(x, y), kRim) << x << "," << y;
         }
-    }
-    // Every set cell lies inside the disc's radius.
-    for (const auto& [x, y] : cells)
         EXPECT_LE(std::hypot(x - cx, y - cy), r + 0.5) << x << "," << y;
-
+    }
     if (r >= 5) {
         const double area = M_PI * (r + 0.5) * (r + 0.5);
         EXPECT_NEAR(static_cast<double>(cells.size()), area, 0.08 * area);
@@ -84,72 +62,59 @@ TEST_P(DiscShape, IsSymmetricWithARingOfTheRimWidth) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RadiiAndRims, DiscShape,
-                         ::testing::Values(DiscCase{0, 1}, DiscCase{1, 1}, DiscCase{2, 1}, DiscCase{5, 1},
-                                           DiscCase{5, 2}, DiscCase{8, 3}, DiscCase{12, 12},
-                                           DiscCase{20, 5}, DiscCase{41, 1}, DiscCase{3, 7}));
+                         ::testing::Values(std::pair{0, 1}, std::pair{1, 1}, std::pair{2, 1}, std::pair{5, 2},
+                                           std::pair{8, 3}, std::pair{12, 12}, std::pair{20, 5},
+                                           std::pair{41, 1}, std::pair{3, 7}));
 
-TEST(DiscShape, RadiusOneIsTheThreeByThreeBlockAroundACoreCentre) {
+TEST(DiscShape, RadiusOneIsTheThreeByThreeBlockAddedToWhatIsThere) {
     KernelGrid g;
+    g.ClickCell(10, 10, false, kCore);
     g.SetCircle(1, 50, 50);
-    std::set<Cell> expected;
-    for (int x = 49; x <= 51; ++x)
-        for (int y = 49; y <= 51; ++y)
-            expected.insert({x, y});
+    std::set<Cell> expected = {{10, 10}};
+    for (int y = 49; y <= 51; ++y)
+        expected.merge(Row(y, 49, 51));
     EXPECT_EQ(SetCells(g), expected);
     EXPECT_EQ(g.GetCellColor(50, 50), kCore);
     EXPECT_EQ(g.GetCellColor(49, 49), kRim);
 }
 
-TEST(DiscShape, AddsToWhatIsThere) {
-    KernelGrid g;
-    g.ClickCell(10, 10, false, kCore);
-    g.discRadius = 2;
-    g.DrawCircle(50, 50);
-    EXPECT_TRUE(g.GetCell(10, 10));
-    EXPECT_TRUE(g.GetCell(52, 50));
-}
-
-TEST(DiscShape, NeverReachesRowOrColumnZero) {
+TEST(DiscShape, ClippedAtTheGridEdges) {
+    // Never row or column 0.
     KernelGrid g;
     g.SetCircle(10, 4, 3);
     EXPECT_TRUE(g.GetCell(1, 3));
     EXPECT_TRUE(g.GetCell(4, 1));
-    for (int i = 0; i < KernelGrid::kSize; ++i) {
-        EXPECT_FALSE(g.GetCell(0, i));
-        EXPECT_FALSE(g.GetCell(i, 0));
-    }
-}
+    for (const auto& [x, y] : SetCells(g))
+        EXPECT_TRUE(x > 0 && y > 0) << x << "," << y;
 
-TEST(DiscShape, ClippedToTheHundredPixelDrawingArea) {
     // Radius 60 spans 121 pixels; only the first 100 of each pass's box are
     // drawn: the rim's box reaches cell 89, the core's (one cell further in) 90.
-    KernelGrid g;
-    g.SetCircle(60, 50, 50);
-    EXPECT_TRUE(g.GetCell(1, 50));
-    EXPECT_EQ(g.GetCellColor(90, 50), kCore);
-    EXPECT_FALSE(g.GetCell(91, 50));
-    EXPECT_FALSE(g.GetCell(50, 91));
-    EXPECT_FALSE(g.GetCell(0, 50));
+    KernelGrid big;
+    big.SetCircle(60, 50, 50);
+    EXPECT_TRUE(big.GetCell(1, 50));
+    EXPECT_EQ(big.GetCellColor(90, 50), kCore);
+    EXPECT_FALSE(big.GetCell(91, 50));
+    EXPECT_FALSE(big.GetCell(50, 91));
 }
 
-TEST(Spokes, HorizontalSpokeStopsBeforeItsTruncatedEnd) {
-    KernelGrid g;
-    g.DrawSpokes({60.9f, 50.0f});
-    EXPECT_EQ(SetCells(g), Row(50, 50, 59));
-    EXPECT_EQ(g.GetCellColor(55, 50), kCore);
-}
-
-TEST(Spokes, ZeroLengthSpokeSetsNothing) {
-    KernelGrid g;
-    g.DrawSpokes({50.0f, 50.0f});
-    g.DrawSpokes({50.9f, 50.7f});
-    EXPECT_TRUE(SetCells(g).empty());
-}
-
-TEST(Spokes, TruncationIsTowardZero) {
-    KernelGrid g;
-    g.DrawSpokes({45.7f, 50.0f});  // ends at 45, covers 46..50
-    EXPECT_EQ(SetCells(g), Row(50, 46, 50));
+TEST(Spokes, CoverTheStartAndStopBeforeTheTruncatedEnd) {
+    struct Case {
+        FloatPoint end;
+        std::set<Cell> cells;
+    };
+    const Case cases[] = {
+        {{60.9f, 50.0f}, Row(50, 50, 59)},
+        {{45.7f, 50.0f}, Row(50, 46, 50)},  // truncation is toward zero
+        {{50.0f, 50.0f}, {}},
+        {{50.9f, 50.7f}, {}},
+    };
+    for (const Case& c : cases) {
+        KernelGrid g;
+        g.DrawSpokes(c.end);
+        EXPECT_EQ(SetCells(g), c.cells) << c.end.x << "," << c.end.y;
+        for (const auto& [x, y] : c.cells)
+            EXPECT_EQ(g.GetCellColor(x, y), kCore);
+    }
 }
 
 TEST(Spokes, SteepLineIsConnectedWithOneCellPerRow) {
@@ -159,14 +124,9 @@ TEST(Spokes, SteepLineIsConnectedWithOneCellPerRow) {
     ASSERT_EQ(cells.size(), 10u);
     int previousX = 50;
     for (int y = 50; y >= 41; --y) {
-        int found = 0;
-        int x = -1;
-        for (int i = 0; i < KernelGrid::kSize; ++i)
-            if (g.GetCell(i, y)) {
-                ++found;
-                x = i;
-            }
-        ASSERT_EQ(found, 1) << "row " << y;
+        const auto row = std::count_if(cells.begin(), cells.end(), [y](const Cell& c) { return c.second == y; });
+        ASSERT_EQ(row, 1) << "row " << y;
+        const int x = std::find_if(cells.begin(), cells.end(), [y](const Cell& c) { return c.second == y; })->first;
         EXPECT_GE(x, previousX);
         EXPECT_LE(x - previousX, 1);
         previousX = x;
@@ -191,9 +151,7 @@ TEST(Spokes, AbsentPointsAreSkippedAndCellsAccumulate) {
     g.ClickCell(20, 20, false, kCore);
     g.DrawSpokes({53.0f, 50.0f}, std::nullopt, FloatPoint{50.0f, 47.0f}, FloatPoint{47.0f, 50.0f});
     auto expected = Row(50, 48, 52);
-    expected.insert({20, 20});
-    expected.insert({50, 48});
-    expected.insert({50, 49});
+    expected.insert({{20, 20}, {50, 48}, {50, 49}});
     EXPECT_EQ(SetCells(g), expected);
 }
 

@@ -1,10 +1,12 @@
 #include <QtTest>
 
 #include "controls/class_motionblurpanel.h"
+#include "grid_cells.h"
 #include "mouse_input.h"
 
 using controls::KernelGrid;
 using controls::MotionBlurPanel;
+using namespace mouse_input;
 
 class MotionBlurPanelTest : public QObject {
     Q_OBJECT
@@ -27,12 +29,17 @@ private:
                 (y - grid.firstRow) * grid.CellHeight() + grid.marginY + grid.CellHeight() / 2};
     }
 
-    static int CountSet(const KernelGrid& g) {
-        int n = 0;
-        for (int x = 0; x < KernelGrid::kSize; ++x)
-            for (int y = 0; y < KernelGrid::kSize; ++y)
-                n += g.GetCell(x, y) ? 1 : 0;
-        return n;
+    // Press on the first cell, move over the others, release on the last.
+    void Drag(MotionBlurPanel& grid, std::initializer_list<Cell> cells, Qt::MouseButton button) {
+        Press(&grid, PixelOf(grid, cells.begin()->first, cells.begin()->second), button);
+        QPoint at;
+        for (const Cell& c : cells) {
+            at = PixelOf(grid, c.first, c.second);
+            Move(&grid, at, button);
+            Move(&grid, at + QPoint(1, 1), button);  // same cell again
+        }
+        QVERIFY(log_.isEmpty());
+        Release(&grid, at, button);
     }
 
 private slots:
@@ -43,45 +50,38 @@ private slots:
         QCOMPARE(grid.size(), QSize(199, 188));
         QCOMPARE(grid.CellWidth(), 18);
         QCOMPARE(grid.CellHeight(), 17);
-        QCOMPARE(grid.CellAt(PixelOf(grid, 50, 50)), QPoint(50, 50));
 
         grid.ZoomOut();
         QCOMPARE(grid.colsShown, 13);
         QCOMPARE(grid.rowsShown, 13);
-        QCOMPARE(grid.CellWidth(), 15);
-        QCOMPARE(grid.CellHeight(), 14);
-        QCOMPARE(grid.marginX, 2);
-        QCOMPARE(grid.marginY, 3);
+        QCOMPARE(QPoint(grid.CellWidth(), grid.CellHeight()), QPoint(15, 14));
+        QCOMPARE(QPoint(grid.marginX, grid.marginY), QPoint(2, 3));
 
+        // The centre cell stays under the same pixel at every zoom.
         for (int i = 0; i < 20; ++i) {
             grid.ZoomOut();
             QCOMPARE(grid.CellAt(PixelOf(grid, 50, 50)), QPoint(50, 50));
-            QCOMPARE(grid.firstCol, 50 - grid.colsShown / 2);
         }
         QCOMPARE(grid.colsShown, 39);
         QCOMPARE(grid.rowsShown, 39);
         for (int i = 0; i < 20; ++i)
             grid.ZoomIn();
         QCOMPARE(grid.colsShown, 9);
-        QCOMPARE(grid.firstRow, 46);
         QCOMPARE(grid.CellAt(PixelOf(grid, 50, 50)), QPoint(50, 50));
     }
 
     void wheelForwardShowsMoreCells() {
         MotionBlurPanel grid;
-        mouse_input::Wheel(&grid, QPoint(0, 120));
-        QCOMPARE(grid.colsShown, 13);
-        mouse_input::Wheel(&grid, QPoint(0, -120));
-        QCOMPARE(grid.colsShown, 11);
-        // Anything from 500 on counts like a backward turn.
-        mouse_input::Wheel(&grid, QPoint(0, 600));
-        QCOMPARE(grid.colsShown, 9);
-        mouse_input::Wheel(&grid, QPoint(0, -120));
-        QCOMPARE(grid.colsShown, 9);
-        mouse_input::Wheel(&grid, QPoint(120, 0));
-        QCOMPARE(grid.colsShown, 9);
+        const std::pair<QPoint, int> turns[] = {
+            {{0, 120}, 13}, {{0, -120}, 11},
+            {{0, 600}, 9},  // from 500 on a forward turn counts as a backward one
+            {{0, -120}, 9}, {{120, 0}, 9}};
+        for (const auto& [delta, shown] : turns) {
+            Wheel(&grid, delta);
+            QCOMPARE(grid.colsShown, shown);
+        }
         for (int i = 0; i < 30; ++i)
-            mouse_input::Wheel(&grid, QPoint(0, 120));
+            Wheel(&grid, QPoint(0, 120));
         QCOMPARE(grid.colsShown, 39);
     }
 
@@ -90,22 +90,21 @@ private slots:
         Wire(grid);
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        const QPoint centre = PixelOf(grid, 50, 50);
-        mouse_input::Click(&grid, centre);
+        Click(&grid, PixelOf(grid, 50, 50));
         QVERIFY(grid.GetCell(50, 50));
         QCOMPARE(log_, QStringList({"notempty", "change"}));
 
+        // Cell (50, 50) is shown column 5, row 5 at 18 x 17 pixels per cell.
         const QImage shown = grid.grab().toImage();
         const QColor green(0, 128, 0);
-        // Cell (50, 50) is shown column 5, row 5 at 18 x 17 pixels per cell.
-        QCOMPARE(shown.pixelColor(5 * 18 + 8, 5 * 17 + 2), green);   // fill
-        QCOMPARE(shown.pixelColor(5 * 18 + 1, 5 * 17 + 8), green);   // frame
-        QCOMPARE(shown.pixelColor(5 * 18, 5 * 17 + 8), QColor(128, 128, 128));  // grid line
-        QCOMPARE(shown.pixelColor(5 * 18 + 3, 5 * 17 + 8), QColor(0, 0, 255));  // centre marker
+        QCOMPARE(shown.pixelColor(5 * 18 + 8, 5 * 17 + 2), green);                 // fill
+        QCOMPARE(shown.pixelColor(5 * 18 + 1, 5 * 17 + 8), green);                 // frame
+        QCOMPARE(shown.pixelColor(5 * 18, 5 * 17 + 8), QColor(128, 128, 128));     // grid line
+        QCOMPARE(shown.pixelColor(5 * 18 + 3, 5 * 17 + 8), QColor(0, 0, 255));     // centre marker
         QCOMPARE(shown.pixelColor(4 * 18 + 8, 5 * 17 + 8), grid.palette().color(QPalette::Window));
 
         log_.clear();
-        mouse_input::Click(&grid, centre, Qt::RightButton);
+        Click(&grid, PixelOf(grid, 50, 50), Qt::RightButton);
         QVERIFY(!grid.GetCell(50, 50));
         QCOMPARE(log_, QStringList({"empty", "change"}));
     }
@@ -113,17 +112,9 @@ private slots:
     void leftDragPaintsAndReportsOnceAtRelease() {
         MotionBlurPanel grid;
         Wire(grid);
-        mouse_input::Press(&grid, PixelOf(grid, 46, 48));
-        for (int x = 46; x <= 50; ++x) {
-            mouse_input::Move(&grid, PixelOf(grid, x, 48));
-            mouse_input::Move(&grid, PixelOf(grid, x, 48) + QPoint(1, 1));  // same cell again
-        }
-        QVERIFY(log_.isEmpty());
-        mouse_input::Release(&grid, PixelOf(grid, 50, 48));
+        Drag(grid, {{46, 48}, {47, 48}, {48, 48}, {49, 48}, {50, 48}}, Qt::LeftButton);
         QCOMPARE(log_, QStringList({"notempty", "change"}));
-        for (int x = 46; x <= 50; ++x)
-            QVERIFY2(grid.GetCell(x, 48), qPrintable(QString::number(x)));
-        QCOMPARE(CountSet(grid), 5);
+        QCOMPARE(SetCells(grid), std::set<Cell>({{46, 48}, {47, 48}, {48, 48}, {49, 48}, {50, 48}}));
         QCOMPARE(grid.GetCellColor(50, 48), KernelGrid::kCoreColor);
     }
 
@@ -132,18 +123,14 @@ private slots:
         Wire(grid);
         grid.ClickCell(48, 50, false, KernelGrid::kCoreColor);
         log_.clear();
-        mouse_input::Press(&grid, PixelOf(grid, 47, 50), Qt::RightButton);
-        mouse_input::Move(&grid, PixelOf(grid, 48, 50), Qt::RightButton);
-        mouse_input::Release(&grid, PixelOf(grid, 48, 50), Qt::RightButton);
+        Drag(grid, {{47, 50}, {48, 50}}, Qt::RightButton);
         QVERIFY(!grid.GetCell(48, 50));
         QCOMPARE(log_, QStringList({"empty", "change"}));
 
         log_.clear();
-        mouse_input::Press(&grid, PixelOf(grid, 44, 44), Qt::RightButton);
-        mouse_input::Move(&grid, PixelOf(grid, 45, 44), Qt::RightButton);
-        mouse_input::Release(&grid, PixelOf(grid, 45, 44), Qt::RightButton);
+        Drag(grid, {{44, 44}, {45, 44}}, Qt::RightButton);
         QCOMPARE(log_, QStringList({"empty", "change"}));
-        QCOMPARE(CountSet(grid), 0);
+        QVERIFY(SetCells(grid).empty());
     }
 
     void leftDragOverSetCellsEndsLikeAClick() {
@@ -152,11 +139,9 @@ private slots:
         grid.ClickCell(50, 50, false, KernelGrid::kCoreColor);
         grid.ClickCell(51, 50, false, KernelGrid::kCoreColor);
         log_.clear();
-        mouse_input::Press(&grid, PixelOf(grid, 50, 50));
-        mouse_input::Move(&grid, PixelOf(grid, 51, 50));
-        mouse_input::Release(&grid, PixelOf(grid, 51, 50));
-        QVERIFY(grid.GetCell(50, 50));
-        QVERIFY2(!grid.GetCell(51, 50), "the release toggles the cell under the pointer");
+        Drag(grid, {{50, 50}, {51, 50}}, Qt::LeftButton);
+        // Nothing was painted, so the release toggles the cell under the pointer.
+        QCOMPARE(SetCells(grid), std::set<Cell>({{50, 50}}));
         QCOMPARE(log_, QStringList({"notempty", "change"}));
     }
 
@@ -164,26 +149,24 @@ private slots:
         MotionBlurPanel grid;
         Wire(grid);
         grid.editable = false;
-        mouse_input::Click(&grid, PixelOf(grid, 50, 50));
+        Click(&grid, PixelOf(grid, 50, 50));
         QVERIFY(!grid.GetCell(50, 50));
         QVERIFY(log_.isEmpty());
 
-        mouse_input::Press(&grid, PixelOf(grid, 49, 49));
-        mouse_input::Move(&grid, PixelOf(grid, 49, 50));
-        mouse_input::Release(&grid, PixelOf(grid, 49, 50));
-        QVERIFY(grid.GetCell(49, 50));
+        Drag(grid, {{49, 49}, {49, 50}}, Qt::LeftButton);
+        QCOMPARE(SetCells(grid), std::set<Cell>({{49, 49}, {49, 50}}));
         QCOMPARE(log_, QStringList({"notempty", "change"}));
     }
 
     void positionsFarOutsideChangeNothing() {
         MotionBlurPanel grid;
         Wire(grid);
-        mouse_input::Press(&grid, QPoint(5000, -5000));
-        mouse_input::Move(&grid, QPoint(-3000, 90));
-        mouse_input::Move(&grid, QPoint(100, 4000));
-        mouse_input::Release(&grid, QPoint(100, 4000));
-        mouse_input::Click(&grid, QPoint(-2000, -2000), Qt::RightButton);
-        QCOMPARE(CountSet(grid), 0);
+        Press(&grid, QPoint(5000, -5000));
+        Move(&grid, QPoint(-3000, 90));
+        Move(&grid, QPoint(100, 4000));
+        Release(&grid, QPoint(100, 4000));
+        Click(&grid, QPoint(-2000, -2000), Qt::RightButton);
+        QVERIFY(SetCells(grid).empty());
         QVERIFY(log_.isEmpty());
     }
 
@@ -191,12 +174,11 @@ private slots:
         MotionBlurPanel grid;
         grid.discRadius = 2;
         grid.SetMode(1);
-        const int disc = CountSet(grid);
-        mouse_input::Press(&grid, PixelOf(grid, 45, 45));
-        mouse_input::Move(&grid, PixelOf(grid, 46, 45));
-        mouse_input::Move(&grid, PixelOf(grid, 47, 45), Qt::LeftButton);
-        QCOMPARE(CountSet(grid), disc);
-        QVERIFY(!grid.GetCell(46, 45));
+        const auto disc = SetCells(grid);
+        Press(&grid, PixelOf(grid, 45, 45));
+        Move(&grid, PixelOf(grid, 46, 45));
+        Move(&grid, PixelOf(grid, 47, 45));
+        QCOMPARE(SetCells(grid), disc);
     }
 };
 
