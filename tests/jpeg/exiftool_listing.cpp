@@ -37,10 +37,6 @@ std::vector<ListedSegment> ListSegments(const std::string& path) {
     return list;
 }
 
-std::string ExiftoolExifBlock(const std::string& path) {
-    return RunCommand("exiftool -b -EXIF '" + path + "'");
-}
-
 std::vector<ListedTag> ListTags(const std::string& path, const std::string& tagArguments) {
     const std::string out = RunCommand("exiftool -a -n -s -G1 " + tagArguments + " '" + path + "'");
     const std::regex tagLine(R"(^\[([\w-]+)\]\s+(\w+)\s*: (.*)$)");

@@ -12,9 +12,6 @@ struct ListedSegment {
 // The segments exiftool lists for a JPEG file, up to its first scan header.
 std::vector<ListedSegment> ListSegments(const std::string& path);
 
-// exiftool's "-b -EXIF" output: the file's EXIF block, from its TIFF header on.
-std::string ExiftoolExifBlock(const std::string& path);
-
 struct ListedTag {
     std::string group;
     std::string name;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -179,15 +180,11 @@ TEST(JPGExifRead, EveryReadStartsFromAnEmptyTable) {
     JPGExif fresh;
     ASSERT_TRUE(ReadTable(fresh, plain));
     ASSERT_TRUE(ReadTable(reused, plain));
-    EXPECT_EQ(SectionTypes(reused), SectionTypes(fresh));
-    EXPECT_EQ(reused.xResolution, fresh.xResolution);
-    EXPECT_EQ(reused.yResolution, fresh.yResolution);
-    EXPECT_EQ(reused.resolutionUnit, fresh.resolutionUnit);
-    EXPECT_EQ(reused.orientation, fresh.orientation);
-    EXPECT_EQ(reused.orientationCount, fresh.orientationCount);
-    EXPECT_EQ(reused.dateTagCount, fresh.dateTagCount);
-    EXPECT_EQ(reused.jfifUnits, fresh.jfifUnits);
-    EXPECT_EQ(reused.jfifXDensity, fresh.jfifXDensity);
+    const auto fields = [](const JPGExif& t) {
+        return std::tuple(SectionTypes(t), t.xResolution, t.yResolution, t.resolutionUnit, t.orientation,
+                          t.orientationCount, t.dateTagCount, int(t.jfifUnits), t.jfifXDensity, t.jfifYDensity);
+    };
+    EXPECT_EQ(fields(reused), fields(fresh));
 
     // A stream that is no JPEG leaves an empty table, without a message.
     for (const Bytes& bytes : {Payload("GIF89a...."), Bytes{0xFF}, Bytes{}, Bytes{0xD8, 0xFF}}) {
