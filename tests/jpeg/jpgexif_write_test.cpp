@@ -218,8 +218,8 @@ TEST(JPGExifWrite, DamagedExifBlockStillLoadsAndIsCopiedUnchanged) {
         const char* message;
     };
     const Case cases[] = {
-        {count + 1, 0xFF, "Illegally sized Exif subdirectory"},                  // entry count far too large
-        {count + 2 + 2, 0x63, "Illegal number format for tag %04x in Exif"},     // first entry's format
+        {count + 1, 0xFF, "Illegally sized Exif subdirectory"},               // entry count far too large
+        {count + 2 + 2, 0x63, "Illegal number format for tag %04x in Exif"},  // first entry's format
     };
     const Bytes encoded = EncodedGradient();
     for (const Case& c : cases) {
@@ -234,6 +234,7 @@ TEST(JPGExifWrite, DamagedExifBlockStillLoadsAndIsCopiedUnchanged) {
         JpegImage img;
         img.LoadFromMemory(damaged.data(), damaged.size());
         EXPECT_EQ(img.Decode().Width(), 1728);
-        EXPECT_EQ(WriteResult(damaged, encoded), Concat({{0xFF, 0xD8}, ExifSectionOf(damaged), AfterJfifHeader(encoded)}));
+        EXPECT_EQ(WriteResult(damaged, encoded),
+                  Concat({{0xFF, 0xD8}, ExifSectionOf(damaged), AfterJfifHeader(encoded)}));
     }
 }
