@@ -98,10 +98,7 @@ TEST(DiscShape, ClippedAtTheGridEdges) {
 }
 
 TEST(Spokes, CoverTheStartAndStopBeforeTheTruncatedEnd) {
-    struct Case {
-        FloatPoint end;
-        std::set<Cell> cells;
-    };
+    struct Case { FloatPoint end; std::set<Cell> cells; };
     const Case cases[] = {
         {{60.9f, 50.0f}, Row(50, 50, 59)},
         {{45.7f, 50.0f}, Row(50, 46, 50)},  // truncation is toward zero

@@ -45,11 +45,7 @@ std::size_t FindMarker(const std::vector<uint8_t>& data, uint8_t code) {
 }  // namespace
 
 TEST(JpegImageDecode, CameraPhotosDecodeToTheirFormat) {
-    struct Case {
-        const char* file;
-        int width, height;
-        Format format;
-    };
+    struct Case { const char* file; int width, height; Format format; };
     // Sizes and component layouts as listed in the test data's README.
     const Case cases[] = {
         {"canon_eos_350d_rebel_xt_1728x1152.jpg", 1728, 1152, Format::Bgr24},

@@ -141,10 +141,7 @@ INSTANTIATE_TEST_SUITE_P(CameraAndEditorFiles, RealPhotoTable,
 TEST(JPGExifRead, ModeBitsDecideWhichSectionsStay) {
     MessageLog log;
     const Bytes file = MixedFile();
-    struct Case {
-        int mode;
-        std::vector<int> types;
-    };
+    struct Case { int mode; std::vector<int> types; };
     const Case cases[] = {
         {3, {0xE0, 0xE1, kXmp, 0xED, 0xFE, 0xE2, 0xDB, 0xDA, kImage}},
         {1, {0xE0, 0xE1, kXmp, 0xED, 0xFE, 0xE2, 0xDB, 0xDA}},
@@ -231,11 +228,7 @@ TEST(JPGExifRead, TablesOfAnyLengthKeepEverySectionAndTheImageData) {
 }
 
 TEST(JPGExifRead, DamagedStreamsEndTheReadWithTheirMessage) {
-    struct Case {
-        const char* name;
-        Bytes tail;
-        const char* message;
-    };
+    struct Case { const char* name; Bytes tail; const char* message; };
     const Case cases[] = {
         {"end in marker search", {0x00, 0x12, 0xFF}, "Unexpected end of stream in JPGExif"},
         {"end in length", {0xFF, 0xDB, 0x00}, "Unexpected end of stream in JPGExif"},
@@ -274,12 +267,7 @@ TEST(JPGExifRead, DamagedStreamsEndTheReadWithTheirMessage) {
 }
 
 TEST(JPGExifRead, JfifHeaderFieldsAndItsDiagnostics) {
-    struct Case {
-        const char* name;
-        Bytes payload;
-        const char* diagnostics;
-        int units, x, y;
-    };
+    struct Case { const char* name; Bytes payload; const char* diagnostics; int units, x, y; };
     Bytes jfxx = JfifPayload(2, 11, 12);
     jfxx[3] = 'X';
     const Case cases[] = {

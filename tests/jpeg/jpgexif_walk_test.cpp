@@ -96,12 +96,7 @@ TEST(JPGExifWalk, BothByteOrdersGiveTheSameValues) {
 }
 
 TEST(JPGExifWalk, ResolutionTagsCountOnlyInTheMainDirectory) {
-    struct Case {
-        const char* name;
-        std::vector<E::Entry> main, lower;
-        float x, y;
-        int unit;
-    };
+    struct Case { const char* name; std::vector<E::Entry> main, lower; float x, y; int unit; };
     const std::vector<E::Entry> lower = {E::Rational(0x011A, 180, 1), E::Rational(0x011B, 180, 1),
                                          E::Short(0x0128, 3)};
     const Case cases[] = {
@@ -168,10 +163,7 @@ TEST(JPGExifWalk, DirectoriesFanningOutCannotMultiplyTheWork) {
 }
 
 TEST(JPGExifWalk, NextLinksJustBeyondTheBlockAreTolerated) {
-    struct Case {
-        int beyond;
-        Texts messages;
-    };
+    struct Case { int beyond; Texts messages; };
     const Case cases[] = {
         {-1, {}},       // link 0: no next directory
         {0, {kSized}},  // the very end: walked, nothing there
@@ -205,11 +197,7 @@ TEST(JPGExifWalk, DirectoryMayEndTheBlockWithoutItsLink) {
 }
 
 TEST(JPGExifWalk, FirstDirectoryOffsetRules) {
-    struct Case {
-        uint32_t offset;
-        std::size_t pad;
-        Texts messages;
-    };
+    struct Case { uint32_t offset; std::size_t pad; Texts messages; };
     const Case cases[] = {
         {8, 0, {}},
         {16, 8, {}},
@@ -239,11 +227,7 @@ TEST(JPGExifWalk, DamagedHeadersEndTheWalk) {
         for (std::size_t i = 0; i < bytes.size(); ++i) out.at(at + i) = bytes[i];
         return out;
     };
-    struct Case {
-        const char* name;
-        std::vector<uint8_t> payload;
-        const char* message;
-    };
+    struct Case { const char* name; std::vector<uint8_t> payload; const char* message; };
     const Case cases[] = {
         {"no zero bytes", changed(5, {1}), "Incorrect exif header"},
         {"mixed order", changed(6, {'I', 'M'}), "Invalid Exif alignment marker"},

@@ -141,11 +141,7 @@ INSTANTIATE_TEST_SUITE_P(ExifFirstOrAfterJfif, CameraPhotoSave,
 TEST(JPGExifWrite, OtherFirstSectionGetsAJfifHeaderFromTheExifResolution) {
     const Bytes encoded = EncodedGradient();
     const RawSection icc{0xE2, Payload("ICC_PROFILE not really a profile")};
-    struct Case {
-        const char* name;
-        std::vector<E::Entry> entries;
-        Bytes header;
-    };
+    struct Case { const char* name; std::vector<E::Entry> entries; Bytes header; };
     const Case cases[] = {
         {"inches, 72 x 72", {E::Rational(0x011A, 72, 1), E::Rational(0x011B, 72, 1), E::Short(0x0128, 2)},
          JfifHeader(1, 72, 72)},
@@ -212,11 +208,7 @@ TEST(JPGExifWrite, DamagedExifBlockStillLoadsAndIsCopiedUnchanged) {
     // header, which follows SOI, the APP1 marker and length and "Exif\0\0".
     const std::size_t count = 2 + 4 + 6 + 8;
     ASSERT_EQ(photo[count], 0x0C);
-    struct Case {
-        std::size_t at;
-        uint8_t value;
-        const char* message;
-    };
+    struct Case { std::size_t at; uint8_t value; const char* message; };
     const Case cases[] = {
         {count + 1, 0xFF, "Illegally sized Exif subdirectory"},               // entry count far too large
         {count + 2 + 2, 0x63, "Illegal number format for tag %04x in Exif"},  // first entry's format
