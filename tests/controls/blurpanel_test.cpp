@@ -122,10 +122,10 @@ private slots:
         BlurPanel& p = *panel_;
         enum Mode { kFree = 1, kLine = 2, kDisc = 4, kAll = 7 };
         const std::pair<QWidget*, int> shownIn[] = {
-            {p.grid, kFree},        {p.sbZoomIn, kFree},         {p.sbZoomOut, kFree},
-            {p.imgKernel, kLine | kDisc}, {p.tbRadius, kLine | kDisc}, {p.tbAngle, kLine},
-            {p.lbAngle, kLine},     {p.lbAngleValue, kLine},     {p.cbShape, kLine},
-            {p.sbReset, kAll},      {p.tbMasking, kAll},
+            {p.grid, kFree},     {p.sbZoomIn, kFree},         {p.sbZoomOut, kFree},
+            {p.tbAngle, kLine},  {p.lbAngle, kLine},          {p.lbAngleValue, kLine},
+            {p.cbShape, kLine},  {p.imgKernel, kLine | kDisc}, {p.tbRadius, kLine | kDisc},
+            {p.sbReset, kAll},   {p.tbMasking, kAll},
         };
         const auto check = [&](int mode, QToolButton* down) {
             for (QToolButton* b : {p.sbFreeGrid, p.sbLineShapes, p.sbCylinderCircle})
