@@ -11,6 +11,7 @@
 #include "dng/dng_negative.h"
 #include "dng/dng_stream.h"
 #include "fixture_writer.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ void Run(const char* name, FixtureSpec spec) {
     size_t fileSize = 0;
     {
         const std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
-        SaveFile(path, bytes);
+        test_support::WriteFileBytes(path, bytes);
         fileSize = bytes.size();
     }
     spec.samples.clear();

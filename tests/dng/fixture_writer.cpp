@@ -366,9 +366,3 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
     return out.bytes;
 }
 
-void SaveFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw std::runtime_error("cannot write " + path);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}

@@ -77,4 +77,3 @@ std::vector<uint8_t> WarpRectilinearParameters(const std::vector<WarpPlane>& pla
 // MD5 of the samples as the RawImageDigest tag holds them.
 std::vector<uint8_t> RawDigest(const std::vector<uint16_t>& samples);
 
-void SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);
