@@ -56,22 +56,22 @@ void ResetPeak() {
     }
 }
 
-void Run(const char* name, FixtureSpec spec) {
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.bits = 14;
-    spec.blackLevel = {512};
-    spec.whiteLevel = {15000};
-    spec.samples = SceneSamples();
+void Run(const char* name, FixtureOptions options) {
+    options.width = kWidth;
+    options.height = kHeight;
+    options.bits = 14;
+    options.blackLevel = {512};
+    options.whiteLevel = {15000};
+    options.samples = SceneSamples();
     const std::string path = "/tmp/clarivane_dng_read_bench.dng";
     size_t fileSize = 0;
     {
-        const std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
+        const std::vector<uint8_t> bytes = WriteFixtureDNG(options);
         test_support::WriteFileBytes(path, bytes);
         fileSize = bytes.size();
     }
-    spec.samples.clear();
-    spec.samples.shrink_to_fit();
+    options.samples.clear();
+    options.samples.shrink_to_fit();
     ResetPeak();
 
     double best[5] = {1e9, 1e9, 1e9, 1e9, 1e9};
@@ -111,19 +111,19 @@ void Run(const char* name, FixtureSpec spec) {
 int main() {
     std::printf("%u x %u (%.1f MP), 14-bit RGGB, best of %d runs\n", kWidth, kHeight, kWidth * double(kHeight) / 1e6,
                 kRuns);
-    FixtureSpec tiles;
+    FixtureOptions tiles;
     tiles.compression = 7;
     tiles.tiled = true;
     tiles.tileWidth = 256;
     tiles.tileLength = 256;
     tiles.ljpegTwoColumnsPerPixel = true;
     Run("lossless JPEG, 256 tiles", tiles);
-    FixtureSpec strips;
+    FixtureOptions strips;
     strips.compression = 7;
     strips.tileLength = 4016;
     strips.ljpegTwoColumnsPerPixel = true;
     Run("lossless JPEG, one strip", strips);
-    FixtureSpec plain;
+    FixtureOptions plain;
     plain.tileLength = 64;
     Run("uncompressed 14-bit strips", plain);
     return 0;

@@ -59,15 +59,15 @@ struct Loaded {
 };
 
 std::unique_ptr<Loaded> LoadNegative() {
-    FixtureSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.bits = 14;
-    spec.whiteLevel = {16383};
-    spec.blackLevel = {512};
-    spec.samples = PatternSamples(kWidth, kHeight, 1, 14);
+    FixtureOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    options.bits = 14;
+    options.whiteLevel = {16383};
+    options.blackLevel = {512};
+    options.samples = PatternSamples(kWidth, kHeight, 1, 14);
     auto loaded = std::make_unique<Loaded>();
-    loaded->stream = std::make_unique<dng_memory_stream>(WriteFixtureDNG(spec));
+    loaded->stream = std::make_unique<dng_memory_stream>(WriteFixtureDNG(options));
     loaded->info.Parse(loaded->host, *loaded->stream);
     loaded->info.PostParse(loaded->host);
     loaded->negative = loaded->host.Make_dng_negative();

@@ -26,21 +26,21 @@ int LoadError(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(Digest, OneFlippedRawByteFailsValidation) {
-    FixtureSpec spec;
-    spec.width = 16;
-    spec.height = 4;
-    spec.samples = PatternSamples(16, 4, 1, 16);
-    std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
+    FixtureOptions options;
+    options.width = 16;
+    options.height = 4;
+    options.samples = PatternSamples(16, 4, 1, 16);
+    std::vector<uint8_t> bytes = WriteFixtureDNG(options);
     ASSERT_EQ(LoadError(bytes), 0);
     bytes[8 + 37] ^= 0x01;  // the raw strip starts right after the header
     EXPECT_EQ(LoadError(bytes), dng_error_bad_format);
 }
 
 TEST(Digest, KnownHarmlessCorruptionsAreTolerated) {
-    FixtureSpec spec;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    const std::vector<uint8_t> digest = RawDigest(spec.samples);
-    const std::vector<uint8_t> good = WriteFixtureDNG(spec);
+    FixtureOptions options;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    const std::vector<uint8_t> digest = RawDigest(options.samples);
+    const std::vector<uint8_t> good = WriteFixtureDNG(options);
     const size_t at = DigestOffset(good, digest);
     ASSERT_NE(at, 0u);
 
@@ -59,10 +59,10 @@ TEST(Digest, KnownHarmlessCorruptionsAreTolerated) {
 }
 
 TEST(Digest, FileWithoutDigestIsNotChecked) {
-    FixtureSpec spec;
-    spec.writeDigest = false;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
+    FixtureOptions options;
+    options.writeDigest = false;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    std::vector<uint8_t> bytes = WriteFixtureDNG(options);
     bytes[8] ^= 0xFF;
     EXPECT_EQ(LoadError(bytes), 0);
 }

@@ -143,8 +143,8 @@ std::vector<uint8_t> PackRows(const std::vector<uint16_t>& samples, size_t rowSa
     return out;
 }
 
-// Strips or tiles of the raw image, each encoded as the spec asks.
-std::vector<std::vector<uint8_t>> EncodeRawBlocks(const FixtureSpec& s, uint32_t tileW, uint32_t tileL) {
+// Strips or tiles of the raw image, each encoded as the options asks.
+std::vector<std::vector<uint8_t>> EncodeRawBlocks(const FixtureOptions& s, uint32_t tileW, uint32_t tileL) {
     const uint32_t spp = s.samplesPerPixel;
     const uint32_t across = s.tiled ? (s.width + tileW - 1) / tileW : 1;
     const uint32_t down = (s.height + tileL - 1) / tileL;
@@ -244,7 +244,7 @@ std::vector<uint8_t> RawDigest(const std::vector<uint16_t>& samples) {
     return digest;
 }
 
-std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& s) {
+std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     if (s.samples.size() != size_t(s.width) * s.height * s.samplesPerPixel)
         throw std::invalid_argument("fixture sample count");
     const bool big = s.bigEndian;

@@ -15,7 +15,7 @@ struct FixturePreview {
     bool chained = false;   // linked as the next directory after IFD 0 instead of as a sub-IFD
 };
 
-struct FixtureSpec {
+struct FixtureOptions {
     bool bigEndian = false;
     std::string model = "Canon EOS 550D";
     std::array<uint8_t, 4> dngVersion{1, 3, 0, 0};
@@ -53,7 +53,7 @@ struct FixtureSpec {
     bool rawInSubIFD = false;            // raw image in a sub-IFD even without an IFD 0 preview
 };
 
-std::vector<uint8_t> WriteFixtureDNG(const FixtureSpec& spec);
+std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& options);
 
 // Samples of a smooth test pattern with noise, below 2^bits.
 std::vector<uint16_t> PatternSamples(uint32_t width, uint32_t height, uint32_t samplesPerPixel, uint32_t bits,

@@ -46,16 +46,16 @@ std::string BadFormatReason(const std::vector<uint8_t>& bytes) {
     return "";
 }
 
-FixtureSpec Base(uint32_t compression = 1, bool tiled = false) {
-    FixtureSpec spec;
-    spec.width = 32;
-    spec.height = 20;
-    spec.compression = compression;
-    spec.tiled = tiled;
-    spec.tileWidth = 16;
-    spec.tileLength = tiled ? 16 : 0;
-    spec.samples = PatternSamples(32, 20, 1, 16);
-    return spec;
+FixtureOptions Base(uint32_t compression = 1, bool tiled = false) {
+    FixtureOptions options;
+    options.width = 32;
+    options.height = 20;
+    options.compression = compression;
+    options.tiled = tiled;
+    options.tileWidth = 16;
+    options.tileLength = tiled ? 16 : 0;
+    options.samples = PatternSamples(32, 20, 1, 16);
+    return options;
 }
 
 TEST(Malformed, TruncationAtAnyPointIsRefused) {
@@ -81,9 +81,9 @@ TEST(Malformed, ZeroLengthStrip) {
 }
 
 TEST(Malformed, DirectoryLoop) {
-    FixtureSpec spec = Base();
-    spec.rawInSubIFD = true;
-    std::vector<uint8_t> bytes = WriteFixtureDNG(spec);
+    FixtureOptions options = Base();
+    options.rawInSubIFD = true;
+    std::vector<uint8_t> bytes = WriteFixtureDNG(options);
     // The sub-IFD link of IFD 0 pointing back at IFD 0.
     Put32(bytes, EntryOf(bytes, 330) + 8, Get32(bytes, 4));
     EXPECT_NE(BadFormatReason(bytes).find("loop"), std::string::npos);
@@ -152,13 +152,13 @@ TEST(Malformed, BadLosslessJPEGStreams) {
 }
 
 TEST(Malformed, OpcodeListThatDoesNotEndAtItsTagEnd) {
-    FixtureSpec spec = Base();
+    FixtureOptions options = Base();
     std::vector<uint8_t> list = OpcodeListBytes({{99, 0x01030000, 1, {1, 2, 3}}});
     list.push_back(0);
-    spec.opcodeList[1] = list;
-    EXPECT_NE(BadFormatReason(WriteFixtureDNG(spec)).find("Opcode list"), std::string::npos);
-    spec.opcodeList[1] = OpcodeListBytes({{1, 0x01030000, 1, {0, 0, 0, 9}}});
-    EXPECT_NE(BadFormatReason(WriteFixtureDNG(spec)).find("WarpRectilinear"), std::string::npos);
+    options.opcodeList[1] = list;
+    EXPECT_NE(BadFormatReason(WriteFixtureDNG(options)).find("Opcode list"), std::string::npos);
+    options.opcodeList[1] = OpcodeListBytes({{1, 0x01030000, 1, {0, 0, 0, 9}}});
+    EXPECT_NE(BadFormatReason(WriteFixtureDNG(options)).find("WarpRectilinear"), std::string::npos);
 }
 
 TEST(Malformed, NotATIFFAtAll) {

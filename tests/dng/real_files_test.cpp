@@ -199,13 +199,13 @@ TEST(DngTool, InfoPrintsTheFileFacts) {
 
 TEST(DngTool, RawAndStageDumpsAreNetpbmOfTheStagesAndRefusalsExitWithTwo) {
     const TempFolder temp;
-    FixtureSpec spec;
-    spec.width = 7;
-    spec.height = 5;
-    spec.bigEndian = true;
-    spec.compression = 7;
-    spec.samples = PatternSamples(7, 5, 1, 16);
-    WriteFileBytes(temp.File("fixture.dng"), WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.width = 7;
+    options.height = 5;
+    options.bigEndian = true;
+    options.compression = 7;
+    options.samples = PatternSamples(7, 5, 1, 16);
+    WriteFileBytes(temp.File("fixture.dng"), WriteFixtureDNG(options));
     const std::string tool = std::string(DNG_TOOL);
     int status = -1;
     RunCommand(tool + " raw " + temp.File("fixture.dng") + " " + temp.File("raw.pgm"), &status);
@@ -216,8 +216,8 @@ TEST(DngTool, RawAndStageDumpsAreNetpbmOfTheStagesAndRefusalsExitWithTwo) {
     const std::string header = "P5\n7 5\n65535\n";
     ASSERT_EQ(pgm.size(), header.size() + 7 * 5 * 2);
     EXPECT_EQ(std::string(pgm.begin(), pgm.begin() + header.size()), header);
-    for (size_t i = 0; i < spec.samples.size(); ++i)
-        ASSERT_EQ(pgm[header.size() + 2 * i] << 8 | pgm[header.size() + 2 * i + 1], spec.samples[i]) << i;
+    for (size_t i = 0; i < options.samples.size(); ++i)
+        ASSERT_EQ(pgm[header.size() + 2 * i] << 8 | pgm[header.size() + 2 * i + 1], options.samples[i]) << i;
     EXPECT_EQ(ReadFileBytes(temp.File("stage3.ppm")).size(), std::string("P6\n7 5\n65535\n").size() + 7 * 5 * 3 * 2);
 
     RunCommand(tool + " raw '" + DngTestFile("gopro_hero6_GOPR0024_vc5_gainmap.gpr") + "' " + temp.File("no.pgm") +

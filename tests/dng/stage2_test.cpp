@@ -10,12 +10,12 @@
 namespace {
 
 // A one-row file whose samples are `values`, linearized with the given levels.
-std::vector<uint16_t> Stage2Row(std::vector<uint16_t> values, FixtureSpec spec) {
-    spec.width = static_cast<uint32_t>(values.size());
-    spec.height = 2;
-    spec.samples = values;
-    spec.samples.insert(spec.samples.end(), values.begin(), values.end());
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+std::vector<uint16_t> Stage2Row(std::vector<uint16_t> values, FixtureOptions options) {
+    options.width = static_cast<uint32_t>(values.size());
+    options.height = 2;
+    options.samples = values;
+    options.samples.insert(options.samples.end(), values.begin(), values.end());
+    auto f = LoadDNG(WriteFixtureDNG(options));
     f->negative->BuildStage2Image(f->host, ttShort);
     std::vector<uint16_t> plane = PlaneSamples(*f->negative->Stage2Image(), 0);
     plane.resize(values.size());
@@ -23,42 +23,42 @@ std::vector<uint16_t> Stage2Row(std::vector<uint16_t> values, FixtureSpec spec) 
 }
 
 TEST(Stage2, SingleBlackLevelUsesTheDirectFormula) {
-    FixtureSpec spec;
-    spec.bits = 14;
-    spec.blackLevel = {0};
-    spec.whiteLevel = {16383};
+    FixtureOptions options;
+    options.bits = 14;
+    options.blackLevel = {0};
+    options.whiteLevel = {16383};
     // 8192 / 16383 x 65535 = 32770.0, rounded.
-    EXPECT_EQ(Stage2Row({0, 8192, 16383, 16000, 1}, spec), (std::vector<uint16_t>{0, 32770, 65535, 64003, 4}));
-    spec.blackLevel = {512};
-    spec.bits = 16;
-    spec.whiteLevel = {16383};
+    EXPECT_EQ(Stage2Row({0, 8192, 16383, 16000, 1}, options), (std::vector<uint16_t>{0, 32770, 65535, 64003, 4}));
+    options.blackLevel = {512};
+    options.bits = 16;
+    options.whiteLevel = {16383};
     // (8192 - 512) / 15871 x 65535 + 0.5 = 31712.4 -> 31712; above white clips, below black is 0.
-    EXPECT_EQ(Stage2Row({100, 512, 8192, 20000}, spec), (std::vector<uint16_t>{0, 0, 31712, 65535}));
+    EXPECT_EQ(Stage2Row({100, 512, 8192, 20000}, options), (std::vector<uint16_t>{0, 0, 31712, 65535}));
 }
 
 TEST(Stage2, BlackPatternUsesTheIntegerPath) {
-    FixtureSpec spec;
-    spec.bits = 16;
-    spec.blackRepeatRows = 2;
-    spec.blackRepeatCols = 2;
-    spec.blackLevel = {1024, 1024, 1024, 1024};
-    spec.whiteLevel = {16383};
-    EXPECT_EQ(Stage2Row({1024, 8192, 16383, 16400, 0}, spec), (std::vector<uint16_t>{0, 30585, 65535, 65535, 0}));
+    FixtureOptions options;
+    options.bits = 16;
+    options.blackRepeatRows = 2;
+    options.blackRepeatCols = 2;
+    options.blackLevel = {1024, 1024, 1024, 1024};
+    options.whiteLevel = {16383};
+    EXPECT_EQ(Stage2Row({1024, 8192, 16383, 16400, 0}, options), (std::vector<uint16_t>{0, 30585, 65535, 65535, 0}));
 }
 
 TEST(Stage2, DeltasAndActiveAreaFollowTheActiveOrigin) {
-    FixtureSpec spec;
-    spec.width = 6;
-    spec.height = 5;
-    spec.samples.assign(30, 0);
+    FixtureOptions options;
+    options.width = 6;
+    options.height = 5;
+    options.samples.assign(30, 0);
     for (uint32_t r = 0; r < 5; ++r)
-        for (uint32_t c = 0; c < 6; ++c) spec.samples[r * 6 + c] = static_cast<uint16_t>(600 + 10 * r + c);
-    spec.activeArea = {1, 2, 4, 5};
-    spec.blackLevel = {100};
-    spec.blackDeltaH = {0, 8, 4};
-    spec.blackDeltaV = {0, 16, 2};
-    spec.whiteLevel = {1100};
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+        for (uint32_t c = 0; c < 6; ++c) options.samples[r * 6 + c] = static_cast<uint16_t>(600 + 10 * r + c);
+    options.activeArea = {1, 2, 4, 5};
+    options.blackLevel = {100};
+    options.blackDeltaH = {0, 8, 4};
+    options.blackDeltaV = {0, 16, 2};
+    options.whiteLevel = {1100};
+    auto f = LoadDNG(WriteFixtureDNG(options));
     f->negative->BuildStage2Image(f->host, ttShort);
     const dng_image& stage2 = *f->negative->Stage2Image();
     ASSERT_EQ(stage2.Bounds(), dng_rect(3, 3));
@@ -68,8 +68,8 @@ TEST(Stage2, DeltasAndActiveAreaFollowTheActiveOrigin) {
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) {
             const double x = 600 + 10 * (r + 1) + (c + 2);
-            const long expected = (std::lround(x * K) + 128 - std::lround(spec.blackDeltaV[r] * K) -
-                                   std::lround((100 + spec.blackDeltaH[c]) * K)) >> 8;
+            const long expected = (std::lround(x * K) + 128 - std::lround(options.blackDeltaV[r] * K) -
+                                   std::lround((100 + options.blackDeltaH[c]) * K)) >> 8;
             EXPECT_EQ(out[r * 3 + c], expected) << r << "," << c;
         }
     // Stage (0,0) is stored (1,2): (612 - 100) / 976 x 65535 = 34378.7 in exact arithmetic.
@@ -77,24 +77,24 @@ TEST(Stage2, DeltasAndActiveAreaFollowTheActiveOrigin) {
 }
 
 TEST(Stage2, EightBitWithLinearizationTable) {
-    FixtureSpec spec;
-    spec.bits = 8;
-    spec.linearizationTable.resize(256);
-    for (int i = 0; i < 256; ++i) spec.linearizationTable[i] = static_cast<uint16_t>(i * i / 4);
-    spec.whiteLevel = {16256};
+    FixtureOptions options;
+    options.bits = 8;
+    options.linearizationTable.resize(256);
+    for (int i = 0; i < 256; ++i) options.linearizationTable[i] = static_cast<uint16_t>(i * i / 4);
+    options.whiteLevel = {16256};
     // 255 -> 16256 (white), 128 -> 4096 -> 4096 / 16256 x 65535 = 16512.7 -> 16513; 2 -> 1 -> 4.
-    EXPECT_EQ(Stage2Row({255, 128, 2, 0}, spec), (std::vector<uint16_t>{65535, 16513, 4, 0}));
+    EXPECT_EQ(Stage2Row({255, 128, 2, 0}, options), (std::vector<uint16_t>{65535, 16513, 4, 0}));
 }
 
 TEST(Stage2, ThreePlanesEachUseTheirOwnWhiteLevel) {
-    FixtureSpec spec;
-    spec.cfa = false;
-    spec.samplesPerPixel = 3;
-    spec.width = 1;
-    spec.height = 1;
-    spec.samples = {1000, 1000, 1000};
-    spec.whiteLevel = {1000, 2000, 4000};
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.cfa = false;
+    options.samplesPerPixel = 3;
+    options.width = 1;
+    options.height = 1;
+    options.samples = {1000, 1000, 1000};
+    options.whiteLevel = {1000, 2000, 4000};
+    auto f = LoadDNG(WriteFixtureDNG(options));
     f->negative->BuildStage2Image(f->host, ttShort);
     const dng_image& stage2 = *f->negative->Stage2Image();
     EXPECT_EQ(PlaneSamples(stage2, 0)[0], 65535);
@@ -103,10 +103,10 @@ TEST(Stage2, ThreePlanesEachUseTheirOwnWhiteLevel) {
 }
 
 TEST(Stage2, StageBuildsReleaseTheirSourceButKeepTheMetadata) {
-    FixtureSpec spec;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{1, 0}}}, 0.5, 0.5)}});
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    options.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{1, 0}}}, 0.5, 0.5)}});
+    auto f = LoadDNG(WriteFixtureDNG(options));
     dng_negative& n = *f->negative;
     BuildStages(*f);
     EXPECT_EQ(n.Stage1Image(), nullptr);
@@ -140,14 +140,14 @@ public:
 };
 
 TEST(Stage2, SubclassOverridesTheLinearizationStep) {
-    FixtureSpec spec;
-    spec.bits = 8;
-    spec.width = 4;
-    spec.height = 2;
-    spec.samples = {0, 1, 128, 255, 0, 1, 128, 255};
-    spec.linearizationTable.assign(256, 9999);
-    spec.whiteLevel = {255};
-    auto f = LoadDNG(WriteFixtureDNG(spec), true, std::make_unique<TableFreeHost>());
+    FixtureOptions options;
+    options.bits = 8;
+    options.width = 4;
+    options.height = 2;
+    options.samples = {0, 1, 128, 255, 0, 1, 128, 255};
+    options.linearizationTable.assign(256, 9999);
+    options.whiteLevel = {255};
+    auto f = LoadDNG(WriteFixtureDNG(options), true, std::make_unique<TableFreeHost>());
     f->negative->BuildStage2Image(f->host, ttShort);
     EXPECT_EQ(static_cast<TableFreeNegative&>(*f->negative).builds, 1);
     // Without the table: 128 / 255 x 65535 + 0.5 = 32896.5 -> 32896.
@@ -156,12 +156,12 @@ TEST(Stage2, SubclassOverridesTheLinearizationStep) {
 }
 
 TEST(Stage2, BlackAtOrAboveWhiteIsABadFormat) {
-    FixtureSpec spec;
-    spec.blackLevel = {1000};
-    spec.blackDeltaV = std::vector<double>(6, 200.0);
-    spec.whiteLevel = {1100};
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 10);
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.blackLevel = {1000};
+    options.blackDeltaV = std::vector<double>(6, 200.0);
+    options.whiteLevel = {1100};
+    options.samples = PatternSamples(options.width, options.height, 1, 10);
+    auto f = LoadDNG(WriteFixtureDNG(options));
     try {
         f->negative->BuildStage2Image(f->host, ttShort);
         FAIL() << "no error";

@@ -45,27 +45,27 @@ public:
 RecordingNegative& Recorder(LoadedDNG& dng) { return static_cast<RecordingNegative&>(*dng.negative); }
 
 // Builds stage 3 of a file whose stage 2 equals its samples (black 0, white 65535).
-std::unique_ptr<LoadedDNG> BuildStage3(const FixtureSpec& spec, int abortAfter = -1) {
-    auto dng = LoadDNG(WriteFixtureDNG(spec), true, std::make_unique<RecordingHost>());
+std::unique_ptr<LoadedDNG> BuildStage3(const FixtureOptions& options, int abortAfter = -1) {
+    auto dng = LoadDNG(WriteFixtureDNG(options), true, std::make_unique<RecordingHost>());
     dng->negative->BuildStage2Image(dng->host, ttShort);
     static_cast<RecordingHost&>(dng->host).abortAfter = abortAfter;
     dng->negative->BuildStage3Image(dng->host, -1);
     return dng;
 }
 
-FixtureSpec Ramp(uint32_t width, uint32_t height) {
-    FixtureSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.samples.resize(size_t(width) * height);
+FixtureOptions Ramp(uint32_t width, uint32_t height) {
+    FixtureOptions options;
+    options.width = width;
+    options.height = height;
+    options.samples.resize(size_t(width) * height);
     for (uint32_t r = 0; r < height; ++r)
-        for (uint32_t c = 0; c < width; ++c) spec.samples[r * width + c] = static_cast<uint16_t>(1000 + 40 * r + 3 * c);
-    return spec;
+        for (uint32_t c = 0; c < width; ++c) options.samples[r * width + c] = static_cast<uint16_t>(1000 + 40 * r + 3 * c);
+    return options;
 }
 
 TEST(Stage3, BayerInterpolationOfARampIsExactInsideAndMirrorsAtEdges) {
-    FixtureSpec spec = Ramp(10, 8);
-    auto s = BuildStage3(spec);
+    FixtureOptions options = Ramp(10, 8);
+    auto s = BuildStage3(options);
     const dng_image& stage3 = *s->negative->Stage3Image();
     ASSERT_EQ(stage3.Planes(), 3u);
     auto at = [&](uint32 p, int r, int c) { return PlaneSamples(stage3, p)[r * 10 + c]; };
@@ -86,11 +86,11 @@ TEST(Stage3, BayerInterpolationOfARampIsExactInsideAndMirrorsAtEdges) {
 }
 
 TEST(Stage3, OtherBayerPhasesPutEachColourOnItsPlane) {
-    FixtureSpec spec = Ramp(6, 6);
+    FixtureOptions options = Ramp(6, 6);
     const uint8_t patterns[][4] = {{1, 2, 0, 1}, {2, 1, 1, 0}, {1, 0, 2, 1}};
     for (const auto& pattern : patterns) {
-        std::copy(pattern, pattern + 4, spec.cfaPattern.begin());
-        auto s = BuildStage3(spec);
+        std::copy(pattern, pattern + 4, options.cfaPattern.begin());
+        auto s = BuildStage3(options);
         const dng_image& stage3 = *s->negative->Stage3Image();
         for (uint32 p = 0; p < 3; ++p)
             EXPECT_EQ(PlaneSamples(stage3, p)[2 * 6 + 2], 1000 + 80 + 6) << int(pattern[0]) << " plane " << p;
@@ -100,11 +100,11 @@ TEST(Stage3, OtherBayerPhasesPutEachColourOnItsPlane) {
 }
 
 TEST(Stage3, HookSeesEverySampleOnceAcrossTiles) {
-    FixtureSpec spec;
-    spec.width = 301;
-    spec.height = 133;
-    spec.samples = PatternSamples(301, 133, 1, 16);
-    auto s = BuildStage3(spec);
+    FixtureOptions options;
+    options.width = 301;
+    options.height = 133;
+    options.samples = PatternSamples(301, 133, 1, 16);
+    auto s = BuildStage3(options);
     RecordingNegative& rec = Recorder(*s);
     EXPECT_EQ(rec.height, 133u);
     EXPECT_EQ(rec.width, 301u);
@@ -120,23 +120,23 @@ TEST(Stage3, HookSeesEverySampleOnceAcrossTiles) {
 }
 
 TEST(Stage3, MonochromeStage3IsStage2WithoutTheHook) {
-    FixtureSpec spec;
-    spec.cfa = false;
-    spec.colour = false;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    auto s = BuildStage3(spec);
+    FixtureOptions options;
+    options.cfa = false;
+    options.colour = false;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    auto s = BuildStage3(options);
     EXPECT_TRUE(Recorder(*s).calls.empty());
     EXPECT_EQ(s->negative->Stage2Image(), nullptr);
-    EXPECT_EQ(PlaneSamples(*s->negative->Stage3Image(), 0), spec.samples);
+    EXPECT_EQ(PlaneSamples(*s->negative->Stage3Image(), 0), options.samples);
 }
 
 TEST(Stage3, AbortTestStopsTheDemosaic) {
-    FixtureSpec spec;
-    spec.width = 300;
-    spec.height = 10;
-    spec.samples = PatternSamples(300, 10, 1, 16);
+    FixtureOptions options;
+    options.width = 300;
+    options.height = 10;
+    options.samples = PatternSamples(300, 10, 1, 16);
     try {
-        BuildStage3(spec, 1);
+        BuildStage3(options, 1);
         FAIL() << "not stopped";
     } catch (const dng_exception& e) {
         EXPECT_EQ(e.ErrorCode(), dng_error_user_canceled);

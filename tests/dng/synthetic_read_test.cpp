@@ -9,14 +9,14 @@
 
 namespace {
 
-void ExpectRoundTrip(FixtureSpec spec) {
-    spec.samples = PatternSamples(spec.width, spec.height, spec.samplesPerPixel, spec.bits, spec.width + spec.bits);
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+void ExpectRoundTrip(FixtureOptions options) {
+    options.samples = PatternSamples(options.width, options.height, options.samplesPerPixel, options.bits, options.width + options.bits);
+    auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_image& stage1 = *f->negative->Stage1Image();
     EXPECT_EQ(stage1.PixelType(), ttShort);
-    EXPECT_EQ(stage1.Bounds(), dng_rect(spec.height, spec.width));
-    EXPECT_EQ(stage1.Planes(), spec.samplesPerPixel);
-    EXPECT_EQ(InterleavedSamples(stage1), spec.samples);
+    EXPECT_EQ(stage1.Bounds(), dng_rect(options.height, options.width));
+    EXPECT_EQ(stage1.Planes(), options.samplesPerPixel);
+    EXPECT_EQ(InterleavedSamples(stage1), options.samples);
 }
 
 struct Layout {
@@ -34,17 +34,17 @@ class Stage1Read : public ::testing::TestWithParam<std::tuple<uint32, uint32, ui
 
 TEST_P(Stage1Read, HoldsTheStoredSamples) {
     const auto [compression, bits, variant, layout] = GetParam();
-    FixtureSpec spec;
-    spec.compression = compression;
-    spec.bits = bits;
-    spec.ljpegPredictor = variant;
-    spec.bigEndian = variant % 2 == 0;
-    spec.width = 37;
-    spec.height = 21;
-    spec.tiled = layout.tiled;
-    spec.tileWidth = layout.tileWidth;
-    spec.tileLength = layout.tileLength;
-    ExpectRoundTrip(spec);
+    FixtureOptions options;
+    options.compression = compression;
+    options.bits = bits;
+    options.ljpegPredictor = variant;
+    options.bigEndian = variant % 2 == 0;
+    options.width = 37;
+    options.height = 21;
+    options.tiled = layout.tiled;
+    options.tileWidth = layout.tileWidth;
+    options.tileLength = layout.tileLength;
+    ExpectRoundTrip(options);
 }
 
 INSTANTIATE_TEST_SUITE_P(Uncompressed, Stage1Read,
@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(LosslessJPEG, Stage1Read,
                                             ::testing::Range(1u, 8u), ::testing::ValuesIn(kLayouts)));
 
 TEST(LosslessJPEGLayouts, TwoColumnsPerJPEGPixelRestartsAndThreeSamples) {
-    FixtureSpec pairs;
+    FixtureOptions pairs;
     pairs.compression = 7;
     pairs.bits = 14;
     pairs.width = 40;
@@ -64,13 +64,13 @@ TEST(LosslessJPEGLayouts, TwoColumnsPerJPEGPixelRestartsAndThreeSamples) {
     pairs.ljpegPredictor = 6;
     ExpectRoundTrip(pairs);
 
-    FixtureSpec restarts = pairs;
+    FixtureOptions restarts = pairs;
     restarts.ljpegTwoColumnsPerPixel = false;
     restarts.ljpegRestartRows = 3;
     restarts.ljpegPredictor = 7;
     ExpectRoundTrip(restarts);
 
-    FixtureSpec rgb;
+    FixtureOptions rgb;
     rgb.compression = 7;
     rgb.cfa = false;
     rgb.samplesPerPixel = 3;
@@ -85,26 +85,26 @@ TEST(LosslessJPEGLayouts, TwoColumnsPerJPEGPixelRestartsAndThreeSamples) {
 }
 
 TEST(SyntheticFiles, LargeDifferencesUseLongHuffmanCodes) {
-    FixtureSpec spec;
-    spec.compression = 7;
-    spec.width = 64;
-    spec.height = 8;
-    spec.samples.resize(64 * 8);
+    FixtureOptions options;
+    options.compression = 7;
+    options.width = 64;
+    options.height = 8;
+    options.samples.resize(64 * 8);
     // Alternating extremes give differences of every category up to 16.
-    for (size_t i = 0; i < spec.samples.size(); ++i) spec.samples[i] = (i * 7919) % 3 == 0 ? 65535 : (i % 2 ? 0 : 32768);
-    auto f = LoadDNG(WriteFixtureDNG(spec));
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
+    for (size_t i = 0; i < options.samples.size(); ++i) options.samples[i] = (i * 7919) % 3 == 0 ? 65535 : (i % 2 ? 0 : 32768);
+    auto f = LoadDNG(WriteFixtureDNG(options));
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
 }
 
 TEST(SyntheticFiles, MaskedMarginsActiveAreaAndDefaultCrop) {
-    FixtureSpec spec;
-    spec.width = 20;
-    spec.height = 12;
-    spec.samples = PatternSamples(20, 12, 1, 16);
-    spec.activeArea = {2, 4, 12, 20};
-    spec.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
-    spec.defaultCrop = {2, 1, 12, 8};
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.width = 20;
+    options.height = 12;
+    options.samples = PatternSamples(20, 12, 1, 16);
+    options.activeArea = {2, 4, 12, 20};
+    options.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
+    options.defaultCrop = {2, 1, 12, 8};
+    auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_linearization_info& lin = *f->negative->GetLinearizationInfo();
     EXPECT_EQ(lin.fActiveArea, dng_rect(2, 4, 12, 20));
     ASSERT_EQ(lin.fMaskedAreaCount, 2u);
@@ -114,32 +114,32 @@ TEST(SyntheticFiles, MaskedMarginsActiveAreaAndDefaultCrop) {
     EXPECT_EQ(f->negative->DefaultCropSizeH().As_real64(), 12.0);
     EXPECT_EQ(f->negative->DefaultCropSizeV().As_real64(), 8.0);
     // Stage 1 keeps the masked margins: it is the whole stored image.
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
 
-    spec.defaultCrop[2] = 17;  // reaches past the active area
-    EXPECT_THROW(LoadDNG(WriteFixtureDNG(spec)), dng_exception);
+    options.defaultCrop[2] = 17;  // reaches past the active area
+    EXPECT_THROW(LoadDNG(WriteFixtureDNG(options)), dng_exception);
 }
 
 TEST(SyntheticFiles, MonochromeLinearRawHasOneChannelAndNoMosaic) {
-    FixtureSpec spec;
-    spec.cfa = false;
-    spec.colour = false;
-    spec.model = "M Monochrom";
-    spec.width = 11;
-    spec.height = 7;
-    spec.samples = PatternSamples(11, 7, 1, 16);
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.cfa = false;
+    options.colour = false;
+    options.model = "M Monochrom";
+    options.width = 11;
+    options.height = 7;
+    options.samples = PatternSamples(11, 7, 1, 16);
+    auto f = LoadDNG(WriteFixtureDNG(options));
     EXPECT_EQ(f->negative->ColorChannels(), 1u);
     EXPECT_EQ(f->negative->GetMosaicInfo(), nullptr);
     EXPECT_EQ(f->negative->ProfileCount(), 0u);
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
 }
 
 TEST(SyntheticFiles, PreviewsComeFirstInIFD0ThenInSubIFDOrder) {
-    FixtureSpec spec;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    spec.previews = {{256, 4, 3, false, true}, {1024, 8, 3, true, false}, {40, 30, 1, true, false}};
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    options.previews = {{256, 4, 3, false, true}, {1024, 8, 3, true, false}, {40, 30, 1, true, false}};
+    auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_info& info = f->info;
     ASSERT_EQ(info.IFDCount(), 4u);
     EXPECT_EQ(info.fIFD[0]->fNewSubFileType, 1u);
@@ -152,17 +152,17 @@ TEST(SyntheticFiles, PreviewsComeFirstInIFD0ThenInSubIFDOrder) {
     // Previews without a colour-space tag get grey for one sample, sRGB otherwise.
     EXPECT_EQ(info.fIFD[3]->fPreviewColorSpace, 1u);
     EXPECT_EQ(info.fIFD[2]->fPreviewColorSpace, 2u);
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), spec.samples);
+    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
 }
 
 TEST(SyntheticFiles, ChainedDirectoriesFollowTheSubIFDs) {
-    FixtureSpec spec;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    spec.rawInSubIFD = true;
+    FixtureOptions options;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    options.rawInSubIFD = true;
     FixturePreview chained{32, 24, 3, false, false, true};
-    spec.previews = {chained, {64, 48, 3, true, false, false}, chained};
-    spec.previews[2].width = 48;
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    options.previews = {chained, {64, 48, 3, true, false, false}, chained};
+    options.previews[2].width = 48;
+    auto f = LoadDNG(WriteFixtureDNG(options));
     ASSERT_EQ(f->info.IFDCount(), 5u);
     EXPECT_EQ(f->info.ChainedIFDCount(), 2u);
     EXPECT_EQ(f->info.fMainIndex, 1);
@@ -172,12 +172,12 @@ TEST(SyntheticFiles, ChainedDirectoriesFollowTheSubIFDs) {
 }
 
 TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
-    FixtureSpec spec;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    spec.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {1, 2, 3, 4, 5}}});
-    spec.opcodeList[1] = OpcodeListBytes({{4, 0x01030000, 0, {0, 0, 0, 0, 0, 0, 0, 1}}, {7, 0x01030000, 2, {}}});
-    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{0.98, 0.02}}}, 0.45, 0.55)}});
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    options.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {1, 2, 3, 4, 5}}});
+    options.opcodeList[1] = OpcodeListBytes({{4, 0x01030000, 0, {0, 0, 0, 0, 0, 0, 0, 1}}, {7, 0x01030000, 2, {}}});
+    options.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{0.98, 0.02}}}, 0.45, 0.55)}});
+    auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_negative& n = *f->negative;
     ASSERT_EQ(n.OpcodeList1().Count(), 1u);
     EXPECT_EQ(n.OpcodeList1().Entry(0).OpcodeID(), 99u);
@@ -189,7 +189,7 @@ TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
     EXPECT_EQ(n.OpcodeList2().MinVersion(false), 0x01030000u);
     for (int i = 0; i < 3; ++i) {
         const dng_opcode_list& list = i == 0 ? n.OpcodeList1() : (i == 1 ? n.OpcodeList2() : n.OpcodeList3());
-        EXPECT_EQ(list.Spool(), spec.opcodeList[i]) << "list " << i + 1;
+        EXPECT_EQ(list.Spool(), options.opcodeList[i]) << "list " << i + 1;
     }
     const auto& warp = dynamic_cast<const dng_opcode_WarpRectilinear&>(n.OpcodeList3().Entry(0));
     ASSERT_EQ(warp.fPlanes.size(), 1u);
@@ -200,10 +200,10 @@ TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
 }
 
 TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
-    FixtureSpec spec;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 16);
-    spec.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{1, 0}}}, 0.5, 0.5)}});
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.samples = PatternSamples(options.width, options.height, 1, 16);
+    options.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{1, 0}}}, 0.5, 0.5)}});
+    auto f = LoadDNG(WriteFixtureDNG(options));
     dng_negative& n = *f->negative;
     n.SetModelName("changed");
     n.ClearRawImageDigest();
@@ -213,7 +213,7 @@ TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
     f->info.PostParse(f->host);
     n.Parse(f->host, *f->stream, f->info);
     n.PostParse(f->host, *f->stream, f->info);
-    EXPECT_EQ(n.ModelName(), spec.model);
+    EXPECT_EQ(n.ModelName(), options.model);
     EXPECT_FALSE(n.RawImageDigest().IsNull());
     EXPECT_EQ(n.OpcodeList3().Count(), 1u);
     EXPECT_NE(n.Stage1Image(), nullptr);
@@ -221,17 +221,17 @@ TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
 }
 
 TEST(Images, PlaneViewGivesRowsOfPlaneZeroAndRefusesOtherPixelTypes) {
-    FixtureSpec spec;
-    spec.width = 13;
-    spec.height = 5;
-    spec.samples = PatternSamples(13, 5, 1, 16);
-    auto f = LoadDNG(WriteFixtureDNG(spec));
+    FixtureOptions options;
+    options.width = 13;
+    options.height = 5;
+    options.samples = PatternSamples(13, 5, 1, 16);
+    auto f = LoadDNG(WriteFixtureDNG(options));
     dng_image& stage1 = *f->negative->Stage1Image();
     {
         dng_image_plane16 view(stage1);
         ASSERT_EQ(view.Width(), 13);
         ASSERT_EQ(view.Height(), 5);
-        EXPECT_EQ(view.Row(4)[12], spec.samples[4 * 13 + 12]);
+        EXPECT_EQ(view.Row(4)[12], options.samples[4 * 13 + 12]);
         view.MutableRow(2)[3] = 4242;
     }
     EXPECT_EQ(PlaneSamples(stage1, 0)[2 * 13 + 3], 4242);

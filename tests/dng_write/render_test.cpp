@@ -16,8 +16,8 @@
 namespace {
 
 // LinearRaw 3-sample negative, every pixel (v0, v1, v2).
-FixtureSpec Uniform(uint16_t v0, uint16_t v1, uint16_t v2, std::vector<double> neutral = {0.5, 1.0, 0.7}) {
-    FixtureSpec s;
+FixtureOptions Uniform(uint16_t v0, uint16_t v1, uint16_t v2, std::vector<double> neutral = {0.5, 1.0, 0.7}) {
+    FixtureOptions s;
     s.cfa = false;
     s.samplesPerPixel = 3;
     s.width = 12;
@@ -98,9 +98,9 @@ TEST(Render, AZeroNeutralFallsBackToTheDefaultWhite) {
 }
 
 TEST(Render, ASingularColourMatrixIsAClearErrorNotNaN) {
-    FixtureSpec spec = Uniform(9000, 20000, 14000);
-    spec.colorMatrix = {0.5, 0.2, 0.1, 0.5, 0.2, 0.1, 0.3, 0.3, 0.3};
-    EXPECT_THROW(RenderFixture(WriteFixtureDNG(spec), dng_space_sRGB::Get()), dng_exception);
+    FixtureOptions options = Uniform(9000, 20000, 14000);
+    options.colorMatrix = {0.5, 0.2, 0.1, 0.5, 0.2, 0.1, 0.3, 0.3, 0.3};
+    EXPECT_THROW(RenderFixture(WriteFixtureDNG(options), dng_space_sRGB::Get()), dng_exception);
 }
 
 TEST(Render, ExtremeExposureAndShadowsStayFinite) {
@@ -122,7 +122,7 @@ TEST(Render, ExtremeExposureAndShadowsStayFinite) {
 }
 
 TEST(Render, MonochromeGivesThreeEqualPlanes) {
-    FixtureSpec s;
+    FixtureOptions s;
     s.cfa = false;
     s.colour = false;
     s.asShotNeutral.clear();
@@ -153,7 +153,7 @@ TEST(Render, FinalSizeKeepsTheAspectWithinTheMaximum) {
                               {300, 300, 300, 300, 300, 300},
                               {1300, 4, 1300, 2, 320, 1}};
     for (const SizeCase& c : cases) {
-        FixtureSpec s;
+        FixtureOptions s;
         s.width = c.width;
         s.height = c.height;
         s.samples.assign(size_t(c.width) * c.height, 1000);

@@ -38,12 +38,12 @@ AutoPtr<dng_image> RampImage(dng_host& host, uint32_t width, uint32_t height, ui
 
 class WarpRectilinear : public ::testing::Test {
 protected:
-    static FixtureSpec Spec() {
-        FixtureSpec s;
+    static FixtureOptions Options() {
+        FixtureOptions s;
         s.samples = PatternSamples(s.width, s.height, 1, s.bits);
         return s;
     }
-    std::unique_ptr<LoadedDNG> dng = LoadDNG(WriteFixtureDNG(Spec()), false);
+    std::unique_ptr<LoadedDNG> dng = LoadDNG(WriteFixtureDNG(Options()), false);
 };
 
 TEST_F(WarpRectilinear, SamplesMatchTheFormulaPerPlane) {

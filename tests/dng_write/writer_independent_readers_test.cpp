@@ -53,28 +53,28 @@ void WriteThroughTool(const std::string& source, const std::string& written) {
 class SyntheticThroughTool : public ::testing::TestWithParam<bool> {};
 
 TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
-    FixtureSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.bits = 14;
-    spec.samples = PatternSamples(spec.width, spec.height, 1, 14, 9);
-    spec.whiteLevel = {16383};
-    spec.blackLevel = {128};
-    spec.asShotNeutral = {0.45, 1.0, 0.62};
+    FixtureOptions options;
+    options.width = 64;
+    options.height = 48;
+    options.bits = 14;
+    options.samples = PatternSamples(options.width, options.height, 1, 14, 9);
+    options.whiteLevel = {16383};
+    options.blackLevel = {128};
+    options.asShotNeutral = {0.45, 1.0, 0.62};
     if (GetParam()) {  // big-endian lossless JPEG tiles
-        spec.bigEndian = true;
-        spec.compression = 7;
-        spec.tiled = true;
-        spec.tileWidth = 32;
-        spec.tileLength = 16;
-        spec.ljpegTwoColumnsPerPixel = true;
+        options.bigEndian = true;
+        options.compression = 7;
+        options.tiled = true;
+        options.tileWidth = 32;
+        options.tileLength = 16;
+        options.ljpegTwoColumnsPerPixel = true;
     }
     const TempFolder temp;
     const std::string path = temp.File("written.dng");
-    WriteFileBytes(temp.File("synthetic.dng"), WriteFixtureDNG(spec));
+    WriteFileBytes(temp.File("synthetic.dng"), WriteFixtureDNG(options));
     ASSERT_NO_FATAL_FAILURE(WriteThroughTool(temp.File("synthetic.dng"), path));
 
-    EXPECT_EQ(LibRawValues(path), spec.samples);
+    EXPECT_EQ(LibRawValues(path), options.samples);
     EXPECT_EQ(ExifToolProblems(path), "");
     const auto tags = ExifToolTags(path, "");
     EXPECT_EQ(tags.at("IFD:CFAPattern2"), "0 1 1 2");
@@ -87,7 +87,7 @@ TEST_P(SyntheticThroughTool, ReadsInLibRawAndExifTool) {
     EXPECT_EQ(back->info.fIFD[0]->fImageLength, 240u);
     std::string digest;
     char two[3];
-    for (uint8_t b : RawDigest(spec.samples)) std::snprintf(two, sizeof two, "%02x", b), digest += two;
+    for (uint8_t b : RawDigest(options.samples)) std::snprintf(two, sizeof two, "%02x", b), digest += two;
     EXPECT_EQ(tags.at("IFD:RawImageDigest"), digest);
 }
 

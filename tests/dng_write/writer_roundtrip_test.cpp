@@ -16,11 +16,11 @@ namespace {
 
 struct Case {
     const char* name;
-    FixtureSpec spec;
+    FixtureOptions options;
 };
 
-FixtureSpec Base() {
-    FixtureSpec s;
+FixtureOptions Base() {
+    FixtureOptions s;
     s.width = 24;
     s.height = 16;
     s.samples = PatternSamples(s.width, s.height, 1, s.bits, 3);
@@ -30,13 +30,13 @@ FixtureSpec Base() {
 
 std::vector<Case> Cases() {
     std::vector<Case> cases = {{"Plain16BitCFA", Base()}};
-    const auto add = [&](const char* name, const std::function<void(FixtureSpec&)>& change) {
-        FixtureSpec s = Base();
+    const auto add = [&](const char* name, const std::function<void(FixtureOptions&)>& change) {
+        FixtureOptions s = Base();
         change(s);
         s.samples = PatternSamples(s.width, s.height, s.samplesPerPixel, s.bits, uint32_t(cases.size()) + 3);
         cases.push_back({name, s});
     };
-    add("BigEndianLosslessJPEGTiles", [](FixtureSpec& s) {
+    add("BigEndianLosslessJPEGTiles", [](FixtureOptions& s) {
         s.bigEndian = true;
         s.bits = 12;
         s.compression = 7;
@@ -45,7 +45,7 @@ std::vector<Case> Cases() {
         s.ljpegTwoColumnsPerPixel = true;
         s.cfaPattern = {1, 2, 0, 1};
     });
-    add("ActiveAreaCropBlackPatternDeltas", [](FixtureSpec& s) {
+    add("ActiveAreaCropBlackPatternDeltas", [](FixtureOptions& s) {
         s.bits = 14;
         s.activeArea = {2, 4, 16, 24};
         s.defaultCrop = {2, 2, 16, 10};
@@ -57,20 +57,20 @@ std::vector<Case> Cases() {
         s.whiteLevel = {15000};
         s.bayerGreenSplit = 250;
     });
-    add("EightBitWithLinearizationTable", [](FixtureSpec& s) {
+    add("EightBitWithLinearizationTable", [](FixtureOptions& s) {
         s.bits = 8;
         for (uint32_t i = 0; i < 256; ++i) s.linearizationTable.push_back(uint16_t(i * i / 16));
         s.whiteLevel = {4064};
     });
-    add("LinearRawThreeSamples", [](FixtureSpec& s) {
+    add("LinearRawThreeSamples", [](FixtureOptions& s) {
         s.cfa = false;
         s.samplesPerPixel = 3;
     });
-    add("MonochromeLinearRaw", [](FixtureSpec& s) {
+    add("MonochromeLinearRaw", [](FixtureOptions& s) {
         s.cfa = s.colour = false;
         s.asShotNeutral.clear();
     });
-    add("OpcodeLists", [](FixtureSpec& s) {
+    add("OpcodeLists", [](FixtureOptions& s) {
         s.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {4, 5}}});
         s.opcodeList[1] = OpcodeListBytes({{9, 0x01030000, 1, std::vector<uint8_t>(40, 7)}});
         s.opcodeList[2] = OpcodeListBytes(
@@ -82,8 +82,8 @@ std::vector<Case> Cases() {
 class WriterRoundTrip : public ::testing::TestWithParam<Case> {};
 
 TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
-    const FixtureSpec& spec = GetParam().spec;
-    auto source = LoadDNG(WriteFixtureDNG(spec));
+    const FixtureOptions& options = GetParam().options;
+    auto source = LoadDNG(WriteFixtureDNG(options));
     dng_negative& negative = *source->negative;
     const std::string xmp =
         "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:Description tiff:Orientation=\"6\" tiff:Make=\"X\"/></x:xmpmeta>";
@@ -149,9 +149,9 @@ TEST_P(WriterRoundTrip, RawValuesDigestAndTagsSurvive) {
         EXPECT_EQ(0, std::memcmp(mb.fCFAPattern, m->fCFAPattern, sizeof m->fCFAPattern));
         EXPECT_EQ(mb.fBayerGreenSplit, m->fBayerGreenSplit);
     }
-    EXPECT_EQ(back.OpcodeList1().Spool(), spec.opcodeList[0]);
-    EXPECT_EQ(back.OpcodeList2().Spool(), spec.opcodeList[1]);
-    EXPECT_EQ(back.OpcodeList3().Spool(), spec.opcodeList[2]);
+    EXPECT_EQ(back.OpcodeList1().Spool(), options.opcodeList[0]);
+    EXPECT_EQ(back.OpcodeList2().Spool(), options.opcodeList[1]);
+    EXPECT_EQ(back.OpcodeList3().Spool(), options.opcodeList[2]);
     EXPECT_EQ(back.PrivateData(), negative.PrivateData());
     EXPECT_EQ(back.GetExif().fSoftware, "Clarivane 1.1.0");
     // Orientation of the file is 1, so the XMP copy says 1 as well; the rest passes through.
