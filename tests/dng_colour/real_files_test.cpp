@@ -19,24 +19,24 @@ TEST_P(RealFile, AsShotWhiteGivesAPlausibleBalance) {
     const dng_negative& negative = *dng->negative;
     ASSERT_EQ(negative.ColorChannels(), 3u);
     ASSERT_NE(negative.ProfileToEmbed(), nullptr);
-    dng_color_spec spec(negative, negative.ProfileToEmbed());
+    dng_color_spec colorSpec(negative, negative.ProfileToEmbed());
 
     dng_xy_coord white = D55_xy_coord();
     if (negative.HasCameraWhiteXY())
         white = dng_xy_coord(negative.CameraWhiteX(), negative.CameraWhiteY());
     else if (negative.HasCameraNeutral())
-        white = spec.NeutralToXY(negative.CameraNeutral());
+        white = colorSpec.NeutralToXY(negative.CameraNeutral());
     const dng_temperature t(white);
     EXPECT_GT(t.Temperature(), 2000.0);
     EXPECT_LT(t.Temperature(), 12000.0);
     EXPECT_LT(std::fabs(t.Tint()), 60.0);
 
-    spec.SetWhiteXY(white);
-    const dng_vector pcs = spec.CameraToPCS() * spec.CameraWhite();
+    colorSpec.SetWhiteXY(white);
+    const dng_vector pcs = colorSpec.CameraToPCS() * colorSpec.CameraWhite();
     for (uint32 i = 0; i < 3; ++i) {
         EXPECT_NEAR(pcs[i], PCStoXYZ()[i], 1e-6);
-        EXPECT_GE(spec.CameraWhite()[i], 0.001);
-        EXPECT_LE(spec.CameraWhite()[i], 1.0);
+        EXPECT_GE(colorSpec.CameraWhite()[i], 0.001);
+        EXPECT_LE(colorSpec.CameraWhite()[i], 1.0);
     }
 }
 
