@@ -113,14 +113,7 @@ dng_color_spec::dng_color_spec(uint32 channels, const dng_vector& analogBalance,
 }
 
 real64 dng_color_spec::Weight1(const dng_xy_coord& white) const {
-    if (fTemperature1 >= fTemperature2)
-        return 1.0;
-    const real64 t = dng_temperature(white).Temperature();
-    if (t <= fTemperature1)
-        return 1.0;
-    if (t >= fTemperature2)
-        return 0.0;
-    return (1.0 / t - 1.0 / fTemperature2) / (1.0 / fTemperature1 - 1.0 / fTemperature2);
+    return InverseTemperatureWeight(white, fTemperature1, fTemperature2);
 }
 
 dng_color_spec::Blend dng_color_spec::FindXYZtoCamera(const dng_xy_coord& white) const {

@@ -78,16 +78,8 @@ real64 ProfileTableWeight(const dng_camera_profile& profile, const dng_xy_coord&
     const real64 t1 = profile.CalibrationTemperature1();
     const real64 t2 = profile.CalibrationTemperature2();
     if (t1 <= 0.0 || t2 <= 0.0 || t1 == t2) return 1.0;
-    const real64 t = dng_temperature(white).Temperature();
-    const real64 low = std::min(t1, t2), high = std::max(t1, t2);
-    real64 gLow;
-    if (t <= low)
-        gLow = 1.0;
-    else if (t >= high)
-        gLow = 0.0;
-    else
-        gLow = (1.0 / t - 1.0 / high) / (1.0 / low - 1.0 / high);
-    return t1 < t2 ? gLow : 1.0 - gLow;
+    const real64 weightLow = InverseTemperatureWeight(white, std::min(t1, t2), std::max(t1, t2));
+    return t1 < t2 ? weightLow : 1.0 - weightLow;
 }
 
 }  // namespace

@@ -115,3 +115,11 @@ dng_xy_coord dng_temperature::Get_xy_coord() const {
     const real64 denom = u - 4.0 * v + 2.0;
     return dng_xy_coord(1.5 * u / denom, v / denom);
 }
+
+real64 InverseTemperatureWeight(const dng_xy_coord& white, real64 low, real64 high) {
+    if (low >= high) return 1.0;
+    const real64 t = dng_temperature(white).Temperature();
+    if (t <= low) return 1.0;
+    if (t >= high) return 0.0;
+    return (1.0 / t - 1.0 / high) / (1.0 / low - 1.0 / high);
+}

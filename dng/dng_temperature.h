@@ -30,3 +30,7 @@ private:
     real64 fTemperature = 0.0;
     real64 fTint = 0.0;
 };
+
+// Weight of the table calibrated at `low` kelvin when blending it with the one at `high`
+// for `white`: linear in inverse temperature, 1 at or below `low`, 0 at or above `high`.
+real64 InverseTemperatureWeight(const dng_xy_coord& white, real64 low, real64 high);
