@@ -50,8 +50,7 @@ int ControlCircle::Depth(int py, int px) const {
 void ControlCircle::SetSize(int newRadiusX, int newRadiusY, int percent) {
     radiusX = newRadiusX;
     radiusY = newRadiusY;
-    transitionPercent = percent > kMaxTransitionPercent ? kMaxTransitionPercent : percent;
-    UpdateTransitionWidth();
+    SetTransition(percent);
     UpdateBounds();
 }
 
