@@ -10,7 +10,6 @@
 #include "engine/progress_status.h"
 #include "platform/bitmap.h"
 #include "platform/process_messages.h"
-#include "platform/progress_controls.h"
 
 namespace engine {
 namespace {
@@ -223,12 +222,7 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     const int step = (N >= width && N >= height) ? N : N / 2;
     if (progress) {
         progress->SetStatus("Deblurring...");
-        progress->Reset(false);
-        if (progress->bar) {
-            progress->bar->SetMin(0);
-            progress->bar->SetMax((width / (N / 2) + 1) * (height / (N / 2) + 1));
-            progress->bar->SetPosition(0);
-        }
+        progress->Restart((width / (N / 2) + 1) * (height / (N / 2) + 1));
     }
 
     const bool masked = maskThreshold != 0;

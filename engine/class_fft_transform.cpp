@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/progress_status.h"
-#include "platform/progress_controls.h"
 
 namespace engine {
 
@@ -82,14 +81,7 @@ bool ClassFFT::FFT2DCore(Complex* array, int n, double* tempReal, double* tempIm
 }
 
 void ClassFFT::FFT2D(Complex* array, int n, int direction, ProgressStatus* progress) {
-    if (progress) {
-        progress->Reset(false);
-        if (progress->bar) {
-            progress->bar->SetMin(0);
-            progress->bar->SetMax(2 * n);
-            progress->bar->SetPosition(0);
-        }
-    }
+    if (progress) progress->Restart(2 * n);
     std::vector<double> tempReal(n);
     std::vector<double> tempImag(n);
     FFT2DCore(array, n, tempReal.data(), tempImag.data(), direction);

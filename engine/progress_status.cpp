@@ -13,6 +13,14 @@ void ProgressStatus::Reset(bool clearSuffix) {
     if (clearSuffix) suffix.clear();
 }
 
+void ProgressStatus::Restart(int max) {
+    Reset(false);
+    if (!bar) return;
+    bar->SetMin(0);
+    bar->SetMax(max);
+    bar->SetPosition(0);
+}
+
 void ProgressStatus::SetStatus(const std::string& text) {
     if (!label) return;
     label->SetText(suffix.empty() ? text : text + " " + suffix);

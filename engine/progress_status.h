@@ -19,6 +19,8 @@ public:
     std::string suffix;
 
     void Reset(bool clearSuffix);
+    // Reset(false), and the bar, if any, back to position 0 of the range 0..max.
+    void Restart(int max);
     void SetStatus(const std::string& text);
     void AppendStatus(const std::string& text);
     // Advances the bar; lets pending messages run once 100 steps have gathered.
