@@ -180,7 +180,6 @@ TTrackBarMouse* BlurPanel::MakeSlider(int left, int top, int width, int maximum)
     slider->setRange(0, maximum);
     slider->setPageStep(1);
     slider->OnMouseUpEvent = [this](TTrackBarMouse* sender) { SliderMouseUp(sender); };
-    slider->OnMouseDownEvent = [](TTrackBarMouse*) {};
     connect(slider, &QSlider::valueChanged, this, [this, slider] { SliderChange(slider); });
     return slider;
 }
