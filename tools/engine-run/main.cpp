@@ -31,15 +31,12 @@ void Configure(engine::ClassFFT& fft, const enginerun::RunOptions& options) {
 // 8-bit images go through the engine as bitmap planes, like JPEG planes do.
 void DeblurEightBit(engine::ClassFFT& fft, enginerun::PgmImage& image, const enginerun::RunOptions& options) {
     platform::Bitmap bitmap(image.width, image.height, platform::PixelFormat::pf24bit);
-    for (int r = 0; r < image.height; ++r) {
-        uint8_t* line = bitmap.ScanLine(r);
-        for (int c = 0; c < image.width; ++c) line[3 * c + 2] = uint8_t(image.samples[std::size_t(r) * image.width + c]);
-    }
+    const auto sample = [&](int r, int c) -> uint16_t& { return image.samples[std::size_t(r) * image.width + c]; };
+    for (int r = 0; r < image.height; ++r)
+        for (int c = 0; c < image.width; ++c) bitmap.SetPixel(c, r, platform::RGBColor(uint8_t(sample(r, c)), 0, 0));
     fft.Deblur(nullptr, &bitmap, options.rowOffset, options.columnOffset, 0, options.white, nullptr);
-    for (int r = 0; r < image.height; ++r) {
-        const uint8_t* line = bitmap.ScanLine(r);
-        for (int c = 0; c < image.width; ++c) image.samples[std::size_t(r) * image.width + c] = line[3 * c + 2];
-    }
+    for (int r = 0; r < image.height; ++r)
+        for (int c = 0; c < image.width; ++c) sample(r, c) = platform::RedOf(bitmap.Pixel(c, r));
 }
 
 void DeblurSixteenBit(engine::ClassFFT& fft, enginerun::PgmImage& image, const enginerun::RunOptions& options) {
