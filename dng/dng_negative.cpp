@@ -155,13 +155,7 @@ void dng_negative::PostParse(dng_host& host, dng_stream&, dng_info&) {
 void dng_negative::ReadStage1Image(dng_host& host, dng_stream& stream, dng_info& info) {
     const dng_ifd& ifd = MainIFD(info);
     try {
-        CheckRawImageReadable(ifd, stream);
-        AutoPtr<dng_image> image = host.Make_dng_image(ifd.Bounds(), ifd.fSamplesPerPixel, ttShort);
-        ReadRawImage(host, ifd, stream, *image, info.fShared->fDNGVersion < 0x01010000u);
-        fStage1Image = std::move(image);
-        ReadOpcodeList(stream, ifd.fOpcodeList1, fOpcodeList1);
-        ReadOpcodeList(stream, ifd.fOpcodeList2, fOpcodeList2);
-        ReadOpcodeList(stream, ifd.fOpcodeList3, fOpcodeList3);
+        fStage1Image = ReadRawImage(host, ifd, stream, info.fShared->fDNGVersion < 0x01010000u);
     } catch (const dng_exception& e) {
         if (e.ErrorCode() == dng_error_end_of_file) ThrowBadFormat("File is truncated inside its raw image");
         throw;

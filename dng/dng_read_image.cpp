@@ -65,8 +65,8 @@ void StoreRows(dng_image& image, const dng_rect& area, const uint16* samples, ui
     }
 }
 
-}  // namespace
-
+// Throws the bad-format error when the reader cannot decode `ifd` (compression, sample
+// format, depth, sizes against the file).
 void CheckRawImageReadable(const dng_ifd& ifd, dng_stream& stream) {
     if (ifd.fCompression != 1 && ifd.fCompression != 7)
         ThrowBadFormat("Unsupported raw compression: " + CompressionName(ifd.fCompression));
@@ -102,9 +102,12 @@ void CheckRawImageReadable(const dng_ifd& ifd, dng_stream& stream) {
     if (totalBytes < minimumBytes) ThrowBadFormat("Raw data too short for the image size");
 }
 
-void ReadRawImage(dng_host& host, const dng_ifd& ifd, dng_stream& stream, dng_image& image, bool oldDiff16) {
+}  // namespace
+
+AutoPtr<dng_image> ReadRawImage(dng_host& host, const dng_ifd& ifd, dng_stream& stream, bool oldDiff16) {
     CheckRawImageReadable(ifd, stream);
-    if (image.PixelType() != ttShort) ThrowProgramError("Pixel type access mismatch");
+    AutoPtr<dng_image> result = host.Make_dng_image(ifd.Bounds(), ifd.fSamplesPerPixel, ttShort);
+    dng_image& image = *result;
     const uint32 spp = ifd.fSamplesPerPixel;
     const uint32 bits = ifd.fBitsPerSample[0];
     const uint64 rowSamples = uint64(ifd.fTileWidth) * spp;
@@ -147,4 +150,5 @@ void ReadRawImage(dng_host& host, const dng_ifd& ifd, dng_stream& stream, dng_im
         }
         StoreRows(image, area, samples.data(), rowSamples, spp);
     }
+    return result;
 }
