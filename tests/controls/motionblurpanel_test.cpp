@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <vector>
 
 #include "controls/class_motionblurpanel.h"
 #include "grid_cells.h"
@@ -24,22 +25,9 @@ private:
     }
 
     // Pixel in the middle of the shown cell of grid cell (x, y).
-    static QPoint PixelOf(const MotionBlurPanel& grid, int x, int y) {
-        return {(x - grid.firstCol) * grid.CellWidth() + grid.marginX + grid.CellWidth() / 2,
-                (y - grid.firstRow) * grid.CellHeight() + grid.marginY + grid.CellHeight() / 2};
-    }
-
-    // Press on the first cell, move over the others, release on the last.
-    void Drag(MotionBlurPanel& grid, std::initializer_list<Cell> cells, Qt::MouseButton button) {
-        Press(&grid, PixelOf(grid, cells.begin()->first, cells.begin()->second), button);
-        QPoint at;
-        for (const Cell& c : cells) {
-            at = PixelOf(grid, c.first, c.second);
-            Move(&grid, at, button);
-            Move(&grid, at + QPoint(1, 1), button);  // same cell again
-        }
-        QVERIFY(log_.isEmpty());
-        Release(&grid, at, button);
+    static QPoint PixelOf(const MotionBlurPanel& grid, Cell cell) {
+        return {(cell.first - grid.firstCol) * grid.CellWidth() + grid.marginX + grid.CellWidth() / 2,
+                (cell.second - grid.firstRow) * grid.CellHeight() + grid.marginY + grid.CellHeight() / 2};
     }
 
 private slots:
@@ -48,26 +36,22 @@ private slots:
     void geometryAndZoomLimits() {
         MotionBlurPanel grid;
         QCOMPARE(grid.size(), QSize(199, 188));
-        QCOMPARE(grid.CellWidth(), 18);
-        QCOMPARE(grid.CellHeight(), 17);
-
+        QCOMPARE(QSize(grid.CellWidth(), grid.CellHeight()), QSize(18, 17));
         grid.ZoomOut();
-        QCOMPARE(grid.colsShown, 13);
         QCOMPARE(grid.rowsShown, 13);
-        QCOMPARE(QPoint(grid.CellWidth(), grid.CellHeight()), QPoint(15, 14));
+        QCOMPARE(QSize(grid.CellWidth(), grid.CellHeight()), QSize(15, 14));
         QCOMPARE(QPoint(grid.marginX, grid.marginY), QPoint(2, 3));
 
         // The centre cell stays under the same pixel at every zoom.
         for (int i = 0; i < 20; ++i) {
             grid.ZoomOut();
-            QCOMPARE(grid.CellAt(PixelOf(grid, 50, 50)), QPoint(50, 50));
+            QCOMPARE(grid.CellAt(PixelOf(grid, {50, 50})), QPoint(50, 50));
         }
         QCOMPARE(grid.colsShown, 39);
-        QCOMPARE(grid.rowsShown, 39);
         for (int i = 0; i < 20; ++i)
             grid.ZoomIn();
         QCOMPARE(grid.colsShown, 9);
-        QCOMPARE(grid.CellAt(PixelOf(grid, 50, 50)), QPoint(50, 50));
+        QCOMPARE(grid.CellAt(PixelOf(grid, {50, 50})), QPoint(50, 50));
     }
 
     void wheelForwardShowsMoreCells() {
@@ -85,80 +69,61 @@ private slots:
         QCOMPARE(grid.colsShown, 39);
     }
 
-    void clickTogglesAndPaintsTheCell() {
+    void paintsCellsFramesLinesAndTheCentreMarker() {
         MotionBlurPanel grid;
-        Wire(grid);
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        Click(&grid, PixelOf(grid, 50, 50));
-        QVERIFY(grid.GetCell(50, 50));
-        QCOMPARE(log_, QStringList({"notempty", "change"}));
-
+        grid.ClickCell(50, 50, false, KernelGrid::kCoreColor);
         // Cell (50, 50) is shown column 5, row 5 at 18 x 17 pixels per cell.
         const QImage shown = grid.grab().toImage();
         const QColor green(0, 128, 0);
-        QCOMPARE(shown.pixelColor(5 * 18 + 8, 5 * 17 + 2), green);                 // fill
-        QCOMPARE(shown.pixelColor(5 * 18 + 1, 5 * 17 + 8), green);                 // frame
-        QCOMPARE(shown.pixelColor(5 * 18, 5 * 17 + 8), QColor(128, 128, 128));     // grid line
-        QCOMPARE(shown.pixelColor(5 * 18 + 3, 5 * 17 + 8), QColor(0, 0, 255));     // centre marker
+        QCOMPARE(shown.pixelColor(5 * 18 + 8, 5 * 17 + 2), green);              // fill
+        QCOMPARE(shown.pixelColor(5 * 18 + 1, 5 * 17 + 8), green);              // frame
+        QCOMPARE(shown.pixelColor(5 * 18, 5 * 17 + 8), QColor(128, 128, 128));  // grid line
+        QCOMPARE(shown.pixelColor(5 * 18 + 3, 5 * 17 + 8), QColor(0, 0, 255));  // centre marker
         QCOMPARE(shown.pixelColor(4 * 18 + 8, 5 * 17 + 8), grid.palette().color(QPalette::Window));
-
-        log_.clear();
-        Click(&grid, PixelOf(grid, 50, 50), Qt::RightButton);
-        QVERIFY(!grid.GetCell(50, 50));
-        QCOMPARE(log_, QStringList({"empty", "change"}));
     }
 
-    void leftDragPaintsAndReportsOnceAtRelease() {
-        MotionBlurPanel grid;
-        Wire(grid);
-        Drag(grid, {{46, 48}, {47, 48}, {48, 48}, {49, 48}, {50, 48}}, Qt::LeftButton);
-        QCOMPARE(log_, QStringList({"notempty", "change"}));
-        QCOMPARE(SetCells(grid), std::set<Cell>({{46, 48}, {47, 48}, {48, 48}, {49, 48}, {50, 48}}));
-        QCOMPARE(grid.GetCellColor(50, 48), KernelGrid::kCoreColor);
+    void pressMoveReleaseSequences() {
+        // One cell is a click; more are a drag: press on the first, moves over
+        // each (twice within the cell), release on the last.
+        using Cells = std::vector<Cell>;
+        struct Case { const char* what; Cells before; Qt::MouseButton button; Cells path; bool editable;
+                      std::set<Cell> after; QStringList events; };
+        const QStringList set{"notempty", "change"}, cleared{"empty", "change"};
+        const Qt::MouseButton left = Qt::LeftButton, right = Qt::RightButton;
+        const Cells row{{46, 48}, {47, 48}, {48, 48}, {49, 48}, {50, 48}};
+        const Case cases[] = {
+            {"click sets", {}, left, {{50, 50}}, true, {{50, 50}}, set},
+            {"right click clears", {{50, 50}}, right, {{50, 50}}, true, {}, cleared},
+            {"left drag paints", {}, left, row, true, {row.begin(), row.end()}, set},
+            {"right drag erases", {{48, 50}}, right, {{47, 50}, {48, 50}}, true, {}, cleared},
+            {"right drag over empty cells", {}, right, {{44, 44}, {45, 44}}, true, {}, cleared},
+            // Nothing was painted, so the release toggles the cell under the pointer.
+            {"left drag over set cells", {{50, 50}, {51, 50}}, left, {{50, 50}, {51, 50}}, true, {{50, 50}}, set},
+            {"click, not editable", {}, left, {{50, 50}}, false, {}, {}},
+            {"drag, not editable", {}, left, {{49, 49}, {49, 50}}, false, {{49, 49}, {49, 50}}, set},
+        };
+        for (const Case& k : cases) {
+            MotionBlurPanel grid;
+            for (const Cell& c : k.before)
+                grid.ClickCell(c.first, c.second, false, KernelGrid::kCoreColor);
+            grid.editable = k.editable;
+            Wire(grid);
+            log_.clear();
+            Press(&grid, PixelOf(grid, k.path.front()), k.button);
+            for (std::size_t i = 0; k.path.size() > 1 && i < k.path.size(); ++i) {
+                Move(&grid, PixelOf(grid, k.path[i]), k.button);
+                Move(&grid, PixelOf(grid, k.path[i]) + QPoint(1, 1), k.button);
+            }
+            QVERIFY2(log_.isEmpty(), k.what);  // events come with the release only
+            Release(&grid, PixelOf(grid, k.path.back()), k.button);
+            QVERIFY2(SetCells(grid) == k.after, k.what);
+            QVERIFY2(log_ == k.events, qPrintable(QString(k.what) + ": " + log_.join(",")));
+        }
     }
 
-    void rightDragErasesAndReportsEvenOverEmptyCells() {
-        MotionBlurPanel grid;
-        Wire(grid);
-        grid.ClickCell(48, 50, false, KernelGrid::kCoreColor);
-        log_.clear();
-        Drag(grid, {{47, 50}, {48, 50}}, Qt::RightButton);
-        QVERIFY(!grid.GetCell(48, 50));
-        QCOMPARE(log_, QStringList({"empty", "change"}));
-
-        log_.clear();
-        Drag(grid, {{44, 44}, {45, 44}}, Qt::RightButton);
-        QCOMPARE(log_, QStringList({"empty", "change"}));
-        QVERIFY(SetCells(grid).empty());
-    }
-
-    void leftDragOverSetCellsEndsLikeAClick() {
-        MotionBlurPanel grid;
-        Wire(grid);
-        grid.ClickCell(50, 50, false, KernelGrid::kCoreColor);
-        grid.ClickCell(51, 50, false, KernelGrid::kCoreColor);
-        log_.clear();
-        Drag(grid, {{50, 50}, {51, 50}}, Qt::LeftButton);
-        // Nothing was painted, so the release toggles the cell under the pointer.
-        QCOMPARE(SetCells(grid), std::set<Cell>({{50, 50}}));
-        QCOMPARE(log_, QStringList({"notempty", "change"}));
-    }
-
-    void notEditableRefusesClicksButStillPaints() {
-        MotionBlurPanel grid;
-        Wire(grid);
-        grid.editable = false;
-        Click(&grid, PixelOf(grid, 50, 50));
-        QVERIFY(!grid.GetCell(50, 50));
-        QVERIFY(log_.isEmpty());
-
-        Drag(grid, {{49, 49}, {49, 50}}, Qt::LeftButton);
-        QCOMPARE(SetCells(grid), std::set<Cell>({{49, 49}, {49, 50}}));
-        QCOMPARE(log_, QStringList({"notempty", "change"}));
-    }
-
-    void positionsFarOutsideChangeNothing() {
+    void positionsOutsideTheGridOrInDiscModeChangeNothing() {
         MotionBlurPanel grid;
         Wire(grid);
         Press(&grid, QPoint(5000, -5000));
@@ -168,16 +133,13 @@ private slots:
         Click(&grid, QPoint(-2000, -2000), Qt::RightButton);
         QVERIFY(SetCells(grid).empty());
         QVERIFY(log_.isEmpty());
-    }
 
-    void dragInDiscModeLeavesTheDiscAlone() {
-        MotionBlurPanel grid;
         grid.discRadius = 2;
         grid.SetMode(1);
         const auto disc = SetCells(grid);
-        Press(&grid, PixelOf(grid, 45, 45));
-        Move(&grid, PixelOf(grid, 46, 45));
-        Move(&grid, PixelOf(grid, 47, 45));
+        Press(&grid, PixelOf(grid, {45, 45}));
+        Move(&grid, PixelOf(grid, {46, 45}));
+        Move(&grid, PixelOf(grid, {47, 45}));
         QCOMPARE(SetCells(grid), disc);
     }
 };
