@@ -67,8 +67,7 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
     const int32 W = static_cast<int32>(fStage1Image->Width());
     pipeline::RequirePassSize(H, W);
 
-    if (!fLinearizationInfo) fLinearizationInfo = std::make_unique<dng_linearization_info>();
-    const real64 white = std::min(std::max(fLinearizationInfo->fWhiteLevel[0], 0.0), 65535.0);
+    const uint32 white = std::min<uint32>(WhiteLevel(0), 65535);
     if (pipeline::gMainWindow) {
         pipeline::gMainWindow->SetMaskingMaximum(static_cast<int>(white));
         pipeline::gMainWindow->SetLocalizationMaximum(static_cast<int>(white * (1.0 / 3.0)));

@@ -8,12 +8,11 @@
 
 void TWKNegative::ReadMosaicRows(pipeline::MosaicRows& rows, const engine::ImagePlane16& source,
                                  bool balanceGreens) {
-    if (!fMosaicInfo) fMosaicInfo = std::make_unique<dng_mosaic_info>();
     const int32 H = rows.Height();
     const int32 W = rows.Width();
     if (source.Height() < H || source.Width() < W) ThrowProgramError("Row table larger than the image");
     // BayerGreenSplit says how far the two greens may drift apart; 500 is taken as 300.
-    const uint32 split = fMosaicInfo->fBayerGreenSplit;
+    const uint32 split = fMosaicInfo ? fMosaicInfo->fBayerGreenSplit : 0;
     const double t = split == 500 ? 300.0 : double(split);
     const ParityColours cfa = ColoursByParity();
 
