@@ -1,13 +1,9 @@
 #pragma once
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
 #include <utility>
 
-#include "dng/dng_info.h"
-#include "dng/dng_stream.h"
-#include "engine_fakes.h"
+#include "dng_test_support.h"
+#include "engine_fixture.h"
 #include "synthetic_negative.h"
 #include "tests/support/test_files.h"
 
@@ -41,23 +37,16 @@ private:
     int steps_;
 };
 
-// A real DNG of the test data read through the program's host up to its stage-1 image.
-struct RealPhoto {
-    explicit RealPhoto(const std::string& name) {
-        dng_file_stream stream(test_support::TestData("dng/" + name));
-        dng_info info;
-        info.Parse(host, stream);
-        info.PostParse(host);
-        made = host.Make_dng_negative();
-        negative = dynamic_cast<TWKNegative*>(made.get());
-        made->Parse(host, stream, info);
-        made->PostParse(host, stream, info);
-        made->ReadStage1Image(host, stream, info);
-    }
-
-    TWKHost host;
-    std::unique_ptr<dng_negative> made;
-    TWKNegative* negative = nullptr;
+// Progress through a fake bar and label.
+struct FakeProgress {
+    explicit FakeProgress(enginetest::FakeProgressBar& b) { progress.bar = &b; progress.label = &label; }
+    enginetest::FakeStatusLabel label;
+    engine::ProgressStatus progress;
 };
+
+// A real DNG of the test data read through the program's host up to its stage-1 image.
+inline std::unique_ptr<LoadedDNG> LoadRealPhoto(const std::string& name) {
+    return LoadDNG(test_support::ReadFileBytes(DngTestFile(name)), true, std::make_unique<TWKHost>());
+}
 
 }  // namespace pipelinetest

@@ -3,7 +3,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "dng/dng_image.h"
 #include "dng/dng_image_plane16.h"
@@ -58,11 +57,6 @@ inline AutoPtr<dng_image> MakePlane(int height, int width, const std::function<i
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c) plane.MutableRow(r)[c] = uint16_t(value(r, c));
     return image;
-}
-
-// A plane from rows of samples written out in the test.
-inline AutoPtr<dng_image> MakePlane(const std::vector<std::vector<int>>& rows) {
-    return MakePlane(int(rows.size()), int(rows[0].size()), [&](int r, int c) { return rows[r][c]; });
 }
 
 inline int At(dng_image& image, int row, int col) { return dng_image_plane16(image).Row(row)[col]; }
