@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <stdexcept>
@@ -20,25 +19,30 @@ public:
     explicit ByteSink(bool big) : big_(big) {}
     std::vector<uint8_t> bytes;
     void U8(uint8_t v) { bytes.push_back(v); }
-    void U16(uint16_t v) {
-        if (big_) { U8(v >> 8); U8(v & 0xFF); }
-        else { U8(v & 0xFF); U8(v >> 8); }
-    }
-    void U32(uint32_t v) {
-        if (big_) { U16(v >> 16); U16(v & 0xFFFF); }
-        else { U16(v & 0xFFFF); U16(v >> 16); }
-    }
+    void U16(uint16_t v) { Put(v, 2); }
+    void U32(uint32_t v) { Put(v, 4); }
     // Points the next-directory field of the directory at `dir` to `target`.
     void PatchNext(uint32_t dir, uint32_t target) {
         const uint32_t entries = big_ ? (bytes[dir] << 8 | bytes[dir + 1]) : (bytes[dir + 1] << 8 | bytes[dir]);
         Patch32(dir + 2 + 12 * entries, target);
     }
+    // Appends `data` at an even offset, returning that offset.
+    uint32_t Block(const std::vector<uint8_t>& data) {
+        if (bytes.size() % 2) U8(0);
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        return static_cast<uint32_t>(bytes.size() - data.size());
+    }
     void Patch32(size_t at, uint32_t v) {
-        ByteSink tmp(big_);
-        tmp.U32(v);
-        std::memcpy(&bytes[at], tmp.bytes.data(), 4);
+        ByteSink value(big_);
+        value.U32(v);
+        std::copy(value.bytes.begin(), value.bytes.end(), bytes.begin() + at);
     }
     bool big_;
+
+private:
+    void Put(uint32_t v, int size) {
+        for (int i = 0; i < size; ++i) U8(static_cast<uint8_t>(v >> 8 * (big_ ? size - 1 - i : i)));
+    }
 };
 
 struct Entry {
@@ -91,9 +95,7 @@ public:
             sink.U16(e.type);
             sink.U32(e.count);
             if (e.value.size() <= 4) {
-                std::vector<uint8_t> inline4 = e.value;
-                inline4.resize(4, 0);
-                sink.bytes.insert(sink.bytes.end(), inline4.begin(), inline4.end());
+                for (size_t i = 0; i < 4; ++i) sink.U8(i < e.value.size() ? e.value[i] : 0);
             } else {
                 sink.U32(data);
                 data += static_cast<uint32_t>((e.value.size() + 1) & ~size_t(1));
@@ -101,10 +103,7 @@ public:
             }
         }
         sink.U32(0);
-        for (const Entry* e : outOfLine) {
-            sink.bytes.insert(sink.bytes.end(), e->value.begin(), e->value.end());
-            if (e->value.size() % 2) sink.U8(0);
-        }
+        for (const Entry* e : outOfLine) sink.Block(e->value);
         return start;
     }
 
@@ -113,34 +112,25 @@ private:
     std::map<uint16_t, Entry> entries_;
 };
 
-// Packs samples of `bits` bits per row, rows starting on byte boundaries.
+// Packs samples of `bits` bits per row, rows starting on byte boundaries: most significant bit
+// first, except 16-bit samples, which follow the file's byte order.
 std::vector<uint8_t> PackRows(const std::vector<uint16_t>& samples, size_t rowSamples, uint32_t rows, uint32_t bits,
                               bool big) {
-    std::vector<uint8_t> out;
+    ByteSink out(big);
     for (uint32_t r = 0; r < rows; ++r) {
-        const uint16_t* row = samples.data() + r * rowSamples;
-        if (bits == 8) {
-            for (size_t i = 0; i < rowSamples; ++i) out.push_back(static_cast<uint8_t>(row[i]));
-        } else if (bits == 16) {
-            for (size_t i = 0; i < rowSamples; ++i) {
-                if (big) { out.push_back(row[i] >> 8); out.push_back(row[i] & 0xFF); }
-                else { out.push_back(row[i] & 0xFF); out.push_back(row[i] >> 8); }
+        uint64_t acc = 0;
+        uint32_t count = 0;
+        for (size_t i = r * rowSamples; i < (r + 1) * rowSamples; ++i) {
+            if (bits == 16) {
+                out.U16(samples[i]);
+                continue;
             }
-        } else {
-            uint64_t acc = 0;
-            uint32_t count = 0;
-            for (size_t i = 0; i < rowSamples; ++i) {
-                acc = (acc << bits) | row[i];
-                count += bits;
-                while (count >= 8) {
-                    count -= 8;
-                    out.push_back(static_cast<uint8_t>(acc >> count));
-                }
-            }
-            if (count) out.push_back(static_cast<uint8_t>(acc << (8 - count)));
+            acc = (acc << bits) | samples[i];
+            for (count += bits; count >= 8; count -= 8) out.U8(static_cast<uint8_t>(acc >> (count - 8)));
         }
+        if (count) out.U8(static_cast<uint8_t>(acc << (8 - count)));
     }
-    return out;
+    return out.bytes;
 }
 
 // Strips or tiles of the raw image, each encoded as the options asks.
@@ -161,23 +151,11 @@ std::vector<std::vector<uint8_t>> EncodeRawBlocks(const FixtureOptions& s, uint3
                         const uint32_t x = std::min(tx * tileW + c, s.width - 1);
                         block[(size_t(r) * tileW + c) * spp + p] = s.samples[(size_t(y) * s.width + x) * spp + p];
                     }
-            if (s.compression == 1) {
-                blocks.push_back(PackRows(block, size_t(tileW) * spp, rows, s.bits, s.bigEndian));
-            } else {
-                LJpegParams params;
-                params.precision = s.bits;
-                params.predictor = s.ljpegPredictor;
-                params.restartRows = s.ljpegRestartRows;
-                params.height = rows;
-                if (s.ljpegTwoColumnsPerPixel) {
-                    params.width = tileW / 2;
-                    params.components = 2 * spp;
-                } else {
-                    params.width = tileW;
-                    params.components = spp;
-                }
-                blocks.push_back(EncodeLosslessJPEG(params, block));
-            }
+            const uint32_t pair = s.ljpegTwoColumnsPerPixel ? 2 : 1;  // CFA rows as half-width JPEG rows
+            blocks.push_back(s.compression == 1 ? PackRows(block, size_t(tileW) * spp, rows, s.bits, s.bigEndian)
+                                                : EncodeLosslessJPEG({tileW / pair, rows, spp * pair, s.bits,
+                                                                      s.ljpegPredictor, s.ljpegRestartRows},
+                                                                     block));
         }
     }
     return blocks;
@@ -257,10 +235,8 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     const uint32_t tileL = s.tileLength ? s.tileLength : s.height;
     std::vector<uint32_t> offsets, counts;
     for (const std::vector<uint8_t>& block : EncodeRawBlocks(s, tileW, tileL)) {
-        if (out.bytes.size() % 2) out.U8(0);
-        offsets.push_back(static_cast<uint32_t>(out.bytes.size()));
+        offsets.push_back(out.Block(block));
         counts.push_back(static_cast<uint32_t>(block.size()));
-        out.bytes.insert(out.bytes.end(), block.begin(), block.end());
     }
 
     Directory raw(big);
@@ -309,16 +285,13 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
 
     std::vector<Directory> previewDirs;
     std::vector<Directory> chainedDirs;
-    std::vector<uint32_t> previewIFD0Fields;
     bool ifd0Preview = false;
     Directory ifd0(big);
     for (const FixturePreview& p : s.previews) {
         // The layer reads only a preview's directory, so a JPEG preview can be a bare SOI/EOI.
         std::vector<uint8_t> data = p.jpeg ? std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xD9}
                                            : std::vector<uint8_t>(size_t(p.width) * p.height * p.samples, 0x80);
-        if (out.bytes.size() % 2) out.U8(0);
-        const uint32_t offset = static_cast<uint32_t>(out.bytes.size());
-        out.bytes.insert(out.bytes.end(), data.begin(), data.end());
+        const uint32_t offset = out.Block(data);
         Directory d(big);
         Directory& dir = p.inIFD0 && !ifd0Preview ? ifd0 : d;
         dir.Longs(254, {1});
@@ -326,7 +299,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
         dir.Longs(257, {p.height});
         dir.Shorts(258, std::vector<uint32_t>(p.samples, 8));
         dir.Shorts(259, {p.jpeg ? 7u : 1u});
-        dir.Shorts(262, {p.jpeg ? (p.samples == 1 ? 1u : 6u) : (p.samples == 1 ? 1u : 2u)});
+        dir.Shorts(262, {p.samples == 1 ? 1u : (p.jpeg ? 6u : 2u)});
         dir.Longs(273, {offset});
         dir.Shorts(277, {p.samples});
         dir.Longs(278, {p.height});

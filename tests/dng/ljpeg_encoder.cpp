@@ -9,25 +9,22 @@ struct Code {
     int length = 0;
 };
 
+// Writes codes most significant bit first, stuffing a zero after each 0xFF byte.
 class BitWriter {
 public:
     explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
     void Put(uint32_t bits, int length) {
-        for (int i = length - 1; i >= 0; --i) {
-            acc_ = (acc_ << 1) | ((bits >> i) & 1);
-            if (++count_ == 8) Emit();
-        }
+        for (int i = length - 1; i >= 0; --i) Bit((bits >> i) & 1);
     }
     // Pads the last byte with one bits, as JPEG asks.
     void Flush() {
-        while (count_ != 0) {
-            acc_ = (acc_ << 1) | 1;
-            if (++count_ == 8) Emit();
-        }
+        while (count_ != 0) Bit(1);
     }
 
 private:
-    void Emit() {
+    void Bit(uint32_t bit) {
+        acc_ = (acc_ << 1) | bit;
+        if (++count_ < 8) return;
         out_.push_back(static_cast<uint8_t>(acc_));
         if (acc_ == 0xFF) out_.push_back(0);
         acc_ = 0;
@@ -75,8 +72,7 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
         code <<= 1;
     }
 
-    std::vector<uint8_t> out = {0xFF, 0xD8};
-    out.insert(out.end(), {0xFF, 0xC4});
+    std::vector<uint8_t> out = {0xFF, 0xD8, 0xFF, 0xC4};
     Put16(out, 2 + 1 + 16 + 17);
     out.push_back(0x00);
     for (int length = 1; length <= 16; ++length) out.push_back(counts[length]);
@@ -90,11 +86,7 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
     Put16(out, p.height);
     Put16(out, p.width);
     out.push_back(static_cast<uint8_t>(p.components));
-    for (uint32_t c = 0; c < p.components; ++c) {
-        out.push_back(static_cast<uint8_t>(c + 1));
-        out.push_back(0x11);
-        out.push_back(0);
-    }
+    for (uint32_t c = 0; c < p.components; ++c) out.insert(out.end(), {static_cast<uint8_t>(c + 1), 0x11, 0});
     if (p.restartRows) {
         out.insert(out.end(), {0xFF, 0xDD});
         Put16(out, 4);
@@ -103,13 +95,8 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
     out.insert(out.end(), {0xFF, 0xDA});
     Put16(out, 6 + 2 * p.components);
     out.push_back(static_cast<uint8_t>(p.components));
-    for (uint32_t c = 0; c < p.components; ++c) {
-        out.push_back(static_cast<uint8_t>(c + 1));
-        out.push_back(0x00);
-    }
-    out.push_back(static_cast<uint8_t>(p.predictor));
-    out.push_back(0);
-    out.push_back(0);
+    for (uint32_t c = 0; c < p.components; ++c) out.insert(out.end(), {static_cast<uint8_t>(c + 1), 0});
+    out.insert(out.end(), {static_cast<uint8_t>(p.predictor), 0, 0});
 
     BitWriter writer(out);
     uint32_t restartIndex = 0;
@@ -117,8 +104,7 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
         const bool restart = p.restartRows && y > 0 && y % p.restartRows == 0;
         if (restart) {
             writer.Flush();
-            out.push_back(0xFF);
-            out.push_back(static_cast<uint8_t>(0xD0 + (restartIndex++ & 7)));
+            out.insert(out.end(), {0xFF, static_cast<uint8_t>(0xD0 + (restartIndex++ & 7))});
         }
         const bool firstRow = y == 0 || restart;
         const uint16_t* row = samples.data() + y * rowSamples;

@@ -1,49 +1,56 @@
-// Damaged files end in the bad-format error with a reason, never in a crash or a huge allocation.
+// Damaged files end in the bad-format error with a reason, never in a crash or a huge
+// allocation; the raw-image digest is enforced.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <functional>
 
 #include "dng/dng_exceptions.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+using Bytes = std::vector<uint8_t>;
+
+uint32_t Get32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+void Put32(Bytes& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// Offset of the directory entry of `tag` in IFD 0 or its first sub-IFD (little-endian fixtures).
-size_t EntryOf(const std::vector<uint8_t>& b, uint16_t tag) {
+// Offset of the value of `tag` in IFD 0 or its first sub-IFD (little-endian fixtures).
+size_t ValueOf(const Bytes& b, uint16_t tag) {
     std::vector<uint32_t> dirs = {Get32(b, 4)};
-    for (size_t d = 0; d < dirs.size(); ++d) {
-        const uint32_t at = dirs[d];
-        const uint32_t count = b[at] | b[at + 1] << 8;
-        for (uint32_t i = 0; i < count; ++i) {
-            const size_t entry = at + 2 + 12 * i;
+    for (size_t d = 0; d < dirs.size(); ++d)
+        for (uint32_t i = 0, count = b[dirs[d]] | b[dirs[d] + 1] << 8; i < count; ++i) {
+            const size_t entry = dirs[d] + 2 + 12 * i;
             const uint16_t code = b[entry] | b[entry + 1] << 8;
-            if (code == tag) return entry;
+            if (code == tag) return entry + 8;
             if (code == 330) dirs.push_back(Get32(b, entry + 8));
         }
-    }
     ADD_FAILURE() << "tag " << tag << " not found";
     return 0;
 }
 
-std::string BadFormatReason(const std::vector<uint8_t>& bytes) {
+// The error of loading `bytes` and building its stages; 0 when all went through.
+dng_exception LoadError(const Bytes& bytes) {
     try {
         auto f = LoadDNG(bytes);
-        f->negative->BuildStage2Image(f->host, ttShort);
-        f->negative->BuildStage3Image(f->host, -1);
+        BuildStages(*f);
     } catch (const dng_exception& e) {
-        EXPECT_EQ(e.ErrorCode(), dng_error_bad_format) << e.what();
-        return e.what();
+        return e;
     }
-    ADD_FAILURE() << "damaged file accepted";
-    return "";
+    return dng_exception(dng_error_none, "accepted");
+}
+
+void ExpectBadFormat(const Bytes& bytes, const std::vector<std::string>& reasons) {
+    const dng_exception e = LoadError(bytes);
+    EXPECT_EQ(e.ErrorCode(), dng_error_bad_format) << e.what();
+    bool named = false;
+    for (const std::string& reason : reasons) named |= std::string(e.what()).find(reason) != std::string::npos;
+    EXPECT_TRUE(named) << e.what();
 }
 
 FixtureOptions Base(uint32_t compression = 1, bool tiled = false) {
@@ -60,110 +67,112 @@ FixtureOptions Base(uint32_t compression = 1, bool tiled = false) {
 
 TEST(Malformed, TruncationAtAnyPointIsRefused) {
     for (uint32_t compression : {1u, 7u}) {
-        const std::vector<uint8_t> whole = WriteFixtureDNG(Base(compression, true));
-        for (size_t length = 0; length < whole.size(); length += 29) {
-            SCOPED_TRACE(length);
-            BadFormatReason(std::vector<uint8_t>(whole.begin(), whole.begin() + length));
-        }
+        const Bytes whole = WriteFixtureDNG(Base(compression, true));
+        for (size_t length = 0; length < whole.size(); length += 29)
+            EXPECT_EQ(LoadError(Bytes(whole.begin(), whole.begin() + length)).ErrorCode(), dng_error_bad_format)
+                << length;
     }
 }
 
-TEST(Malformed, StripOffsetPastTheEnd) {
-    std::vector<uint8_t> bytes = WriteFixtureDNG(Base());
-    Put32(bytes, EntryOf(bytes, 273) + 8, static_cast<uint32_t>(bytes.size()) - 10);
-    EXPECT_NE(BadFormatReason(bytes).find("outside the file"), std::string::npos);
-}
-
-TEST(Malformed, ZeroLengthStrip) {
-    std::vector<uint8_t> bytes = WriteFixtureDNG(Base());
-    Put32(bytes, EntryOf(bytes, 279) + 8, 0);
-    EXPECT_NE(BadFormatReason(bytes).find("no data"), std::string::npos);
-}
-
-TEST(Malformed, DirectoryLoop) {
-    FixtureOptions options = Base();
-    options.rawInSubIFD = true;
-    std::vector<uint8_t> bytes = WriteFixtureDNG(options);
-    // The sub-IFD link of IFD 0 pointing back at IFD 0.
-    Put32(bytes, EntryOf(bytes, 330) + 8, Get32(bytes, 4));
-    EXPECT_NE(BadFormatReason(bytes).find("loop"), std::string::npos);
-}
-
-TEST(Malformed, HugeDimensionsWithLittleDataAllocateNothing) {
-    for (uint16_t tag : {256, 257}) {
-        std::vector<uint8_t> bytes = WriteFixtureDNG(Base());
-        Put32(bytes, EntryOf(bytes, tag) + 8, 60000);
-        // Rows per strip follow the length, so the strip count still fits; the data does not.
-        Put32(bytes, EntryOf(bytes, 278) + 8, 60000);
-        const std::string reason = BadFormatReason(bytes);
-        EXPECT_TRUE(reason.find("too short") != std::string::npos || reason.find("crop") != std::string::npos ||
-                    reason.find("too large") != std::string::npos)
-            << reason;
+TEST(Malformed, DamagedDirectories) {
+    FixtureOptions subIFD = Base();
+    subIFD.rawInSubIFD = true;
+    FixtureOptions blackAboveWhite = Base();
+    blackAboveWhite.blackLevel = {1000};
+    blackAboveWhite.blackDeltaV = std::vector<double>(20, 200.0);
+    blackAboveWhite.whiteLevel = {1100};
+    const struct {
+        FixtureOptions options;
+        std::function<void(Bytes&)> damage;
+        std::vector<std::string> reasons;
+    } cases[] = {
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 273), uint32_t(b.size()) - 10); }, {"outside the file"}},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 279), 0); }, {"no data"}},
+        // The sub-IFD link of IFD 0 pointing back at IFD 0.
+        {subIFD, [](Bytes& b) { Put32(b, ValueOf(b, 330), Get32(b, 4)); }, {"loop"}},
+        // Rows per strip follow the size, so the strip count still fits; the data does not.
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 256), 60000), Put32(b, ValueOf(b, 278), 60000); },
+         {"too short", "too large", "crop"}},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 257), 60000), Put32(b, ValueOf(b, 278), 60000); },
+         {"too short", "too large", "crop"}},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 256), 70000); }, {"out of range"}},
+        // Tile width 8 needs twice the tiles.
+        {Base(1, true), [](Bytes& b) { Put32(b, ValueOf(b, 322), 8); }, {"count"}},
+        {blackAboveWhite, [](Bytes&) {}, {"White level"}}};
+    for (const auto& c : cases) {
+        Bytes bytes = WriteFixtureDNG(c.options);
+        c.damage(bytes);
+        ExpectBadFormat(bytes, c.reasons);
     }
-    std::vector<uint8_t> bytes = WriteFixtureDNG(Base());
-    Put32(bytes, EntryOf(bytes, 256) + 8, 70000);
-    EXPECT_NE(BadFormatReason(bytes).find("out of range"), std::string::npos);
-}
-
-TEST(Malformed, TileCountNotMatchingTheImage) {
-    std::vector<uint8_t> bytes = WriteFixtureDNG(Base(1, true));
-    Put32(bytes, EntryOf(bytes, 322) + 8, 8);  // tile width 8 needs twice the tiles
-    EXPECT_NE(BadFormatReason(bytes).find("count"), std::string::npos);
 }
 
 TEST(Malformed, BadLosslessJPEGStreams) {
-    const std::vector<uint8_t> good = WriteFixtureDNG(Base(7));
-    const size_t data = Get32(good, EntryOf(good, 273) + 8);
+    const Bytes good = WriteFixtureDNG(Base(7));
+    const size_t data = Get32(good, ValueOf(good, 273));
     auto find = [&](uint8_t marker) {
-        for (size_t i = data; i + 1 < good.size(); ++i)
-            if (good[i] == 0xFF && good[i + 1] == marker) return i;
-        return size_t(0);
+        size_t i = data;
+        while (!(good[i] == 0xFF && good[i + 1] == marker)) ++i;
+        return i;
     };
-    std::vector<uint8_t> notLossless = good;
-    notLossless[find(0xC3) + 1] = 0xC1;
-    EXPECT_NE(BadFormatReason(notLossless).find("not lossless"), std::string::npos);
-
-    std::vector<uint8_t> noStart = good;
-    noStart[data + 1] = 0x00;
-    EXPECT_NE(BadFormatReason(noStart).find("start-of-image"), std::string::npos);
-
-    std::vector<uint8_t> badPredictor = good;
-    const size_t sos = find(0xDA);
-    badPredictor[sos + 4 + 1 + 2] = 9;  // Ss after one component's two bytes
-    EXPECT_NE(BadFormatReason(badPredictor).find("predictor"), std::string::npos);
-
-    std::vector<uint8_t> wrongSize = good;
-    const size_t sof = find(0xC3);
-    wrongSize[sof + 5] = 0;  // lines 20 -> 7
-    wrongSize[sof + 6] = 7;
-    EXPECT_NE(BadFormatReason(wrongSize).find("does not match"), std::string::npos);
-
-    std::vector<uint8_t> overfull = good;
-    const size_t dht = find(0xC4);
-    overfull[dht + 5 + 1] = 5;  // five codes of length 1
-    EXPECT_NE(BadFormatReason(overfull).find("Huffman"), std::string::npos);
-
-    // Entropy data cut short: the strip's byte count keeps only the headers and a few bytes.
-    std::vector<uint8_t> cut = good;
-    Put32(cut, EntryOf(cut, 279) + 8, static_cast<uint32_t>(sos - data + 20));
-    const std::string reason = BadFormatReason(cut);
-    EXPECT_TRUE(reason.find("ends early") != std::string::npos || reason.find("too short") != std::string::npos)
-        << reason;
+    const size_t sof = find(0xC3), sos = find(0xDA), dht = find(0xC4);
+    const std::pair<std::function<void(Bytes&)>, std::vector<std::string>> cases[] = {
+        {[&](Bytes& b) { b[sof + 1] = 0xC1; }, {"not lossless"}},
+        {[&](Bytes& b) { b[data + 1] = 0x00; }, {"start-of-image"}},
+        {[&](Bytes& b) { b[sos + 4 + 1 + 2] = 9; }, {"predictor"}},  // Ss after one component's two bytes
+        {[&](Bytes& b) { b[sof + 5] = 0, b[sof + 6] = 7; }, {"does not match"}},  // 20 lines -> 7
+        {[&](Bytes& b) { b[dht + 5 + 1] = 5; }, {"Huffman"}},  // five codes of length 1
+        // Entropy data cut short: the strip's byte count keeps only the headers and a few bytes.
+        {[&](Bytes& b) { Put32(b, ValueOf(b, 279), uint32_t(sos - data + 20)); }, {"ends early", "too short"}}};
+    for (const auto& [damage, reasons] : cases) {
+        Bytes bytes = good;
+        damage(bytes);
+        ExpectBadFormat(bytes, reasons);
+    }
 }
 
-TEST(Malformed, OpcodeListThatDoesNotEndAtItsTagEnd) {
+TEST(Malformed, OpcodeListsAndNonTIFFs) {
     FixtureOptions options = Base();
-    std::vector<uint8_t> list = OpcodeListBytes({{99, 0x01030000, 1, {1, 2, 3}}});
-    list.push_back(0);
-    options.opcodeList[1] = list;
-    EXPECT_NE(BadFormatReason(WriteFixtureDNG(options)).find("Opcode list"), std::string::npos);
+    options.opcodeList[1] = OpcodeListBytes({{99, 0x01030000, 1, {1, 2, 3}}});
+    options.opcodeList[1].push_back(0);  // does not end at its tag's end
+    ExpectBadFormat(WriteFixtureDNG(options), {"Opcode list"});
     options.opcodeList[1] = OpcodeListBytes({{1, 0x01030000, 1, {0, 0, 0, 9}}});
-    EXPECT_NE(BadFormatReason(WriteFixtureDNG(options)).find("WarpRectilinear"), std::string::npos);
+    ExpectBadFormat(WriteFixtureDNG(options), {"WarpRectilinear"});
+    ExpectBadFormat({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, {"byte-order"});
+    ExpectBadFormat({'I', 'I'}, {"too short"});
 }
 
-TEST(Malformed, NotATIFFAtAll) {
-    EXPECT_NE(BadFormatReason({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}).find("byte-order"), std::string::npos);
-    EXPECT_NE(BadFormatReason({'I', 'I'}).find("too short"), std::string::npos);
+// Seeds and what the fuzzer found: each ends in a result or one of the layer's errors.
+TEST(Malformed, FuzzCorpusReplays) {
+    size_t read = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(DNG_CORPUS_DIR)) {
+        const dng_exception e = LoadError(test_support::ReadFileBytes(entry.path().string()));
+        EXPECT_NE(e.ErrorCode(), dng_error_unknown) << entry.path() << ": " << e.what();
+        read += e.ErrorCode() == dng_error_none;
+    }
+    EXPECT_GE(read, 4u);
+}
+
+TEST(Digest, OneFlippedByteFailsValidationAndKnownHarmlessCorruptionsPass) {
+    FixtureOptions options = Base();
+    const Bytes good = WriteFixtureDNG(options);
+    const size_t digest = Get32(good, ValueOf(good, 50972));
+    ASSERT_EQ(Bytes(good.begin() + digest, good.begin() + digest + 16), RawDigest(options.samples));
+    const uint8_t knownPrefix[16] = {8, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const std::pair<std::function<void(Bytes&)>, int> cases[] = {
+        {[](Bytes&) {}, 0},
+        {[&](Bytes& b) { b[Get32(b, ValueOf(b, 273)) + 37] ^= 0x01; }, dng_error_bad_format},
+        {[&](Bytes& b) { b[digest + 15] ^= 0x10; }, dng_error_bad_format},
+        {[&](Bytes& b) { b[digest] ^= 0xFF; }, 0},  // only the first word wrong
+        {[&](Bytes& b) { std::memcpy(&b[digest], knownPrefix, 16); }, 0}};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        Bytes bytes = good;
+        cases[i].first(bytes);
+        EXPECT_EQ(LoadError(bytes).ErrorCode(), cases[i].second) << i;
+    }
+    options.writeDigest = false;
+    Bytes bytes = WriteFixtureDNG(options);
+    bytes[Get32(bytes, ValueOf(bytes, 273))] ^= 0xFF;
+    EXPECT_EQ(LoadError(bytes).ErrorCode(), 0) << "no digest, nothing to check";
 }
 
 }  // namespace

@@ -1,35 +1,35 @@
-// Stage-1 reads of synthetic files: every depth, encoding, layout and byte order returns
-// exactly the samples the fixture writer stored.
+// Synthetic files: stage 1 holds exactly the samples the fixture writer stored, for every
+// depth, encoding, layout and byte order; directories and metadata read as written.
 #include <gtest/gtest.h>
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_plane16.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 void ExpectRoundTrip(FixtureOptions options) {
-    options.samples = PatternSamples(options.width, options.height, options.samplesPerPixel, options.bits, options.width + options.bits);
+    if (options.samples.empty())
+        options.samples = PatternSamples(options.width, options.height, options.samplesPerPixel, options.bits,
+                                         options.width + options.bits);
     auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_image& stage1 = *f->negative->Stage1Image();
     EXPECT_EQ(stage1.PixelType(), ttShort);
     EXPECT_EQ(stage1.Bounds(), dng_rect(options.height, options.width));
-    EXPECT_EQ(stage1.Planes(), options.samplesPerPixel);
     EXPECT_EQ(InterleavedSamples(stage1), options.samples);
 }
 
 struct Layout {
-    const char* name;
     bool tiled;
     uint32 tileWidth;
     uint32 tileLength;
 };
+const Layout kLayouts[] = {{false, 0, 0}, {false, 0, 5}, {true, 16, 16}};
 
-const Layout kLayouts[] = {{"one_strip", false, 0, 0}, {"strips_of_5", false, 0, 5}, {"tiles_16x16", true, 16, 16}};
-
-// (compression, bits, variant, layout); the variant is the lossless-JPEG predictor, and odd or
-// even picks the byte order.
+// (compression, bits, variant, layout): the variant is the lossless-JPEG predictor, odd or even
+// picks the byte order.
 class Stage1Read : public ::testing::TestWithParam<std::tuple<uint32, uint32, uint32, Layout>> {};
 
 TEST_P(Stage1Read, HoldsTheStoredSamples) {
@@ -54,121 +54,77 @@ INSTANTIATE_TEST_SUITE_P(LosslessJPEG, Stage1Read,
                          ::testing::Combine(::testing::Values(7u), ::testing::Values(8u, 12u, 14u, 16u),
                                             ::testing::Range(1u, 8u), ::testing::ValuesIn(kLayouts)));
 
-TEST(LosslessJPEGLayouts, TwoColumnsPerJPEGPixelRestartsAndThreeSamples) {
-    FixtureOptions pairs;
-    pairs.compression = 7;
-    pairs.bits = 14;
-    pairs.width = 40;
-    pairs.height = 12;
-    pairs.ljpegTwoColumnsPerPixel = true;
-    pairs.ljpegPredictor = 6;
-    ExpectRoundTrip(pairs);
-
-    FixtureOptions restarts = pairs;
-    restarts.ljpegTwoColumnsPerPixel = false;
-    restarts.ljpegRestartRows = 3;
-    restarts.ljpegPredictor = 7;
-    ExpectRoundTrip(restarts);
-
-    FixtureOptions rgb;
-    rgb.compression = 7;
-    rgb.cfa = false;
-    rgb.samplesPerPixel = 3;
-    rgb.width = 17;
-    rgb.height = 9;
-    rgb.tileLength = 4;
-    rgb.ljpegPredictor = 4;
-    ExpectRoundTrip(rgb);
-    rgb.compression = 1;
-    rgb.bits = 12;
-    ExpectRoundTrip(rgb);
-}
-
-TEST(SyntheticFiles, LargeDifferencesUseLongHuffmanCodes) {
+FixtureOptions LosslessJPEG(uint32_t width, uint32_t height, uint32_t predictor, uint32_t samplesPerPixel = 1) {
     FixtureOptions options;
     options.compression = 7;
-    options.width = 64;
-    options.height = 8;
-    options.samples.resize(64 * 8);
-    // Alternating extremes give differences of every category up to 16.
-    for (size_t i = 0; i < options.samples.size(); ++i) options.samples[i] = (i * 7919) % 3 == 0 ? 65535 : (i % 2 ? 0 : 32768);
-    auto f = LoadDNG(WriteFixtureDNG(options));
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
+    options.bits = 14;
+    options.width = width;
+    options.height = height;
+    options.ljpegPredictor = predictor;
+    options.cfa = samplesPerPixel == 1;
+    options.samplesPerPixel = samplesPerPixel;
+    return options;
+}
+
+TEST(Stage1Read, LosslessJPEGInterleavingRestartsThreeSamplesAndLongCodes) {
+    FixtureOptions pairs = LosslessJPEG(40, 12, 6);  // CFA rows as half-width JPEG rows of two components
+    pairs.ljpegTwoColumnsPerPixel = true;
+    FixtureOptions restarts = LosslessJPEG(40, 12, 7);
+    restarts.ljpegRestartRows = 3;
+    FixtureOptions rgb = LosslessJPEG(17, 9, 4, 3);
+    rgb.tileLength = 4;
+    FixtureOptions rgbPlain = rgb;
+    rgbPlain.compression = 1;
+    FixtureOptions extremes = LosslessJPEG(64, 8, 1);  // differences of every category up to 16
+    extremes.bits = 16;
+    for (size_t i = 0; i < 64 * 8; ++i) extremes.samples.push_back((i * 7919) % 3 == 0 ? 65535 : (i % 2 ? 0 : 32768));
+    for (const FixtureOptions& options : {pairs, restarts, rgb, rgbPlain, extremes}) ExpectRoundTrip(options);
 }
 
 TEST(SyntheticFiles, MaskedMarginsActiveAreaAndDefaultCrop) {
     FixtureOptions options;
     options.width = 20;
     options.height = 12;
-    options.samples = PatternSamples(20, 12, 1, 16);
     options.activeArea = {2, 4, 12, 20};
     options.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
     options.defaultCrop = {2, 1, 12, 8};
+    ExpectRoundTrip(options);  // stage 1 keeps the masked margins: it is the whole stored image
+    options.samples = PatternSamples(20, 12, 1, 16);
     auto f = LoadDNG(WriteFixtureDNG(options));
-    const dng_linearization_info& lin = *f->negative->GetLinearizationInfo();
-    EXPECT_EQ(lin.fActiveArea, dng_rect(2, 4, 12, 20));
-    ASSERT_EQ(lin.fMaskedAreaCount, 2u);
-    EXPECT_EQ(lin.fMaskedArea[1], dng_rect(2, 0, 12, 4));
-    EXPECT_EQ(f->negative->DefaultCropOriginH().As_real64(), 2.0);
-    EXPECT_EQ(f->negative->DefaultCropOriginV().As_real64(), 1.0);
-    EXPECT_EQ(f->negative->DefaultCropSizeH().As_real64(), 12.0);
-    EXPECT_EQ(f->negative->DefaultCropSizeV().As_real64(), 8.0);
-    // Stage 1 keeps the masked margins: it is the whole stored image.
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
+    const dng_negative& n = *f->negative;
+    EXPECT_EQ(n.GetLinearizationInfo()->fActiveArea, dng_rect(2, 4, 12, 20));
+    ASSERT_EQ(n.GetLinearizationInfo()->fMaskedAreaCount, 2u);
+    EXPECT_EQ(n.GetLinearizationInfo()->fMaskedArea[1], dng_rect(2, 0, 12, 4));
+    EXPECT_EQ((std::vector<real64>{n.DefaultCropOriginH().As_real64(), n.DefaultCropOriginV().As_real64(),
+                                   n.DefaultCropSizeH().As_real64(), n.DefaultCropSizeV().As_real64()}),
+              (std::vector<real64>{2, 1, 12, 8}));
 
     options.defaultCrop[2] = 17;  // reaches past the active area
     EXPECT_THROW(LoadDNG(WriteFixtureDNG(options)), dng_exception);
 }
 
-TEST(SyntheticFiles, MonochromeLinearRawHasOneChannelAndNoMosaic) {
-    FixtureOptions options;
-    options.cfa = false;
-    options.colour = false;
-    options.model = "M Monochrom";
-    options.width = 11;
-    options.height = 7;
-    options.samples = PatternSamples(11, 7, 1, 16);
-    auto f = LoadDNG(WriteFixtureDNG(options));
-    EXPECT_EQ(f->negative->ColorChannels(), 1u);
-    EXPECT_EQ(f->negative->GetMosaicInfo(), nullptr);
-    EXPECT_EQ(f->negative->ProfileCount(), 0u);
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
-}
-
-TEST(SyntheticFiles, PreviewsComeFirstInIFD0ThenInSubIFDOrder) {
+// IFD 0 first, then its sub-IFDs, then the chained directories.
+TEST(SyntheticFiles, DirectoryOrderWithPreviews) {
     FixtureOptions options;
     options.samples = PatternSamples(options.width, options.height, 1, 16);
-    options.previews = {{256, 4, 3, false, true}, {1024, 8, 3, true, false}, {40, 30, 1, true, false}};
+    const FixturePreview chained{32, 24, 3, false, false, true};
+    options.previews = {{256, 4, 3, false, true}, chained, {1024, 8, 3, true}, {40, 30, 1, true}, chained};
+    options.previews[4].width = 48;
     auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_info& info = f->info;
-    ASSERT_EQ(info.IFDCount(), 4u);
-    EXPECT_EQ(info.fIFD[0]->fNewSubFileType, 1u);
-    EXPECT_EQ(info.fIFD[0]->fImageWidth, 256u);
-    EXPECT_EQ(info.fIFD[0]->fCompression, 1u);
+    ASSERT_EQ(info.IFDCount(), 6u);
+    EXPECT_EQ(info.ChainedIFDCount(), 2u);
     EXPECT_EQ(info.fMainIndex, 1);
-    EXPECT_EQ(info.fIFD[2]->fImageWidth, 1024u);
-    EXPECT_EQ(info.fIFD[2]->fCompression, 7u);
-    EXPECT_EQ(info.fIFD[3]->fSamplesPerPixel, 1u);
+    const uint32 widths[] = {256, 8, 1024, 40, 32, 48};
+    const uint32 compressions[] = {1, 1, 7, 7, 1, 1};
+    for (uint32 i = 0; i < 6; ++i) {
+        EXPECT_EQ(info.fIFD[i]->fImageWidth, widths[i]) << i;
+        EXPECT_EQ(info.fIFD[i]->fCompression, compressions[i]) << i;
+    }
     // Previews without a colour-space tag get grey for one sample, sRGB otherwise.
     EXPECT_EQ(info.fIFD[3]->fPreviewColorSpace, 1u);
     EXPECT_EQ(info.fIFD[2]->fPreviewColorSpace, 2u);
     EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
-}
-
-TEST(SyntheticFiles, ChainedDirectoriesFollowTheSubIFDs) {
-    FixtureOptions options;
-    options.samples = PatternSamples(options.width, options.height, 1, 16);
-    options.rawInSubIFD = true;
-    FixturePreview chained{32, 24, 3, false, false, true};
-    options.previews = {chained, {64, 48, 3, true, false, false}, chained};
-    options.previews[2].width = 48;
-    auto f = LoadDNG(WriteFixtureDNG(options));
-    ASSERT_EQ(f->info.IFDCount(), 5u);
-    EXPECT_EQ(f->info.ChainedIFDCount(), 2u);
-    EXPECT_EQ(f->info.fMainIndex, 1);
-    EXPECT_EQ(f->info.fIFD[2]->fImageWidth, 64u);
-    EXPECT_EQ(f->info.fIFD[3]->fImageWidth, 32u);
-    EXPECT_EQ(f->info.fIFD[4]->fImageWidth, 48u);
 }
 
 TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
@@ -179,26 +135,21 @@ TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
     options.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{0.98, 0.02}}}, 0.45, 0.55)}});
     auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_negative& n = *f->negative;
-    ASSERT_EQ(n.OpcodeList1().Count(), 1u);
-    EXPECT_EQ(n.OpcodeList1().Entry(0).OpcodeID(), 99u);
-    EXPECT_EQ(n.OpcodeList1().Entry(0).MinVersion(), 0x01040000u);
-    EXPECT_TRUE(n.OpcodeList1().Entry(0).Optional());
-    EXPECT_EQ(n.OpcodeList1().Entry(0).Parameters(), (std::vector<uint8>{1, 2, 3, 4, 5}));
-    ASSERT_EQ(n.OpcodeList2().Count(), 2u);
+    const dng_opcode& unknown = n.OpcodeList1().Entry(0);
+    EXPECT_EQ(unknown.OpcodeID(), 99u);
+    EXPECT_EQ(unknown.MinVersion(), 0x01040000u);
+    EXPECT_TRUE(unknown.Optional());
+    EXPECT_EQ(unknown.Parameters(), (std::vector<uint8>{1, 2, 3, 4, 5}));
     EXPECT_TRUE(n.OpcodeList2().Entry(1).SkipIfPreview());
-    EXPECT_EQ(n.OpcodeList2().MinVersion(false), 0x01030000u);
-    for (int i = 0; i < 3; ++i) {
-        const dng_opcode_list& list = i == 0 ? n.OpcodeList1() : (i == 1 ? n.OpcodeList2() : n.OpcodeList3());
-        EXPECT_EQ(list.Spool(), options.opcodeList[i]) << "list " << i + 1;
-    }
+    const dng_opcode_list* lists[] = {&n.OpcodeList1(), &n.OpcodeList2(), &n.OpcodeList3()};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(lists[i]->Spool(), options.opcodeList[i]) << "list " << i + 1;
     const auto& warp = dynamic_cast<const dng_opcode_WarpRectilinear&>(n.OpcodeList3().Entry(0));
     ASSERT_EQ(warp.fPlanes.size(), 1u);
-    EXPECT_EQ(warp.fPlanes[0].kr[0], 0.98);
     EXPECT_EQ(warp.fPlanes[0].kr[1], 0.02);
-    EXPECT_EQ(warp.fCenterH, 0.45);
     EXPECT_EQ(warp.fCenterV, 0.55);
 }
 
+// Loading again into the same negative sets its metadata from the file anew, stage images stay.
 TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
     FixtureOptions options;
     options.samples = PatternSamples(options.width, options.height, 1, 16);
@@ -217,26 +168,19 @@ TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
     EXPECT_FALSE(n.RawImageDigest().IsNull());
     EXPECT_EQ(n.OpcodeList3().Count(), 1u);
     EXPECT_NE(n.Stage1Image(), nullptr);
-    EXPECT_EQ(n.fResultScale, 1.0);
 }
 
 TEST(Images, PlaneViewGivesRowsOfPlaneZeroAndRefusesOtherPixelTypes) {
-    FixtureOptions options;
-    options.width = 13;
-    options.height = 5;
-    options.samples = PatternSamples(13, 5, 1, 16);
-    auto f = LoadDNG(WriteFixtureDNG(options));
-    dng_image& stage1 = *f->negative->Stage1Image();
+    dng_host host;
+    auto image = MakeImage(host, 13, 5, 1, [](uint32_t r, uint32_t c, uint32_t) { return uint16_t(r * 100 + c); });
     {
-        dng_image_plane16 view(stage1);
+        dng_image_plane16 view(*image);
         ASSERT_EQ(view.Width(), 13);
         ASSERT_EQ(view.Height(), 5);
-        EXPECT_EQ(view.Row(4)[12], options.samples[4 * 13 + 12]);
+        EXPECT_EQ(view.Row(4)[12], 412);
         view.MutableRow(2)[3] = 4242;
     }
-    EXPECT_EQ(PlaneSamples(stage1, 0)[2 * 13 + 3], 4242);
-    auto clone = stage1.Clone();
-    EXPECT_EQ(PlaneSamples(*clone, 0), PlaneSamples(stage1, 0));
+    EXPECT_EQ(PlaneSamples(*image->Clone(), 0)[2 * 13 + 3], 4242);
 
     dng_simple_image bytes(dng_rect(4, 4), 1, ttByte, gDefaultDNGMemoryAllocator());
     try {
@@ -245,6 +189,25 @@ TEST(Images, PlaneViewGivesRowsOfPlaneZeroAndRefusesOtherPixelTypes) {
     } catch (const dng_exception& e) {
         EXPECT_STREQ(e.what(), "Pixel type access mismatch");
     }
+}
+
+// `dng-tool raw` writes stage 1 as a 16-bit PGM; a refused file exits with 2.
+TEST(DngTool, RawDump) {
+    const test_support::TempFolder temp;
+    FixtureOptions options = LosslessJPEG(7, 5, 1);
+    options.samples = PatternSamples(7, 5, 1, 14);
+    test_support::WriteFileBytes(temp.File("in.dng"), WriteFixtureDNG(options));
+    const std::string raw = std::string(DNG_TOOL) + " raw ";
+    int status = -1;
+    test_support::RunCommand(raw + temp.File("in.dng") + " " + temp.File("raw.pgm"), &status);
+    ASSERT_EQ(status, 0);
+    const std::vector<uint8_t> pgm = test_support::ReadFileBytes(temp.File("raw.pgm"));
+    std::vector<uint8_t> expected = {'P', '5', '\n', '7', ' ', '5', '\n', '6', '5', '5', '3', '5', '\n'};
+    for (uint16_t v : options.samples) expected.insert(expected.end(), {uint8_t(v >> 8), uint8_t(v)});
+    EXPECT_EQ(pgm, expected);
+    test_support::RunCommand(raw + "'" + DngTestFile("gopro_hero6_GOPR0024_vc5_gainmap.gpr") + "' /dev/null 2>/dev/null",
+                             &status);
+    EXPECT_EQ(status, 2);
 }
 
 }  // namespace
