@@ -4,11 +4,9 @@
 #include <string>
 #include <vector>
 
-// Writes small synthetic DNG files for tests and benchmarks, independently of the
-// DNG layer (its own TIFF layout, packing, lossless JPEG encoder and digest).
+// Small synthetic DNG files for tests and benchmarks, written independently of the DNG layer.
 struct FixturePreview {
-    uint32_t width = 16;
-    uint32_t height = 12;
+    uint32_t width = 16, height = 12;
     uint32_t samples = 3;   // 1 grey, 3 RGB
     bool jpeg = false;      // compression 7 instead of uncompressed
     bool inIFD0 = false;    // IFD 0 itself is this preview (the raw image goes to a sub-IFD)
@@ -19,8 +17,7 @@ struct FixtureOptions {
     bool bigEndian = false;
     std::string model = "Canon EOS 550D";
     std::array<uint8_t, 4> dngVersion{1, 3, 0, 0};
-    uint32_t width = 8;
-    uint32_t height = 6;
+    uint32_t width = 8, height = 6;
     uint32_t bits = 16;
     uint32_t samplesPerPixel = 1;
     bool cfa = true;                     // CFA (one sample) or LinearRaw
@@ -30,15 +27,13 @@ struct FixtureOptions {
     std::vector<double> colorMatrix = {0.6722, -0.0635, -0.0963, -0.4287, 1.2460, 0.2028, -0.0908, 0.2162, 0.5668};
     uint32_t compression = 1;            // 1 or 7
     bool tiled = false;
-    uint32_t tileWidth = 0;              // tiles: size; strips: tileLength = rows per strip
-    uint32_t tileLength = 0;
+    uint32_t tileWidth = 0, tileLength = 0;  // tiles: size; strips: tileLength = rows per strip
     uint32_t ljpegPredictor = 1;
     uint32_t ljpegRestartRows = 0;
     bool ljpegTwoColumnsPerPixel = false;  // CFA rows as width/2 pixels of 2 components
     std::vector<uint16_t> samples;       // width x height x samplesPerPixel, interleaved
     std::vector<uint16_t> linearizationTable;
-    uint32_t blackRepeatRows = 1;
-    uint32_t blackRepeatCols = 1;
+    uint32_t blackRepeatRows = 1, blackRepeatCols = 1;
     std::vector<double> blackLevel;      // rows x cols x samples; empty for none
     std::vector<double> blackDeltaH;
     std::vector<double> blackDeltaV;
@@ -61,9 +56,7 @@ std::vector<uint16_t> PatternSamples(uint32_t width, uint32_t height, uint32_t s
 
 // An opcode list (big-endian) of the given opcodes with arbitrary parameter bytes.
 struct FixtureOpcode {
-    uint32_t id;
-    uint32_t version;
-    uint32_t flags;
+    uint32_t id, version, flags;
     std::vector<uint8_t> parameters;
 };
 std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes);

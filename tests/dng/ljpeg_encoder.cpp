@@ -35,9 +35,11 @@ private:
     int count_ = 0;
 };
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v));
+// A marker segment: 0xFF, the marker, the length and `body`.
+void Segment(std::vector<uint8_t>& out, uint8_t marker, const std::vector<uint8_t>& body) {
+    const size_t length = body.size() + 2;
+    out.insert(out.end(), {0xFF, marker, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+    out.insert(out.end(), body.begin(), body.end());
 }
 
 int Predict(uint32_t predictor, int ra, int rb, int rc) {
@@ -58,45 +60,32 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
     const size_t rowSamples = size_t(p.width) * p.components;
     if (samples.size() != rowSamples * p.height) throw std::invalid_argument("sample count");
 
-    // Code lengths per difference category 0..16, canonical codes in symbol order; the codes for
-    // large differences are longer than 9 bits, which takes the decoder's slow path.
-    uint8_t lengths[17];
-    for (int s = 0; s <= 16; ++s) lengths[s] = s < 8 ? 4 : (s == 8 ? 5 : 10);
-    uint8_t counts[17] = {0};
-    for (int s = 0; s <= 16; ++s) ++counts[lengths[s]];
+    // Canonical codes per difference category 0..16 (the categories are in length order); the codes
+    // for large differences are longer than 9 bits, which takes the decoder's slow path.
     Code codes[17];
-    uint32_t code = 0;
-    for (int length = 1; length <= 16; ++length) {
-        for (int s = 0; s <= 16; ++s)
-            if (lengths[s] == length) codes[s] = {code++, length};
-        code <<= 1;
+    std::vector<uint8_t> dht(1 + 16 + 17, 0);  // table class and id 0, counts per length, symbols
+    for (uint32_t s = 0, code = 0, length = 0; s <= 16; ++s) {
+        const uint32_t l = s < 8 ? 4 : (s == 8 ? 5 : 10);
+        code <<= l - length;
+        length = l;
+        codes[s] = {code++, static_cast<int>(l)};
+        ++dht[l];
+        dht[17 + s] = static_cast<uint8_t>(s);
     }
-
-    std::vector<uint8_t> out = {0xFF, 0xD8, 0xFF, 0xC4};
-    Put16(out, 2 + 1 + 16 + 17);
-    out.push_back(0x00);
-    for (int length = 1; length <= 16; ++length) out.push_back(counts[length]);
-    for (int length = 1; length <= 16; ++length)
-        for (int s = 0; s <= 16; ++s)
-            if (lengths[s] == length) out.push_back(static_cast<uint8_t>(s));
-
-    out.insert(out.end(), {0xFF, 0xC3});
-    Put16(out, 8 + 3 * p.components);
-    out.push_back(static_cast<uint8_t>(p.precision));
-    Put16(out, p.height);
-    Put16(out, p.width);
-    out.push_back(static_cast<uint8_t>(p.components));
-    for (uint32_t c = 0; c < p.components; ++c) out.insert(out.end(), {static_cast<uint8_t>(c + 1), 0x11, 0});
-    if (p.restartRows) {
-        out.insert(out.end(), {0xFF, 0xDD});
-        Put16(out, 4);
-        Put16(out, p.restartRows * p.width);
+    std::vector<uint8_t> sof = {static_cast<uint8_t>(p.precision)}, sos = {static_cast<uint8_t>(p.components)};
+    for (uint32_t v : {p.height, p.width}) sof.insert(sof.end(), {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
+    sof.push_back(static_cast<uint8_t>(p.components));
+    for (uint8_t c = 1; c <= p.components; ++c) {
+        sof.insert(sof.end(), {c, 0x11, 0});
+        sos.insert(sos.end(), {c, 0});
     }
-    out.insert(out.end(), {0xFF, 0xDA});
-    Put16(out, 6 + 2 * p.components);
-    out.push_back(static_cast<uint8_t>(p.components));
-    for (uint32_t c = 0; c < p.components; ++c) out.insert(out.end(), {static_cast<uint8_t>(c + 1), 0});
-    out.insert(out.end(), {static_cast<uint8_t>(p.predictor), 0, 0});
+    sos.insert(sos.end(), {static_cast<uint8_t>(p.predictor), 0, 0});
+    std::vector<uint8_t> out = {0xFF, 0xD8};
+    Segment(out, 0xC4, dht);
+    Segment(out, 0xC3, sof);
+    const uint32_t interval = p.restartRows * p.width;
+    if (p.restartRows) Segment(out, 0xDD, {static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval)});
+    Segment(out, 0xDA, sos);
 
     BitWriter writer(out);
     uint32_t restartIndex = 0;

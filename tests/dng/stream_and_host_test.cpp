@@ -18,26 +18,14 @@ int ErrorOf(const std::function<void()>& f) {
     return 0;
 }
 
-TEST(Stream, EveryReadPastTheEndThrows) {
-    dng_memory_stream stream(std::vector<uint8>{1, 2, 3});
-    stream.SetReadPosition(1);
-    EXPECT_EQ(ErrorOf([&] { stream.Get_uint32(); }), dng_error_end_of_file);
-    stream.SetReadPosition(1);
-    EXPECT_EQ(stream.Get_uint16(), 0x0302);
-    EXPECT_EQ(ErrorOf([&] { stream.Get_uint8(); }), dng_error_end_of_file);
-    uint8 big[8];
-    stream.SetReadPosition(0);
-    EXPECT_EQ(ErrorOf([&] { stream.Get(big, ~uint64(0)); }), dng_error_end_of_file);
-}
-
-TEST(Stream, FileStreamReadsBackAcrossBufferBoundaries) {
+// Both streams, big-endian numbers across the file stream's 16-byte buffer; every read past the end throws.
+TEST(Stream, ReadsNumbersAndThrowsPastTheEnd) {
     const test_support::TempFolder temp;
     const std::string path = temp.File("stream.bin");
     {
         dng_file_stream out(path, true);
         out.SetBigEndian(true);
         for (uint32 i = 0; i < 3000; ++i) out.Put_uint32(i * 2654435761u);
-        out.Flush();
     }
     dng_file_stream in(path, false, 16);
     in.SetBigEndian(true);
@@ -50,16 +38,24 @@ TEST(Stream, FileStreamReadsBackAcrossBufferBoundaries) {
     in.SetReadPosition(2);
     in.Get(block.data(), block.size());
     EXPECT_EQ(block[2], 0x9E);  // first byte of the second value, 2654435761 = 0x9E3779B1
-    in.SetReadPosition(12000);
-    EXPECT_EQ(ErrorOf([&] { in.Get_uint8(); }), dng_error_end_of_file);
     EXPECT_EQ(ErrorOf([&] { in.Put_uint8(2); }), dng_error_write_file);
     EXPECT_EQ(ErrorOf([] { dng_file_stream("/nonexistent/folder/file.dng"); }), dng_error_open_file);
+
+    dng_memory_stream memory(std::vector<uint8>{1, 2, 3});
+    memory.SetReadPosition(1);
+    EXPECT_EQ(memory.Get_uint16(), 0x0302);
+    for (dng_stream* stream : {static_cast<dng_stream*>(&in), static_cast<dng_stream*>(&memory)}) {
+        stream->SetReadPosition(stream->Length() - 1);
+        EXPECT_EQ(ErrorOf([&] { stream->Get_uint32(); }), dng_error_end_of_file);
+        stream->SetReadPosition(0);
+        EXPECT_EQ(ErrorOf([&] { stream->Get(block.data(), ~uint64(0)); }), dng_error_end_of_file);
+    }
 }
 
 TEST(Host, ValidateSizes) {
-    // minimum, preferred, maximum before and after; all 0 is the program's full size everywhere.
-    const uint32 cases[][6] = {{0, 0, 0, 0, 0, 0},        {0, 0, 1024, 980, 1024, 1024}, {0, 256, 0, 160, 256, 0},
-                               {0, 300, 0, 300, 300, 0},  {0, 2048, 1500, 1470, 1500, 1500},
+    // Minimum, preferred, maximum before and after; all 0 is the program's full size everywhere.
+    const uint32 cases[][6] = {{0, 0, 0, 0, 0, 0},       {0, 0, 1024, 980, 1024, 1024}, {0, 256, 0, 160, 256, 0},
+                               {0, 300, 0, 300, 300, 0}, {0, 2048, 1500, 1470, 1500, 1500},
                                {900, 500, 0, 500, 500, 0}};
     for (const auto& c : cases) {
         dng_host host;
@@ -67,9 +63,9 @@ TEST(Host, ValidateSizes) {
         host.SetPreferredSize(c[1]);
         host.SetMaximumSize(c[2]);
         host.ValidateSizes();
-        EXPECT_EQ(host.MinimumSize(), c[3]) << c[0] << " " << c[1] << " " << c[2];
-        EXPECT_EQ(host.PreferredSize(), c[4]) << c[0] << " " << c[1] << " " << c[2];
-        EXPECT_EQ(host.MaximumSize(), c[5]) << c[0] << " " << c[1] << " " << c[2];
+        EXPECT_EQ((std::vector<uint32>{host.MinimumSize(), host.PreferredSize(), host.MaximumSize()}),
+                  (std::vector<uint32>{c[3], c[4], c[5]}))
+            << c[0] << " " << c[1] << " " << c[2];
     }
 }
 

@@ -21,16 +21,9 @@ void ExpectRoundTrip(FixtureOptions options) {
     EXPECT_EQ(InterleavedSamples(stage1), options.samples);
 }
 
-struct Layout {
-    bool tiled;
-    uint32 tileWidth;
-    uint32 tileLength;
-};
-const Layout kLayouts[] = {{false, 0, 0}, {false, 0, 5}, {true, 16, 16}};
-
 // (compression, bits, variant, layout): the variant is the lossless-JPEG predictor, odd or even
-// picks the byte order.
-class Stage1Read : public ::testing::TestWithParam<std::tuple<uint32, uint32, uint32, Layout>> {};
+// picks the byte order; the layout is one strip (0), strips of 5 rows (5) or 16 x 16 tiles (16).
+class Stage1Read : public ::testing::TestWithParam<std::tuple<uint32, uint32, uint32, uint32>> {};
 
 TEST_P(Stage1Read, HoldsTheStoredSamples) {
     const auto [compression, bits, variant, layout] = GetParam();
@@ -41,18 +34,17 @@ TEST_P(Stage1Read, HoldsTheStoredSamples) {
     options.bigEndian = variant % 2 == 0;
     options.width = 37;
     options.height = 21;
-    options.tiled = layout.tiled;
-    options.tileWidth = layout.tileWidth;
-    options.tileLength = layout.tileLength;
+    options.tiled = layout == 16;
+    options.tileWidth = options.tileLength = layout;
     ExpectRoundTrip(options);
 }
 
 INSTANTIATE_TEST_SUITE_P(Uncompressed, Stage1Read,
                          ::testing::Combine(::testing::Values(1u), ::testing::Values(8u, 10u, 12u, 14u, 16u),
-                                            ::testing::Values(1u, 2u), ::testing::ValuesIn(kLayouts)));
+                                            ::testing::Values(1u, 2u), ::testing::Values(0u, 5u, 16u)));
 INSTANTIATE_TEST_SUITE_P(LosslessJPEG, Stage1Read,
                          ::testing::Combine(::testing::Values(7u), ::testing::Values(8u, 12u, 14u, 16u),
-                                            ::testing::Range(1u, 8u), ::testing::ValuesIn(kLayouts)));
+                                            ::testing::Range(1u, 8u), ::testing::Values(0u, 5u, 16u)));
 
 FixtureOptions LosslessJPEG(uint32_t width, uint32_t height, uint32_t predictor, uint32_t samplesPerPixel = 1) {
     FixtureOptions options;
@@ -88,7 +80,6 @@ TEST(SyntheticFiles, MaskedMarginsActiveAreaAndDefaultCrop) {
     options.activeArea = {2, 4, 12, 20};
     options.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
     options.defaultCrop = {2, 1, 12, 8};
-    ExpectRoundTrip(options);  // stage 1 keeps the masked margins: it is the whole stored image
     options.samples = PatternSamples(20, 12, 1, 16);
     auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_negative& n = *f->negative;
@@ -115,47 +106,36 @@ TEST(SyntheticFiles, DirectoryOrderWithPreviews) {
     ASSERT_EQ(info.IFDCount(), 6u);
     EXPECT_EQ(info.ChainedIFDCount(), 2u);
     EXPECT_EQ(info.fMainIndex, 1);
-    const uint32 widths[] = {256, 8, 1024, 40, 32, 48};
-    const uint32 compressions[] = {1, 1, 7, 7, 1, 1};
-    for (uint32 i = 0; i < 6; ++i) {
-        EXPECT_EQ(info.fIFD[i]->fImageWidth, widths[i]) << i;
-        EXPECT_EQ(info.fIFD[i]->fCompression, compressions[i]) << i;
-    }
+    const uint32 widthsAndCompressions[][2] = {{256, 1}, {8, 1}, {1024, 7}, {40, 7}, {32, 1}, {48, 1}};
+    for (uint32 i = 0; i < 6; ++i)
+        EXPECT_EQ(std::make_pair(info.fIFD[i]->fImageWidth, info.fIFD[i]->fCompression),
+                  std::make_pair(widthsAndCompressions[i][0], widthsAndCompressions[i][1])) << i;
     // Previews without a colour-space tag get grey for one sample, sRGB otherwise.
     EXPECT_EQ(info.fIFD[3]->fPreviewColorSpace, 1u);
     EXPECT_EQ(info.fIFD[2]->fPreviewColorSpace, 2u);
     EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
 }
 
-TEST(SyntheticFiles, OpcodeListsKeepUnknownOpcodesAndSpoolByteExact) {
+// Opcode lists are parsed, unknown opcodes kept as bytes. Loading again into the same negative
+// sets its metadata from the file anew; the stage images stay.
+TEST(SyntheticFiles, OpcodeListsAndReparsing) {
     FixtureOptions options;
     options.samples = PatternSamples(options.width, options.height, 1, 16);
     options.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {1, 2, 3, 4, 5}}});
     options.opcodeList[1] = OpcodeListBytes({{4, 0x01030000, 0, {0, 0, 0, 0, 0, 0, 0, 1}}, {7, 0x01030000, 2, {}}});
     options.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{0.98, 0.02}}}, 0.45, 0.55)}});
     auto f = LoadDNG(WriteFixtureDNG(options));
-    const dng_negative& n = *f->negative;
+    dng_negative& n = *f->negative;
     const dng_opcode& unknown = n.OpcodeList1().Entry(0);
     EXPECT_EQ(unknown.OpcodeID(), 99u);
     EXPECT_EQ(unknown.MinVersion(), 0x01040000u);
     EXPECT_TRUE(unknown.Optional());
     EXPECT_EQ(unknown.Parameters(), (std::vector<uint8>{1, 2, 3, 4, 5}));
     EXPECT_TRUE(n.OpcodeList2().Entry(1).SkipIfPreview());
-    const dng_opcode_list* lists[] = {&n.OpcodeList1(), &n.OpcodeList2(), &n.OpcodeList3()};
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(lists[i]->Spool(), options.opcodeList[i]) << "list " << i + 1;
     const auto& warp = dynamic_cast<const dng_opcode_WarpRectilinear&>(n.OpcodeList3().Entry(0));
-    ASSERT_EQ(warp.fPlanes.size(), 1u);
-    EXPECT_EQ(warp.fPlanes[0].kr[1], 0.02);
+    EXPECT_EQ(warp.fPlanes.at(0).kr[1], 0.02);
     EXPECT_EQ(warp.fCenterV, 0.55);
-}
 
-// Loading again into the same negative sets its metadata from the file anew, stage images stay.
-TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
-    FixtureOptions options;
-    options.samples = PatternSamples(options.width, options.height, 1, 16);
-    options.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{1, 0}}}, 0.5, 0.5)}});
-    auto f = LoadDNG(WriteFixtureDNG(options));
-    dng_negative& n = *f->negative;
     n.SetModelName("changed");
     n.ClearRawImageDigest();
     n.OpcodeList3().Clear();
@@ -166,7 +146,8 @@ TEST(SyntheticFiles, ReparsingResetsMetadataAndKeepsStageImages) {
     n.PostParse(f->host, *f->stream, f->info);
     EXPECT_EQ(n.ModelName(), options.model);
     EXPECT_FALSE(n.RawImageDigest().IsNull());
-    EXPECT_EQ(n.OpcodeList3().Count(), 1u);
+    const dng_opcode_list* lists[] = {&n.OpcodeList1(), &n.OpcodeList2(), &n.OpcodeList3()};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(lists[i]->Spool(), options.opcodeList[i]) << "list " << i + 1;
     EXPECT_NE(n.Stage1Image(), nullptr);
 }
 
@@ -191,23 +172,19 @@ TEST(Images, PlaneViewGivesRowsOfPlaneZeroAndRefusesOtherPixelTypes) {
     }
 }
 
-// `dng-tool raw` writes stage 1 as a 16-bit PGM; a refused file exits with 2.
+// `dng-tool raw` writes stage 1 as a 16-bit PGM.
 TEST(DngTool, RawDump) {
     const test_support::TempFolder temp;
     FixtureOptions options = LosslessJPEG(7, 5, 1);
     options.samples = PatternSamples(7, 5, 1, 14);
     test_support::WriteFileBytes(temp.File("in.dng"), WriteFixtureDNG(options));
-    const std::string raw = std::string(DNG_TOOL) + " raw ";
     int status = -1;
-    test_support::RunCommand(raw + temp.File("in.dng") + " " + temp.File("raw.pgm"), &status);
+    test_support::RunCommand(std::string(DNG_TOOL) + " raw " + temp.File("in.dng") + " " + temp.File("raw.pgm"), &status);
     ASSERT_EQ(status, 0);
     const std::vector<uint8_t> pgm = test_support::ReadFileBytes(temp.File("raw.pgm"));
     std::vector<uint8_t> expected = {'P', '5', '\n', '7', ' ', '5', '\n', '6', '5', '5', '3', '5', '\n'};
     for (uint16_t v : options.samples) expected.insert(expected.end(), {uint8_t(v >> 8), uint8_t(v)});
     EXPECT_EQ(pgm, expected);
-    test_support::RunCommand(raw + "'" + DngTestFile("gopro_hero6_GOPR0024_vc5_gainmap.gpr") + "' /dev/null 2>/dev/null",
-                             &status);
-    EXPECT_EQ(status, 2);
 }
 
 }  // namespace
