@@ -39,6 +39,11 @@ QPoint MotionBlurPanel::CellAt(QPoint pixel) const {
     return {(pixel.x() - marginX) / CellWidth() + firstCol, (pixel.y() - marginY) / CellHeight() + firstRow};
 }
 
+QPoint MotionBlurPanel::CellCentre(int x, int y) const {
+    return {(x - firstCol) * CellWidth() + marginX + CellWidth() / 2,
+            (y - firstRow) * CellHeight() + marginY + CellHeight() / 2};
+}
+
 void MotionBlurPanel::RecomputeMargins() {
     marginX = (kWidth % colsShown) / 2;
     marginY = (kHeight % rowsShown) / 2;

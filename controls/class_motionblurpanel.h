@@ -32,6 +32,8 @@ public:
     // The grid cell under a pixel of the control, which may lie outside the
     // grid while a button is held and the pointer has left the control.
     QPoint CellAt(QPoint pixel) const;
+    // The pixel in the middle of grid cell (x, y) as currently shown.
+    QPoint CellCentre(int x, int y) const;
 
     int colsShown = 11;
     int rowsShown = 11;

@@ -24,11 +24,7 @@ private:
         grid.OnNotEmpty = [this](KernelGrid*) { log_ << "notempty"; };
     }
 
-    // Pixel in the middle of the shown cell of grid cell (x, y).
-    static QPoint PixelOf(const MotionBlurPanel& grid, Cell cell) {
-        return {(cell.first - grid.firstCol) * grid.CellWidth() + grid.marginX + grid.CellWidth() / 2,
-                (cell.second - grid.firstRow) * grid.CellHeight() + grid.marginY + grid.CellHeight() / 2};
-    }
+    static QPoint PixelOf(const MotionBlurPanel& grid, Cell cell) { return grid.CellCentre(cell.first, cell.second); }
 
 private slots:
     void init() { log_.clear(); }

@@ -23,8 +23,7 @@ namespace {
 
 // Clicks the grid cell (x, y) through the widget's own mouse handling.
 void ClickGridCell(controls::MotionBlurPanel* grid, int x, int y) {
-    const QPointF at((x - grid->firstCol) * grid->CellWidth() + grid->marginX + grid->CellWidth() / 2,
-                     (y - grid->firstRow) * grid->CellHeight() + grid->marginY + grid->CellHeight() / 2);
+    const QPointF at(grid->CellCentre(x, y));
     const QPointF global = grid->mapToGlobal(at);
     QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(grid, &press);
