@@ -33,7 +33,7 @@ protected:
     }
 
     // Expects exactly the rectangles rows [r0, r1) x cols [c0, c1) written.
-    static void ExpectWritten(const CountingPlane& plane, std::initializer_list<std::array<int, 4>> rects) {
+    static void ExpectWritten(const CountingPlane& plane, const std::vector<std::array<int, 4>>& rects) {
         for (int r = 0; r < plane.Height(); ++r) {
             for (int c = 0; c < plane.Width(); ++c) {
                 bool inside = false;
@@ -47,35 +47,33 @@ protected:
     engine::ProgressStatus progress;
 };
 
-TEST_F(TilingTest, PlaneOf512SquareIsOneTileWrittenFromTheOriginButCountsNineOnTheBar) {
-    CountingPlane plane = RunEmptyKernel(512, 512, 0);
-    ExpectWritten(plane, {{0, 512, 0, 512}});
-    EXPECT_EQ(bar.max, 9);
-    EXPECT_EQ(bar.position, 1);
-    EXPECT_EQ(plane.commits, 1);
-}
-
-TEST_F(TilingTest, PlaneOf513WideUsesHalfSteppedTilesAndACancelKeepsWhatWasWritten) {
-    ExpectWritten(RunEmptyKernel(513, 300, 0), {{0, 300, 0, 513}});
-    EXPECT_EQ(bar.position, 6);  // tiles at columns 0, 256, 512 in rows 0 and 256
-    ExpectWritten(RunEmptyKernel(513, 300, 1), {});
-    ExpectWritten(RunEmptyKernel(513, 300, 3), {{0, 300, 0, 513}});  // the last column tile writes nothing
-
-    // A cancel leaves the written tiles, commits them and releases the single plane's spectrum.
-    const CountingPlane cancelled = RunEmptyKernel(513, 300, 2);
-    ExpectWritten(cancelled, {{0, 300, 0, 512}});
-    EXPECT_EQ(cancelled.commits, 1);
-    EXPECT_FALSE(fft.cancelRequested);
-    EXPECT_EQ(fft.kernelSpectrum, nullptr);
-}
-
-TEST_F(TilingTest, LaterTilesWriteOnlyFromAQuarterTileIn) {
-    // Tiles at rows 0, 256, 512 and columns 0, 256, 512 of a 700 x 600 plane.
-    ExpectWritten(RunEmptyKernel(700, 600, 2), {{0, 512, 0, 512}});
-    EXPECT_EQ(bar.max, 3 * 3);
-    ExpectWritten(RunEmptyKernel(700, 600, 3), {{0, 512, 0, 512}, {0, 512, 384, 700}});
-    ExpectWritten(RunEmptyKernel(700, 600, 5), {{0, 512, 0, 700}, {384, 600, 0, 512}});
-    ExpectWritten(RunEmptyKernel(700, 600, 8), {{0, 512, 0, 700}, {384, 600, 0, 700}});
+TEST_F(TilingTest, TilesWriteFromAQuarterTileInAndACancelKeepsWhatWasWritten) {
+    // Tiles every 256 pixels unless one tile holds the plane; a tile past the
+    // first row or column writes only from a quarter tile in. The bar counts
+    // (width / 256 + 1) x (height / 256 + 1) tiles, even for a single tile.
+    struct Case { int width, height, cancelAt, barMax, barEnd; std::vector<std::array<int, 4>> written; };
+    const Case cases[] = {
+        {512, 512, 0, 9, 1, {{0, 512, 0, 512}}},
+        {513, 300, 0, 6, 6, {{0, 300, 0, 513}}},
+        {513, 300, 1, 6, 1, {}},
+        {513, 300, 2, 6, 2, {{0, 300, 0, 512}}},
+        {513, 300, 3, 6, 3, {{0, 300, 0, 513}}},  // the last column tile writes nothing
+        {700, 600, 2, 9, 2, {{0, 512, 0, 512}}},
+        {700, 600, 3, 9, 3, {{0, 512, 0, 512}, {0, 512, 384, 700}}},
+        {700, 600, 5, 9, 5, {{0, 512, 0, 700}, {384, 600, 0, 512}}},
+        {700, 600, 8, 9, 8, {{0, 512, 0, 700}, {384, 600, 0, 700}}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.width << " x " << k.height << " cancelled at tile " << k.cancelAt);
+        const CountingPlane plane = RunEmptyKernel(k.width, k.height, k.cancelAt);
+        ExpectWritten(plane, k.written);
+        EXPECT_EQ(bar.max, k.barMax);
+        EXPECT_EQ(bar.position, k.barEnd);
+        // Written tiles are committed and the single plane's spectrum released, cancelled or not.
+        EXPECT_EQ(plane.commits, 1);
+        EXPECT_FALSE(fft.cancelRequested);
+        EXPECT_EQ(fft.kernelSpectrum, nullptr);
+    }
 }
 
 TEST_F(TilingTest, EachPixelTakesTheLastTileCoveringItAndTilesReadOnlyTheInput) {
