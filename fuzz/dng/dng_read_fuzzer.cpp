@@ -4,23 +4,14 @@
 #include <cstdint>
 
 #include "dng/dng_exceptions.h"
-#include "dng/dng_info.h"
-#include "dng/dng_negative.h"
-#include "dng/dng_stream.h"
+#include "dng/dng_read_negative.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         dng_memory_stream stream(data, size);
         dng_host host;
         dng_info info;
-        info.Parse(host, stream);
-        info.PostParse(host);
-        if (!info.IsValidDNG()) return 0;
-        auto negative = host.Make_dng_negative();
-        negative->Parse(host, stream, info);
-        negative->PostParse(host, stream, info);
-        negative->ReadStage1Image(host, stream, info);
-        negative->ValidateRawImageDigest(host);
+        auto negative = ReadNegative(host, stream, info, true);
         // Keep the stage builds to small images so each input stays quick.
         if (negative->Stage1Image()->Width() * uint64_t(negative->Stage1Image()->Height()) <= 4096 * 4) {
             negative->BuildStage2Image(host, ttShort);

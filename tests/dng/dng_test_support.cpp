@@ -1,7 +1,7 @@
 #include "dng_test_support.h"
 
-#include "dng/dng_exceptions.h"
 #include "dng/dng_image_writer.h"
+#include "dng/dng_read_negative.h"
 #include "dng/dng_tile_buffer.h"
 #include "tests/support/test_files.h"
 
@@ -10,17 +10,7 @@ std::string DngTestFile(const std::string& name) { return test_support::TestData
 std::unique_ptr<LoadedDNG> LoadDNG(const std::vector<uint8_t>& bytes, bool readRaw, std::unique_ptr<dng_host> host) {
     auto dng = std::make_unique<LoadedDNG>(host ? std::move(host) : std::make_unique<dng_host>());
     dng->stream = std::make_unique<dng_memory_stream>(bytes);
-    dng->info.Parse(dng->host, *dng->stream);
-    dng->info.PostParse(dng->host);
-    if (!dng->info.IsValidDNG()) ThrowBadFormat("not a valid DNG: " + dng->info.ValidityFault());
-    dng->negative = dng->host.Make_dng_negative();
-    dng->negative->Parse(dng->host, *dng->stream, dng->info);
-    dng->negative->PostParse(dng->host, *dng->stream, dng->info);
-    if (readRaw) {
-        dng->negative->ReadStage1Image(dng->host, *dng->stream, dng->info);
-        dng->negative->ValidateRawImageDigest(dng->host);
-        dng->negative->SynchronizeMetadata();
-    }
+    dng->negative = ReadNegative(dng->host, *dng->stream, dng->info, readRaw);
     return dng;
 }
 

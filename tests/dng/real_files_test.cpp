@@ -112,7 +112,7 @@ TEST(RealFiles, OpcodeListsSpoolByteForByteAndUnsupportedEncodingsAreRefused) {
         {kFusion, "VC-5"}, {kHero6, "VC-5"}, {k6D, "lossy JPEG"}, {"oneplus_a6003_lossy_linearraw.dng", "lossy JPEG"},
         {"dngsdk_testcamera_float32_linearraw.dng", "Floating-point"},
         // Both files lost their pixel data to size cuts in the projects they come from.
-        {"apple_iphone12pro_proraw_metadata_only_MM.dng", "outside the file"}, {k350D, "not a valid DNG"}};
+        {"apple_iphone12pro_proraw_metadata_only_MM.dng", "outside the file"}, {k350D, "Not a valid DNG"}};
     for (const auto& [file, reason] : refusals) {
         try {
             LoadDNG(ReadFileBytes(DngTestFile(file)));
