@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <libraw/libraw.h>
 
+#include <array>
 #include <cmath>
 
 #include "dng/dng_color_space.h"
@@ -12,9 +13,7 @@
 
 namespace {
 
-struct Means {
-    double rgb[3] = {0, 0, 0};
-};
+using Means = std::array<double, 3>;
 
 // Both renders are compared without a tone curve or black point: those are the layer's own
 // look, which LibRaw does not have. Linear light, then the sRGB encoding.
@@ -28,43 +27,34 @@ Means LayerMeans(const std::string& path) {
     render.SetShadows(0.0);
     render.SetExposure(-dng->negative->BaselineExposure());
     AutoPtr<dng_image> image = render.Render();
-    Means m;
+    Means m{};
     for (uint32 p = 0; p < 3; ++p) {
-        double sum = 0;
-        for (uint16_t v : PlaneSamples(*image, p)) sum += v;
-        m.rgb[p] = sum / (double(image->Width()) * image->Height());
+        for (uint16_t v : PlaneSamples(*image, p)) m[p] += v;
+        m[p] /= double(image->Width()) * image->Height();
     }
     return m;
 }
 
 Means LibRawMeans(const std::string& path) {
     LibRaw raw;
-    EXPECT_EQ(raw.open_file(path.c_str()), LIBRAW_SUCCESS);
-    raw.imgdata.params.use_camera_wb = 1;
-    raw.imgdata.params.use_camera_matrix = 1;
-    raw.imgdata.params.output_color = 1;
-    raw.imgdata.params.output_bps = 16;
-    raw.imgdata.params.gamm[0] = 1.0;
-    raw.imgdata.params.gamm[1] = 1.0;
-    raw.imgdata.params.no_auto_bright = 1;
-    raw.imgdata.params.user_qual = 0;
-    raw.imgdata.params.highlight = 0;
-    raw.imgdata.params.adjust_maximum_thr = 0.0f;  // keep the white level of the file
-    EXPECT_EQ(raw.unpack(), LIBRAW_SUCCESS);
-    EXPECT_EQ(raw.dcraw_process(), LIBRAW_SUCCESS);
+    libraw_output_params_t& params = raw.imgdata.params;
+    params.use_camera_wb = params.use_camera_matrix = params.output_color = params.no_auto_bright = 1;
+    params.output_bps = 16;
+    params.gamm[0] = params.gamm[1] = 1.0;
+    params.user_qual = params.highlight = 0;
+    params.adjust_maximum_thr = 0.0f;  // keep the white level of the file
+    Means m{};
     int error = 0;
-    libraw_processed_image_t* image = raw.dcraw_make_mem_image(&error);
-    Means m;
-    if (!image) {
+    libraw_processed_image_t* image = nullptr;
+    if (raw.open_file(path.c_str()) != LIBRAW_SUCCESS || raw.unpack() != LIBRAW_SUCCESS ||
+        raw.dcraw_process() != LIBRAW_SUCCESS || !(image = raw.dcraw_make_mem_image(&error))) {
         ADD_FAILURE() << "LibRaw made no image";
         return m;
     }
-    const dng_color_space& srgb = dng_space_sRGB::Get();
     const uint16_t* data = reinterpret_cast<const uint16_t*>(image->data);
     const size_t pixels = size_t(image->width) * image->height;
-    for (size_t i = 0; i < pixels; ++i)
-        for (int p = 0; p < 3; ++p) m.rgb[p] += std::floor(srgb.EncodeGamma(data[i * 3 + p] / 65535.0) * 255.0 + 0.5);
-    for (double& v : m.rgb) v /= double(pixels);
+    for (size_t i = 0; i < pixels * 3; ++i)
+        m[i % 3] += std::floor(dng_space_sRGB::Get().EncodeGamma(data[i] / 65535.0) * 255.0 + 0.5) / double(pixels);
     LibRaw::dcraw_clear_mem(image);
     return m;
 }
@@ -73,12 +63,11 @@ class RenderAgainstLibRaw : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RenderAgainstLibRaw, MeanPerChannelWithinAFewLevels) {
     const std::string path = DngTestFile(GetParam());
-    const Means ours = LayerMeans(path);
-    const Means theirs = LibRawMeans(path);
+    const Means ours = LayerMeans(path), theirs = LibRawMeans(path);
     for (int p = 0; p < 3; ++p)
-        EXPECT_NEAR(ours.rgb[p], theirs.rgb[p], 4.0)
-            << "channel " << p << " (ours " << ours.rgb[0] << " " << ours.rgb[1] << " " << ours.rgb[2] << ", LibRaw "
-            << theirs.rgb[0] << " " << theirs.rgb[1] << " " << theirs.rgb[2] << ")";
+        EXPECT_NEAR(ours[p], theirs[p], 4.0) << "channel " << p << " (ours " << ours[0] << " " << ours[1] << " "
+                                             << ours[2] << ", LibRaw " << theirs[0] << " " << theirs[1] << " "
+                                             << theirs[2] << ")";
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFiles, RenderAgainstLibRaw,

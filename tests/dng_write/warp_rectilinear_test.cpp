@@ -9,10 +9,6 @@
 
 namespace {
 
-dng_opcode_WarpRectilinear MakeWarp(const std::vector<WarpPlane>& planes, double cx, double cy) {
-    return dng_opcode_WarpRectilinear(0x01030000, 0, WarpRectilinearParameters(planes, cx, cy));
-}
-
 // Source position of destination pixel (row, col) for square pixels, straight from the format's definition.
 void Expected(const WarpPlane& k, double cx, double cy, double width, double height, double row, double col,
               double& srcRow, double& srcCol) {
@@ -29,33 +25,27 @@ void Expected(const WarpPlane& k, double cx, double cy, double width, double hei
     srcRow = cv + m * (dy * f + dyT);
 }
 
-// Planes whose value is a linear function of the position, which bicubic sampling reproduces.
-AutoPtr<dng_image> RampImage(dng_host& host, uint32_t width, uint32_t height, uint32_t planes) {
-    return MakeImage(host, width, height, planes, [](uint32_t r, uint32_t c, uint32_t p) {
-        return uint16_t(1000 + 40 * c + 25 * r + 300 * p);
-    });
+// A value linear in the position, which bicubic sampling reproduces.
+uint16_t Ramp(uint32_t r, uint32_t c, uint32_t p) { return uint16_t(1000 + 40 * c + 25 * r + 300 * p); }
+
+// A ramp image warped with `coefficients` about (cx, cy).
+AutoPtr<dng_image> WarpedRamp(uint32_t width, uint32_t height, uint32_t planes,
+                              const std::vector<WarpPlane>& coefficients, double cx, double cy) {
+    dng_host host;
+    AutoPtr<dng_image> image = MakeImage(host, width, height, planes, Ramp);
+    dng_opcode_WarpRectilinear(0x01030000, 0, WarpRectilinearParameters(coefficients, cx, cy))
+        .Apply(host, *host.Make_dng_negative(), image);
+    return image;
 }
 
-class WarpRectilinear : public ::testing::Test {
-protected:
-    static FixtureOptions Options() {
-        FixtureOptions s;
-        s.samples = PatternSamples(s.width, s.height, 1, s.bits);
-        return s;
-    }
-    std::unique_ptr<LoadedDNG> dng = LoadDNG(WriteFixtureDNG(Options()), false);
-};
-
-TEST_F(WarpRectilinear, SamplesMatchTheFormulaPerPlane) {
+TEST(WarpRectilinear, SamplesMatchTheFormulaPerPlane) {
     const uint32_t width = 64, height = 48;
     const std::vector<WarpPlane> planes = {{{1.0, 0.05, -0.02, 0.01}, {0.001, -0.002}},
                                            {{0.98, 0.03, 0.0, 0.0}, {0.0, 0.0}},
                                            {{1.01, -0.04, 0.02, 0.0}, {-0.003, 0.001}}};
     const double cx = 0.45, cy = 0.55;
-    AutoPtr<dng_image> image = RampImage(dng->host, width, height, 3);
-    MakeWarp(planes, cx, cy).Apply(dng->host, *dng->negative, image);
+    AutoPtr<dng_image> image = WarpedRamp(width, height, 3, planes, cx, cy);
     ASSERT_EQ(image->Bounds(), dng_rect(height, width));
-
     int checked = 0;
     for (uint32_t p = 0; p < 3; ++p) {
         const std::vector<uint16_t> out = PlaneSamples(*image, p);
@@ -74,20 +64,13 @@ TEST_F(WarpRectilinear, SamplesMatchTheFormulaPerPlane) {
     EXPECT_GT(checked, 200);
 }
 
-TEST_F(WarpRectilinear, IdentityCoefficientsLeaveTheImageUnchanged) {
-    AutoPtr<dng_image> image = RampImage(dng->host, 20, 14, 2);
-    const std::vector<uint16_t> before = InterleavedSamples(*image);
-    MakeWarp({{{1, 0, 0, 0}, {0, 0}}}, 0.3, 0.7).Apply(dng->host, *dng->negative, image);
-    EXPECT_EQ(InterleavedSamples(*image), before);
-}
-
-TEST_F(WarpRectilinear, PlanesWithoutCoefficientsUseTheFirstPlanes) {
-    const WarpPlane k = {{1.0, 0.08, 0, 0}, {0, 0}};
-    AutoPtr<dng_image> oneSet = RampImage(dng->host, 30, 20, 3);
-    MakeWarp({k}, 0.5, 0.5).Apply(dng->host, *dng->negative, oneSet);
-    AutoPtr<dng_image> threeSets = RampImage(dng->host, 30, 20, 3);
-    MakeWarp({k, k, k}, 0.5, 0.5).Apply(dng->host, *dng->negative, threeSets);
-    EXPECT_EQ(InterleavedSamples(*oneSet), InterleavedSamples(*threeSets));
+TEST(WarpRectilinear, IdentityLeavesTheImageAndOneSetServesEveryPlane) {
+    const WarpPlane identity = {{1, 0, 0, 0}, {0, 0}}, k = {{1.0, 0.08, 0, 0}, {0, 0}};
+    dng_host host;
+    EXPECT_EQ(InterleavedSamples(*WarpedRamp(20, 14, 2, {identity}, 0.3, 0.7)),
+              InterleavedSamples(*MakeImage(host, 20, 14, 2, Ramp)));
+    EXPECT_EQ(InterleavedSamples(*WarpedRamp(30, 20, 3, {k}, 0.5, 0.5)),
+              InterleavedSamples(*WarpedRamp(30, 20, 3, {k, k, k}, 0.5, 0.5)));
 }
 
 }  // namespace

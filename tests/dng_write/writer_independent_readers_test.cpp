@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <sstream>
 
@@ -33,13 +32,6 @@ std::map<std::string, std::string> ExifToolTags(const std::string& path) {
 
 std::string ExifToolProblems(const std::string& path) {
     return RunCommand("exiftool -validate -error -warning -a -s '" + path + "' | grep -E 'Error|Warning' || true");
-}
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-    std::string text;
-    char two[3];
-    for (uint8_t b : bytes) std::snprintf(two, sizeof two, "%02x", b), text += two;
-    return text;
 }
 
 struct Source {
@@ -108,7 +100,10 @@ TEST_P(WrittenThroughTool, EqualsTheSourceForLibRawExifToolAndTheLayer) {
     }
     const auto sourceTags = ExifToolTags(source);
     const auto writtenTags = ExifToolTags(written);
-    EXPECT_EQ(writtenTags.at("IFD:RawImageDigest"), Hex(RawDigest(samples)));
+    dng_fingerprint digest;
+    const std::vector<uint8_t> md5 = RawDigest(samples);
+    std::copy(md5.begin(), md5.end(), digest.data);
+    EXPECT_EQ(writtenTags.at("IFD:RawImageDigest"), digest.ToHex());
     EXPECT_EQ(writtenTags.at("IFD:PreviewColorSpace"), "2");
     const char* carried[] = {
         "ColorMatrix1", "ColorMatrix2", "CameraCalibration1", "CameraCalibration2", "AsShotNeutral", "AsShotWhiteXY",
