@@ -21,6 +21,7 @@ public:
     void U8(uint8_t v) { bytes.push_back(v); }
     void U16(uint16_t v) { Put(v, 2); }
     void U32(uint32_t v) { Put(v, 4); }
+    void U64(uint64_t v) { Put(v, 8); }
     // Points the next-directory field of the directory at `dir` to `target`.
     void PatchNext(uint32_t dir, uint32_t target) {
         const uint32_t entries = big_ ? (bytes[dir] << 8 | bytes[dir + 1]) : (bytes[dir + 1] << 8 | bytes[dir]);
@@ -40,7 +41,7 @@ public:
     bool big_;
 
 private:
-    void Put(uint32_t v, int size) {
+    void Put(uint64_t v, int size) {
         for (int i = 0; i < size; ++i) U8(static_cast<uint8_t>(v >> 8 * (big_ ? size - 1 - i : i)));
     }
 };
@@ -73,6 +74,18 @@ public:
             s.U32(denominator);
         }
         entries_[tag] = {isSigned ? SRATIONAL : RATIONAL, static_cast<uint32_t>(v.size()), s.bytes};
+    }
+    // The tags every image directory has, for one strip or tile layout given separately.
+    void Image(uint32_t subFileType, uint32_t width, uint32_t height, uint32_t samples, uint32_t bits,
+               uint32_t compression, uint32_t photometric) {
+        Longs(254, {subFileType});
+        Longs(256, {width});
+        Longs(257, {height});
+        Shorts(258, std::vector<uint32_t>(samples, bits));
+        Shorts(259, {compression});
+        Shorts(262, {photometric});
+        Shorts(277, {samples});
+        Shorts(284, {1});
     }
     void Bytes(uint16_t tag, const std::vector<uint8_t>& v, uint16_t type = BYTE) {
         entries_[tag] = {type, static_cast<uint32_t>(v.size()), v};
@@ -183,10 +196,7 @@ std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes) 
     ByteSink s(true);
     s.U32(static_cast<uint32_t>(opcodes.size()));
     for (const FixtureOpcode& op : opcodes) {
-        s.U32(op.id);
-        s.U32(op.version);
-        s.U32(op.flags);
-        s.U32(static_cast<uint32_t>(op.parameters.size()));
+        for (uint32_t v : {op.id, op.version, op.flags, static_cast<uint32_t>(op.parameters.size())}) s.U32(v);
         s.bytes.insert(s.bytes.end(), op.parameters.begin(), op.parameters.end());
     }
     return s.bytes;
@@ -195,28 +205,26 @@ std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes) 
 std::vector<uint8_t> WarpRectilinearParameters(const std::vector<WarpPlane>& planes, double cx, double cy) {
     ByteSink s(true);
     s.U32(static_cast<uint32_t>(planes.size()));
-    auto real = [&](double x) {
+    std::vector<double> reals;
+    for (const WarpPlane& plane : planes) {
+        reals.insert(reals.end(), std::begin(plane.kr), std::end(plane.kr));
+        reals.insert(reals.end(), std::begin(plane.kt), std::end(plane.kt));
+    }
+    reals.insert(reals.end(), {cx, cy});
+    for (double x : reals) {
         uint64_t bits;
         std::memcpy(&bits, &x, 8);
-        s.U32(static_cast<uint32_t>(bits >> 32));
-        s.U32(static_cast<uint32_t>(bits));
-    };
-    for (const WarpPlane& plane : planes) {
-        for (double k : plane.kr) real(k);
-        for (double k : plane.kt) real(k);
+        s.U64(bits);
     }
-    real(cx);
-    real(cy);
     return s.bytes;
 }
 
 std::vector<uint8_t> RawDigest(const std::vector<uint16_t>& samples) {
+    ByteSink littleEndian(false);
+    for (uint16_t v : samples) littleEndian.U16(v);
     md5_ctx ctx;
     md5_init(&ctx);
-    for (uint16_t v : samples) {
-        const uint8_t le[2] = {static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)};
-        md5_update(&ctx, 2, le);
-    }
+    md5_update(&ctx, littleEndian.bytes.size(), littleEndian.bytes.data());
     std::vector<uint8_t> digest(16);
     md5_digest(&ctx, 16, digest.data());
     return digest;
@@ -240,14 +248,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     }
 
     Directory raw(big);
-    raw.Longs(254, {0});
-    raw.Longs(256, {s.width});
-    raw.Longs(257, {s.height});
-    raw.Shorts(258, std::vector<uint32_t>(s.samplesPerPixel, s.bits));
-    raw.Shorts(259, {s.compression});
-    raw.Shorts(262, {s.cfa ? 32803u : 34892u});
-    raw.Shorts(277, {s.samplesPerPixel});
-    raw.Shorts(284, {1});
+    raw.Image(0, s.width, s.height, s.samplesPerPixel, s.bits, s.compression, s.cfa ? 32803u : 34892u);
     if (s.tiled) {
         raw.Longs(322, {tileW});
         raw.Longs(323, {tileL});
@@ -294,17 +295,10 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
         const uint32_t offset = out.Block(data);
         Directory d(big);
         Directory& dir = p.inIFD0 && !ifd0Preview ? ifd0 : d;
-        dir.Longs(254, {1});
-        dir.Longs(256, {p.width});
-        dir.Longs(257, {p.height});
-        dir.Shorts(258, std::vector<uint32_t>(p.samples, 8));
-        dir.Shorts(259, {p.jpeg ? 7u : 1u});
-        dir.Shorts(262, {p.samples == 1 ? 1u : (p.jpeg ? 6u : 2u)});
+        dir.Image(1, p.width, p.height, p.samples, 8, p.jpeg ? 7u : 1u, p.samples == 1 ? 1u : (p.jpeg ? 6u : 2u));
         dir.Longs(273, {offset});
-        dir.Shorts(277, {p.samples});
         dir.Longs(278, {p.height});
         dir.Longs(279, {static_cast<uint32_t>(data.size())});
-        dir.Shorts(284, {1});
         if (&dir == &ifd0) ifd0Preview = true;
         else if (p.chained) chainedDirs.push_back(d);
         else previewDirs.push_back(d);

@@ -1,14 +1,51 @@
-// Synthetic files: stage 1 holds exactly the samples the fixture writer stored, for every
-// depth, encoding, layout and byte order; directories and metadata read as written.
+// Reading through the layer: streams and host; stage 1 of synthetic files holds exactly the samples
+// the fixture writer stored, for every depth, encoding, layout and byte order; directories and
+// metadata read as written.
 #include <gtest/gtest.h>
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_plane16.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
-#include "tests/support/test_files.h"
 
 namespace {
+
+template <class F>
+int ErrorOf(F f) {
+    try {
+        f();
+    } catch (const dng_exception& e) {
+        return e.ErrorCode();
+    }
+    return 0;
+}
+
+TEST(Stream, EveryReadPastTheEndThrows) {
+    dng_memory_stream stream(std::vector<uint8>{1, 2, 3});
+    stream.SetReadPosition(1);
+    EXPECT_EQ(stream.Get_uint16(), 0x0302);
+    EXPECT_EQ(ErrorOf([&] { stream.Get_uint8(); }), dng_error_end_of_file);
+    stream.SetReadPosition(1);
+    EXPECT_EQ(ErrorOf([&] { stream.Get_uint32(); }), dng_error_end_of_file);
+    uint8 block[8];
+    stream.SetReadPosition(0);
+    EXPECT_EQ(ErrorOf([&] { stream.Get(block, ~uint64(0)); }), dng_error_end_of_file);
+}
+
+TEST(Host, ValidateSizes) {
+    // Minimum, preferred, maximum before and after, by the SDK's rules; all 0 is the program's full size.
+    const std::vector<uint32> cases[][2] = {{{0, 0, 0}, {0, 0, 0}},           {{0, 0, 1024}, {980, 1024, 1024}},
+                                            {{0, 256, 0}, {160, 256, 0}},     {{0, 300, 0}, {300, 300, 0}},
+                                            {{0, 2048, 1500}, {1470, 1500, 1500}}, {{900, 500, 0}, {500, 500, 0}}};
+    for (const auto& [in, out] : cases) {
+        dng_host host;
+        host.SetMinimumSize(in[0]);
+        host.SetPreferredSize(in[1]);
+        host.SetMaximumSize(in[2]);
+        host.ValidateSizes();
+        EXPECT_EQ((std::vector<uint32>{host.MinimumSize(), host.PreferredSize(), host.MaximumSize()}), out) << in[1];
+    }
+}
 
 void ExpectRoundTrip(FixtureOptions options) {
     if (options.samples.empty())
@@ -21,19 +58,27 @@ void ExpectRoundTrip(FixtureOptions options) {
     EXPECT_EQ(InterleavedSamples(stage1), options.samples);
 }
 
+FixtureOptions Raw(uint32_t compression, uint32_t bits, uint32_t width, uint32_t height, uint32_t predictor,
+                   uint32_t samplesPerPixel = 1) {
+    FixtureOptions options;
+    options.compression = compression;
+    options.bits = bits;
+    options.width = width;
+    options.height = height;
+    options.ljpegPredictor = predictor;
+    options.cfa = samplesPerPixel == 1;
+    options.samplesPerPixel = samplesPerPixel;
+    return options;
+}
+
 // (compression, bits, variant, layout): the variant is the lossless-JPEG predictor, odd or even
 // picks the byte order; the layout is one strip (0), strips of 5 rows (5) or 16 x 16 tiles (16).
 class Stage1Read : public ::testing::TestWithParam<std::tuple<uint32, uint32, uint32, uint32>> {};
 
 TEST_P(Stage1Read, HoldsTheStoredSamples) {
     const auto [compression, bits, variant, layout] = GetParam();
-    FixtureOptions options;
-    options.compression = compression;
-    options.bits = bits;
-    options.ljpegPredictor = variant;
+    FixtureOptions options = Raw(compression, bits, 37, 21, variant);
     options.bigEndian = variant % 2 == 0;
-    options.width = 37;
-    options.height = 21;
     options.tiled = layout == 16;
     options.tileWidth = options.tileLength = layout;
     ExpectRoundTrip(options);
@@ -46,29 +91,16 @@ INSTANTIATE_TEST_SUITE_P(LosslessJPEG, Stage1Read,
                          ::testing::Combine(::testing::Values(7u), ::testing::Values(8u, 12u, 14u, 16u),
                                             ::testing::Range(1u, 8u), ::testing::Values(0u, 5u, 16u)));
 
-FixtureOptions LosslessJPEG(uint32_t width, uint32_t height, uint32_t predictor, uint32_t samplesPerPixel = 1) {
-    FixtureOptions options;
-    options.compression = 7;
-    options.bits = 14;
-    options.width = width;
-    options.height = height;
-    options.ljpegPredictor = predictor;
-    options.cfa = samplesPerPixel == 1;
-    options.samplesPerPixel = samplesPerPixel;
-    return options;
-}
-
 TEST(Stage1Read, LosslessJPEGInterleavingRestartsThreeSamplesAndLongCodes) {
-    FixtureOptions pairs = LosslessJPEG(40, 12, 6);  // CFA rows as half-width JPEG rows of two components
+    FixtureOptions pairs = Raw(7, 14, 40, 12, 6);  // CFA rows as half-width JPEG rows of two components
     pairs.ljpegTwoColumnsPerPixel = true;
-    FixtureOptions restarts = LosslessJPEG(40, 12, 7);
+    FixtureOptions restarts = Raw(7, 14, 40, 12, 7);
     restarts.ljpegRestartRows = 3;
-    FixtureOptions rgb = LosslessJPEG(17, 9, 4, 3);
+    FixtureOptions rgb = Raw(7, 14, 17, 9, 4, 3);
     rgb.tileLength = 4;
     FixtureOptions rgbPlain = rgb;
     rgbPlain.compression = 1;
-    FixtureOptions extremes = LosslessJPEG(64, 8, 1);  // differences of every category up to 16
-    extremes.bits = 16;
+    FixtureOptions extremes = Raw(7, 16, 64, 8, 1);  // differences of every category up to 16
     for (size_t i = 0; i < 64 * 8; ++i) extremes.samples.push_back((i * 7919) % 3 == 0 ? 65535 : (i % 2 ? 0 : 32768));
     for (const FixtureOptions& options : {pairs, restarts, rgb, rgbPlain, extremes}) ExpectRoundTrip(options);
 }
@@ -113,7 +145,6 @@ TEST(SyntheticFiles, DirectoryOrderWithPreviews) {
     // Previews without a colour-space tag get grey for one sample, sRGB otherwise.
     EXPECT_EQ(info.fIFD[3]->fPreviewColorSpace, 1u);
     EXPECT_EQ(info.fIFD[2]->fPreviewColorSpace, 2u);
-    EXPECT_EQ(PlaneSamples(*f->negative->Stage1Image(), 0), options.samples);
 }
 
 // Opcode lists are parsed, unknown opcodes kept as bytes. Loading again into the same negative
@@ -154,14 +185,9 @@ TEST(SyntheticFiles, OpcodeListsAndReparsing) {
 TEST(Images, PlaneViewGivesRowsOfPlaneZeroAndRefusesOtherPixelTypes) {
     dng_host host;
     auto image = MakeImage(host, 13, 5, 1, [](uint32_t r, uint32_t c, uint32_t) { return uint16_t(r * 100 + c); });
-    {
-        dng_image_plane16 view(*image);
-        ASSERT_EQ(view.Width(), 13);
-        ASSERT_EQ(view.Height(), 5);
-        EXPECT_EQ(view.Row(4)[12], 412);
-        view.MutableRow(2)[3] = 4242;
-    }
-    EXPECT_EQ(PlaneSamples(*image->Clone(), 0)[2 * 13 + 3], 4242);
+    dng_image_plane16(*image).MutableRow(2)[3] = 4242;
+    EXPECT_EQ(dng_image_plane16(*image->Clone()).Row(2)[3], 4242);
+    EXPECT_EQ(dng_image_plane16(*image).Row(4)[12], 412);
 
     dng_simple_image bytes(dng_rect(4, 4), 1, ttByte, gDefaultDNGMemoryAllocator());
     try {
@@ -170,21 +196,6 @@ TEST(Images, PlaneViewGivesRowsOfPlaneZeroAndRefusesOtherPixelTypes) {
     } catch (const dng_exception& e) {
         EXPECT_STREQ(e.what(), "Pixel type access mismatch");
     }
-}
-
-// `dng-tool raw` writes stage 1 as a 16-bit PGM.
-TEST(DngTool, RawDump) {
-    const test_support::TempFolder temp;
-    FixtureOptions options = LosslessJPEG(7, 5, 1);
-    options.samples = PatternSamples(7, 5, 1, 14);
-    test_support::WriteFileBytes(temp.File("in.dng"), WriteFixtureDNG(options));
-    int status = -1;
-    test_support::RunCommand(std::string(DNG_TOOL) + " raw " + temp.File("in.dng") + " " + temp.File("raw.pgm"), &status);
-    ASSERT_EQ(status, 0);
-    const std::vector<uint8_t> pgm = test_support::ReadFileBytes(temp.File("raw.pgm"));
-    std::vector<uint8_t> expected = {'P', '5', '\n', '7', ' ', '5', '\n', '6', '5', '5', '3', '5', '\n'};
-    for (uint16_t v : options.samples) expected.insert(expected.end(), {uint8_t(v >> 8), uint8_t(v)});
-    EXPECT_EQ(pgm, expected);
 }
 
 }  // namespace
