@@ -22,11 +22,6 @@ public:
     void U16(uint16_t v) { Put(v, 2); }
     void U32(uint32_t v) { Put(v, 4); }
     void U64(uint64_t v) { Put(v, 8); }
-    // Points the next-directory field of the directory at `dir` to `target`.
-    void PatchNext(uint32_t dir, uint32_t target) {
-        const uint32_t entries = big_ ? (bytes[dir] << 8 | bytes[dir + 1]) : (bytes[dir + 1] << 8 | bytes[dir]);
-        Patch32(dir + 2 + 12 * entries, target);
-    }
     // Appends `data` at an even offset, returning that offset.
     uint32_t Block(const std::vector<uint8_t>& data) {
         if (bytes.size() % 2) U8(0);
@@ -91,13 +86,11 @@ public:
         entries_[tag] = {type, static_cast<uint32_t>(v.size()), v};
     }
     void Ascii(uint16_t tag, const std::string& text) {
-        std::vector<uint8_t> v(text.begin(), text.end());
-        v.push_back(0);
-        entries_[tag] = {ASCII, static_cast<uint32_t>(v.size()), v};
+        Bytes(tag, std::vector<uint8_t>(text.c_str(), text.c_str() + text.size() + 1), ASCII);
     }
 
-    // Appends the directory to `sink`, returning its offset.
-    uint32_t Write(ByteSink& sink) const {
+    // Appends the directory, linked to the one at `next`, to `sink`, returning its offset.
+    uint32_t Write(ByteSink& sink, uint32_t next = 0) const {
         if (sink.bytes.size() % 2) sink.U8(0);
         const uint32_t start = static_cast<uint32_t>(sink.bytes.size());
         uint32_t data = start + 2 + 12 * static_cast<uint32_t>(entries_.size()) + 4;
@@ -115,7 +108,7 @@ public:
                 outOfLine.push_back(&e);
             }
         }
-        sink.U32(0);
+        sink.U32(next);
         for (const Entry* e : outOfLine) sink.Block(e->value);
         return start;
     }
@@ -284,33 +277,30 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     for (int i = 0; i < 3; ++i)
         if (!s.opcodeList[i].empty()) raw.Bytes(opcodeTags[i], s.opcodeList[i], UNDEFINED);
 
-    std::vector<Directory> previewDirs;
-    std::vector<Directory> chainedDirs;
+    std::vector<Directory> subDirs, chainedDirs;
     bool ifd0Preview = false;
     Directory ifd0(big);
     for (const FixturePreview& p : s.previews) {
         // The layer reads only a preview's directory, so a JPEG preview can be a bare SOI/EOI.
-        std::vector<uint8_t> data = p.jpeg ? std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xD9}
-                                           : std::vector<uint8_t>(size_t(p.width) * p.height * p.samples, 0x80);
-        const uint32_t offset = out.Block(data);
+        const std::vector<uint8_t> data = p.jpeg ? std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xD9}
+                                                 : std::vector<uint8_t>(size_t(p.width) * p.height * p.samples, 0x80);
         Directory d(big);
-        Directory& dir = p.inIFD0 && !ifd0Preview ? ifd0 : d;
+        Directory& dir = p.inIFD0 ? ifd0 : d;
         dir.Image(1, p.width, p.height, p.samples, 8, p.jpeg ? 7u : 1u, p.samples == 1 ? 1u : (p.jpeg ? 6u : 2u));
-        dir.Longs(273, {offset});
+        dir.Longs(273, {out.Block(data)});
         dir.Longs(278, {p.height});
         dir.Longs(279, {static_cast<uint32_t>(data.size())});
-        if (&dir == &ifd0) ifd0Preview = true;
-        else if (p.chained) chainedDirs.push_back(d);
-        else previewDirs.push_back(d);
+        ifd0Preview |= p.inIFD0;
+        if (!p.inIFD0) (p.chained ? chainedDirs : subDirs).push_back(d);
     }
 
     const bool rawInIFD0 = !ifd0Preview && !s.rawInSubIFD;
     std::vector<uint32_t> subOffsets;
     if (!rawInIFD0) subOffsets.push_back(raw.Write(out));
-    for (const Directory& d : previewDirs) subOffsets.push_back(d.Write(out));
+    for (const Directory& d : subDirs) subOffsets.push_back(d.Write(out));
 
     Directory& main = rawInIFD0 ? raw : ifd0;
-    main.Bytes(50706, std::vector<uint8_t>(s.dngVersion.begin(), s.dngVersion.end()));
+    main.Bytes(50706, {1, 3, 0, 0});
     main.Ascii(50708, s.model);
     main.Ascii(271, "Fixture");
     main.Ascii(305, "fixture writer");
@@ -322,14 +312,10 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     }
     if (s.writeDigest) main.Bytes(50972, RawDigest(s.samples));
     if (!subOffsets.empty()) main.Longs(330, subOffsets);
-    const uint32_t ifd0Offset = main.Write(out);
-    out.Patch32(4, ifd0Offset);
-    uint32_t previous = ifd0Offset;
-    for (const Directory& d : chainedDirs) {
-        const uint32_t at = d.Write(out);
-        out.PatchNext(previous, at);
-        previous = at;
-    }
+    // Chained directories go before IFD 0, last first, so each knows where its successor is.
+    uint32_t next = 0;
+    for (auto d = chainedDirs.rbegin(); d != chainedDirs.rend(); ++d) next = d->Write(out, next);
+    out.Patch32(4, main.Write(out, next));
     return out.bytes;
 }
 

@@ -9,17 +9,15 @@ struct FixturePreview {
     uint32_t width = 16, height = 12;
     uint32_t samples = 3;   // 1 grey, 3 RGB
     bool jpeg = false;      // compression 7 instead of uncompressed
-    bool inIFD0 = false;    // IFD 0 itself is this preview (the raw image goes to a sub-IFD)
+    bool inIFD0 = false;    // IFD 0 itself is this preview, one at most (the raw image goes to a sub-IFD)
     bool chained = false;   // linked as the next directory after IFD 0 instead of as a sub-IFD
 };
 
 struct FixtureOptions {
     bool bigEndian = false;
     std::string model = "Canon EOS 550D";
-    std::array<uint8_t, 4> dngVersion{1, 3, 0, 0};
     uint32_t width = 8, height = 6;
-    uint32_t bits = 16;
-    uint32_t samplesPerPixel = 1;
+    uint32_t bits = 16, samplesPerPixel = 1;
     bool cfa = true;                     // CFA (one sample) or LinearRaw
     std::array<uint8_t, 4> cfaPattern{0, 1, 1, 2};
     uint32_t bayerGreenSplit = 0;
@@ -28,15 +26,13 @@ struct FixtureOptions {
     uint32_t compression = 1;            // 1 or 7
     bool tiled = false;
     uint32_t tileWidth = 0, tileLength = 0;  // tiles: size; strips: tileLength = rows per strip
-    uint32_t ljpegPredictor = 1;
-    uint32_t ljpegRestartRows = 0;
+    uint32_t ljpegPredictor = 1, ljpegRestartRows = 0;
     bool ljpegTwoColumnsPerPixel = false;  // CFA rows as width/2 pixels of 2 components
     std::vector<uint16_t> samples;       // width x height x samplesPerPixel, interleaved
     std::vector<uint16_t> linearizationTable;
     uint32_t blackRepeatRows = 1, blackRepeatCols = 1;
     std::vector<double> blackLevel;      // rows x cols x samples; empty for none
-    std::vector<double> blackDeltaH;
-    std::vector<double> blackDeltaV;
+    std::vector<double> blackDeltaH, blackDeltaV;
     std::vector<uint32_t> whiteLevel;    // empty for the default
     std::array<int32_t, 4> activeArea{};   // top left bottom right; all 0 for none
     std::vector<uint32_t> maskedAreas;      // 4 values (top left bottom right) per area
@@ -62,8 +58,7 @@ struct FixtureOpcode {
 std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes);
 // Parameters of WarpRectilinear: per plane the radial kr0..kr3 and tangential kt0, kt1.
 struct WarpPlane {
-    double kr[4] = {};
-    double kt[2] = {};
+    double kr[4] = {}, kt[2] = {};
 };
 std::vector<uint8_t> WarpRectilinearParameters(const std::vector<WarpPlane>& planes, double cx, double cy);
 

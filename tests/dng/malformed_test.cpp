@@ -56,7 +56,11 @@ FixtureOptions Base(uint32_t compression = 1, bool tiled = false) {
     return options;
 }
 
+// Every read past the end of the data throws, which the reader reports as a bad format.
 TEST(Malformed, TruncationAtAnyPointIsRefused) {
+    dng_memory_stream stream(Bytes{1, 2, 3});
+    stream.SetReadPosition(2);
+    EXPECT_THROW(stream.Get_uint16(), dng_exception);
     for (uint32_t compression : {1u, 7u}) {
         const Bytes whole = WriteFixtureDNG(Base(compression, true));
         for (size_t length = 0; length < whole.size(); length += 29)

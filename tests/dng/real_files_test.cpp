@@ -1,6 +1,8 @@
 // The real test files: facts checked against exiftool, raw values against LibRaw, refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <sstream>
 
@@ -86,8 +88,7 @@ TEST(RealFiles, Canon350DDirectoryOrderIsIFD0ThenSubIFDs) {
     info.Parse(host, stream);
     info.PostParse(host);
     ASSERT_EQ(info.IFDCount(), 4u);
-    const uint32 widths[] = {8, 3516, 1024, 3456};
-    for (uint32 i = 0; i < 4; ++i) EXPECT_EQ(info.fIFD[i]->fImageWidth, widths[i]) << i;
+    for (uint32 i : {0, 1, 2, 3}) EXPECT_EQ(info.fIFD[i]->fImageWidth, (std::array<uint32, 4>{8, 3516, 1024, 3456}[i]));
     EXPECT_EQ(info.fMainIndex, 1);
     EXPECT_EQ(info.fShared->fUniqueCameraModel, "Canon EOS 350D");
     EXPECT_EQ(info.fShared->fOriginalRawFileName, "Canon350D.CR2");
@@ -140,10 +141,8 @@ TEST_P(ReadableFile, Stage1EqualsLibRawAndAllStagesBuild) {
     if (!table.empty())
         for (uint16_t& v : ours) v = table[std::min<size_t>(v, table.size() - 1)];
     ASSERT_EQ(ours.size(), theirs.size());
-    size_t mismatches = 0;
-    for (size_t i = 0; i < ours.size(); ++i)
-        if (ours[i] != theirs[i] && mismatches++ < 5)
-            ADD_FAILURE() << "row " << i / width << " col " << i % width << ": ours " << ours[i] << ", LibRaw " << theirs[i];
+    const size_t first = std::mismatch(ours.begin(), ours.end(), theirs.begin()).first - ours.begin();
+    EXPECT_EQ(first, ours.size()) << "first difference at row " << first / width << " col " << first % width;
 
     const dng_rect active = n.GetLinearizationInfo()->fActiveArea;
     BuildStages(*f);

@@ -139,7 +139,7 @@ FixtureOptions RampFile(uint32_t width, uint32_t height) {
     return options;
 }
 
-TEST(Stage3, BayerInterpolationOfARampIsExactInsideAndMirrorsAtEdges) {
+TEST(Stage3, BayerInterpolationOfARampIsExactInsideAndMirrorsAtEdgesInEveryPhase) {
     auto s = Build(RampFile(10, 8), 3);
     const dng_image& stage3 = *s->negative->Stage3Image();
     ASSERT_EQ(stage3.Planes(), 3u);
@@ -155,18 +155,16 @@ TEST(Stage3, BayerInterpolationOfARampIsExactInsideAndMirrorsAtEdges) {
     EXPECT_EQ(at(2, 0, 1), Ramp(1, 1));
     // Bottom-right blue site (7,9): red from diagonals with row 8 -> 6 and column 10 -> 8.
     EXPECT_EQ(at(0, 7, 9), Ramp(6, 8));
-}
 
-TEST(Stage3, OtherBayerPhasesPutEachColourOnItsPlane) {
+    // The other Bayer phases put each colour on its plane; the stored site colour passes unchanged.
     FixtureOptions options = RampFile(6, 6);
     const std::array<uint8_t, 4> patterns[] = {{1, 2, 0, 1}, {2, 1, 1, 0}, {1, 0, 2, 1}};
     for (const auto& pattern : patterns) {
         options.cfaPattern = pattern;
-        auto s = Build(options, 3);
-        const dng_image& stage3 = *s->negative->Stage3Image();
-        for (uint32 p = 0; p < 3; ++p) EXPECT_EQ(PlaneSamples(stage3, p)[2 * 6 + 2], Ramp(2, 2)) << int(pattern[0]) << p;
-        // The stored site colour passes through unchanged.
-        EXPECT_EQ(PlaneSamples(stage3, pattern[0])[0], Ramp(0, 0));
+        auto phase = Build(options, 3);
+        const dng_image& image = *phase->negative->Stage3Image();
+        for (uint32 p = 0; p < 3; ++p) EXPECT_EQ(PlaneSamples(image, p)[2 * 6 + 2], Ramp(2, 2)) << int(pattern[0]) << p;
+        EXPECT_EQ(PlaneSamples(image, pattern[0])[0], Ramp(0, 0));
     }
 }
 
