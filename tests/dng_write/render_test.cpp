@@ -1,15 +1,18 @@
 // The colour render: neutrals stay neutral, output spaces differ only as their primaries and
-// encodings say, malformed colour data never yields NaNs, and the render sizes.
+// encodings say, malformed colour data never yields NaNs, the render sizes, and real files' overall
+// colour matches LibRaw's.
 #include <gtest/gtest.h>
+#include <libraw/libraw.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
+#include <numeric>
 
 #include "dng/dng_color_space.h"
 #include "dng/dng_exceptions.h"
 #include "dng/dng_render.h"
 #include "dng/dng_render_task.h"
-#include "dng/dng_xmp_orientation.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
 #include "tests/support/test_files.h"
@@ -21,20 +24,23 @@ FixtureOptions Uniform(uint16_t v0, uint16_t v1, uint16_t v2, std::vector<double
     FixtureOptions s;
     s.cfa = false;
     s.samplesPerPixel = 3;
-    s.width = 12;
-    s.height = 8;
     s.asShotNeutral = neutral;
     for (uint32_t i = 0; i < s.width * s.height; ++i) s.samples.insert(s.samples.end(), {v0, v1, v2});
     return s;
 }
 
-// Stage 3 of the fixture rendered with the settings `configure` makes (8-bit sRGB unless it says otherwise).
-AutoPtr<dng_image> Render(const FixtureOptions& options, const std::function<void(dng_render&)>& configure = {}) {
-    auto dng = LoadDNG(WriteFixtureDNG(options));
+// Stage 3 of a DNG rendered with the settings `configure` makes (8-bit sRGB unless it says otherwise).
+AutoPtr<dng_image> Render(const std::vector<uint8_t>& bytes,
+                          const std::function<void(dng_render&, dng_negative&)>& configure) {
+    auto dng = LoadDNG(bytes);
     BuildStages(*dng);
     dng_render render(dng->host, *dng->negative);
-    if (configure) configure(render);
+    configure(render, *dng->negative);
     return render.Render();
+}
+
+AutoPtr<dng_image> Render(const FixtureOptions& options, const std::function<void(dng_render&)>& configure = {}) {
+    return Render(WriteFixtureDNG(options), [&](dng_render& r, dng_negative&) { configure ? configure(r) : void(); });
 }
 
 std::vector<double> Pixel(const dng_image& image, uint32_t index = 0) {
@@ -43,19 +49,28 @@ std::vector<double> Pixel(const dng_image& image, uint32_t index = 0) {
     return px;
 }
 
-TEST(Render, CameraNeutralRendersGreyAndBlackBlackAndWhiteWhite) {
+TEST(Render, NeutralsRenderGreyBlackBlackAndWhiteWhite) {
     for (uint16_t level : {uint16_t(0), uint16_t(3000), uint16_t(20000), uint16_t(65535)}) {
         // Camera values proportional to the as-shot neutral are grey.
         const std::vector<double> px = Pixel(*Render(Uniform(uint16_t(level * 0.5), level, uint16_t(level * 0.7))), 17);
         EXPECT_NEAR(px[0], px[1], 1.0) << level;
         EXPECT_NEAR(px[2], px[1], 1.0) << level;
-        if (level == 0 || level == 65535) EXPECT_EQ(px[1], level ? 255 : 0);
+        EXPECT_TRUE((level != 0 && level != 65535) || px[1] == (level ? 255 : 0)) << level;
     }
+    // Monochrome gives three equal planes.
+    FixtureOptions s;
+    s.cfa = s.colour = false;
+    s.asShotNeutral.clear();
+    s.samples = PatternSamples(s.width, s.height, 1, 16, 2);
+    auto image = Render(s);
+    ASSERT_EQ(image->Planes(), 3u);
+    EXPECT_EQ(PlaneSamples(*image, 0), PlaneSamples(*image, 1));
+    EXPECT_EQ(PlaneSamples(*image, 0), PlaneSamples(*image, 2));
 }
 
 TEST(Render, OutputSpacesDifferAsTheirPrimariesSay) {
-    const dng_color_space* spaces[] = {&dng_space_sRGB::Get(), &dng_space_AdobeRGB::Get(), &dng_space_ColorMatch::Get(),
-                                       &dng_space_ProPhoto::Get()};
+    const dng_color_space* spaces[] = {&dng_space_sRGB::Get(), &dng_space_AdobeRGB::Get(),
+                                       &dng_space_ColorMatch::Get(), &dng_space_ProPhoto::Get()};
     std::vector<std::vector<double>> rgb;
     std::vector<dng_vector> xyz;
     for (const dng_color_space* space : spaces) {
@@ -69,12 +84,9 @@ TEST(Render, OutputSpacesDifferAsTheirPrimariesSay) {
     }
     // A mild green lies inside every gamut: one colour, four encodings.
     for (size_t s = 1; s < 4; ++s)
-        for (uint32_t i = 0; i < 3; ++i) EXPECT_NEAR(xyz[s][i], xyz[0][i], 0.002) << "space " << s << " component " << i;
-    // Wider primaries need less saturated values for the same colour.
-    const auto spread = [](const std::vector<double>& v) { return v[1] - std::min(v[0], v[2]); };
-    EXPECT_GT(spread(rgb[0]), spread(rgb[1]));
-    EXPECT_GT(spread(rgb[1]), spread(rgb[3]));
-    EXPECT_GT(std::fabs(rgb[0][0] - rgb[3][0]), 500);
+        for (uint32_t i = 0; i < 3; ++i) EXPECT_NEAR(xyz[s][i], xyz[0][i], 0.002) << "space " << s << " XYZ " << i;
+    // ... so wider primaries need less saturated values.
+    EXPECT_GT(rgb[0][1] - rgb[0][0], rgb[3][1] - rgb[3][0] + 500);
 }
 
 TEST(Render, MalformedColourDataFallsBackOrFailsClearly) {
@@ -82,8 +94,7 @@ TEST(Render, MalformedColourDataFallsBackOrFailsClearly) {
     const auto zero = Render(Uniform(9000, 20000, 14000, {0, 0, 0}));
     const auto d55 = Render(Uniform(9000, 20000, 14000), [](dng_render& r) { r.SetWhiteXY(D55_xy_coord()); });
     EXPECT_EQ(InterleavedSamples(*zero), InterleavedSamples(*d55));
-    const std::vector<double> px = Pixel(*d55);
-    EXPECT_GT(px[0] + px[1] + px[2], 0);
+    EXPECT_GT(Pixel(*d55)[1], 0);
     // A singular colour matrix is a clear error, not NaNs.
     FixtureOptions singular = Uniform(9000, 20000, 14000);
     singular.colorMatrix = {0.5, 0.2, 0.1, 0.5, 0.2, 0.1, 0.3, 0.3, 0.3};
@@ -104,20 +115,8 @@ TEST(Render, ExtremeExposureAndShadowsStayFinite) {
     }
     EXPECT_EQ(previous, 3 * 65535.0) << "full white at +40 EV";
     // The exposure ramp's soft knee at the black point is continuous at both ends (radius = black / 2 here).
-    EXPECT_NEAR(ExposureRamp(0.5, 0.005, 1.0), (0.5 - 0.005) / 0.995, 1e-12);
     EXPECT_NEAR(ExposureRamp(0.0075 - 1e-9, 0.005, 1.0), ExposureRamp(0.0075 + 1e-9, 0.005, 1.0), 1e-6);
     EXPECT_NEAR(ExposureRamp(0.0025 + 1e-9, 0.005, 1.0), 0.0, 1e-6);
-}
-
-TEST(Render, MonochromeGivesThreeEqualPlanes) {
-    FixtureOptions s;
-    s.cfa = s.colour = false;
-    s.asShotNeutral.clear();
-    s.samples = PatternSamples(s.width, s.height, 1, 16, 2);
-    auto image = Render(s);
-    ASSERT_EQ(image->Planes(), 3u);
-    EXPECT_EQ(PlaneSamples(*image, 0), PlaneSamples(*image, 1));
-    EXPECT_EQ(PlaneSamples(*image, 0), PlaneSamples(*image, 2));
 }
 
 TEST(Render, FinalSizeKeepsTheAspectWithinTheMaximum) {
@@ -130,8 +129,7 @@ TEST(Render, FinalSizeKeepsTheAspectWithinTheMaximum) {
         s.samples.assign(size_t(c.width) * c.height, 1000);
         s.defaultCrop = {0, 0, c.width, c.cropH};
         auto image = Render(s, [](dng_render& r) { r.SetMaximumSize(320); });
-        EXPECT_EQ(image->Width(), c.expectedW) << c.width << "x" << c.height;
-        EXPECT_EQ(image->Height(), c.expectedH) << c.width << "x" << c.height;
+        EXPECT_EQ(image->Bounds(), dng_rect(c.expectedH, c.expectedW)) << c.width << "x" << c.height;
     }
 }
 
@@ -144,7 +142,6 @@ TEST(HueSatMap, ShiftsHueScalesSaturationAndValueInterpolatingBetweenDivisions) 
     } cases[] = {
         {6, 3, 1, {120, 1, 1}, {120, 1, 1}, {0.8, 0.2, 0.2}, {0.2, 0.8, 0.2}},  // red becomes green
         {8, 4, 3, {0, 0, 0.5f}, {0, 0, 0.5f}, {0.8, 0.2, 0.4}, {0.4, 0.4, 0.4}},  // no saturation, half value
-        {4, 2, 1, {0, 1, 1}, {0, 1, 1}, {0.3, 0.6, 0.9}, {0.3, 0.6, 0.9}},        // identity
         // Shift 0 at red, 60 degrees at yellow (division 1 of 6): orange, halfway, turns yellow.
         {6, 2, 1, {0, 1, 1}, {60, 1, 1}, {1.0, 0.5, 0.0}, {1.0, 1.0, 0.0}},
     };
@@ -163,8 +160,8 @@ TEST(HueSatMap, ShiftsHueScalesSaturationAndValueInterpolatingBetweenDivisions) 
 TEST(RenderTool, WritesAPPMOfTheRequestedSizeAndRefusesBadOptions) {
     const test_support::TempFolder temp;
     const std::string out = temp.File("render.ppm");
-    const std::string tool = std::string("'") + DNG_TOOL + "' render '" +
-                             DngTestFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng") + "' '" + out + "'";
+    const std::string file = DngTestFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng");
+    const std::string tool = std::string("'") + DNG_TOOL + "' render '" + file + "' '" + out + "'";
     int status = -1;
     test_support::RunCommand(tool + " --space adobergb --max-size 300", &status);
     ASSERT_EQ(status, 0);
@@ -178,14 +175,57 @@ TEST(RenderTool, WritesAPPMOfTheRequestedSizeAndRefusesBadOptions) {
     }
 }
 
-TEST(XMPOrientation, AttributeAndElementFormsAreSetOthersUntouched) {
-    const std::string in =
-        "<a tiff:Orientation=\"8\" b='2'/><tiff:Orientation>3</tiff:Orientation><c exif:Orientation=\"5\"/>";
-    const std::vector<uint8> out = XMPWithOrientation(std::vector<uint8>(in.begin(), in.end()), 1);
-    EXPECT_EQ(std::string(out.begin(), out.end()),
-              "<a tiff:Orientation=\"1\" b='2'/><tiff:Orientation>1</tiff:Orientation><c exif:Orientation=\"5\"/>");
-    const std::vector<uint8> none = {'<', 'x', '/', '>'};
-    EXPECT_EQ(XMPWithOrientation(none, 6), none);
+// LibRaw's processed image (camera matrix, as-shot white balance, linear light), sRGB-encoded to 8 bits:
+// mean per channel.
+using Means = std::array<double, 3>;
+
+Means LibRawMeans(const std::string& path) {
+    LibRaw raw;
+    libraw_output_params_t& params = raw.imgdata.params;
+    params.use_camera_wb = params.use_camera_matrix = params.output_color = params.no_auto_bright = 1;
+    params.output_bps = 16;
+    params.gamm[0] = params.gamm[1] = 1.0;
+    params.user_qual = params.highlight = 0;
+    params.adjust_maximum_thr = 0.0f;  // keep the white level of the file
+    Means m{};
+    int error = 0;
+    libraw_processed_image_t* image = nullptr;
+    if (raw.open_file(path.c_str()) != LIBRAW_SUCCESS || raw.unpack() != LIBRAW_SUCCESS ||
+        raw.dcraw_process() != LIBRAW_SUCCESS || !(image = raw.dcraw_make_mem_image(&error))) {
+        ADD_FAILURE() << "LibRaw made no image";
+        return m;
+    }
+    const uint16_t* data = reinterpret_cast<const uint16_t*>(image->data);
+    const size_t pixels = size_t(image->width) * image->height;
+    for (size_t i = 0; i < pixels * 3; ++i)
+        m[i % 3] += std::floor(dng_space_sRGB::Get().EncodeGamma(data[i] / 65535.0) * 255.0 + 0.5) / double(pixels);
+    LibRaw::dcraw_clear_mem(image);
+    return m;
 }
+
+class RenderAgainstLibRaw : public ::testing::TestWithParam<const char*> {};
+
+// Both renders are made without a tone curve or black point: those are the layer's own look, which
+// LibRaw does not have.
+TEST_P(RenderAgainstLibRaw, MeanPerChannelWithinAFewLevels) {
+    const std::string path = DngTestFile(GetParam());
+    dng_tone_curve identity;
+    identity.SetNull();
+    const auto image = Render(test_support::ReadFileBytes(path), [&](dng_render& r, dng_negative& negative) {
+        r.SetToneCurve(identity);
+        r.SetShadows(0.0);
+        r.SetExposure(-negative.BaselineExposure());
+    });
+    const Means theirs = LibRawMeans(path);
+    for (uint32 p = 0; p < 3; ++p) {
+        const std::vector<uint16_t> plane = PlaneSamples(*image, p);
+        EXPECT_NEAR(std::accumulate(plane.begin(), plane.end(), 0.0) / plane.size(), theirs[p], 4.0) << p;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, RenderAgainstLibRaw,
+                         ::testing::Values("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng",
+                                           "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng",
+                                           "raspberrypi_gs_pidng_10bit_uncompressed_bggr.dng"));
 
 }  // namespace

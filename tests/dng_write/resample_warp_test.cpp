@@ -1,9 +1,12 @@
-// WarpRectilinear against the DNG format's formula, evaluated here on its own.
+// The bicubic resampler (weights, flat and linear images, areas, edges) and WarpRectilinear against the
+// DNG format's formula, evaluated here on its own.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 
 #include "dng/dng_opcode_list.h"
+#include "dng/dng_resample.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
 
@@ -71,6 +74,47 @@ TEST(WarpRectilinear, IdentityLeavesTheImageAndOneSetServesEveryPlane) {
               InterleavedSamples(*MakeImage(host, 20, 14, 2, Ramp)));
     EXPECT_EQ(InterleavedSamples(*WarpedRamp(30, 20, 3, {k}, 0.5, 0.5)),
               InterleavedSamples(*WarpedRamp(30, 20, 3, {k, k, k}, 0.5, 0.5)));
+}
+
+TEST(ResampleTaps, WeightsSumToOne) {
+    for (uint32_t src : {7u, 100u, 6000u})
+        for (uint32_t dst : {1u, 3u, 64u, 320u, 1000u}) {
+            const auto taps = MakeResampleTaps(0, src, dst, dng_resample_bicubic::Get());
+            ASSERT_EQ(taps.size(), dst);
+            for (const dng_resample_taps& t : taps)
+                EXPECT_EQ(std::accumulate(t.weights.begin(), t.weights.end(), 0), 16384) << src << " -> " << dst;
+        }
+}
+
+// `area` of `src` resampled into a `rows` x `cols` image.
+std::vector<uint16_t> Resampled(dng_host& host, const dng_image& src, const dng_rect& area, uint32 rows,
+                                uint32 cols) {
+    auto dst = host.Make_dng_image(dng_rect(rows, cols), 1, ttShort);
+    ResampleImage(host, src, *dst, area, dst->Bounds(), dng_resample_bicubic::Get());
+    return PlaneSamples(*dst, 0);
+}
+
+TEST(ResampleImage, ALinearRampIsSampledAtPixelCentresAndTheEdgeRepeats) {
+    dng_host host;
+    auto src = MakeImage(host, 200, 40, 1,
+                         [](uint32_t r, uint32_t c, uint32_t) -> uint16_t { return uint16_t(500 + 100 * c + 10 * r); });
+    // Shrink 4:1 from an area that starts at column 20, row 4.
+    const std::vector<uint16_t> out = Resampled(host, *src, dng_rect(4, 20, 36, 180), 8, 40);
+    for (uint32_t j = 2; j < 6; ++j)
+        for (uint32_t i = 3; i < 37; ++i) {
+            const double col = 20 + (i + 0.5) * 4 - 0.5, row = 4 + (j + 0.5) * 4 - 0.5;
+            EXPECT_NEAR(out[j * 40 + i], 500 + 100 * col + 10 * row, 1.5) << j << " " << i;
+        }
+    // Enlarge 20 -> 57 columns. This kernel keeps a ramp only to within 5 % of a step.
+    const std::vector<uint16_t> out2 = Resampled(host, *src, dng_rect(0, 0, 40, 20), 40, 57);
+    for (uint32_t i = 6; i < 50; ++i) {
+        const double col = (i + 0.5) * 20 / 57 - 0.5;
+        EXPECT_NEAR(out2[10 * 57 + i], 500 + 100 * col + 100, 6.0) << i;
+        EXPECT_GT(out2[10 * 57 + i], out2[10 * 57 + i - 1]);
+    }
+    // Outside the image the edge repeats: at the same size the weights reduce to the sample itself.
+    auto edge = MakeImage(host, 10, 10, 1, [](uint32_t, uint32_t c, uint32_t) -> uint16_t { return c ? 1000 : 9000; });
+    EXPECT_EQ(Resampled(host, *edge, edge->Bounds(), 10, 10), PlaneSamples(*edge, 0));
 }
 
 }  // namespace
