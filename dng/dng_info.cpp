@@ -71,7 +71,7 @@ void dng_info::Parse(dng_host& host, dng_stream& stream) {
     fChainedIFDCount = 0;
     fVisited.clear();
     fMainIndex = -1;
-    fFault.clear();
+    fFault = "not post-parsed";
     try {
         ParseTags(stream);
     } catch (const dng_exception& e) {
@@ -153,7 +153,6 @@ void dng_info::ParseTags(dng_stream& stream) {
 
 void dng_info::PostParse(dng_host& host) {
     fMainIndex = -1;
-    fFault.clear();
     if (!fShared) ThrowProgramError("dng_info::PostParse before Parse");
     fShared->PostParse();
     for (auto& ifd : fIFD) ifd->PostParse();
@@ -164,10 +163,6 @@ void dng_info::PostParse(dng_host& host) {
             ifd->fPreviewColorSpace = ifd->fSamplesPerPixel == 1 ? 1 : 2;
     }
 
-    if (fShared->fDNGVersion == 0) {
-        fFault = "no DNGVersion tag";
-        return;
-    }
     for (uint32 i = 0; i < fIFD.size(); ++i) {
         if (fIFD[i]->fUsesNewSubFileType && fIFD[i]->fNewSubFileType == sfMainImage) {
             fMainIndex = static_cast<int32>(i);
@@ -176,43 +171,19 @@ void dng_info::PostParse(dng_host& host) {
     }
     // IFD 0 without a NewSubFileType tag is the main image of many camera-written files.
     if (fMainIndex < 0 && !fIFD.empty() && !fIFD[0]->fUsesNewSubFileType) fMainIndex = 0;
+    fFault = Fault();
     host.SniffForAbort();
 }
 
-bool dng_info::IsValidDNG() const {
-    std::string& fault = fFault;
-    if (!fault.empty()) return false;
-    if (!fShared || fIFD.empty()) {
-        fault = "not parsed";
-        return false;
-    }
-    if (fMagic != 42) {
-        fault = "TIFF magic number " + std::to_string(fMagic) + " is not 42";
-        return false;
-    }
-    if (fShared->fDNGVersion < 0x01000000u) {
-        fault = "DNGVersion below 1.0";
-        return false;
-    }
-    if (fShared->fDNGBackwardVersion > 0x01040000u) {
-        fault = "file needs a newer DNG reader";
-        return false;
-    }
-    if (fMainIndex < 0) {
-        fault = "no main raw image directory";
-        return false;
-    }
-    const bool colour = fShared->fCameraProfile.fColorMatrix1.NotEmpty();
-    for (uint32 i = 0; i < fShared->fAnalogBalance.Count(); ++i) {
-        if (!(fShared->fAnalogBalance[i] > 0.0)) {
-            fault = "analog balance entry not positive";
-            return false;
-        }
-    }
-    const std::string ifdFault = fIFD[fMainIndex]->MainImageFault(colour);
-    if (!ifdFault.empty()) {
-        fault = "main image: " + ifdFault;
-        return false;
-    }
-    return true;
+std::string dng_info::Fault() const {
+    if (fShared->fDNGVersion == 0) return "no DNGVersion tag";
+    if (fIFD.empty()) return "not parsed";
+    if (fMagic != 42) return "TIFF magic number " + std::to_string(fMagic) + " is not 42";
+    if (fShared->fDNGVersion < 0x01000000u) return "DNGVersion below 1.0";
+    if (fShared->fDNGBackwardVersion > 0x01040000u) return "file needs a newer DNG reader";
+    if (fMainIndex < 0) return "no main raw image directory";
+    for (uint32 i = 0; i < fShared->fAnalogBalance.Count(); ++i)
+        if (!(fShared->fAnalogBalance[i] > 0.0)) return "analog balance entry not positive";
+    const std::string ifdFault = fIFD[fMainIndex]->MainImageFault(fShared->fCameraProfile.fColorMatrix1.NotEmpty());
+    return ifdFault.empty() ? "" : "main image: " + ifdFault;
 }

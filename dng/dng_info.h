@@ -16,9 +16,9 @@ public:
 
     // Reads header and directories. Damaged structure throws the bad-format error.
     void Parse(dng_host& host, dng_stream& stream);
-    // Settles defaults and picks the main raw directory.
+    // Settles defaults, picks the main raw directory and judges whether the file is a valid DNG.
     void PostParse(dng_host& host);
-    bool IsValidDNG() const;
+    bool IsValidDNG() const { return fFault.empty(); }
     // Why the file is not a valid DNG, empty when it is.
     const std::string& ValidityFault() const { return fFault; }
 
@@ -42,7 +42,8 @@ public:
 private:
     void ParseDirectory(dng_stream& stream, uint64 offset, dng_ifd* ifd, uint16 exifKind, bool isIFD0);
     void ParseTags(dng_stream& stream);
+    std::string Fault() const;
     uint32 fChainedIFDCount = 0;
-    mutable std::string fFault;
+    std::string fFault = "not parsed";
     std::vector<uint64> fVisited;
 };
