@@ -23,16 +23,10 @@ std::vector<uint16_t> PlaneSamples(const dng_image& image, uint32_t plane) {
     const dng_rect bounds = image.Bounds();
     dng_const_tile_buffer buffer(image, bounds);
     std::vector<uint16_t> out;
-    out.reserve(size_t(bounds.W()) * bounds.H());
-    for (int32 r = bounds.t; r < bounds.b; ++r) {
-        if (image.PixelType() == ttByte) {
-            const uint8* row = buffer.ConstPixel_uint8(r, bounds.l, plane);
-            out.insert(out.end(), row, row + bounds.W());
-        } else {
-            const uint16* row = buffer.ConstPixel_uint16(r, bounds.l, plane);
-            out.insert(out.end(), row, row + bounds.W());
-        }
-    }
+    for (int32 r = bounds.t; r < bounds.b; ++r)
+        for (int32 c = bounds.l; c < bounds.r; ++c)
+            out.push_back(image.PixelType() == ttByte ? *buffer.ConstPixel_uint8(r, c, plane)
+                                                      : *buffer.ConstPixel_uint16(r, c, plane));
     return out;
 }
 
@@ -40,7 +34,6 @@ std::vector<uint16_t> InterleavedSamples(const dng_image& image) {
     std::vector<std::vector<uint16_t>> planes;
     for (uint32 p = 0; p < image.Planes(); ++p) planes.push_back(PlaneSamples(image, p));
     std::vector<uint16_t> out;
-    out.reserve(planes[0].size() * planes.size());
     for (size_t i = 0; i < planes[0].size(); ++i)
         for (const std::vector<uint16_t>& plane : planes) out.push_back(plane[i]);
     return out;

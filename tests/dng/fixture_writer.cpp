@@ -307,8 +307,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     if (s.colour) {
         main.Rationals(50721, s.colorMatrix, 10000, true);
         main.Shorts(50778, {21});
-        const std::vector<double> neutral = s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral;
-        main.Rationals(50728, neutral, 1000000);
+        main.Rationals(50728, s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral, 1000000);
     }
     if (s.writeDigest) main.Bytes(50972, RawDigest(s.samples));
     if (!subOffsets.empty()) main.Longs(330, subOffsets);

@@ -1,13 +1,9 @@
 #include "ljpeg_encoder.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
-
-struct Code {
-    uint32_t bits = 0;
-    int length = 0;
-};
 
 // Writes codes most significant bit first, stuffing a zero after each 0xFF byte.
 class BitWriter {
@@ -62,7 +58,7 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
 
     // Canonical codes per difference category 0..16 (the categories are in length order); the codes
     // for large differences are longer than 9 bits, which takes the decoder's slow path.
-    Code codes[17];
+    std::pair<uint32_t, int> codes[17];  // bits, length
     std::vector<uint8_t> dht(1 + 16 + 17, 0);  // table class and id 0, counts per length, symbols
     for (uint32_t s = 0, code = 0, length = 0; s <= 16; ++s) {
         const uint32_t l = s < 8 ? 4 : (s == 8 ? 5 : 10);
@@ -73,7 +69,8 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
         dht[17 + s] = static_cast<uint8_t>(s);
     }
     std::vector<uint8_t> sof = {static_cast<uint8_t>(p.precision)}, sos = {static_cast<uint8_t>(p.components)};
-    for (uint32_t v : {p.height, p.width}) sof.insert(sof.end(), {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
+    for (uint32_t v : {p.height, p.width})
+        sof.insert(sof.end(), {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
     sof.push_back(static_cast<uint8_t>(p.components));
     for (uint8_t c = 1; c <= p.components; ++c) {
         sof.insert(sof.end(), {c, 0x11, 0});
@@ -107,7 +104,7 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
             int diff = static_cast<int16_t>(static_cast<uint16_t>(row[i] - pred));
             int category = 0;
             for (int magnitude = diff < 0 ? -diff : diff; magnitude; magnitude >>= 1) ++category;
-            writer.Put(codes[category].bits, codes[category].length);
+            writer.Put(codes[category].first, codes[category].second);
             if (category > 0 && category < 16) {
                 const uint32_t extra = diff > 0 ? diff : diff + (1 << category) - 1;
                 writer.Put(extra, category);

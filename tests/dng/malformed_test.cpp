@@ -1,8 +1,8 @@
 // Damaged files end in the bad-format error with a reason, never in a crash or a huge
 // allocation; the raw-image digest is enforced.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -16,7 +16,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-uint32_t Get32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+uint32_t Get32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24u; }
 void Put32(Bytes& b, size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); }  // little-endian machine and fixture
 
 // Offset of the value of `tag` in IFD 0 or its first sub-IFD (little-endian fixtures).
@@ -91,42 +91,38 @@ TEST(Malformed, DamagedFilesNameTheirFault) {
     const struct {
         FixtureOptions options;
         std::function<void(Bytes&)> damage;
-        std::vector<std::string> reasons;
+        const char* reason;  // a regular expression
     } cases[] = {
-        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 273), uint32_t(b.size()) - 10); }, {"outside the file"}},
-        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 279), 0); }, {"no data"}},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 273), uint32_t(b.size()) - 10); }, "outside the file"},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 279), 0); }, "no data"},
         // The sub-IFD link of IFD 0 pointing back at IFD 0.
-        {subIFD, [](Bytes& b) { Put32(b, ValueOf(b, 330), Get32(b, 4)); }, {"loop"}},
+        {subIFD, [](Bytes& b) { Put32(b, ValueOf(b, 330), Get32(b, 4)); }, "loop"},
         // Rows per strip follow the size, so the strip count still fits; the data does not.
-        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 256), 60000), Put32(b, ValueOf(b, 278), 60000); },
-         {"too short", "too large", "crop"}},
-        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 257), 60000), Put32(b, ValueOf(b, 278), 60000); },
-         {"too short", "too large", "crop"}},
-        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 256), 70000); }, {"out of range"}},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 256), 60000), Put32(b, ValueOf(b, 278), 60000); }, "short|large"},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 257), 60000), Put32(b, ValueOf(b, 278), 60000); }, "short|crop"},
+        {Base(), [](Bytes& b) { Put32(b, ValueOf(b, 256), 70000); }, "out of range"},
         // Tile width 8 needs twice the tiles.
-        {Base(1, true), [](Bytes& b) { Put32(b, ValueOf(b, 322), 8); }, {"count"}},
-        {blackAboveWhite, [](Bytes&) {}, {"White level"}},
-        {longOpcodeList, [](Bytes&) {}, {"Opcode list"}},
-        {badWarp, [](Bytes&) {}, {"WarpRectilinear"}},
-        {Base(), [](Bytes& b) { b = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}; }, {"byte-order"}},
-        {Base(), [](Bytes& b) { b = {'I', 'I'}; }, {"too short"}},
+        {Base(1, true), [](Bytes& b) { Put32(b, ValueOf(b, 322), 8); }, "count"},
+        {blackAboveWhite, [](Bytes&) {}, "White level"},
+        {longOpcodeList, [](Bytes&) {}, "Opcode list"},
+        {badWarp, [](Bytes&) {}, "WarpRectilinear"},
+        {Base(), [](Bytes& b) { b = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}; }, "byte-order"},
+        {Base(), [](Bytes& b) { b = {'I', 'I'}; }, "too short"},
         // Lossless JPEG streams.
-        {Base(7), [](Bytes& b) { b[Marker(b, 0xC3) + 1] = 0xC1; }, {"not lossless"}},
-        {Base(7), [](Bytes& b) { b[Marker(b, 0xD8) + 1] = 0x00; }, {"start-of-image"}},
-        {Base(7), [](Bytes& b) { b[Marker(b, 0xDA) + 4 + 1 + 2] = 9; }, {"predictor"}},  // Ss after one component
-        {Base(7), [](Bytes& b) { b[Marker(b, 0xC3) + 6] = 7; }, {"does not match"}},      // 20 lines -> 7
-        {Base(7), [](Bytes& b) { b[Marker(b, 0xC4) + 5 + 1] = 5; }, {"Huffman"}},          // five codes of length 1
+        {Base(7), [](Bytes& b) { b[Marker(b, 0xC3) + 1] = 0xC1; }, "not lossless"},
+        {Base(7), [](Bytes& b) { b[Marker(b, 0xD8) + 1] = 0x00; }, "start-of-image"},
+        {Base(7), [](Bytes& b) { b[Marker(b, 0xDA) + 4 + 1 + 2] = 9; }, "predictor"},  // Ss after one component
+        {Base(7), [](Bytes& b) { b[Marker(b, 0xC3) + 6] = 7; }, "does not match"},      // 20 lines -> 7
+        {Base(7), [](Bytes& b) { b[Marker(b, 0xC4) + 5 + 1] = 5; }, "Huffman"},          // five codes of length 1
         // Entropy data cut short: the strip's byte count keeps only the headers and a few bytes.
         {Base(7), [](Bytes& b) { Put32(b, ValueOf(b, 279), uint32_t(Marker(b, 0xDA) - Marker(b, 0xD8) + 20)); },
-         {"ends early", "too short"}}};
+         "ends early|too short"}};
     for (const auto& c : cases) {
         Bytes bytes = WriteFixtureDNG(c.options);
         c.damage(bytes);
         const dng_exception e = LoadError(bytes);
         EXPECT_EQ(e.ErrorCode(), dng_error_bad_format) << e.what();
-        EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(),
-                                [&](const std::string& r) { return std::string(e.what()).find(r) != std::string::npos; }))
-            << e.what();
+        EXPECT_THAT(e.what(), ::testing::ContainsRegex(c.reason));
     }
 }
 
@@ -147,21 +143,23 @@ TEST(Digest, OneFlippedByteFailsValidationAndKnownHarmlessCorruptionsPass) {
     const size_t digest = Get32(good, ValueOf(good, 50972));
     ASSERT_EQ(Bytes(good.begin() + digest, good.begin() + digest + 16), RawDigest(options.samples));
     const uint8_t knownPrefix[16] = {8, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    const std::pair<std::function<void(Bytes&)>, int> cases[] = {
-        {[](Bytes&) {}, 0},
-        {[&](Bytes& b) { b[Get32(b, ValueOf(b, 273)) + 37] ^= 0x01; }, dng_error_bad_format},
-        {[&](Bytes& b) { b[digest + 15] ^= 0x10; }, dng_error_bad_format},
-        {[&](Bytes& b) { b[digest] ^= 0xFF; }, 0},  // only the first word wrong
-        {[&](Bytes& b) { std::memcpy(&b[digest], knownPrefix, 16); }, 0}};
+    auto flipRaw = [](Bytes& b) { b[Get32(b, ValueOf(b, 273)) + 37] ^= 0x01; };
+    const struct {
+        bool withDigest;
+        std::function<void(Bytes&)> damage;
+        int error;
+    } cases[] = {{true, [](Bytes&) {}, 0},
+                 {true, flipRaw, dng_error_bad_format},
+                 {false, flipRaw, 0},  // no digest, nothing to check
+                 {true, [&](Bytes& b) { b[digest + 15] ^= 0x10; }, dng_error_bad_format},
+                 {true, [&](Bytes& b) { b[digest] ^= 0xFF; }, 0},  // only the first word wrong
+                 {true, [&](Bytes& b) { std::memcpy(&b[digest], knownPrefix, 16); }, 0}};
     for (size_t i = 0; i < std::size(cases); ++i) {
-        Bytes bytes = good;
-        cases[i].first(bytes);
-        EXPECT_EQ(LoadError(bytes).ErrorCode(), cases[i].second) << i;
+        options.writeDigest = cases[i].withDigest;
+        Bytes bytes = WriteFixtureDNG(options);
+        cases[i].damage(bytes);
+        EXPECT_EQ(LoadError(bytes).ErrorCode(), cases[i].error) << i;
     }
-    options.writeDigest = false;
-    Bytes bytes = WriteFixtureDNG(options);
-    bytes[Get32(bytes, ValueOf(bytes, 273))] ^= 0xFF;
-    EXPECT_EQ(LoadError(bytes).ErrorCode(), 0) << "no digest, nothing to check";
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ TEST(SyntheticFiles, DirectoriesMetadataAndReparsing) {
     options.previews[4].width = 48;
     options.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {1, 2, 3, 4, 5}}});
     options.opcodeList[1] = OpcodeListBytes({{4, 0x01030000, 0, {0, 0, 0, 0, 0, 0, 0, 1}}, {7, 0x01030000, 2, {}}});
-    options.opcodeList[2] = OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{0.98, 0.02}}}, 0.45, 0.55)}});
+    options.opcodeList[2] =
+        OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters({{{0.98, 0.02}}}, 0.45, 0.55)}});
     auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_info& info = f->info;
     ASSERT_EQ(info.IFDCount(), 6u);

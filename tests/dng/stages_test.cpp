@@ -35,6 +35,7 @@ protected:
 
 class TestHost : public dng_host {
 public:
+    explicit TestHost(bool dropTable) : dropTable(dropTable) {}
     std::unique_ptr<dng_negative> Make_dng_negative() override {
         auto negative = std::make_unique<TestNegative>(Allocator());
         negative->dropTable = dropTable;
@@ -44,18 +45,16 @@ public:
     void SniffForAbort() override {
         if (abortAfter >= 0 && abortAfter-- == 0) ThrowUserCanceled();
     }
-    bool dropTable = false;
+    const bool dropTable;
     int abortAfter = -1;
 };
 
 // The file read and built up to `stage`; stage 3 stops at the abort test after `abortAfter` ones.
-std::unique_ptr<LoadedDNG> Build(const FixtureOptions& options, int stage, bool dropTable = false, int abortAfter = -1) {
-    auto host = std::make_unique<TestHost>();
-    host->dropTable = dropTable;
-    TestHost& hostRef = *host;
-    auto dng = LoadDNG(WriteFixtureDNG(options), true, std::move(host));
+std::unique_ptr<LoadedDNG> Build(const FixtureOptions& options, int stage, bool dropTable = false,
+                                 int abortAfter = -1) {
+    auto dng = LoadDNG(WriteFixtureDNG(options), true, std::make_unique<TestHost>(dropTable));
     dng->negative->BuildStage2Image(dng->host, ttShort);
-    hostRef.abortAfter = abortAfter;
+    static_cast<TestHost&>(dng->host).abortAfter = abortAfter;
     if (stage == 3) dng->negative->BuildStage3Image(dng->host, -1);
     return dng;
 }
@@ -135,7 +134,7 @@ FixtureOptions RampFile(uint32_t width, uint32_t height) {
     FixtureOptions options;
     options.width = width;
     options.height = height;
-    for (uint32_t i = 0; i < width * height; ++i) options.samples.push_back(static_cast<uint16_t>(Ramp(i / width, i % width)));
+    for (uint32_t i = 0; i < width * height; ++i) options.samples.push_back(Ramp(i / width, i % width));
     return options;
 }
 
