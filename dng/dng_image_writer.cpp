@@ -7,6 +7,7 @@
 #include "dng/dng_negative.h"
 #include "dng/dng_replace_file.h"
 #include "dng/dng_tag_codes.h"
+#include "dng/dng_tag_reader.h"
 #include "dng/dng_tiff_directory.h"
 #include "dng/dng_tile_buffer.h"
 #include "dng/dng_xmp_orientation.h"
@@ -96,30 +97,13 @@ void AddPreviewText(dng_tiff_directory& dir, uint16 code, const std::string& tex
         dir.AddBytes(code, std::vector<uint8>(text.begin(), text.end()));
 }
 
-// EXIF values as the source stored them, turned into little-endian order element by element.
+// EXIF values as the source stored them, turned into little-endian order element by element
+// (a rational is two 4-byte elements).
 std::vector<uint8> LittleEndianValue(const dng_exif_entry& entry, bool sourceBigEndian) {
     std::vector<uint8> bytes = entry.bytes;
     if (!sourceBigEndian) return bytes;
-    uint32 element = 1;
-    switch (entry.type) {
-        case 3:
-        case 8:
-            element = 2;
-            break;
-        case 4:
-        case 9:
-        case 11:
-        case 13:
-        case 5:
-        case 10:
-            element = 4;
-            break;
-        case 12:
-            element = 8;
-            break;
-        default:
-            break;
-    }
+    const bool rational = entry.type == ttRational || entry.type == ttSRational;
+    const uint32 element = rational ? 4 : TagTypeSize(entry.type);
     if (element > 1)
         for (size_t i = 0; i + element <= bytes.size(); i += element)
             std::reverse(bytes.begin() + i, bytes.begin() + i + element);
