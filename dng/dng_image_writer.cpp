@@ -253,8 +253,9 @@ void AddMetadataTags(dng_tiff_directory& ifd0, const dng_negative& negative, uin
 bool CarryUnmodelledIFD0Tag(const dng_exif_entry& entry) {
     // Below 32768 are the TIFF tags of the image IFD 0 held in the source; here IFD 0 is the thumbnail.
     if (entry.code < 0x8000) return false;
-    // A LONG or IFD value may be an offset into the source file, which cannot be relocated unseen.
-    if (entry.type == 4 || entry.type == 9 || entry.type == ttIFD) return false;
+    // A LONG value may be an offset into the source file, which cannot be relocated unseen (IFD
+    // links are left out before this is asked).
+    if (entry.type == ttLong || entry.type == ttSLong) return false;
     switch (entry.code) {
         case 33723:  // IPTC: the format keeps it in the XMP packet
         case 34675:  // ICC profile of the source's IFD 0 image, not of this thumbnail

@@ -5,16 +5,16 @@
 
 #include "dng/dng_exceptions.h"
 
-void AppendLE16(std::vector<uint8>& out, uint16 x) {
-    out.push_back(static_cast<uint8>(x));
-    out.push_back(static_cast<uint8>(x >> 8));
-}
-
 void AppendLE32(std::vector<uint8>& out, uint32 x) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8>(x >> shift));
 }
 
 namespace {
+
+void AppendLE16(std::vector<uint8>& out, uint16 x) {
+    out.push_back(static_cast<uint8>(x));
+    out.push_back(static_cast<uint8>(x >> 8));
+}
 
 void AppendLE64(std::vector<uint8>& out, uint64 x) {
     for (int shift = 0; shift < 64; shift += 8) out.push_back(static_cast<uint8>(x >> shift));
@@ -94,14 +94,6 @@ void dng_tiff_directory::AddDoubles(uint16 code, const std::vector<real64>& valu
     const uint32 count = static_cast<uint32>(values.size());
     Add(code, 12, count, std::move(bytes));
 }
-
-const dng_tiff_directory::Entry* dng_tiff_directory::Find(uint16 code) const {
-    for (const Entry& e : fEntries)
-        if (e.code == code) return &e;
-    return nullptr;
-}
-
-bool dng_tiff_directory::Has(uint16 code) const { return Find(code) != nullptr; }
 
 uint32 dng_tiff_directory::Size() const {
     uint64 size = 2 + 12 * uint64(fEntries.size()) + 4;

@@ -31,8 +31,6 @@ public:
     void AddFloats(uint16 code, const std::vector<real32>& values);
     void AddDoubles(uint16 code, const std::vector<real64>& values);
 
-    bool Has(uint16 code) const;
-    const Entry* Find(uint16 code) const;
     const std::vector<Entry>& Entries() const { return fEntries; }
 
     // Bytes the directory takes at any offset: count, entries, next link and out-of-line values.
@@ -44,6 +42,5 @@ private:
     std::vector<Entry> fEntries;
 };
 
-// Little-endian appenders shared by the writer.
-void AppendLE16(std::vector<uint8>& out, uint16 x);
+// Appends `x` in little-endian order.
 void AppendLE32(std::vector<uint8>& out, uint32 x);
