@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int32 kFractionSteps = 32;
-constexpr int32 kWeightOne = 16384;
 
 // 4-tap bicubic weights (in 1/16384) for each of the 32 fraction steps.
 struct WarpWeights {
@@ -21,15 +20,8 @@ struct WarpWeights {
         for (int32 step = 0; step < kFractionSteps; ++step) {
             const real64 f = real64(step) / kFractionSteps;
             real64 raw[4];
-            real64 sum = 0.0;
-            for (int32 k = 0; k < 4; ++k) sum += raw[k] = kernel.Evaluate(k - 1 - f);
-            int32 total = 0, centre = 0;
-            for (int32 k = 0; k < 4; ++k) {
-                w[step][k] = static_cast<int32>(std::lround(raw[k] / sum * kWeightOne));
-                total += w[step][k];
-                if (w[step][k] > w[step][centre]) centre = k;
-            }
-            w[step][centre] += kWeightOne - total;
+            for (int32 k = 0; k < 4; ++k) raw[k] = kernel.Evaluate(k - 1 - f);
+            RoundResampleWeights(raw, 4, w[step]);
         }
     }
 };

@@ -12,10 +12,6 @@ public:
     // Source position (row, column) for destination pixel (row, col) of `plane`.
     void SourcePosition(uint32 plane, real64 row, real64 col, real64& srcRow, real64& srcCol) const;
 
-    real64 CenterH() const { return fCenterH; }
-    real64 CenterV() const { return fCenterV; }
-    real64 MaxDistance() const { return fMaxDistance; }
-
 private:
     const dng_opcode_WarpRectilinear& fWarp;
     real64 fCenterH;

@@ -28,6 +28,19 @@ real64 dng_resample_bicubic::Evaluate(real64 x) const {
     return 0.0;
 }
 
+void RoundResampleWeights(const real64* values, uint32 count, int32* weights) {
+    real64 sum = 0.0;
+    for (uint32 k = 0; k < count; ++k) sum += values[k];
+    int32 total = 0;
+    uint32 largest = 0;
+    for (uint32 k = 0; k < count; ++k) {
+        weights[k] = static_cast<int32>(std::lround(values[k] / sum * kWeightOne));
+        total += weights[k];
+        if (weights[k] > weights[largest]) largest = k;
+    }
+    weights[largest] += kWeightOne - total;
+}
+
 std::vector<dng_resample_taps> MakeResampleTaps(int32 srcOrigin, uint32 srcSize, uint32 dstSize,
                                                 const dng_resample_bicubic& kernel) {
     if (srcSize == 0 || dstSize == 0) ThrowProgramError("Empty resample area");
@@ -41,22 +54,11 @@ std::vector<dng_resample_taps> MakeResampleTaps(int32 srcOrigin, uint32 srcSize,
         pos = std::round(pos * kPositionSteps) / kPositionSteps;
         const real64 whole = std::floor(pos);
         const real64 frac = pos - whole;
-        real64 sum = 0.0;
-        for (int32 k = 0; k < 2 * radius; ++k) {
-            w[k] = kernel.Evaluate((k - radius + 1 - frac) * stretch);
-            sum += w[k];
-        }
+        for (int32 k = 0; k < 2 * radius; ++k) w[k] = kernel.Evaluate((k - radius + 1 - frac) * stretch);
         dng_resample_taps& t = taps[j];
         t.first = srcOrigin + static_cast<int32>(whole) - radius + 1;
         t.weights.resize(2 * radius);
-        int32 total = 0;
-        int32 centre = 0;
-        for (int32 k = 0; k < 2 * radius; ++k) {
-            t.weights[k] = static_cast<int32>(std::lround(w[k] / sum * kWeightOne));
-            total += t.weights[k];
-            if (t.weights[k] > t.weights[centre]) centre = k;
-        }
-        t.weights[centre] += kWeightOne - total;
+        RoundResampleWeights(w.data(), 2 * radius, t.weights.data());
     }
     return taps;
 }

@@ -19,6 +19,10 @@ struct dng_resample_taps {
     std::vector<int32> weights;
 };
 
+// Kernel values rounded to weights in 1/16384 that sum to exactly 16384 (the rounding
+// remainder goes to the largest weight).
+void RoundResampleWeights(const real64* values, uint32 count, int32* weights);
+
 // Taps for scaling `srcSize` samples starting at `srcOrigin` onto `dstSize` samples.
 // When shrinking the kernel is stretched by the scale so that every source sample counts.
 std::vector<dng_resample_taps> MakeResampleTaps(int32 srcOrigin, uint32 srcSize, uint32 dstSize,
