@@ -266,8 +266,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     if (!s.blackDeltaH.empty()) raw.Rationals(50715, s.blackDeltaH, 256, true);
     if (!s.blackDeltaV.empty()) raw.Rationals(50716, s.blackDeltaV, 256, true);
     if (!s.whiteLevel.empty()) raw.Longs(50717, s.whiteLevel);
-    if (s.activeArea[2] != 0)
-        raw.Longs(50829, std::vector<uint32_t>(s.activeArea.begin(), s.activeArea.end()));
+    if (s.activeArea[2] != 0) raw.Longs(50829, std::vector<uint32_t>(s.activeArea.begin(), s.activeArea.end()));
     if (!s.maskedAreas.empty()) raw.Longs(50830, s.maskedAreas);
     if (s.defaultCrop[2] != 0) {
         raw.Longs(50719, {s.defaultCrop[0], s.defaultCrop[1]});

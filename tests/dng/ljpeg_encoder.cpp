@@ -68,20 +68,20 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
         ++dht[l];
         dht[17 + s] = static_cast<uint8_t>(s);
     }
-    std::vector<uint8_t> sof = {static_cast<uint8_t>(p.precision)}, sos = {static_cast<uint8_t>(p.components)};
-    for (uint32_t v : {p.height, p.width})
-        sof.insert(sof.end(), {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
-    sof.push_back(static_cast<uint8_t>(p.components));
+    auto u8 = [](uint32_t v) { return static_cast<uint8_t>(v); };
+    std::vector<uint8_t> sof = {u8(p.precision), u8(p.height >> 8), u8(p.height), u8(p.width >> 8), u8(p.width),
+                                u8(p.components)};
+    std::vector<uint8_t> sos = {u8(p.components)};
     for (uint8_t c = 1; c <= p.components; ++c) {
         sof.insert(sof.end(), {c, 0x11, 0});
         sos.insert(sos.end(), {c, 0});
     }
-    sos.insert(sos.end(), {static_cast<uint8_t>(p.predictor), 0, 0});
+    sos.insert(sos.end(), {u8(p.predictor), 0, 0});
     std::vector<uint8_t> out = {0xFF, 0xD8};
     Segment(out, 0xC4, dht);
     Segment(out, 0xC3, sof);
     const uint32_t interval = p.restartRows * p.width;
-    if (p.restartRows) Segment(out, 0xDD, {static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval)});
+    if (p.restartRows) Segment(out, 0xDD, {u8(interval >> 8), u8(interval)});
     Segment(out, 0xDA, sos);
 
     BitWriter writer(out);
@@ -90,7 +90,7 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
         const bool restart = p.restartRows && y > 0 && y % p.restartRows == 0;
         if (restart) {
             writer.Flush();
-            out.insert(out.end(), {0xFF, static_cast<uint8_t>(0xD0 + (restartIndex++ & 7))});
+            out.insert(out.end(), {0xFF, u8(0xD0 + (restartIndex++ & 7))});
         }
         const bool firstRow = y == 0 || restart;
         const uint16_t* row = samples.data() + y * rowSamples;
@@ -105,10 +105,7 @@ std::vector<uint8_t> EncodeLosslessJPEG(const LJpegParams& p, const std::vector<
             int category = 0;
             for (int magnitude = diff < 0 ? -diff : diff; magnitude; magnitude >>= 1) ++category;
             writer.Put(codes[category].first, codes[category].second);
-            if (category > 0 && category < 16) {
-                const uint32_t extra = diff > 0 ? diff : diff + (1 << category) - 1;
-                writer.Put(extra, category);
-            }
+            if (category > 0 && category < 16) writer.Put(diff > 0 ? diff : diff + (1 << category) - 1, category);
         }
     }
     writer.Flush();

@@ -16,10 +16,13 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-uint32_t Get32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24u; }
-void Put32(Bytes& b, size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); }  // little-endian machine and fixture
+// Numbers in little-endian fixtures.
+uint32_t Get32(const Bytes& b, size_t i) { return b[i] | b[i + 1] << 8 | b[i + 2] << 16 | uint32_t(b[i + 3]) << 24; }
+void Put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> 8 * i);
+}
 
-// Offset of the value of `tag` in IFD 0 or its first sub-IFD (little-endian fixtures).
+// Offset of the value of `tag` in IFD 0 or its sub-IFDs.
 size_t ValueOf(const Bytes& b, uint16_t tag) {
     std::vector<uint32_t> dirs = {Get32(b, 4)};
     for (size_t d = 0; d < dirs.size(); ++d)
@@ -50,8 +53,7 @@ FixtureOptions Base(uint32_t compression = 1, bool tiled = false) {
     options.height = 20;
     options.compression = compression;
     options.tiled = tiled;
-    options.tileWidth = 16;
-    options.tileLength = tiled ? 16 : 0;
+    options.tileWidth = options.tileLength = tiled ? 16 : 0;
     options.samples = PatternSamples(32, 20, 1, 16);
     return options;
 }
@@ -108,7 +110,6 @@ TEST(Malformed, DamagedFilesNameTheirFault) {
         {badWarp, [](Bytes&) {}, "WarpRectilinear"},
         {Base(), [](Bytes& b) { b = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}; }, "byte-order"},
         {Base(), [](Bytes& b) { b = {'I', 'I'}; }, "too short"},
-        // Lossless JPEG streams.
         {Base(7), [](Bytes& b) { b[Marker(b, 0xC3) + 1] = 0xC1; }, "not lossless"},
         {Base(7), [](Bytes& b) { b[Marker(b, 0xD8) + 1] = 0x00; }, "start-of-image"},
         {Base(7), [](Bytes& b) { b[Marker(b, 0xDA) + 4 + 1 + 2] = 9; }, "predictor"},  // Ss after one component

@@ -11,8 +11,7 @@ namespace {
 
 void ExpectRoundTrip(FixtureOptions options) {
     if (options.samples.empty())
-        options.samples = PatternSamples(options.width, options.height, options.samplesPerPixel, options.bits,
-                                         options.width + options.bits);
+        options.samples = PatternSamples(options.width, options.height, options.samplesPerPixel, options.bits);
     auto f = LoadDNG(WriteFixtureDNG(options));
     const dng_image& stage1 = *f->negative->Stage1Image();
     EXPECT_EQ(stage1.PixelType(), ttShort);

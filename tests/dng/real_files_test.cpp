@@ -50,8 +50,7 @@ TEST(RealFiles, ToolInfoMatchesExiftool) {
         {kPi, {{"model", "Digital Negative"}, {"raw_bits_per_sample", "10"}, {"stage1_width", "1456"},
                {"cfa_pattern", "2110"}, {"black_level", "60 60 60 60"}, {"white_level", "1023"}}},
         {kFusion, {{"model", "GoPro FUSION"}, {"opcode_list_3", "1 1"}, {"as_shot_neutral", "0.493494 1 0.606815"}}},
-        {kHero6, {{"opcode_list_2", "4 9"}}},
-        {k6D, {{"opcode_list_2", "3 8"}}}};
+        {kHero6, {{"opcode_list_2", "4 9"}}}};
     for (const auto& [file, expected] : facts) {
         int status = -1;
         auto info = ToolInfo(file, &status);

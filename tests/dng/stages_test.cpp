@@ -5,7 +5,6 @@
 #include <map>
 #include <tuple>
 
-#include "dng/dng_exceptions.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
 
@@ -42,19 +41,13 @@ public:
         negative->Initialize();
         return negative;
     }
-    void SniffForAbort() override {
-        if (abortAfter >= 0 && abortAfter-- == 0) ThrowUserCanceled();
-    }
     const bool dropTable;
-    int abortAfter = -1;
 };
 
-// The file read and built up to `stage`; stage 3 stops at the abort test after `abortAfter` ones.
-std::unique_ptr<LoadedDNG> Build(const FixtureOptions& options, int stage, bool dropTable = false,
-                                 int abortAfter = -1) {
+// The file read and built up to `stage`.
+std::unique_ptr<LoadedDNG> Build(const FixtureOptions& options, int stage, bool dropTable = false) {
     auto dng = LoadDNG(WriteFixtureDNG(options), true, std::make_unique<TestHost>(dropTable));
     dng->negative->BuildStage2Image(dng->host, ttShort);
-    static_cast<TestHost&>(dng->host).abortAfter = abortAfter;
     if (stage == 3) dng->negative->BuildStage3Image(dng->host, -1);
     return dng;
 }
@@ -199,15 +192,6 @@ TEST(Stage3, MonochromeHasNoMosaicAndItsStage3IsStage2WithoutTheHook) {
     EXPECT_EQ(s->negative->GetMosaicInfo(), nullptr);
     EXPECT_TRUE(static_cast<const TestNegative&>(*s->negative).values.empty());
     EXPECT_EQ(PlaneSamples(*s->negative->Stage3Image(), 0), options.samples);
-}
-
-TEST(Stage3, AbortTestStopsTheDemosaic) {
-    try {
-        Build(RampFile(300, 10), 3, false, 1);
-        FAIL() << "not stopped";
-    } catch (const dng_exception& e) {
-        EXPECT_EQ(e.ErrorCode(), dng_error_user_canceled);
-    }
 }
 
 }  // namespace
