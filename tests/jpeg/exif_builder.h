@@ -1,69 +1,130 @@
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+using Bytes = std::vector<uint8_t>;
 
 // Builds TIFF blocks as EXIF carries them, in either byte order, so tests can
 // lay out directories, values and links exactly where they want them.
 class ExifBuilder {
 public:
     struct Entry {
-        uint16_t tag;
-        uint16_t format;
+        uint16_t tag, format;
         uint32_t count;
-        // One number per component (two per rational, a double as high and
-        // low half); with `raw`, `field` is written as the value field instead.
-        std::vector<uint32_t> numbers;
-        bool raw = false;
+        std::vector<uint32_t> numbers;  // one per component, two per rational
+        bool raw = false;               // write `field` as the value field instead
         uint32_t field = 0;
     };
-
     static Entry Short(uint16_t tag, uint16_t v) { return {tag, 3, 1, {v}}; }
     static Entry Long(uint16_t tag, uint32_t v) { return {tag, 4, 1, {v}}; }
     static Entry Rational(uint16_t tag, uint32_t num, uint32_t den) { return {tag, 5, 1, {num, den}}; }
-    static Entry Ascii(uint16_t tag, const std::string& text);
-    static Entry Field(uint16_t tag, uint16_t format, uint32_t count, uint32_t field) {
-        return {tag, format, count, {}, true, field};
-    }
+    static Entry Date(uint16_t tag) { return {tag, 2, 20, std::vector<uint32_t>(20, '1')}; }
+    static Entry Field(uint16_t tag, uint16_t fmt, uint32_t n, uint32_t v) { return {tag, fmt, n, {}, true, v}; }
 
     // Starts a block with its 8-byte header; the first directory offset is 8.
-    explicit ExifBuilder(bool motorola);
+    explicit ExifBuilder(bool motorola) : motorola_(motorola), tiff_(2, motorola ? 'M' : 'I') {
+        Put(tiff_, 0x2A, 2);
+        Put(tiff_, 8, 4);
+    }
 
     // Appends a directory (count, entries, next link) followed by the values
     // that do not fit into their entries; returns its offset.
-    uint32_t AddDirectory(const std::vector<Entry>& entries, uint32_t next = 0);
-    void SetEntryField(uint32_t dir, int index, uint32_t field);
-    void SetNextLink(uint32_t dir, uint32_t link);
+    uint32_t AddDirectory(const std::vector<Entry>& entries, uint32_t next = 0) {
+        const uint32_t dir = Size();
+        Bytes data;
+        Put(tiff_, uint32_t(entries.size()), 2);
+        for (const Entry& e : entries) {
+            Put(tiff_, e.tag, 2);
+            Put(tiff_, e.format, 2);
+            Put(tiff_, e.count, 4);
+            Bytes value;
+            for (uint32_t n : e.numbers) Put(value, n, e.format == 3 || e.format == 8 ? 2 : e.format == 2 ? 1 : 4);
+            if (e.raw) {
+                Put(tiff_, e.field, 4);
+            } else if (value.size() <= 4) {
+                value.resize(4, 0);
+                tiff_.insert(tiff_.end(), value.begin(), value.end());
+            } else {
+                Put(tiff_, dir + 2 + 12 * uint32_t(entries.size()) + 4 + uint32_t(data.size()), 4);
+                data.insert(data.end(), value.begin(), value.end());
+            }
+        }
+        Put(tiff_, next, 4);
+        tiff_.insert(tiff_.end(), data.begin(), data.end());
+        return dir;
+    }
+    void SetEntryField(uint32_t dir, int index, uint32_t field) { Set32(dir + 2 + 12 * index + 8, field); }
+    void SetNextLink(uint32_t dir, uint32_t link) {
+        const uint32_t count = tiff_.at(dir + !motorola_) << 8 | tiff_.at(dir + motorola_);  // high byte first in "MM"
+        Set32(dir + 2 + 12 * count, link);
+    }
     void SetFirstOffset(uint32_t offset) { Set32(4, offset); }
-    void Pad(std::size_t bytes) { tiff_.resize(tiff_.size() + bytes, 0); }
-
     uint32_t Size() const { return uint32_t(tiff_.size()); }
-    const std::vector<uint8_t>& Tiff() const { return tiff_; }
+    const Bytes& Tiff() const { return tiff_; }
 
 private:
-    void Put(std::vector<uint8_t>& out, uint32_t v, int bytes) const;
-    void Set32(std::size_t at, uint32_t v);
+    void Put(Bytes& out, uint32_t v, int bytes) const {
+        for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(v >> (8 * (motorola_ ? bytes - 1 - i : i))));
+    }
+    void Set32(std::size_t at, uint32_t v) {
+        Bytes bytes;
+        Put(bytes, v, 4);
+        std::copy(bytes.begin(), bytes.end(), tiff_.begin() + long(at));
+    }
 
     bool motorola_;
-    std::vector<uint8_t> tiff_;
+    Bytes tiff_;
 };
 
-// A marker section for AssembleJpeg: marker code and the bytes after the length field.
+// A marker section: marker code and the bytes after the length field.
 struct RawSection {
     uint8_t marker;
-    std::vector<uint8_t> payload;
+    Bytes payload;
 };
 
-std::vector<uint8_t> Payload(const std::string& text);
+inline Bytes Payload(const std::string& text) { return {text.begin(), text.end()}; }
+
 // The payload of an APP1 that holds `tiff` as its EXIF block.
-std::vector<uint8_t> ExifPayload(const std::vector<uint8_t>& tiff);
+inline Bytes ExifPayload(const Bytes& tiff) {
+    Bytes out(6 + tiff.size(), 0);
+    std::copy(tiff.begin(), tiff.end(), std::copy_n("Exif", 4, out.begin()) + 2);
+    return out;
+}
+
 // A section as the table stores it: two length bytes, then the payload.
-std::vector<uint8_t> WithLength(const std::vector<uint8_t>& payload);
+inline Bytes WithLength(const Bytes& payload) {
+    const std::size_t length = payload.size() + 2;  // callers keep it below 65536
+    Bytes out(length, uint8_t(length >> 8));
+    out[1] = uint8_t(length & 0xFF);
+    std::copy(payload.begin(), payload.end(), out.begin() + 2);
+    return out;
+}
+
+// SOI, `sections` and then `rest`.
+inline Bytes WithSections(const std::vector<RawSection>& sections, const Bytes& rest) {
+    Bytes out{0xFF, 0xD8};
+    for (const RawSection& s : sections) {
+        const Bytes section = WithLength(s.payload);
+        out.insert(out.end(), {0xFF, s.marker});
+        out.insert(out.end(), section.begin(), section.end());
+    }
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
+}
 
 // SOI, the sections, an SOS header, `scan` and EOI.
-std::vector<uint8_t> AssembleJpeg(const std::vector<RawSection>& sections,
-                                  const std::vector<uint8_t>& scan = {0x12, 0x34, 0x56});
+inline Bytes AssembleJpeg(std::vector<RawSection> sections, const Bytes& scan = {0x12, 0x34, 0x56}) {
+    sections.push_back({0xDA, {1, 1, 0, 0, 63, 0}});
+    Bytes rest = scan;
+    rest.insert(rest.end(), {0xFF, 0xD9});
+    return WithSections(sections, rest);
+}
 
 // An encoded JPEG with `extra` sections put right after SOI and its own APP0 dropped.
-std::vector<uint8_t> WithLeadingSections(const std::vector<uint8_t>& jpeg, const std::vector<RawSection>& extra);
+inline Bytes WithLeadingSections(const Bytes& jpeg, const std::vector<RawSection>& extra) {
+    const std::size_t rest = jpeg.at(3) == 0xE0 ? 4 + ((jpeg.at(4) << 8) | jpeg.at(5)) : 2;
+    return WithSections(extra, Bytes(jpeg.begin() + long(rest), jpeg.end()));
+}

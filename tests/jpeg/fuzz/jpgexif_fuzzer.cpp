@@ -1,8 +1,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/message_box.h"
-#include "section_exercise.h"
+#include "jpgexif_test_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Message boxes and diagnostics are expected on damaged input; only
