@@ -37,9 +37,9 @@ struct MappedTonewick {
 
 TEST(Stage2Test, ResultBoxFollowsTheResultScaleAndTonewickInTheProcessShortensIt) {
     EXPECT_THROW(TWKNegative::ResultBoxSize(0.0), dng_exception);
-
     TWKHost host;
-    for (const auto [scale, box] : {std::make_pair(1.0, 512), std::make_pair(2.0, 256)}) {
+    for (const int box : {512, 256}) {
+        const double scale = 512.0 / box;
         const auto build = [&] {
             auto negative = WholePhoto();
             negative->fResultScale = scale;
