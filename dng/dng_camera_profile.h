@@ -150,7 +150,6 @@ public:
 
     uint32 EmbedPolicy() const { return fEmbedPolicy; }
     void SetEmbedPolicy(uint32 policy) { fEmbedPolicy = policy; }
-    bool IsLegalToEmbed() const { return fEmbedPolicy != pepEmbedNever; }
 
     const std::string& Copyright() const { return fCopyright; }
     void SetCopyright(const std::string& s) { fCopyright = s; }

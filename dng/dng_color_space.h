@@ -20,9 +20,6 @@ public:
     virtual real64 EncodeGamma(real64 linear) const = 0;
     virtual real64 DecodeGamma(real64 encoded) const = 0;
 
-    // PreviewColorSpace code of this space (0 unknown, 2 sRGB, 3 Adobe RGB, 4 ProPhoto).
-    virtual uint32 PreviewColorSpaceCode() const = 0;
-
 protected:
     // Primaries and white as chromaticities.
     dng_color_space(const dng_xy_coord& red, const dng_xy_coord& green, const dng_xy_coord& blue,
@@ -38,7 +35,6 @@ class dng_gamma_color_space : public dng_color_space {
 public:
     real64 EncodeGamma(real64 linear) const override;
     real64 DecodeGamma(real64 encoded) const override;
-    real64 Gamma() const { return fGamma; }
 
 protected:
     dng_gamma_color_space(const dng_xy_coord& red, const dng_xy_coord& green, const dng_xy_coord& blue,
@@ -55,7 +51,6 @@ public:
     static const dng_space_sRGB& Get();
     real64 EncodeGamma(real64 linear) const override;
     real64 DecodeGamma(real64 encoded) const override;
-    uint32 PreviewColorSpaceCode() const override { return 2; }
 
 private:
     dng_space_sRGB();
@@ -65,17 +60,15 @@ private:
 class dng_space_AdobeRGB : public dng_gamma_color_space {
 public:
     static const dng_space_AdobeRGB& Get();
-    uint32 PreviewColorSpaceCode() const override { return 3; }
 
 private:
     dng_space_AdobeRGB();
 };
 
-// ColorMatch RGB: D50, gamma 1.8. Has no PreviewColorSpace code of its own.
+// ColorMatch RGB: D50, gamma 1.8.
 class dng_space_ColorMatch : public dng_gamma_color_space {
 public:
     static const dng_space_ColorMatch& Get();
-    uint32 PreviewColorSpaceCode() const override { return 0; }
 
 private:
     dng_space_ColorMatch();
@@ -85,7 +78,6 @@ private:
 class dng_space_ProPhoto : public dng_gamma_color_space {
 public:
     static const dng_space_ProPhoto& Get();
-    uint32 PreviewColorSpaceCode() const override { return 4; }
 
 private:
     dng_space_ProPhoto();

@@ -38,9 +38,6 @@ public:
 
     uint32 Channels() const { return fChannels; }
 
-    // Temperatures (kelvin) the two matrix sets belong to; equal when there is only one set.
-    real64 Temperature1() const { return fTemperature1; }
-    real64 Temperature2() const { return fTemperature2; }
     // Weight of set 1 for a white.
     real64 Weight1(const dng_xy_coord& white) const;
 

@@ -85,10 +85,6 @@ void dng_vector::SetIdentity(uint32 count) {
     fData.assign(count, 1.0);
 }
 
-bool dng_vector::IsZero() const {
-    return std::all_of(fData.begin(), fData.end(), [](real64 v) { return v == 0.0; });
-}
-
 real64 dng_vector::MaxEntry() const {
     return fData.empty() ? 0.0 : *std::max_element(fData.begin(), fData.end());
 }
@@ -134,16 +130,6 @@ bool dng_matrix::operator==(const dng_matrix& other) const {
 }
 
 void dng_matrix::SetIdentity(uint32 count) { *this = Identity(count); }
-
-bool dng_matrix::IsIdentity() const {
-    if (IsEmpty() || fRows != fCols)
-        return false;
-    for (uint32 r = 0; r < fRows; ++r)
-        for (uint32 c = 0; c < fCols; ++c)
-            if ((*this)[r][c] != (r == c ? 1.0 : 0.0))
-                return false;
-    return true;
-}
 
 bool dng_matrix::IsFinite() const {
     return std::all_of(fData.begin(), fData.end(), [](real64 v) { return std::isfinite(v); });

@@ -27,7 +27,6 @@ public:
 
     // All ones: the neutral of an unscaled channel set.
     void SetIdentity(uint32 count);
-    bool IsZero() const;
 
     real64 MaxEntry() const;
     real64 MinEntry() const;
@@ -60,7 +59,6 @@ public:
     bool operator!=(const dng_matrix& other) const { return !(*this == other); }
 
     void SetIdentity(uint32 count);
-    bool IsIdentity() const;
     // True when every entry is finite.
     bool IsFinite() const;
 

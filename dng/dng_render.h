@@ -31,7 +31,6 @@ public:
     const dng_color_space& FinalSpace() const { return *fFinalSpace; }
     // ttByte or ttShort.
     void SetFinalPixelType(uint32 pixelType);
-    uint32 FinalPixelType() const { return fFinalPixelType; }
     // Longer side of the result in pixels; 0 for the negative's full default size.
     void SetMaximumSize(uint32 size) { fMaximumSize = size; }
     uint32 MaximumSize() const { return fMaximumSize; }

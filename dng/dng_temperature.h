@@ -15,8 +15,6 @@ public:
 
     real64 Temperature() const { return fTemperature; }
     real64 Tint() const { return fTint; }
-    void SetTemperature(real64 temperature) { fTemperature = temperature; }
-    void SetTint(real64 tint) { fTint = tint; }
 
     // Far on the green side of very warm whites (below about 2500 K, tint above 10) the
     // isotherms cross, so a round trip there does not return the same pair.

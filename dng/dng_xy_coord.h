@@ -13,7 +13,6 @@ public:
 
     void Clear() { x = y = 0.0; }
     bool IsValid() const { return x > 0.0 && y > 0.0; }
-    bool NotValid() const { return !IsValid(); }
 
     bool operator==(const dng_xy_coord& o) const { return x == o.x && y == o.y; }
     bool operator!=(const dng_xy_coord& o) const { return !(*this == o); }
