@@ -12,11 +12,8 @@
 #include <string>
 
 #include "dng/dng_image_writer.h"
-#include "dng/dng_info.h"
-#include "dng/dng_negative.h"
 #include "dng/dng_render.h"
-#include "dng/dng_render_task.h"
-#include "dng/dng_resample.h"
+#include "dng_test_support.h"
 #include "fixture_writer.h"
 
 namespace {
@@ -51,14 +48,7 @@ void Report(const char* what, double seconds, long residentBefore) {
                 peak / 1024.0, (peak - residentBefore) / 1024.0);
 }
 
-struct Loaded {
-    dng_host host;
-    std::unique_ptr<dng_memory_stream> stream;
-    dng_info info;
-    std::unique_ptr<dng_negative> negative;
-};
-
-std::unique_ptr<Loaded> LoadNegative() {
+std::unique_ptr<LoadedDNG> LoadNegative() {
     FixtureOptions options;
     options.width = kWidth;
     options.height = kHeight;
@@ -66,22 +56,13 @@ std::unique_ptr<Loaded> LoadNegative() {
     options.whiteLevel = {16383};
     options.blackLevel = {512};
     options.samples = PatternSamples(kWidth, kHeight, 1, 14);
-    auto loaded = std::make_unique<Loaded>();
-    loaded->stream = std::make_unique<dng_memory_stream>(WriteFixtureDNG(options));
-    loaded->info.Parse(loaded->host, *loaded->stream);
-    loaded->info.PostParse(loaded->host);
-    loaded->negative = loaded->host.Make_dng_negative();
-    loaded->negative->Parse(loaded->host, *loaded->stream, loaded->info);
-    loaded->negative->PostParse(loaded->host, *loaded->stream, loaded->info);
-    loaded->negative->ReadStage1Image(loaded->host, *loaded->stream, loaded->info);
-    return loaded;
+    return LoadDNG(WriteFixtureDNG(options));
 }
 
 void RenderThumbnailCase() {
     auto loaded = LoadNegative();
     dng_negative& negative = *loaded->negative;
-    negative.BuildStage2Image(loaded->host, ttShort);
-    negative.BuildStage3Image(loaded->host, -1);
+    BuildStages(*loaded);
     loaded->stream.reset();
     ResetPeak();
     const long before = StatusKilobytes("VmRSS");
