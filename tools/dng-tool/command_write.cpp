@@ -66,11 +66,11 @@ int RunWriteCommand(int argc, char** argv) {
         thumbnail.fInfo.fColorSpace = previewColorSpace_sRGB;
 
         // The stage builds released the raw image: read it again from the file, as the program
-        // does before saving, and let the writer compute the digest anew.
+        // does before saving (its digest was checked on opening), and let the writer compute the
+        // digest anew.
         const dng_fingerprint sourceDigest = negative.RawImageDigest();
         opened.stream->SetReadPosition(0);
         negative.ReadStage1Image(host, *opened.stream, opened.info);
-        negative.ValidateRawImageDigest(host);
         negative.ClearRawImageDigest();
 
         dng_image_writer writer;
