@@ -64,10 +64,10 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
         ThrowProgramError("Mosaic copy and deblurred plane differ in size");
     pipeline::RequirePassSize(H, W);
 
-    dng_image_plane16 deblurred(*WorkPlane);
+    // The deblurred plane is only read, so its windows come from its own rows;
+    // the mosaic is written as it is read, so its rows are read from a copy.
+    const dng_image_plane16 deblurred(*WorkPlane);
     dng_image_plane16 target(mosaic);
-    pipeline::MosaicRows A(H, W);
-    ReadMosaicRows(A, deblurred, false);
     pipeline::MosaicRows B(H, W);
     ReadMosaicRows(B, target, false);
 
@@ -81,9 +81,9 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
         progress.Step(1);
         if (AbortFlag) return;
         const uint16* windowRows[5];
-        A.WindowRows(row, windowRows);
+        for (int32 r = 0; r < 5; ++r) windowRows[r] = deblurred.Row(pipeline::MosaicRows::MapIndex(row + r - 2, H));
         const uint16* const mosaicRows[3] = {B.Row(row - 1), B.Row(row), B.Row(row + 1)};
-        const uint16* green = A.Row(row);
+        const uint16* green = deblurred.Row(row);
         uint16* out = target.MutableRow(row);
         for (int32 col = 1; col < W - 1; ++col) {
             if (engine && !engine->InDeblurArea(row + rowOffset, col + colOffset)) {
