@@ -141,7 +141,7 @@ public:
     void SetReductionMatrix1(const dng_matrix& m) { fReductionMatrix1 = m; }
     void SetReductionMatrix2(const dng_matrix& m) { fReductionMatrix2 = m; }
 
-    // True when the second illuminant's data take part in interpolation: ColorMatrix2
+    // True when the second illuminant's data are used in interpolation: ColorMatrix2
     // has ColorMatrix1's shape and both illuminants are known and differ.
     bool HasColorMatrix2() const;
 

@@ -27,7 +27,7 @@ std::string FaultWith(const std::function<void(dng_camera_profile&)>& change, ui
     return p.Fault(channels);
 }
 
-bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool Has(const std::string& text, const char* fragment) { return text.find(fragment) != std::string::npos; }
 
 TEST(DngCameraProfile, ValidityChecks) {
     using P = dng_camera_profile;

@@ -32,7 +32,7 @@ TEST(DngColorSpace, MatricesMatchPublishedBradfordFigures) {
 
 TEST(DngColorSpace, EncodingCurves) {
     // IEC 61966-2-1: code 128 of 255 is 21.586 % linear; 18 % grey encodes to 46.1 %; the linear
-    // foot and the power part meet without a jump.
+    // foot and the power segment meet without a jump.
     const dng_color_space& srgb = dng_space_sRGB::Get();
     EXPECT_NEAR(srgb.DecodeGamma(128.0 / 255.0), 0.21586, 1e-5);
     EXPECT_NEAR(srgb.EncodeGamma(0.18), 0.46136, 1e-5);
