@@ -1,7 +1,6 @@
 #include "pipeline/jpgexif.h"
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iostream>
