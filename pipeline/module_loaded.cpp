@@ -28,8 +28,6 @@ std::string MappedPath(const std::string& line) {
     return path;
 }
 
-}  // namespace
-
 bool MapsListModule(std::istream& maps, const std::string& fileName) {
     std::string line;
     while (std::getline(maps, line)) {
@@ -39,6 +37,8 @@ bool MapsListModule(std::istream& maps, const std::string& fileName) {
     }
     return false;
 }
+
+}  // namespace
 
 bool IsModuleLoaded(const std::string& fileName) {
     std::ifstream maps("/proc/self/maps");
