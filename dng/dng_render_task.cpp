@@ -149,26 +149,26 @@ void dng_render_task::Start() {
     if (!fMonochrome) {
         if (fChannels != fNegative.ColorChannels()) ThrowProgramError("Stage-3 planes differ from the colour channels");
         const dng_camera_profile* profile = fNegative.ProfileToEmbed();
-        dng_color_spec colorSpec(fNegative, profile);
+        dng_color_spec colorConversion(fNegative, profile);
         dng_xy_coord white;
         if (fParams.WhiteXY().IsValid())
             white = fParams.WhiteXY();
         else if (fNegative.HasCameraNeutral())
-            white = colorSpec.NeutralToXY(fNegative.CameraNeutral());
+            white = colorConversion.NeutralToXY(fNegative.CameraNeutral());
         else if (fNegative.HasCameraWhiteXY())
             white = dng_xy_coord(fNegative.CameraWhiteX(), fNegative.CameraWhiteY());
         else
             white = D55_xy_coord();
-        colorSpec.SetWhiteXY(white);
-        const dng_vector& cameraWhite = colorSpec.CameraWhite();
+        colorConversion.SetWhiteXY(white);
+        const dng_vector& cameraWhite = colorConversion.CameraWhite();
         fCameraWhite.assign(fChannels, 1.0);
         for (uint32 i = 0; i < fChannels && i < cameraWhite.Count(); ++i) fCameraWhite[i] = cameraWhite[i];
-        fCameraToRGB = working.MatrixFromPCS() * colorSpec.CameraToPCS();
+        fCameraToRGB = working.MatrixFromPCS() * colorConversion.CameraToPCS();
         if (!fCameraToRGB.IsFinite()) ThrowMatrixMath("Camera to output matrix is not finite");
         if (profile && profile->HasHueSatMap()) {
             fHueSatMap = profile->HueSatMap2().NotEmpty()
                              ? dng_hue_sat_map::Interpolate(profile->HueSatMap1(), profile->HueSatMap2(),
-                                                            ProfileTableWeight(*profile, colorSpec.WhiteXY()))
+                                                            ProfileTableWeight(*profile, colorConversion.WhiteXY()))
                              : profile->HueSatMap1();
         }
         if (profile && profile->HasLookTable()) fLookTable = profile->LookTable();

@@ -27,10 +27,10 @@ dng_color_spec MakeSpec(const dng_camera_profile& profile, const dng_matrix& cc1
 }
 
 // White balance means the camera white lands on the PCS white; the camera white lies in [0.001, 1].
-void ExpectWhiteLandsOnPCS(const dng_color_spec& colorSpec, real64 tolerance = 1e-9) {
-    ASSERT_TRUE(colorSpec.CameraToPCS().IsFinite());
-    const dng_vector& white = colorSpec.CameraWhite();
-    const dng_vector pcs = colorSpec.CameraToPCS() * white;
+void ExpectWhiteLandsOnPCS(const dng_color_spec& colorConversion, real64 tolerance = 1e-9) {
+    ASSERT_TRUE(colorConversion.CameraToPCS().IsFinite());
+    const dng_vector& white = colorConversion.CameraWhite();
+    const dng_vector pcs = colorConversion.CameraToPCS() * white;
     for (uint32 i = 0; i < 3; ++i) EXPECT_NEAR(pcs[i], PCStoXYZ()[i], tolerance) << "component " << i;
     for (uint32 i = 0; i < white.Count(); ++i) EXPECT_TRUE(white[i] >= 0.001 && white[i] <= 1.0) << white[i];
 }
@@ -48,11 +48,11 @@ TEST(DngColorSpec, NeutralAndWhiteAreFoundFromEachOther) {
     const dng_matrix inverse = Invert(Canon550DColorMatrix()), found = single.CameraToPCS();
     EXPECT_LE(MaxDifference(found, found[1][1] / inverse[1][1] * inverse), 1e-9);
     for (const dng_camera_profile& profile : {canon550D, Canon6DProfile(false), Canon6DProfile(true)}) {
-        dng_color_spec colorSpec = MakeSpec(profile, k6DCalibration1);
+        dng_color_spec colorConversion = MakeSpec(profile, k6DCalibration1);
         for (const dng_xy_coord& w : {StdA_xy_coord(), D50_xy_coord(), D65_xy_coord(), dng_xy_coord(0.40, 0.39)}) {
-            colorSpec.SetWhiteXY(w);
-            EXPECT_LT(Distance(colorSpec.NeutralToXY(colorSpec.CameraWhite()), w), 2e-5);
-            ExpectWhiteLandsOnPCS(colorSpec);
+            colorConversion.SetWhiteXY(w);
+            EXPECT_LT(Distance(colorConversion.NeutralToXY(colorConversion.CameraWhite()), w), 2e-5);
+            ExpectWhiteLandsOnPCS(colorConversion);
         }
     }
 }
@@ -90,10 +90,10 @@ TEST(DngColorSpec, CalibrationNeedsMatchingSignatureAndAnalogBalanceScalesTheWhi
     profile.SetProfileCalibrationSignature("com.example.profile");
     const dng_matrix_3by3 cc(1.2, 1, 1);
     const auto whiteAtD55 = [&](const dng_matrix& calibration, const std::string& sig, const dng_vector& balance) {
-        dng_color_spec colorSpec = MakeSpec(profile, calibration, sig, balance);
-        colorSpec.SetWhiteXY(D55_xy_coord());
-        ExpectWhiteLandsOnPCS(colorSpec);
-        return colorSpec.CameraWhite();
+        dng_color_spec colorConversion = MakeSpec(profile, calibration, sig, balance);
+        colorConversion.SetWhiteXY(D55_xy_coord());
+        ExpectWhiteLandsOnPCS(colorConversion);
+        return colorConversion.CameraWhite();
     };
     const dng_vector plain = whiteAtD55(dng_matrix(), "", dng_vector());
     EXPECT_EQ(whiteAtD55(cc, "other", dng_vector()), plain);
@@ -133,18 +133,18 @@ TEST(DngColorSpec, MalformedColourDataEndsInErrorsOrFallbacks) {
     EXPECT_THROW(dng_color_spec(3, dng_vector(), dng_matrix(), dng_matrix(), std::string(), nullptr), dng_exception);
     EXPECT_THROW(dng_color_spec(0, dng_vector(), dng_matrix(), dng_matrix(), std::string(), nullptr), dng_exception);
     // Zero, negative, NaN or wrong-length neutrals: the PCS white; a zero channel still gives a finite white.
-    dng_color_spec colorSpec = MakeSpec(Canon6DProfile(true));
+    dng_color_spec colorConversion = MakeSpec(Canon6DProfile(true));
     for (const dng_vector& n : {dng_vector(dng_vector_3(0, 0, 0)), dng_vector(dng_vector_3(-1, -1, -1)),
                                 dng_vector(dng_vector_3(kNaN, 1, 1)), dng_vector(2), dng_vector()})
-        EXPECT_EQ(colorSpec.NeutralToXY(n), PCStoXY());
-    EXPECT_TRUE(colorSpec.NeutralToXY(dng_vector_3(0, 1, 0)).IsValid());
+        EXPECT_EQ(colorConversion.NeutralToXY(n), PCStoXY());
+    EXPECT_TRUE(colorConversion.NeutralToXY(dng_vector_3(0, 1, 0)).IsValid());
     // Unusable whites (the first four) are taken as the PCS white; extreme but legal ones stay sound.
     const dng_xy_coord whites[] = {{0, 0},      {kNaN, 0.3}, {0.7, 0.6}, {-0.2, 0.3},
                                    {0.6, 0.39}, {0.2, 0.1},  {0.01, 0.01}};
     for (size_t i = 0; i < std::size(whites); ++i) {
-        colorSpec.SetWhiteXY(whites[i]);
-        EXPECT_TRUE(i >= 4 || colorSpec.WhiteXY() == PCStoXY()) << i;
-        ExpectWhiteLandsOnPCS(colorSpec);
+        colorConversion.SetWhiteXY(whites[i]);
+        EXPECT_TRUE(i >= 4 || colorConversion.WhiteXY() == PCStoXY()) << i;
+        ExpectWhiteLandsOnPCS(colorConversion);
     }
     // A matrix that sees no light at the white: an error, not NaNs.
     dng_color_spec darkSpec = MakeSpec(SingleMatrix(dng_matrix_3by3(-1, 0, 0, 0, -1, 0, 0, 0, -1)));
@@ -159,14 +159,14 @@ TEST_P(RealFile, AsShotWhiteGivesAPlausibleBalance) {
     const auto dng = LoadDNG(test_support::ReadFileBytes(DngTestFile(GetParam())), false);
     const dng_negative& negative = *dng->negative;
     ASSERT_EQ(negative.ColorChannels(), 3u);
-    dng_color_spec colorSpec(negative, negative.ProfileToEmbed());
+    dng_color_spec colorConversion(negative, negative.ProfileToEmbed());
     dng_xy_coord white = D55_xy_coord();
     if (negative.HasCameraWhiteXY()) white = dng_xy_coord(negative.CameraWhiteX(), negative.CameraWhiteY());
-    else if (negative.HasCameraNeutral()) white = colorSpec.NeutralToXY(negative.CameraNeutral());
+    else if (negative.HasCameraNeutral()) white = colorConversion.NeutralToXY(negative.CameraNeutral());
     const dng_temperature t(white);
     EXPECT_TRUE(t.Temperature() > 2000.0 && t.Temperature() < 12000.0 && std::fabs(t.Tint()) < 60.0);
-    colorSpec.SetWhiteXY(white);
-    ExpectWhiteLandsOnPCS(colorSpec, 1e-6);
+    colorConversion.SetWhiteXY(white);
+    ExpectWhiteLandsOnPCS(colorConversion, 1e-6);
 }
 
 INSTANTIATE_TEST_SUITE_P(DngColorSpec, RealFile,
