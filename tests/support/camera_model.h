@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+// The DNG bytes with IFD 0's UniqueCameraModel replaced by `model` in place:
+// the same byte count, the rest padded with NULs, so every offset stays.
+// Throws std::invalid_argument when the file has no such tag or the name
+// does not fit.
+std::vector<uint8_t> WithUniqueCameraModel(std::vector<uint8_t> bytes, const std::string& model);
+
+}  // namespace test_support
