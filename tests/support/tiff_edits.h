@@ -11,4 +11,8 @@ namespace test_support {
 // does not fit.
 std::vector<uint8_t> WithUniqueCameraModel(std::vector<uint8_t> bytes, const std::string& model);
 
+// The bytes with the SHORT value of `tag` in IFD 0 set to `value`; throws
+// std::invalid_argument when IFD 0 has no such single SHORT.
+std::vector<uint8_t> WithIfd0Short(std::vector<uint8_t> bytes, uint16_t tag, uint16_t value);
+
 }  // namespace test_support
