@@ -2,7 +2,8 @@
 
 namespace pipeline {
 
-// The version the program names in the files it writes and asks the update check about.
-inline constexpr const char* kProgramVersion = "1.1.0";
+// What the program calls itself in the files it writes.
+constexpr const char* kProgramName = "Clarivane";
+constexpr const char* kProgramVersion = "1.1.0";
 
 }  // namespace pipeline
