@@ -84,7 +84,16 @@ bool DNGConvert::SaveDeblurred(DeblurRun& run) {
     Negative->ReleaseStage1();
     Negative->ReleaseStage2();
     SourceStream->SetReadPosition(0);
+    // Parsing once more brings back what the stage-2 builds dropped from the
+    // metadata: a raw image stored through a linearization table is written with
+    // that table, or readers would take its stored values for linear ones.
+    Info.Parse(Host, *SourceStream);
+    Info.PostParse(Host);
+    Negative->Parse(Host, *SourceStream, Info);
+    Negative->PostParse(Host, *SourceStream, Info);
     ReadRawFromFile();
+    // 8-bit samples were expanded in place of their table.
+    if (RawIsEightBit(Info)) Negative->GetLinearizationInfo()->fLinearizationTable.clear();
 
     Negative->GetExif().fSoftware = std::string(kProgramName) + " " + kProgramVersion;
     Negative->StoreResultInStage1(ActiveTop, ActiveLeft, *run.rawCopy);
