@@ -35,7 +35,9 @@ protected:
         std::filesystem::create_directory(folder.File("out"));
         window.autoSave = true;
         window.autoSaveFolder = folder.File("out");
-        for (int x = 47; x <= 53; ++x) window.grid.ClickCell(x, 48 + (x - 47) / 2, false, controls::KernelGrid::kCoreColor);
+        // A slanted line, so rows and columns of the kernel differ.
+        for (int x = 47; x <= 53; ++x)
+            window.grid.ClickCell(x, 48 + (x - 47) / 2, false, controls::KernelGrid::kCoreColor);
         ASSERT_TRUE(window.Convert().ProcessDNG(source, "photo.dng"));
         window.Convert().HighQuality = c.threePlanes;
     }

@@ -267,7 +267,8 @@ TEST_P(PatchEllipse, TheDeblurAreaIsPlacedAtTheCropOrigin) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, PatchEllipse,
-                         testing::Values(PatchCase{"Full", 100, 40, 10, false}, PatchCase{"Double", 200, 130, 70, false},
+                         testing::Values(PatchCase{"Full", 100, 40, 10, false},
+                                         PatchCase{"Double", 200, 130, 70, false},
                                          PatchCase{"MonochromeDouble", 200, 300, 150, true},
                                          PatchCase{"MonochromeFull", 100, 64, 20, true}),
                          [](const testing::TestParamInfo<PatchCase>& info) { return info.param.label; });
