@@ -52,6 +52,11 @@ void Write(std::ofstream& out, const uint8_t* data, int size) {
 }  // namespace
 
 void JPGExif::ShowError(const char* text) {
+    if (errorBoxShown_) {
+        std::cerr << "JPGExif error: " << text << '\n';
+        return;
+    }
+    errorBoxShown_ = true;
     platform::MessageBox(text, "JPGExif error", platform::MB_OK | platform::MB_ICONERROR);
 }
 
@@ -97,6 +102,7 @@ bool JPGExif::ReadSections(std::istream& stream, int mode) {
     for (int i = 0; i < sectionsRead; ++i) sections[i] = JPGSection{};
     sectionsRead = 0;
     haveAll = false;
+    errorBoxShown_ = false;
     ResetFields();
 
     stream.clear();
@@ -230,6 +236,7 @@ int JPGExif::FindSection(int type) const {
 }
 
 bool JPGExif::WriteWithExif(const std::string& path, JPGExif& target) {
+    errorBoxShown_ = false;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         ShowError("Could not open file for write");

@@ -42,6 +42,22 @@ struct ErrorStreamCapture {
     std::streambuf* old;
 };
 
+// Every "JPGExif error" while it lives: the message box of the first and the
+// lines the reader writes for the others to the standard error stream.
+struct ErrorCapture {
+    // Box texts, then the texts of the error lines, in the order they came.
+    Texts All() const {
+        Texts all = boxes.texts;
+        std::istringstream lines(stream.Text());
+        const std::string prefix = "JPGExif error: ";
+        for (std::string line; std::getline(lines, line);)
+            if (line.compare(0, prefix.size(), prefix) == 0) all.push_back(line.substr(prefix.size()));
+        return all;
+    }
+    MessageLog boxes;
+    ErrorStreamCapture stream;
+};
+
 // Reads a JPEG held in memory the way the workflow does: through a stream.
 inline bool ReadTable(JPGExif& table, const Bytes& bytes, int mode = JPGExif::kReadMetadata | JPGExif::kReadImage) {
     std::istringstream stream(std::string(bytes.begin(), bytes.end()));
