@@ -34,7 +34,9 @@ public:
 
     // Called on the source table: writes `target`'s sections and image data
     // to path with this table's EXIF block in place of target's JFIF header.
-    // False when the file could not be created or written.
+    // The bytes go to a temporary file in path's folder, renamed over path
+    // once complete. False, after a message, when the file could not be
+    // created or written; then path is as it was.
     bool WriteWithExif(const std::string& path, JPGExif& target);
 
     // The image data once it has been read; null and 0 before.

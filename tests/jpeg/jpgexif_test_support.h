@@ -75,9 +75,9 @@ inline Bytes SectionBytes(const pipeline::JPGExif& table, int index) {
     return {s.data.get(), s.data.get() + s.size};
 }
 
-// Reads any bytes as a JPEG, saves it with its own EXIF block, and says whether the table
-// describes only bytes the input held. Shared by the fuzz target and the replay of its corpus.
-inline bool ExerciseSections(const uint8_t* data, std::size_t size) {
+// Reads any bytes as a JPEG, saves it with its own EXIF block to `output`, and says whether the
+// table describes only bytes the input held. Shared by the fuzz target and the replay of its corpus.
+inline bool ExerciseSections(const uint8_t* data, std::size_t size, const std::string& output) {
     JPGExif table;
     const bool complete = ReadTable(table, Bytes(data, data + size));
     if (table.sectionsRead < 0 || table.sectionsRead > table.sectionsAllocated ||
@@ -92,6 +92,6 @@ inline bool ExerciseSections(const uint8_t* data, std::size_t size) {
         total += std::size_t(s.size);  // each section also had its marker in the input
     }
     if (total > size) return false;
-    table.WriteWithExif("/dev/null", table);
+    table.WriteWithExif(output, table);
     return true;
 }
