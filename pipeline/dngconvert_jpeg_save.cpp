@@ -65,6 +65,8 @@ bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath
             ResultJpeg = std::make_unique<platform::JpegImage>();
             ResultJpeg->Compress(working, kQuality);
         }
+        // The last plane's name would otherwise trail every status text of the saving.
+        Progress.Reset(true);
 
         SaveRequest request;
         request.sourceName = SourceName;
