@@ -4,7 +4,6 @@
 // encode at quality 100, write) with and without the source's EXIF block.
 // Every run is a process of its own; the figures are wall time and peak
 // resident memory (of the whole run, the loaded photo included) with medians.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -97,16 +96,8 @@ const std::vector<JpegCase>& Cases() {
 }
 
 Figures RunOnce(const JpegCase& c, const std::string& photo) {
-    return workflowbench::RunInOwnProcess([&] {
-        pipeline::HeadlessWindow window;
-        c.prepare(window, photo);
-        const auto start = std::chrono::steady_clock::now();
-        c.run(window, photo);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!window.messages.empty())
-            std::printf("  %s: %s\n", window.messages[0].caption.c_str(), window.messages[0].text.c_str());
-        return seconds;
-    });
+    return workflowbench::RunWindowCase([&](pipeline::HeadlessWindow& window) { c.prepare(window, photo); },
+                                        [&](pipeline::HeadlessWindow& window) { c.run(window, photo); });
 }
 
 }  // namespace

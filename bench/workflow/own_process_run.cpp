@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+
+#include "pipeline/headless_window.h"
 
 namespace workflowbench {
 
@@ -32,6 +35,19 @@ Figures RunInOwnProcess(const std::function<double()>& work) {
     int status = 0;
     waitpid(child, &status, 0);
     return got == ssize_t(sizeof figures) ? figures : Figures{};
+}
+
+Figures RunWindowCase(const WindowStep& prepare, const WindowStep& run) {
+    return RunInOwnProcess([&] {
+        pipeline::HeadlessWindow window;
+        prepare(window);
+        const auto start = std::chrono::steady_clock::now();
+        run(window);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!window.messages.empty())
+            std::printf("  %s: %s\n", window.messages[0].caption.c_str(), window.messages[0].text.c_str());
+        return seconds;
+    });
 }
 
 namespace {

@@ -2,7 +2,6 @@
 // camera, behind the headless main window. Every run of a case is a process
 // of its own, so its peak memory is its own; the figures are wall time and
 // peak resident memory per run and their medians.
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -18,7 +17,6 @@ namespace {
 
 using workflowbench::Figures;
 using workflowbench::PrintFigures;
-using workflowbench::RunInOwnProcess;
 
 constexpr uint32_t kWidth = 6000;
 constexpr uint32_t kHeight = 4000;
@@ -46,15 +44,8 @@ std::string WritePhoto(const test_support::TempFolder& folder) {
 }
 
 Figures RunOnce(const WorkflowCase& c, const std::string& photo) {
-    return RunInOwnProcess([&] {
-        pipeline::HeadlessWindow window;
-        const auto start = std::chrono::steady_clock::now();
-        c.run(window, photo);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!window.messages.empty())
-            std::printf("  %s: %s\n", window.messages[0].caption.c_str(), window.messages[0].text.c_str());
-        return seconds;
-    });
+    return workflowbench::RunWindowCase([](pipeline::HeadlessWindow&) {},
+                                        [&](pipeline::HeadlessWindow& window) { c.run(window, photo); });
 }
 
 const std::vector<WorkflowCase>& Cases() {
