@@ -20,8 +20,9 @@ constexpr int kQuality = 100;
 struct OutputNotWritten {};
 
 void ShowWriteFailure(const std::string& path, const std::string& reason) {
-    platform::MessageBox("The JPG could not be written...\n\n" + path + "\n\n" + reason + "\n\nThe result isn't stored.",
-                         kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
+    platform::MessageBox(
+        "The JPG could not be written...\n\n" + path + "\n\n" + reason + "\n\nThe result isn't stored.",
+        kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 // The encoder's bytes, unchanged, through a temporary file beside `path`.

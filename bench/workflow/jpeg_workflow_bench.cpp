@@ -39,8 +39,9 @@ Bytes ExifSection() {
     const uint32_t main = b.AddDirectory({ExifBuilder::Rational(0x011A, 72, 1), ExifBuilder::Rational(0x011B, 72, 1),
                                           ExifBuilder::Short(0x0128, 2), ExifBuilder::Short(0x0112, 1),
                                           ExifBuilder::Date(0x0132), ExifBuilder::Long(0x8769, 0)});
+    const ExifBuilder::Entry makerNote{0x927C, 7, 4000, std::vector<uint32_t>(1000, 7)};
     const uint32_t exif = b.AddDirectory({ExifBuilder::Rational(0x829A, 1, 250), ExifBuilder::Short(0x8827, 200),
-                                          ExifBuilder::Date(0x9003), {0x927C, 7, 4000, std::vector<uint32_t>(1000, 7)}});
+                                          ExifBuilder::Date(0x9003), makerNote});
     b.SetEntryField(main, 5, exif);
     return ExifPayload(b.Tiff());
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "engine/class_fft.h"
 #include "jpeg_workflow_support.h"
 #include "pipeline/plugin_mode.h"
 #include "tests/support/test_files.h"
@@ -280,4 +281,41 @@ TEST_F(JpegSaveTest, GreyPhotoIsSavedAsThreeEqualComponents) {
         EXPECT_TRUE(equal);
         EXPECT_TRUE(varied);
     }
+}
+
+// The whole photo is deblurred with the circles where they lie on the preview, whatever the
+// result patch's crop: the final run asks them at offsets 0, 0.
+TEST_F(JpegSaveTest, FinalResultIsDeblurredInsideTheCirclesOnly) {
+    // Equal channels, so the encoder's halved colour resolution loses nothing.
+    const Bitmap grey = GreyPattern(200, 150);
+    Bitmap colour(200, 150, PixelFormat::pf24bit);
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) colour.SetPixel(x, y, grey.Pixel(x, y));
+    LoadCopy(EncodeJpeg(colour, 100), "photo.jpg");
+    ASSERT_EQ(window.preview.Format(), PixelFormat::pf24bit);
+    window.cropLeft = 60;
+    window.cropTop = 10;
+    window.engine.AddCircle(40, 140);
+    const engine::ControlCircle& circle = *window.engine.circles[0];
+    window.engine.circles[0]->SetSize(30, 20, 0);
+    ASSERT_TRUE(Save(Mode::AutoSaveStripped, root.File("photos/photo.jpg")));
+    const Bitmap saved = DecodeWithLibjpeg(root.File("auto/photo-DB.jpg")).pixels;
+    double inside = 0, outside = 0;
+    int insideCount = 0, outsideCount = 0;
+    for (int y = 0; y < saved.Height(); ++y)
+        for (int x = 0; x < saved.Width(); ++x) {
+            // Away from the circle by more than two of the encoder's blocks, or well inside it.
+            const bool far = y < circle.top - 16 || y > circle.bottom + 16 || x < circle.left - 16 ||
+                             x > circle.right + 16;
+            const bool deep = circle.Depth(y, x) > 6;
+            if (!far && !deep) continue;
+            double sum = 0;
+            for (int b = 0; b < 3; ++b)
+                sum += std::abs(saved.ScanLine(y)[3 * x + b] - window.preview.ScanLine(y)[3 * x + b]);
+            (deep ? inside : outside) += sum / 3;
+            ++(deep ? insideCount : outsideCount);
+        }
+    ASSERT_GT(insideCount, 500);
+    EXPECT_GT(inside / insideCount, 4.0);
+    EXPECT_LT(outside / outsideCount, 1.0);
 }
