@@ -118,20 +118,23 @@ TEST_F(JpegSaveTest, ExifBlockTravelsOnlyWithAnUnstrippedAutomaticSave) {
     }
 }
 
+// Names keep the letters of their extension; a photo 1001 pixels wide is saved 1000 wide, one
+// 1000 wide keeps its width.
 TEST_F(JpegSaveTest, AutomaticNamesKeepTheLettersOfTheExtension) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"photo.jpg", "photo-DB.jpg"}, {"Photo.JPG", "Photo-DB.JPG"}, {"photo.jpeg", "photo-DB.jpeg"},
-        {"IMG.2.JpEg", "IMG.2-DB.JpEg"}, {"x.jpg.jpeg", "x.jpg-DB.jpeg"}};
-    const Bytes photo = EncodeJpeg(ColourPattern(61, 40));
-    for (const auto& [name, expected] : cases) {
-        SCOPED_TRACE(name);
+    struct Case { const char* name; const char* expected; int width, savedWidth; };
+    const Case cases[] = {{"photo.jpg", "photo-DB.jpg", 1001, 1000},       {"Photo.JPG", "Photo-DB.JPG", 1000, 1000},
+                          {"photo.jpeg", "photo-DB.jpeg", 1003, 1000},     {"IMG.2.JpEg", "IMG.2-DB.JpEg", 61, 60},
+                          {"x.jpg.jpeg", "x.jpg-DB.jpeg", 62, 60}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         // An older result of that name is replaced.
-        PutFile(root.File("auto"), expected, {1, 2, 3});
-        ASSERT_TRUE(Save(Mode::AutoSaveStripped, LoadCopy(photo, name)));
-        EXPECT_EQ(FolderEntries(root.File("auto")), std::vector<std::string>{expected});
-        EXPECT_EQ(DecodeWithLibjpeg(root.File("auto/") + expected).width, 60);
-        EXPECT_EQ(window.lastSavedCaption, std::string("[last saved: ") + expected + "] ");
-        std::filesystem::remove(root.File("auto/") + expected);
+        PutFile(root.File("auto"), c.expected, {1, 2, 3});
+        ASSERT_TRUE(Save(Mode::AutoSaveStripped, LoadCopy(EncodeJpeg(ColourPattern(c.width, 24)), c.name)));
+        EXPECT_EQ(FolderEntries(root.File("auto")), std::vector<std::string>{c.expected});
+        const Decoded saved = DecodeWithLibjpeg(root.File("auto/") + c.expected);
+        EXPECT_EQ(std::pair(saved.width, saved.height), std::pair(c.savedWidth, 24));
+        EXPECT_EQ(window.lastSavedCaption, std::string("[last saved: ") + c.expected + "] ");
+        std::filesystem::remove(root.File("auto/") + c.expected);
     }
 }
 
