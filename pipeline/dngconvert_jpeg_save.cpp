@@ -59,9 +59,13 @@ bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath
             engine::ClassFFT* fft = window.FftEngine();
             platform::Bitmap working = ColourCopy(bitmap);
             if (!fft || !SplitPlanes(working)) return false;
+            // The planes hold all of it now; its memory is better spent on the deblurring.
+            const int width = working.Width(), height = working.Height();
+            working = platform::Bitmap();
             const bool grey = bitmap.Format() == platform::PixelFormat::pf8bit;
             if (!DeblurJpegPlanes(Planes, grey, *fft, 0, 0, &Progress, [this] { return CheckCancel(); }))
                 return false;
+            working = platform::Bitmap(width, height, platform::PixelFormat::pf24bit);
             MergePlanes(working);
             ResultJpeg = std::make_unique<platform::JpegImage>();
             ResultJpeg->Compress(working, kQuality);
