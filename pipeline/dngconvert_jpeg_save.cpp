@@ -49,7 +49,7 @@ platform::Bitmap ColourCopy(const platform::Bitmap& bitmap) {
 
 }  // namespace
 
-bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath) {
+bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath) {
     MainWindowLink& window = *gMainWindow;
     Progress.Reset(true);
     Progress.bar = &window.OverlayStatusBar();
