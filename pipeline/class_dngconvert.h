@@ -42,7 +42,8 @@ public:
     std::unique_ptr<platform::JpegImage> ResultJpeg;
     AutoPtr<dng_image> RawCache;
     bool HighQuality = false;
-    // Green, red and blue plane of the current JPEG split.
+    // Green, red and blue plane of the current JPEG split; a final result lets
+    // them go once they are merged.
     std::array<std::unique_ptr<platform::Bitmap>, 3> Planes;
     JPGExif SourceExif;
     JPGExif TargetExif;

@@ -67,6 +67,9 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
                 return false;
             working = platform::Bitmap(width, height, platform::PixelFormat::pf24bit);
             MergePlanes(working);
+            // Nothing reads the planes before the next split, and the encoding is the run's
+            // largest moment: three 24-bit planes are thrice the photo.
+            for (auto& plane : Planes) plane.reset();
             ResultJpeg = std::make_unique<platform::JpegImage>();
             ResultJpeg->Compress(working, kQuality);
         }

@@ -103,16 +103,20 @@ Figures RunOnce(const JpegCase& c, const std::string& photo) {
 
 }  // namespace
 
-int main() {
+// With an argument, only the cases whose name (with "colour, " or "grey, " in front) holds it run.
+int main(int argc, char** argv) {
+    const std::string only = argc > 1 ? argv[1] : "";
     test_support::TempFolder folder;
     std::printf("24 MP (%d x %d) JPEGs with an EXIF block, %d runs per case, each in its own process\n", kWidth,
                 kHeight, kRuns);
     for (const bool grey : {false, true}) {
         const std::string photo = WritePhoto(folder, grey ? "grey.jpg" : "colour.jpg", grey);
         for (const JpegCase& c : Cases()) {
+            const std::string name = std::string(grey ? "grey, " : "colour, ") + c.name;
+            if (name.find(only) == std::string::npos) continue;
             std::vector<Figures> runs;
             for (int run = 0; run < kRuns; ++run) runs.push_back(RunOnce(c, photo));
-            workflowbench::PrintFigures((std::string(grey ? "grey, " : "colour, ") + c.name).c_str(), runs);
+            workflowbench::PrintFigures(name.c_str(), runs);
         }
     }
     return 0;
