@@ -82,10 +82,16 @@ public:
     void LoadNegative(bool window);
     // Stage 2 again from the current stage 1. DNG layer errors pass on.
     void RebuildStage2();
+    // Reads and decodes the file's raw image into the negative's stage 1,
+    // checks its digest and expands 8-bit samples. DNG layer errors pass on.
+    void ReadRawFromFile();
+    // Whether the raw image is stored with 8 bits per sample: the first value
+    // of IFD 1; false for a file without IFD 1.
+    static bool RawIsEightBit(const dng_info& info);
 
     // --- Preview (dngconvert_preview.cpp) ---
-    // Re-applies brightness and contrast to the shown preview from the full
-    // snapshot; nothing without a negative. The zoom is not used.
+    // Re-applies brightness and contrast to the shown preview from the chosen
+    // snapshot; nothing while no DNG is open. The zoom is not used.
     void ApplyBrightnessContrast(platform::Bitmap& bitmap, int32 zoom, int32 brightness, int32 contrast,
                                  bool full);
 
