@@ -81,10 +81,10 @@ platform::StatusLabelControl& TFMain::StatusLabel() { return *statusLabel_; }
 
 platform::ProgressBarControl& TFMain::StatusBar() { return *statusBar_; }
 
-// While the window has no progress overlay, its own label and bar show the progress.
-platform::StatusLabelControl& TFMain::OverlayStatusLabel() { return *statusLabel_; }
+// Without a progress overlay the window's own label and bar show the progress.
+platform::StatusLabelControl& TFMain::OverlayStatusLabel() { return overlayLabel_ ? *overlayLabel_ : *statusLabel_; }
 
-platform::ProgressBarControl& TFMain::OverlayStatusBar() { return *statusBar_; }
+platform::ProgressBarControl& TFMain::OverlayStatusBar() { return overlayBar_ ? *overlayBar_ : *statusBar_; }
 
 platform::Bitmap& TFMain::PreviewPicture() { return imgPreview->Bitmap(); }
 

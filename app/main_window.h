@@ -44,6 +44,7 @@ class IniFile;
 class LabelStatus;
 class PictureView;
 class SplitterBar;
+class TFBlend;
 
 // The program's main window: the folder browser on the left, the photo's
 // previews, the blur settings and the deblur, save, update and About
@@ -265,6 +266,8 @@ private:
     ActivationServer* activationServer_ = nullptr;
     std::unique_ptr<LabelStatus> statusLabel_;
     std::unique_ptr<BarProgress> statusBar_;
+    std::unique_ptr<LabelStatus> overlayLabel_;
+    std::unique_ptr<BarProgress> overlayBar_;
     bool formShown_ = false;
     int treeHeight_ = 256;
     int listHeight_ = 265;
@@ -272,7 +275,8 @@ private:
     int dragStartSize_ = 0;
 };
 
-// The process-wide main window; null while there is none.
+// The process-wide main window and progress overlay; null while there is none.
 extern TFMain* FMain;
+extern TFBlend* FBlend;
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/about_form.h"
+#include "app/blend.h"
 #include "app/command_line.h"
 #include "app/form_fonts.h"
 #include "app/main_window.h"
@@ -28,10 +29,15 @@ void RunForms() {
     FAbout = about.get();
     auto createMatrix = std::make_unique<TFCreateMatrix>();
     FCreateMatrix = createMatrix.get();
+    // The main window takes the overlay as its child when first shown.
+    FBlend = new TFBlend;
     mainWindow->show();
     QApplication::exec();
     FAbout = nullptr;
     FCreateMatrix = nullptr;
+    if (!FBlend->parent())
+        delete FBlend;
+    FBlend = nullptr;
 }
 
 }  // namespace
