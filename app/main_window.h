@@ -250,6 +250,7 @@ protected:
 
 private:
     void BuildLayout();
+    void NameComponents();
     void BuildBrowserColumn();
     void BuildSettingsAndStatus();
     void BuildPreviewAndResult();
