@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/picture_view.h"
 #include "app/save_dialog.h"
+#include "app/status_adapters.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
@@ -77,6 +78,8 @@ void TFMain::ConnectDeblurHandlers() {
     FBlend->setParent(this);
     FBlend->hide();
     FBlend->RequestCancel = [this] { CancelWork(); };
+    overlayLabel_ = std::make_unique<LabelStatus>(FBlend->lbStatus);
+    overlayBar_ = std::make_unique<BarProgress>(FBlend->pbStatus);
 
     imgPreview->OnMouseDown = [this](PictureView*, QMouseEvent* e) {
         imgPreviewMouseDown(int(e->position().x()), int(e->position().y()));
