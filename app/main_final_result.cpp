@@ -1,4 +1,5 @@
-// "Create final result" under the progress overlay, and the save dialog.
+// "Create final result" under the progress overlay, and the binding of the
+// deblurring handlers to their controls.
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -10,8 +11,6 @@
 #include "app/blend.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
-#include "app/save_dialog.h"
-#include "app/status_adapters.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
@@ -59,27 +58,8 @@ void TFMain::CancelWork() {
     if (fftEngine) fftEngine->cancelRequested = true;
 }
 
-void TFMain::SaveWithDialog() {
-    std::string name = lastSavedName.toStdString();
-    app::SaveWithDialog(
-        this, isJPEG, name, [this](bool enabled) { EnableControls(enabled); },
-        [this](const std::string& path) {
-            if (isJPEG) {
-                convert->SaveResultJPG(path);
-            } else {
-                convert->WriteDNG(path);
-            }
-        });
-    lastSavedName = QString::fromStdString(name);
-}
-
 void TFMain::ConnectDeblurHandlers() {
-    if (!FBlend) FBlend = new TFBlend(this);
-    FBlend->setParent(this);
-    FBlend->hide();
-    FBlend->RequestCancel = [this] { CancelWork(); };
-    overlayLabel_ = std::make_unique<LabelStatus>(FBlend->lbStatus);
-    overlayBar_ = std::make_unique<BarProgress>(FBlend->pbStatus);
+    if (FBlend) FBlend->RequestCancel = [this] { CancelWork(); };
 
     imgPreview->OnMouseDown = [this](PictureView*, QMouseEvent* e) {
         imgPreviewMouseDown(int(e->position().x()), int(e->position().y()));

@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/picture_view.h"
+#include "app/save_dialog.h"
 #include "app/status_adapters.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
@@ -57,6 +58,19 @@ bool TFMain::StripExif() const { return cbStripExif->isChecked(); }
 std::string TFMain::AutoSaveFolder() const { return lbFolder->text().toStdString(); }
 
 std::string TFMain::LastSavedName() const { return lastSavedName.toStdString(); }
+
+void TFMain::SaveWithDialog() {
+    std::string chosenName = lastSavedName.toStdString();
+    app::SaveWithDialog(
+        this, isJPEG, chosenName, [this](bool enabled) { EnableControls(enabled); },
+        [this](const std::string& path) {
+            if (isJPEG)
+                convert->SaveResultJPG(path);
+            else
+                convert->WriteDNG(path);
+        });
+    lastSavedName = QString::fromStdString(chosenName);
+}
 
 void TFMain::ShowLastSaved(const std::string& caption) {
     lbLastSaved->setText(QString::fromStdString(caption));

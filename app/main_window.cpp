@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "app/about_form.h"
+#include "app/blend.h"
 #include "app/ini_file.h"
 #include "app/picture_view.h"
 #include "app/program_icon.h"
@@ -118,6 +119,12 @@ void TFMain::resizeEvent(QResizeEvent* event) {
 void TFMain::FormShow() {
     imgPreview->setCursor(Qt::PointingHandCursor);
     imgCircles->setCursor(Qt::PointingHandCursor);
+    if (FBlend) {
+        FBlend->setParent(this);
+        FBlend->hide();
+        overlayLabel_ = std::make_unique<LabelStatus>(FBlend->lbStatus);
+        overlayBar_ = std::make_unique<BarProgress>(FBlend->pbStatus);
+    }
 
     const QString dataFolder =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Clarivane";

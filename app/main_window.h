@@ -47,6 +47,7 @@ class IniFile;
 class LabelStatus;
 class PictureView;
 class SplitterBar;
+class TFBlend;
 
 // The program's main window: the folder browser on the left, the photo's
 // previews, the blur settings and the deblur, save, update and About

@@ -41,7 +41,7 @@ FileKindCode FileKind(const QString& path) {
 
 QList<ListedFile> ListPhotoFiles(const QString& folder, PhotoFilter filter) {
     QList<ListedFile> files;
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries)
         if (FilterAccepts(filter, ExtensionOf(entry.fileName())))
             files.append({entry.fileName(), entry.absoluteFilePath()});
@@ -82,7 +82,7 @@ QList<ListedFile> DesktopChildren() {
 
 QStringList ListSubfolders(const QString& folder) {
     QStringList paths;
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries)
         paths.append(entry.absoluteFilePath());
     return paths;

@@ -26,7 +26,7 @@ struct ListedFile {
     QString path;
 };
 
-// The folder's visible files that the filter accepts, sorted by name.
+// The folder's visible files that the filter accepts, sorted by name, case ignored.
 QList<ListedFile> ListPhotoFiles(const QString& folder, PhotoFilter filter);
 
 // The folders under the tree's root node: the home folder, the desktop
@@ -35,7 +35,7 @@ QList<ListedFile> DesktopChildren();
 // The folder whose files the root node lists: the desktop folder, else home.
 QString DesktopFolder();
 
-// The folder's visible subfolders, sorted by name.
+// The folder's visible subfolders, sorted by name, case ignored.
 QStringList ListSubfolders(const QString& folder);
 // Whether the folder has at least one visible subfolder.
 bool HasSubfolder(const QString& folder);

@@ -29,12 +29,15 @@ void RunForms() {
     FAbout = about.get();
     auto createMatrix = std::make_unique<TFCreateMatrix>();
     FCreateMatrix = createMatrix.get();
-    auto blend = std::make_unique<TFBlend>();
-    FBlend = blend.get();
+    // The main window takes the overlay as its child when first shown.
+    FBlend = new TFBlend;
     mainWindow->show();
     QApplication::exec();
     FAbout = nullptr;
     FCreateMatrix = nullptr;
+    if (!FBlend->parent())
+        delete FBlend;
+    FBlend = nullptr;
 }
 
 }  // namespace

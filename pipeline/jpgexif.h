@@ -28,12 +28,15 @@ public:
     static constexpr int kTypeImageData = 0x123;
 
     // Reads a whole JPEG from a seekable stream; true once the scan header
-    // was reached.
+    // was reached. Of the errors met on the way only the first is shown in a
+    // message box; the rest go to the standard error stream.
     bool ReadSections(std::istream& stream, int mode);
 
     // Called on the source table: writes `target`'s sections and image data
     // to path with this table's EXIF block in place of target's JFIF header.
-    // False when the file could not be created or written.
+    // The bytes go to a temporary file in path's folder, renamed over path
+    // once complete. False, after a message, when the file could not be
+    // created or written; then path is as it was.
     bool WriteWithExif(const std::string& path, JPGExif& target);
 
     // The image data once it has been read; null and 0 before.
@@ -46,7 +49,7 @@ public:
     void ParseExif(const uint8_t* data, unsigned length);
     void ParseExifDirectory(const uint8_t* start, const uint8_t* base, unsigned blockLength, int level);
     // One value in the block's byte order; 0 for text and undefined data.
-    double ConvertAnyFormat(const uint8_t* value, int format) const;
+    double ConvertAnyFormat(const uint8_t* value, int format);
 
     std::unique_ptr<JPGSection[]> sections;
     int sectionsAllocated = 0;
@@ -64,7 +67,10 @@ public:
     int dateTagCount = 0;
 
 private:
-    static void ShowError(const char* text);
+    // The first error since the read or write began is a message box, any
+    // later one a line on the standard error stream: a damaged block can hold
+    // hundreds of bad entries, and each box would wait to be dismissed.
+    void ShowError(const char* text);
 
     void ResetFields();
     bool MakeRoom();
@@ -82,6 +88,7 @@ private:
     // Directories the current EXIF walk has entered.
     int directoriesWalked_ = 0;
     bool walkCutShort_ = false;
+    bool errorBoxShown_ = false;
 };
 
 }  // namespace pipeline

@@ -61,7 +61,7 @@ uint32_t JPGExif::Get32(const uint8_t* p) const {
                : (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
 }
 
-double JPGExif::ConvertAnyFormat(const uint8_t* value, int format) const {
+double JPGExif::ConvertAnyFormat(const uint8_t* value, int format) {
     switch (format) {
         case 1: return value[0];
         case 6: return static_cast<int8_t>(value[0]);
