@@ -9,6 +9,8 @@
 
 namespace app {
 
+TFBlend* FBlend = nullptr;
+
 namespace {
 
 QFont OverlayFont(int pixelSize, bool bold) {
@@ -59,6 +61,10 @@ TFBlend::TFBlend(QWidget* owner) : QWidget(owner) {
 
     Label1->lower();
     hide();
+}
+
+TFBlend::~TFBlend() {
+    if (FBlend == this) FBlend = nullptr;
 }
 
 QImage TFBlend::Darkened(const QImage& snapshot) {

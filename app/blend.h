@@ -18,6 +18,7 @@ class TFBlend : public QWidget {
 
 public:
     explicit TFBlend(QWidget* owner = nullptr);
+    ~TFBlend() override;
 
     // Takes a snapshot of `window`, darkens it, covers the window with it and
     // shows the overlay. False, and nothing shown, when no snapshot could be
@@ -47,5 +48,8 @@ private:
 
     QImage background_;
 };
+
+// The one progress overlay of the process; null while there is none.
+extern TFBlend* FBlend;
 
 }  // namespace app

@@ -55,6 +55,7 @@ void TFMain::FileSelected() {
 
     blurPanel->ResetSliders();
     fftEngine->ClearCircles();
+    DrawCircles();
     sbDeblurCircle->setChecked(false);
     lbCirclesCount->setText("-");
     zoomPercent = 100;
@@ -85,8 +86,10 @@ void TFMain::FileSelected() {
             return;
         }
         isJPEG = true;
+        loadedJpegPath = path;
         blurPanel->show();
         blurPanel->repaint();
+        PositionCrop(0, 0, true);
         btCreatePreview->hide();
         btPercentage->setEnabled(true);
         sbDeblurCircle->setEnabled(true);
@@ -97,8 +100,10 @@ void TFMain::FileSelected() {
             slider->setEnabled(false);
         lbStatus->hide();
         cbStripExif->setEnabled(true);
-        if (KernelIsNotEmpty())
+        if (KernelIsNotEmpty()) {
             btApplyDeblur->setEnabled(true);
+            UpdateResult();
+        }
         QApplication::restoreOverrideCursor();
     }
 
@@ -146,12 +151,15 @@ void TFMain::btCreatePreviewClick() {
     pbStatus->hide();
     EnableControls(true);
     cbProfile->setEnabled(false);
+    PositionCrop(0, 0, true);
     btCreatePreview->setEnabled(false);
     blurPanel->show();
     blurPanel->repaint();
     cbHighQuality->show();
-    if (KernelIsNotEmpty())
+    if (KernelIsNotEmpty()) {
         btApplyDeblur->setEnabled(true);
+        UpdateResult();
+    }
 }
 
 void TFMain::FormResize() {

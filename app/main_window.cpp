@@ -33,7 +33,6 @@
 namespace app {
 
 TFMain* FMain = nullptr;
-TFBlend* FBlend = nullptr;
 
 namespace {
 
@@ -138,6 +137,7 @@ void TFMain::FormShow() {
     blurPanel->setGeometry(10, gbPreview->y() + gbPreview->height() + 7, gbPreview->width() - 2, 237);
     fftEngine->kernelPanel = blurPanel->grid;
     CreateSliders();
+    ConnectDeblurHandlers();
 
     if (FAbout) {
         FAbout->lbAbout->setText(QString("Clarivane - Version ") + kProgramVersion);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QCursor>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
@@ -6,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/circle_editor.h"
+#include "app/crop_model.h"
 #include "pipeline/main_window_link.h"
 #include "platform/bitmap.h"
 
@@ -244,6 +247,70 @@ public:
     void btUpdateClick();
     void btAboutClick();
 
+    // Preview crop, zoom and panning (main_crop.cpp). The two ints of
+    // PositionCrop are not used: the stored crop centre is.
+    void PositionCrop(int x, int y, bool repaintPatch);
+    void CopyCrop();
+    void imgPreviewMouseDown(int x, int y);
+    void imgPreviewMouseMove(int x, int y);
+    void imgPreviewMouseUp();
+    void btPercentageClick();
+    // The crop fields as one model, and back.
+    CropModel CropState() const;
+    void StoreCrop(const CropModel& crop);
+
+    // Result patch and blur settings (main_result_patch.cpp).
+    void UpdateResult();
+    void ShowDeblurStatus(bool on);
+    void CopyBlurSettings();
+    void BlurSettingsChanged();
+    void KernelNotEmpty();
+    void KernelEmpty();
+    void CompareStart();
+    void CompareEnd();
+    void SliderMouseDown(controls::TTrackBarMouse* sender);
+    void SliderMouseUp(controls::TTrackBarMouse* sender);
+    void cbHighQualityClick();
+    void tbTestChange();
+    // Fill and outline of the deblur indicator and the caption beside it.
+    void SetDeblurIndicator(const QColor& fill, const QColor& outline, const QString& caption);
+
+    // Deblur circle editing (main_circles.cpp).
+    void sbDeblurCircleClick();
+    void imgCirclesMouseDown(int x, int y);
+    void imgCirclesMouseMove(int x, int y);
+    void imgCirclesMouseUp();
+    void imgCirclesMouseLeave();
+    void CircleSliderChange(controls::TTrackBarMouse* sender);
+    void actionUnselectCircleExecute();
+    void actionUnselectCircleUpdate();
+    void actionDeleteCircleExecute();
+    void actionDeleteCircleUpdate();
+    void DrawCircles();
+    void CreateCircleCursor();
+    // The circle editing fields as one editor on the engine's list, and back.
+    CircleEditor CircleEditing() const;
+    void StoreCircleEditing(const CircleEditor& editor);
+
+    // Final result, progress overlay and save dialog (main_final_result.cpp).
+    void btApplyDeblurClick();
+    void ShowBlendOverlay();
+    void HideBlendOverlay();
+    // Cancel of the overlay: the workflow's request, the negative's abort
+    // flag when there is a negative, and the engine's flag.
+    void CancelWork();
+    // Binds the handlers above to their controls; run by FormShow once the
+    // blur panel and the sliders exist.
+    void ConnectDeblurHandlers();
+
+    // The JPEG as it was loaded; the final result saves from it even when
+    // the file list has lost its selection since.
+    QString loadedJpegPath;
+    // A release on the preview is not handled while its recomputation runs.
+    bool previewReleaseDetached = false;
+    // The circle-placing cursor once CreateCircleCursor has built it.
+    QCursor circleCursor;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -267,6 +334,7 @@ private:
     ActivationServer* activationServer_ = nullptr;
     std::unique_ptr<LabelStatus> statusLabel_;
     std::unique_ptr<BarProgress> statusBar_;
+    // The progress overlay's label and bar while a final result is made.
     std::unique_ptr<LabelStatus> overlayLabel_;
     std::unique_ptr<BarProgress> overlayBar_;
     bool formShown_ = false;
@@ -276,8 +344,7 @@ private:
     int dragStartSize_ = 0;
 };
 
-// The process-wide main window and progress overlay; null while there is none.
+// The process-wide main window; null while there is none.
 extern TFMain* FMain;
-extern TFBlend* FBlend;
 
 }  // namespace app

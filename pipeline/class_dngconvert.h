@@ -159,6 +159,9 @@ private:
     bool DeblurMonochrome(DeblurRun& run);
     bool DeblurOnePlane(DeblurRun& run);
     bool DeblurThreePlanes(DeblurRun& run);
+    // The final result's end: the file's raw image read again with the deblurred
+    // mosaic stored into its active area, new identifiers, then named and saved.
+    bool SaveDeblurred(DeblurRun& run);
 
     // Releases the negative's stage images and deletes it.
     void DropNegative();

@@ -1,0 +1,104 @@
+#include "pipeline/class_dngconvert.h"
+#include "pipeline/main_window_link.h"
+#include "pipeline/program_version.h"
+#include "pipeline/raw_bit_depth.h"
+#include "pipeline/raw_data_unique_id.h"
+#include "pipeline/saving_step.h"
+#include "platform/message_box.h"
+#include "platform/progress_controls.h"
+
+namespace pipeline {
+
+namespace {
+
+void ShowMainStatus(const std::string& text) {
+    platform::StatusLabelControl& label = gMainWindow->StatusLabel();
+    label.SetText(text);
+    label.Repaint();
+}
+
+}  // namespace
+
+bool DNGConvert::DeblurDNG(int mode) {
+    // A failed or refused open leaves nothing that could be deblurred or saved.
+    if (!HasOpenDNG()) return false;
+    MainWindowLink& window = *gMainWindow;
+    const bool patch = mode == kResultPatch;
+    try {
+        DeblurRun run;
+        run.window = patch;
+        LoadNegative(patch);
+
+        Progress.Reset(true);
+        if (patch) {
+            // The patch reports nowhere, so no messages run through the reporter.
+            Progress.bar = nullptr;
+            Progress.label = nullptr;
+            ShowMainStatus("Working...");
+            run.rowOffset = window.CropTop();
+            run.columnOffset = window.CropLeft();
+            // The window starts an even distance from the active area's corner.
+            Negative->SetCFAPhase(0, 0);
+        } else {
+            Progress.bar = &window.OverlayStatusBar();
+            Progress.label = &window.OverlayStatusLabel();
+            run.rowOffset = -ActiveTop;
+            run.columnOffset = -ActiveLeft;
+            Negative->SetCFAPhase(ActiveTop, ActiveLeft);
+        }
+
+        // Each method test reads the kernel and the three-plane choice as they are then.
+        bool completed = true;
+        if (Negative->ColorChannels() == 1) {
+            if (window.KernelIsNotEmpty()) completed = DeblurMonochrome(run);
+        } else {
+            if (window.KernelIsNotEmpty() && !HighQuality) completed = DeblurOnePlane(run);
+            if (completed && window.KernelIsNotEmpty() && HighQuality) completed = DeblurThreePlanes(run);
+        }
+        if (!completed || CheckCancel()) return false;
+        RebuildStage2();
+
+        if (patch) {
+            ShowMainStatus("Done...");
+            return true;
+        }
+        // Without a kernel there is no deblurred mosaic to save.
+        if (!run.rawCopy) return false;
+        return SaveDeblurred(run);
+    } catch (...) {
+        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this DNG...", "Oops",
+                             platform::MB_OK | platform::MB_ICONWARNING);
+        return false;
+    }
+}
+
+bool DNGConvert::SaveDeblurred(DeblurRun& run) {
+    // The file's own raw image again, read afresh rather than from RawCache, so
+    // the masked borders outside the active area are written as the file has them.
+    Negative->ReleaseStage1();
+    Negative->ReleaseStage2();
+    SourceStream->SetReadPosition(0);
+    Negative->ReadStage1Image(Host, *SourceStream, Info);
+    Negative->ValidateRawImageDigest(Host);
+    Negative->SynchronizeMetadata();
+    if (HasEightBitRaw(Info)) Negative->ExpandEightBitRaw();
+
+    Negative->GetExif().fSoftware = std::string("Clarivane ") + kProgramVersion;
+    Negative->StoreResultInStage1(ActiveTop, ActiveLeft, *run.rawCopy);
+    run.rawCopy.reset();
+    // A cleared digest makes the writer compute one over the new raw data.
+    Negative->ClearRawImageDigest();
+    Progress.Reset(true);
+    if (Progress.bar) Progress.bar->SetPosition(0);
+    Negative->SetRawDataUniqueID(NewRawDataUniqueID());
+
+    SaveRequest request;
+    request.sourceName = SourceName;
+    request.sourcePath = SourcePath;
+    request.extensions = {".dng"};
+    request.savingText = "Saving DNG to disk...";
+    request.write = [this](const std::string& path, SaveDestination) { WriteDNG(path); };
+    return SaveFinalResult(request, Progress);
+}
+
+}  // namespace pipeline
