@@ -1,7 +1,6 @@
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/main_window_link.h"
 #include "pipeline/program_version.h"
-#include "pipeline/raw_bit_depth.h"
 #include "pipeline/raw_data_unique_id.h"
 #include "pipeline/saving_step.h"
 #include "platform/message_box.h"
@@ -18,6 +17,13 @@ void ShowMainStatus(const std::string& text) {
 }
 
 }  // namespace
+
+void DNGConvert::DeblurPreview(platform::Bitmap& bitmap) {
+    if (!HasOpenDNG()) return;
+    MainWindowLink& window = *gMainWindow;
+    Negative->RenderPreview(Host, window.ZoomPercent() * 0.01, window.BrightnessPosition(),
+                            window.ContrastPosition(), bitmap);
+}
 
 bool DNGConvert::DeblurDNG(int mode) {
     // A failed or refused open leaves nothing that could be deblurred or saved.
@@ -78,12 +84,18 @@ bool DNGConvert::SaveDeblurred(DeblurRun& run) {
     Negative->ReleaseStage1();
     Negative->ReleaseStage2();
     SourceStream->SetReadPosition(0);
-    Negative->ReadStage1Image(Host, *SourceStream, Info);
-    Negative->ValidateRawImageDigest(Host);
-    Negative->SynchronizeMetadata();
-    if (HasEightBitRaw(Info)) Negative->ExpandEightBitRaw();
+    // Parsing once more brings back what the stage-2 builds dropped from the
+    // metadata: a raw image stored through a linearization table is written with
+    // that table, or readers would take its stored values for linear ones.
+    Info.Parse(Host, *SourceStream);
+    Info.PostParse(Host);
+    Negative->Parse(Host, *SourceStream, Info);
+    Negative->PostParse(Host, *SourceStream, Info);
+    ReadRawFromFile();
+    // 8-bit samples were expanded in place of their table.
+    if (RawIsEightBit(Info)) Negative->GetLinearizationInfo()->fLinearizationTable.clear();
 
-    Negative->GetExif().fSoftware = std::string("Clarivane ") + kProgramVersion;
+    Negative->GetExif().fSoftware = std::string(kProgramName) + " " + kProgramVersion;
     Negative->StoreResultInStage1(ActiveTop, ActiveLeft, *run.rawCopy);
     run.rawCopy.reset();
     // A cleared digest makes the writer compute one over the new raw data.

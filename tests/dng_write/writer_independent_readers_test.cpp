@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "dng_test_support.h"
+#include "exiftool_tags.h"
 #include "fixture_writer.h"
 #include "libraw_values.h"
 #include "tests/support/test_files.h"
@@ -14,25 +15,6 @@
 namespace {
 
 using test_support::RunCommand;
-
-// exiftool's tags of a file as "Group:Tag" -> value (numbers unformatted; IFD0 and sub-IFDs as "IFD").
-std::map<std::string, std::string> ExifToolTags(const std::string& path) {
-    std::map<std::string, std::string> tags;
-    std::istringstream lines(RunCommand("exiftool -args -n -G1 -a -EXIF:all -XMP:all '" + path + "'"));
-    for (std::string line; std::getline(lines, line);) {
-        const size_t colon = line.find(':'), equals = line.find('=');
-        if (line.size() < 2 || line[0] != '-' || colon == std::string::npos || equals < colon) continue;
-        const std::string group = line.substr(1, colon - 1);
-        const bool ifd = group == "IFD0" || group.rfind("SubIFD", 0) == 0;
-        tags[(ifd ? "IFD" : group) + line.substr(colon, equals - colon)] = line.substr(equals + 1);
-    }
-    return tags;
-}
-
-// exiftool's warnings and errors, one a line.
-std::string ExifToolProblems(const std::string& path) {
-    return RunCommand("exiftool -validate -error -warning -a -s '" + path + "' | grep -E '^(Warning|Error) ' || true");
-}
 
 struct Source {  // a real file, or the fixture when realFile is null
     const char *name, *realFile;
