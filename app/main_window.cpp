@@ -49,7 +49,8 @@ TFMain::TFMain(QWidget* parent) : QWidget(parent) {
     convert = std::make_unique<pipeline::DNGConvert>();
     statusLabel_ = std::make_unique<LabelStatus>(lbStatus);
     statusBar_ = std::make_unique<BarProgress>(pbStatus);
-    iconProvider = new QFileIconProvider;
+    platformIcons_ = std::make_unique<QFileIconProvider>();
+    iconProvider = platformIcons_.get();
     updateUrl = UpdateUrl();
     lastIconId = -100000;
     lastIconIndex = -1;
@@ -81,7 +82,6 @@ TFMain::~TFMain() {
         pipeline::gMainWindow = nullptr;
     if (FMain == this)
         FMain = nullptr;
-    delete iconProvider;
 }
 
 void TFMain::ConnectHandlers() {

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 #include "app/picture_view.h"
+#include "app/web_addresses.h"
 #include "app_test_main.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
@@ -47,6 +49,17 @@ int CaptionRoom(const QWidget* widget) {
 }
 
 }  // namespace
+
+// Receives the addresses the program asks the desktop to open.
+class LinkCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void Open(const QUrl& url) { opened.append(url); }
+};
 
 class MainWindowFormTest : public QObject {
     Q_OBJECT
@@ -272,6 +285,19 @@ private slots:
         QVERIFY(window->btUpdate->isEnabled());
         QVERIFY(!window->tbCircleSize->isEnabled());
         QVERIFY(!window->btApplyDeblur->isEnabled());
+    }
+
+    void aboutLinkOpensTheProductPageAndLeavesTheBoxOpen() {
+        LinkCatcher catcher;
+        QDesktopServices::setUrlHandler("http", &catcher, "Open");
+        window_.about->show();
+        window_.about->LinkLabel1LinkClick();
+        QDesktopServices::unsetUrlHandler("http");
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl(app::ProductPageUrl())});
+        QVERIFY(window_.about->isVisible());
+        QVERIFY(window_.about->LinkLabel1->text().contains(app::ProductPageUrl()));
+        window_.about->btClose->click();
+        QVERIFY(!window_.about->isVisible());
     }
 
 private:
