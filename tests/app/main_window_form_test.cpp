@@ -1,6 +1,5 @@
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +17,7 @@
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
 #include "shown_window.h"
+#include "url_catcher.h"
 
 using app::TFMain;
 
@@ -49,17 +49,6 @@ int CaptionRoom(const QWidget* widget) {
 }
 
 }  // namespace
-
-// Receives the addresses the program asks the desktop to open.
-class LinkCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void Open(const QUrl& url) { opened.append(url); }
-};
 
 class MainWindowFormTest : public QObject {
     Q_OBJECT
@@ -288,11 +277,9 @@ private slots:
     }
 
     void aboutLinkOpensTheProductPageAndLeavesTheBoxOpen() {
-        LinkCatcher catcher;
-        QDesktopServices::setUrlHandler("http", &catcher, "Open");
+        UrlCatcher catcher;
         window_.about->show();
         window_.about->LinkLabel1LinkClick();
-        QDesktopServices::unsetUrlHandler("http");
         QCOMPARE(catcher.opened, QList<QUrl>{QUrl(app::ProductPageUrl())});
         QVERIFY(window_.about->isVisible());
         QVERIFY(window_.about->LinkLabel1->text().contains(app::ProductPageUrl()));
