@@ -276,6 +276,17 @@ private slots:
         QVERIFY(!window->btApplyDeblur->isEnabled());
     }
 
+    void enablingMovesTheFocusToTheList() {
+        ShownWindow window;
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.window.get()));
+        window->btUpdate->setFocus();
+        window->EnableControls(false);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->btUpdate));
+        window->EnableControls(true);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->lvExplore));
+    }
+
     void aboutLinkOpensTheProductPageAndLeavesTheBoxOpen() {
         UrlCatcher catcher;
         window_.about->show();
