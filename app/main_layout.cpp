@@ -113,6 +113,65 @@ void TFMain::BuildLayout() {
     actionDeleteCircle->setEnabled(false);
     sbUnselect->setDefaultAction(actionUnselectCircle);
     sbDeblurCircleDelete->setDefaultAction(actionDeleteCircle);
+    NameComponents();
+}
+
+// Components are found by their names, as in the form layout.
+void TFMain::NameComponents() {
+#define CLARIVANE_NAME(component) component->setObjectName(QStringLiteral(#component))
+    CLARIVANE_NAME(Panel1);
+    CLARIVANE_NAME(Panel3);
+    CLARIVANE_NAME(Splitter2);
+    CLARIVANE_NAME(tvExplore);
+    CLARIVANE_NAME(spMain);
+    CLARIVANE_NAME(cbFilter);
+    CLARIVANE_NAME(lvExplore);
+    CLARIVANE_NAME(spMainImage);
+    CLARIVANE_NAME(Panel4);
+    CLARIVANE_NAME(imgJPG);
+    CLARIVANE_NAME(lbModel);
+    CLARIVANE_NAME(pnMain);
+    CLARIVANE_NAME(gbSettings);
+    CLARIVANE_NAME(cbProfile);
+    CLARIVANE_NAME(Label1);
+    CLARIVANE_NAME(tbBrightnessStub);
+    CLARIVANE_NAME(Label2);
+    CLARIVANE_NAME(tbContrastStub);
+    CLARIVANE_NAME(GroupBox1);
+    CLARIVANE_NAME(lbCirclesCount);
+    CLARIVANE_NAME(tbTest);
+    CLARIVANE_NAME(lbStat);
+    CLARIVANE_NAME(shDB);
+    CLARIVANE_NAME(gbPreview);
+    CLARIVANE_NAME(imgPreview);
+    CLARIVANE_NAME(gbResult);
+    CLARIVANE_NAME(img100);
+    CLARIVANE_NAME(imgCircles);
+    CLARIVANE_NAME(lbLeicaTDistortion);
+    CLARIVANE_NAME(btPercentage);
+    CLARIVANE_NAME(sbDeblurCircle);
+    CLARIVANE_NAME(Label4);
+    CLARIVANE_NAME(Label5);
+    CLARIVANE_NAME(sbUnselect);
+    CLARIVANE_NAME(sbDeblurCircleDelete);
+    CLARIVANE_NAME(cbHighQuality);
+    CLARIVANE_NAME(gbExecute);
+    CLARIVANE_NAME(lbStatus);
+    CLARIVANE_NAME(pbStatus);
+    CLARIVANE_NAME(btCreatePreview);
+    CLARIVANE_NAME(btApplyDeblur);
+    CLARIVANE_NAME(gbExport);
+    CLARIVANE_NAME(cbAutoSave);
+    CLARIVANE_NAME(cbStripExif);
+    CLARIVANE_NAME(lbLastSaved);
+    CLARIVANE_NAME(lbFolder);
+    CLARIVANE_NAME(sbBrowse);
+    CLARIVANE_NAME(btUpdate);
+    CLARIVANE_NAME(btAbout);
+    CLARIVANE_NAME(btClose);
+    CLARIVANE_NAME(actionUnselectCircle);
+    CLARIVANE_NAME(actionDeleteCircle);
+#undef CLARIVANE_NAME
 }
 
 void TFMain::BuildBrowserColumn() {

@@ -30,6 +30,8 @@ void TFMain::LoadSettings() {
         return;
     settingsGuard = false;
     cbAutoSave->setChecked(autoSave);
+    // When the box kept its state its handler did not run to raise the guard.
+    settingsGuard = true;
     lbFolder->setText(folder);
 }
 
@@ -73,6 +75,7 @@ void TFMain::sbBrowseClick() {
     if (!IsDirectory(lbFolder->text()) || !ok) {
         settingsGuard = false;
         cbAutoSave->setChecked(false);
+        settingsGuard = true;
         iniFile->WriteString(kSection, "AutoSavePathDNG", kNoFolder);
     }
 }

@@ -133,6 +133,7 @@ void TFMain::FormShow() {
     fftEngine = std::make_unique<engine::ClassFFT>(dataFolder.toStdString());
 
     blurPanel = new controls::BlurPanel(pnMain);
+    blurPanel->setObjectName("blurPanel");
     blurPanel->setGeometry(10, gbPreview->y() + gbPreview->height() + 7, gbPreview->width() - 2, 237);
     fftEngine->kernelPanel = blurPanel->grid;
     CreateSliders();
@@ -165,6 +166,7 @@ void TFMain::FormShow() {
 
 void TFMain::CreateSliders() {
     struct SliderSetting {
+        const char* name;
         controls::TTrackBarMouse*& slider;
         QWidget* parent;
         QRect geometry;
@@ -175,13 +177,14 @@ void TFMain::CreateSliders() {
     const int circleTop = img100->y() + img100->height() + 10;
     const int featherLeft = 152 + 80 + 50;
     const SliderSetting settings[] = {
-        {tbCircleSize, gbResult, {152, circleTop, 80, 22}, 20, 1000, 200},
-        {tbCircleFeather, gbResult, {featherLeft, circleTop, 80, 22}, 0, 80, 20},
-        {tbBrightness, gbSettings, tbBrightnessStub->geometry(), -75, 75, 0},
-        {tbContrast, gbSettings, tbContrastStub->geometry(), -75, 75, 0},
+        {"tbCircleSize", tbCircleSize, gbResult, {152, circleTop, 80, 22}, 20, 1000, 200},
+        {"tbCircleFeather", tbCircleFeather, gbResult, {featherLeft, circleTop, 80, 22}, 0, 80, 20},
+        {"tbBrightness", tbBrightness, gbSettings, tbBrightnessStub->geometry(), -75, 75, 0},
+        {"tbContrast", tbContrast, gbSettings, tbContrastStub->geometry(), -75, 75, 0},
     };
     for (const SliderSetting& setting : settings) {
         auto* slider = new controls::TTrackBarMouse(setting.parent);
+        slider->setObjectName(setting.name);
         slider->setGeometry(setting.geometry);
         slider->setRange(setting.minimum, setting.maximum);
         slider->setPageStep(1);

@@ -317,6 +317,7 @@ protected:
 
 private:
     void BuildLayout();
+    void NameComponents();
     void BuildBrowserColumn();
     void BuildSettingsAndStatus();
     void BuildPreviewAndResult();

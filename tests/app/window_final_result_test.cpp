@@ -70,11 +70,7 @@ class WindowFinalResultTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() {
-        pipeline::gPluginMode = false;
-        pipeline::gFileToOpen.clear();
-        app::ResetSaveDialogHook();
-    }
+    void cleanup() { app::ResetSaveDialogHook(); }
 
     void jpegRoadWithAutoSaveThenCancel() {
         Window w;
@@ -209,9 +205,7 @@ private slots:
     void pluginModeWithADng() {
         test_support::TempFolder photos;
         const std::string photo = pipelinetest::WriteFixtureFile(photos, "shot.dng", pipelinetest::MosaicFixture(700, 560));
-        pipeline::gPluginMode = true;
-        pipeline::gFileToOpen = photo;
-        Window w;
+        Window w(true, QString::fromStdString(photo));
         QTRY_VERIFY_WITH_TIMEOUT(w->imgPreview->HasPicture(), 20000);
         QVERIFY(w->plugInAutoOpened);
         QVERIFY(!w->lvExplore->isVisible());

@@ -14,42 +14,40 @@
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "message_log.h"
+#include "photo_folder.h"
 #include "platform/bitmap.h"
 #include "platform/process_messages.h"
+#include "shown_window.h"
 #include "tests/pipeline/workflow_fixture.h"
 #include "tests/support/test_files.h"
 
 namespace windowtest {
 
 // A JPEG of 1728 x 1152 pixels (3:2, so a click centres the crop under it).
-inline const char* const kJpegSource = "jpeg/canon_eos_350d_rebel_xt_1728x1152.jpg";
+inline const char* const kJpegSource = "canon_eos_350d_rebel_xt_1728x1152.jpg";
+
+// The progress overlay exists before the window's first show takes it.
+struct OverlayFirst {
+    OverlayFirst() { app::FBlend = new app::TFBlend; }
+};
 
 // The main window shown offscreen with its progress overlay, message boxes
 // recorded, and a folder of its own for photos and results.
-class Window {
+class Window : private OverlayFirst {
 public:
-    Window() {
-        app::FBlend = new app::TFBlend;
-        main = std::make_unique<app::TFMain>();
-        app::FMain = main.get();
-        main->show();
-        [this] { QVERIFY(QTest::qWaitForWindowExposed(main.get())); }();
+    explicit Window(bool pluginMode = false, const QString& photo = QString()) : shown(pluginMode, photo) {
+        main = shown.window.get();
+        [this] { QVERIFY(shown.exposed); }();
     }
-    ~Window() {
-        platform::SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
-        main.reset();
-        app::FMain = nullptr;
-    }
+    ~Window() { platform::SetProcessMessagesHook([] { QCoreApplication::processEvents(); }); }
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
     app::TFMain& operator*() { return *main; }
-    app::TFMain* operator->() { return main.get(); }
+    app::TFMain* operator->() { return main; }
 
     QString AddJpeg(const QString& name = "photo.jpg") {
-        const QString path = QString::fromStdString(folder.File(name.toStdString()));
-        QFile::copy(QString::fromStdString(test_support::TestData(kJpegSource)), path);
-        return path;
+        return photo_folder::CopyJpeg(QString::fromStdString(folder.Path()), name, kJpegSource);
     }
     QString AddDng(const QString& name = "photo.dng", uint32_t width = 1040, uint32_t height = 700) {
         return QString::fromStdString(
@@ -104,7 +102,8 @@ public:
 
     test_support::TempFolder folder;
     MessageLog messages;
-    std::unique_ptr<app::TFMain> main;
+    ShownWindow shown;
+    app::TFMain* main = nullptr;
 };
 
 // Pixel (x, y) of a bitmap in the 0x00BBGGRR order.
