@@ -90,7 +90,12 @@ platform::Bitmap& TFMain::PreviewPicture() { return imgPreview->Bitmap(); }
 
 void TFMain::ClearPreviewPicture() { imgPreview->ClearPicture(); }
 
-void TFMain::SetPreviewVisible(bool visible) { imgPreview->setVisible(visible); }
+void TFMain::SetPreviewVisible(bool visible) {
+    // The workflow renders into the bitmap while the picture is hidden.
+    if (visible)
+        imgPreview->Refresh();
+    imgPreview->setVisible(visible);
+}
 
 void TFMain::RepaintPreview() { imgPreview->Refresh(); }
 

@@ -271,6 +271,12 @@ private slots:
         w.AddDng();
         QVERIFY(w.OpenDng("photo.dng"));
         QVERIFY(w->convert->HasOpenDNG());
+        // What the preview shows is the rendered bitmap.
+        const platform::Bitmap& rendered = w->imgPreview->Bitmap();
+        QCOMPARE(w->imgPreview->Shown().size(), QSize(rendered.Width(), rendered.Height()));
+        const uint32_t sample = rendered.Pixel(17, 9);
+        QCOMPARE(w->imgPreview->Shown().pixel(17, 9) & RGB_MASK,
+                 qRgb(platform::RedOf(sample), platform::GreenOf(sample), platform::BlueOf(sample)) & RGB_MASK);
         std::vector<double> scales;
         platform::SetProcessMessagesHook([&] {
             if (w->inResultUpdate && w->convert->Negative && scales.size() < 20) {

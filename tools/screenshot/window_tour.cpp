@@ -6,7 +6,7 @@
 //   window-tour OUT_FOLDER PHOTO.jpg PHOTO.dng
 //
 // The DNG's camera model is rewritten to a supported one in a copy. Run it
-// under an X server (tour.sh starts one with xvfb-run).
+// under an X server (screenshot.sh --tour starts one with xvfb-run).
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -62,6 +62,7 @@ void Shoot(QWidget* window, const QString& file) {
 
 void DrawLineKernel(controls::BlurPanel* panel, int radius) {
     panel->sbLineShapes->click();
+    panel->tbLowPass->setValue(60);
     panel->tbRadius->setValue(radius);
     panel->tbRadius->OnMouseUpEvent(panel->tbRadius);
 }
