@@ -35,11 +35,11 @@ void TFMain::SetLocalizationMaximum(int maximum) {
 
 pipeline::DNGConvert& TFMain::Convert() { return *convert; }
 
-int TFMain::CropLeft() const { return cropLeft; }
+int TFMain::CropLeft() const { return crop.cropLeft; }
 
-int TFMain::CropTop() const { return cropTop; }
+int TFMain::CropTop() const { return crop.cropTop; }
 
-int TFMain::ZoomPercent() const { return zoomPercent; }
+int TFMain::ZoomPercent() const { return crop.zoomPercent; }
 
 int TFMain::BrightnessPosition() const { return tbBrightness ? tbBrightness->value() : 0; }
 

@@ -54,7 +54,7 @@ TFMain::TFMain(QWidget* parent) : QWidget(parent) {
     lastIconId = -100000;
     lastIconIndex = -1;
     filePaths.clear();
-    cropCentreX = cropCentreY = 0.0;
+    crop.cropCentreX = crop.cropCentreY = 0.0;
     settingsGuard = true;
     previewDragging = false;
     if (pipeline::gPluginMode) {
@@ -64,7 +64,7 @@ TFMain::TFMain(QWidget* parent) : QWidget(parent) {
             browser->hide();
         LayoutBrowserColumn();
     }
-    zoomPercent = 100;
+    crop.zoomPercent = 100;
     inResultUpdate = false;
     lastBrightness = 0;
     circleCursorIndex = -1;
@@ -149,8 +149,9 @@ void TFMain::FormShow() {
     imgPreview->ClearPicture();
     blurPanel->hide();
     cbHighQuality->hide();
-    circleMouseDown = moveMode = circleHit = false;
-    topHandleMode = rightHandleMode = bottomHandleMode = leftHandleMode = false;
+    circleEditor.circleMouseDown = circleEditor.moveMode = circleEditor.circleHit = false;
+    circleEditor.topHandleMode = circleEditor.rightHandleMode = false;
+    circleEditor.bottomHandleMode = circleEditor.leftHandleMode = false;
 
     platform::Bitmap& overlay = imgCircles->Bitmap();
     overlay = platform::Bitmap(img100->width(), img100->height(), platform::PixelFormat::pf24bit);

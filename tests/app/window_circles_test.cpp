@@ -12,12 +12,7 @@ namespace {
 // A JPEG shown with the crop at (608, 320) and the circle button down, so
 // overlay pixel (x, y) is preview pixel (608 + x + 20, 320 + y + 20).
 void Prepare(Window& w) {
-    w.AddJpeg();
-    QVERIFY(w.Select("photo.jpg"));
-    Window::Press(w->imgPreview, QPoint(168, 112));
-    Window::Release(w->imgPreview, QPoint(168, 112));
-    QCOMPARE(w->cropLeft, 608);
-    QCOMPARE(w->cropTop, 320);
+    w.ShowCentredJpeg();
     w->sbDeblurCircle->click();
     QVERIFY(w->sbDeblurCircle->isChecked());
 }
@@ -104,12 +99,12 @@ private slots:
         Window::Move(w->imgCircles, QPoint(130, 150), Qt::NoButton);
         QCOMPARE(w->imgCircles->cursor().shape(), Qt::SizeAllCursor);
         Window::Press(w->imgCircles, QPoint(130, 150));
-        QCOMPARE(w->dragOffsetX, -30);
-        QCOMPARE(w->dragOffsetY, -30);
+        QCOMPARE(w->circleEditor.dragOffsetX, -30);
+        QCOMPARE(w->circleEditor.dragOffsetY, -30);
         Window::Move(w->imgCircles, QPoint(171, 163), Qt::LeftButton);
         Window::Release(w->imgCircles, QPoint(171, 163));
         ExpectCircles(w, {{473, 769, 100, 100, 20, true}});
-        QVERIFY(!w->moveMode && !w->circleHit && !w->circleMouseDown);
+        QVERIFY(!w->circleEditor.moveMode && !w->circleEditor.circleHit && !w->circleEditor.circleMouseDown);
 
         // Handles, as row/column of the circle at (473, 769), radius 100: overlay = preview - 628/340.
         const struct {
@@ -196,15 +191,15 @@ private slots:
         Window w;
         Prepare(w);
         w->btPercentage->click();
-        QCOMPARE(w->zoomPercent, 200);
+        QCOMPARE(w->crop.zoomPercent, 200);
         Window::Click(w->imgCircles, click);
         QCOMPARE(w->fftEngine->circles.size(), std::size_t(1));
         const auto& c = *w->fftEngine->circles[0];
         const double scale = 472.0 / 256.0;
-        QVERIFY(std::abs((c.x - w->cropLeft) * scale - click.x()) <= scale);
-        QVERIFY(std::abs((c.y - w->cropTop) * scale - click.y()) <= scale);
+        QVERIFY(std::abs((c.x - w->crop.cropLeft) * scale - click.x()) <= scale);
+        QVERIFY(std::abs((c.y - w->crop.cropTop) * scale - click.y()) <= scale);
         // A press on the centre and a drag of a few pixels moves it by as much.
-        const QPoint centre(int(std::ceil((c.x - w->cropLeft) * scale)), int(std::ceil((c.y - w->cropTop) * scale)));
+        const QPoint centre(int(std::ceil((c.x - w->crop.cropLeft) * scale)), int(std::ceil((c.y - w->crop.cropTop) * scale)));
         const int x0 = c.x;
         Window::Move(w->imgCircles, centre, Qt::NoButton);
         Window::Press(w->imgCircles, centre);

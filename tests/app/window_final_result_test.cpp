@@ -62,6 +62,17 @@ void AutoSaveInto(Window& w, const QString& folder) {
     QVERIFY(w->cbAutoSave->isChecked());
 }
 
+// A line kernel that changes the patch, and one deblur circle placed on it.
+void KernelAndCircle(Window& w) {
+    const platform::Bitmap undeblurred = w->img100->Bitmap();
+    w.DrawLineKernel(5);
+    QVERIFY2(!SameBitmap(undeblurred, w->img100->Bitmap()), "the patch changed");
+    w->sbDeblurCircle->click();
+    Window::Click(w->imgCircles, QPoint(200, 200));
+    QCOMPARE(w->lbCirclesCount->text(), QString("1 deblur circle active"));
+    QVERIFY(w->btApplyDeblur->isEnabled());
+}
+
 std::vector<uint8_t> Bytes(const QString& path) { return test_support::ReadFileBytes(path.toStdString()); }
 
 }  // namespace
@@ -78,13 +89,7 @@ private slots:
         const QString out = QString::fromStdString(w.folder.File("out"));
         AutoSaveInto(w, out);
         QVERIFY(w.Select("photo.jpg"));
-        const platform::Bitmap undeblurred = w->img100->Bitmap();
-        w.DrawLineKernel(5);
-        QVERIFY2(!SameBitmap(undeblurred, w->img100->Bitmap()), "the patch changed");
-        w->sbDeblurCircle->click();
-        Window::Click(w->imgCircles, QPoint(200, 200));
-        QCOMPARE(w->lbCirclesCount->text(), QString("1 deblur circle active"));
-        QVERIFY(w->btApplyDeblur->isEnabled());
+        KernelAndCircle(w);
 
         // The list loses its selection; the photo as it was loaded is saved.
         w->lvExplore->clearSelection();
@@ -162,12 +167,7 @@ private slots:
         const QString out = QString::fromStdString(w.folder.File("out"));
         AutoSaveInto(w, out);
         QVERIFY(w.OpenDng("photo.dng"));
-        const platform::Bitmap undeblurred = w->img100->Bitmap();
-        w.DrawLineKernel(5);
-        QVERIFY2(!SameBitmap(undeblurred, w->img100->Bitmap()), "the patch changed");
-        w->sbDeblurCircle->click();
-        Window::Click(w->imgCircles, QPoint(200, 200));
-        QCOMPARE(w->fftEngine->circles.size(), std::size_t(1));
+        KernelAndCircle(w);
 
         const RunView run = RunFinalResult(w, false);
         QVERIFY(run.overlayShown);

@@ -54,6 +54,17 @@ public:
             pipelinetest::WriteFixtureFile(folder, name.toStdString(), pipelinetest::MosaicFixture(width, height)));
     }
 
+    // The JPEG selected and the crop centred by a click in the middle of the
+    // preview: its origin is then (608, 320) at 100%.
+    void ShowCentredJpeg() {
+        AddJpeg();
+        QVERIFY(Select("photo.jpg"));
+        Press(main->imgPreview, QPoint(168, 112));
+        Release(main->imgPreview, QPoint(168, 112));
+        QCOMPARE(main->crop.cropLeft, 608);
+        QCOMPARE(main->crop.cropTop, 320);
+    }
+
     // Lists the folder and selects the file as a click in the list would.
     bool Select(const QString& name) {
         main->FillFileList(QString::fromStdString(folder.Path()));

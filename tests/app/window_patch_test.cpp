@@ -58,8 +58,8 @@ private slots:
         if (zoomed) w->btPercentage->click();
         Window::Press(w->imgPreview, press);
         QCOMPARE(w->previewDragging, true);
-        QCOMPARE(w->cropLeft, left);
-        QCOMPARE(w->cropTop, top);
+        QCOMPARE(w->crop.cropLeft, left);
+        QCOMPARE(w->crop.cropTop, top);
         const int span = zoomed ? 256 : 512;
         const platform::Bitmap& patch = w->img100->Bitmap();
         QCOMPARE(patch.Width(), span);
@@ -72,20 +72,16 @@ private slots:
         Window::Move(w->imgPreview, press + QPoint(2, 0), Qt::LeftButton);
         Window::Release(w->imgPreview, press + QPoint(2, 0));
         QCOMPARE(w->previewDragging, false);
-        QCOMPARE(w->cropCentreX, double(press.x() + 2));
+        QCOMPARE(w->crop.cropCentreX, double(press.x() + 2));
         // A move without a press does not move the crop.
-        const int leftBefore = w->cropLeft;
+        const int leftBefore = w->crop.cropLeft;
         Window::Move(w->imgPreview, QPoint(0, 0), Qt::NoButton);
-        QCOMPARE(w->cropLeft, leftBefore);
+        QCOMPARE(w->crop.cropLeft, leftBefore);
     }
 
     void zoomButtonTogglesCaptionSizeAndStretch() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
-        Window::Press(w->imgPreview, QPoint(168, 112));
-        Window::Release(w->imgPreview, QPoint(168, 112));
-        QCOMPARE(w->cropLeft, 608);
+        w.ShowCentredJpeg();
         const struct {
             int zoom;
             const char* caption;
@@ -96,40 +92,35 @@ private slots:
                      {200, "200% - drag to move the image", 256, 736}};
         for (const auto& step : steps) {
             w->btPercentage->click();
-            QCOMPARE(w->zoomPercent, step.zoom);
+            QCOMPARE(w->crop.zoomPercent, step.zoom);
             QCOMPARE(w->gbResult->title(), QString(step.caption));
             QCOMPARE(w->img100->Bitmap().Width(), step.span);
             QCOMPARE(w->imgCircles->Bitmap().Width(), step.span);
             QCOMPARE(w->img100->stretch, step.zoom == 200);
             QCOMPARE(w->img100->PictureRect(), step.zoom == 200 ? QRect(0, 0, 472, 472) : QRect(-20, -20, 512, 512));
-            QCOMPARE(w->cropLeft, step.left);
+            QCOMPARE(w->crop.cropLeft, step.left);
         }
         // A new photo goes back to 100%.
         QVERIFY(w.Select("photo.jpg"));
-        QCOMPARE(w->zoomPercent, 100);
+        QCOMPARE(w->crop.zoomPercent, 100);
         QCOMPARE(w->gbResult->title(), QString("100% - drag to move the image"));
     }
 
     void draggingInsideThePatchPansIt() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
-        Window::Press(w->imgPreview, QPoint(168, 112));
-        Window::Release(w->imgPreview, QPoint(168, 112));
-        QCOMPARE(w->cropLeft, 608);
-        QCOMPARE(w->cropTop, 320);
+        w.ShowCentredJpeg();
         // Pointer right and up: the crop goes left and down.
         Window::Press(w->imgCircles, QPoint(200, 200));
         Window::Move(w->imgCircles, QPoint(230, 190), Qt::LeftButton);
-        QCOMPARE(w->cropLeft, 578 + 0);
-        QCOMPARE(w->cropTop, 330);
+        QCOMPARE(w->crop.cropLeft, 578 + 0);
+        QCOMPARE(w->crop.cropTop, 330);
         const platform::Bitmap& preview = w->imgPreview->Bitmap();
         QCOMPARE(w->img100->Bitmap().Pixel(7, 9), preview.Pixel(578 + 7, 330 + 9));
         Window::Release(w->imgCircles, QPoint(230, 190));
-        QCOMPARE(w->circleMouseDown, false);
+        QCOMPARE(w->circleEditor.circleMouseDown, false);
         // Without a press moves do nothing.
         Window::Move(w->imgCircles, QPoint(10, 10), Qt::NoButton);
-        QCOMPARE(w->cropLeft, 578);
+        QCOMPARE(w->crop.cropLeft, 578);
     }
 
     // A request made while a recomputation runs is dropped and the grid
@@ -291,7 +282,7 @@ private slots:
             w->setProperty("seen", false);
             scales.clear();
             w->btPercentage->click();
-            QCOMPARE(w->zoomPercent, zoom);
+            QCOMPARE(w->crop.zoomPercent, zoom);
             QVERIFY(!scales.empty());
             QCOMPARE(scales.front(), zoom == 200 ? 2.0 : 1.0);
             QCOMPARE(w->img100->Bitmap().Width(), zoom == 200 ? 256 : 512);
