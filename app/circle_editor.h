@@ -26,8 +26,10 @@ enum class CircleCursor { Placing, Move, ResizeVertical, ResizeHorizontal };
 // No widgets: the window maps pointer positions, draws and moves sliders.
 class CircleEditor {
 public:
-    // The engine must outlive the editor.
-    explicit CircleEditor(engine::ClassFFT& engine) : engine_(engine) {}
+    explicit CircleEditor(engine::ClassFFT* circles = nullptr) : engine(circles) {}
+
+    // The engine whose circle list is edited; set before any edit.
+    engine::ClassFFT* engine;
 
     bool circleMouseDown = false;
     int clickX = 0;
@@ -76,8 +78,6 @@ public:
 private:
     void ClearFlags();
     static CircleSliderValues SlidersFor(const engine::ControlCircle& circle);
-
-    engine::ClassFFT& engine_;
 };
 
 }  // namespace app

@@ -20,36 +20,6 @@ constexpr QRgb kOverlayTransparent = 0xFF808080;
 
 }  // namespace
 
-CircleEditor TFMain::CircleEditing() const {
-    CircleEditor editor(*fftEngine);
-    editor.circleMouseDown = circleMouseDown;
-    editor.clickX = clickX;
-    editor.clickY = clickY;
-    editor.dragOffsetX = dragOffsetX;
-    editor.dragOffsetY = dragOffsetY;
-    editor.moveMode = moveMode;
-    editor.circleHit = circleHit;
-    editor.topHandleMode = topHandleMode;
-    editor.rightHandleMode = rightHandleMode;
-    editor.bottomHandleMode = bottomHandleMode;
-    editor.leftHandleMode = leftHandleMode;
-    return editor;
-}
-
-void TFMain::StoreCircleEditing(const CircleEditor& editor) {
-    circleMouseDown = editor.circleMouseDown;
-    clickX = editor.clickX;
-    clickY = editor.clickY;
-    dragOffsetX = editor.dragOffsetX;
-    dragOffsetY = editor.dragOffsetY;
-    moveMode = editor.moveMode;
-    circleHit = editor.circleHit;
-    topHandleMode = editor.topHandleMode;
-    rightHandleMode = editor.rightHandleMode;
-    bottomHandleMode = editor.bottomHandleMode;
-    leftHandleMode = editor.leftHandleMode;
-}
-
 void TFMain::sbDeblurCircleClick() {
     if (sbDeblurCircle->isChecked()) {
         DrawCircles();
@@ -57,7 +27,7 @@ void TFMain::sbDeblurCircleClick() {
     }
     tbCircleSize->setEnabled(false);
     tbCircleFeather->setEnabled(false);
-    CircleEditing().UnselectAll();
+    circleEditor.UnselectAll();
     platform::Bitmap& overlay = imgCircles->Bitmap();
     std::fill(overlay.Bits(), overlay.Bits() + overlay.ByteSize(), uint8_t(0x80));
     imgCircles->Refresh();
@@ -80,50 +50,40 @@ void LoadCircleSliders(controls::TTrackBarMouse* size, controls::TTrackBarMouse*
 }  // namespace
 
 void TFMain::imgCirclesMouseDown(int x, int y) {
-    CropModel crop = CropState();
     crop.StartPan(x, y);
-    StoreCrop(crop);
-    CircleEditor editor = CircleEditing();
-    const auto selected = editor.Press(crop.OverlayToImage(x, y), sbDeblurCircle->isChecked());
-    StoreCircleEditing(editor);
+    const auto selected = circleEditor.Press(crop.OverlayToImage(x, y), sbDeblurCircle->isChecked());
     if (selected) LoadCircleSliders(tbCircleSize, tbCircleFeather, *selected);
 }
 
 void TFMain::imgCirclesMouseMove(int x, int y) {
     if (!sbDeblurCircle->isChecked()) {
         // Dragging pans the patch while the circle button is up.
-        if (!circleMouseDown || !img100->HasPicture()) return;
+        if (!circleEditor.circleMouseDown || !img100->HasPicture()) return;
         ShowDeblurStatus(false);
-        CropModel crop = CropState();
         const platform::Bitmap& preview = imgPreview->Bitmap();
         crop.Pan(x, y, preview.Width(), preview.Height());
-        StoreCrop(crop);
         PositionCrop(0, 0, true);
         img100->Refresh();
         return;
     }
     if (circleCursorIndex == -1) CreateCircleCursor();
-    const ImagePoint at = CropState().OverlayToImage(x, y);
-    CircleEditor editor = CircleEditing();
-    if (circleMouseDown) {
-        if (editor.Drag(at)) DrawCircles();
+    const ImagePoint at = crop.OverlayToImage(x, y);
+    if (circleEditor.circleMouseDown) {
+        if (circleEditor.Drag(at)) DrawCircles();
         return;
     }
-    switch (editor.Hover(at)) {
+    switch (circleEditor.Hover(at)) {
         case CircleCursor::Placing: imgCircles->setCursor(circleCursor); break;
         case CircleCursor::Move: imgCircles->setCursor(Qt::SizeAllCursor); break;
         case CircleCursor::ResizeVertical: imgCircles->setCursor(Qt::SizeVerCursor); break;
         case CircleCursor::ResizeHorizontal: imgCircles->setCursor(Qt::SizeHorCursor); break;
     }
-    StoreCircleEditing(editor);
 }
 
 void TFMain::imgCirclesMouseUp() {
-    CircleEditor editor = CircleEditing();
-    const auto placed = editor.Release(sbDeblurCircle->isChecked());
-    StoreCircleEditing(editor);
+    const auto placed = circleEditor.Release(sbDeblurCircle->isChecked());
     if (placed) {
-        lbCirclesCount->setText(QString::fromStdString(editor.CountText()));
+        lbCirclesCount->setText(QString::fromStdString(circleEditor.CountText()));
         LoadCircleSliders(tbCircleSize, tbCircleFeather, *placed);
     }
     DrawCircles();
@@ -135,45 +95,43 @@ void TFMain::imgCirclesMouseLeave() { imgCircles->setCursor(Qt::PointingHandCurs
 
 void TFMain::CircleSliderChange(controls::TTrackBarMouse* sender) {
     if (!isVisible()) return;
-    CircleEditor editor = CircleEditing();
     if (sender == tbCircleSize) {
-        editor.SizeSliderChanged(sender->value());
+        circleEditor.SizeSliderChanged(sender->value());
         DrawCircles();
     } else if (sender == tbCircleFeather) {
-        editor.FeatherSliderChanged(sender->value());
+        circleEditor.FeatherSliderChanged(sender->value());
     }
 }
 
 void TFMain::actionUnselectCircleExecute() {
-    CircleEditing().UnselectAll();
+    circleEditor.UnselectAll();
     tbCircleSize->setEnabled(false);
     tbCircleFeather->setEnabled(false);
     DrawCircles();
 }
 
-void TFMain::actionUnselectCircleUpdate() { actionUnselectCircle->setEnabled(CircleEditing().AnySelected()); }
+void TFMain::actionUnselectCircleUpdate() { actionUnselectCircle->setEnabled(circleEditor.AnySelected()); }
 
 void TFMain::actionDeleteCircleExecute() {
-    CircleEditor editor = CircleEditing();
-    if (editor.DeleteSelected()) {
+    if (circleEditor.DeleteSelected()) {
         DrawCircles();
         UpdateResult();
     }
     tbCircleSize->setEnabled(false);
     tbCircleFeather->setEnabled(false);
-    lbCirclesCount->setText(QString::fromStdString(editor.CountText()));
+    lbCirclesCount->setText(QString::fromStdString(circleEditor.CountText()));
     actionUnselectCircleUpdate();
     actionDeleteCircleUpdate();
 }
 
-void TFMain::actionDeleteCircleUpdate() { actionDeleteCircle->setEnabled(CircleEditing().AnySelected()); }
+void TFMain::actionDeleteCircleUpdate() { actionDeleteCircle->setEnabled(circleEditor.AnySelected()); }
 
 void TFMain::DrawCircles() {
     // Qt has no idle-time action updates; every change of the circles ends here.
     actionUnselectCircleUpdate();
     actionDeleteCircleUpdate();
     if (!sbDeblurCircle->isChecked()) return;
-    const int span = CropState().Span();
+    const int span = crop.Span();
     QImage overlay(span, span, QImage::Format_RGB32);
     overlay.fill(kOverlayTransparent);
     QPainter painter(&overlay);
@@ -181,7 +139,8 @@ void TFMain::DrawCircles() {
     painter.setBrush(Qt::NoBrush);
     // Bounds are left, top, right, bottom with right and bottom left out.
     const auto box = [this](int left, int top, int right, int bottom) {
-        return QRect(QPoint(left - cropLeft, top - cropTop), QPoint(right - 1 - cropLeft, bottom - 1 - cropTop));
+        return QRect(QPoint(left - crop.cropLeft, top - crop.cropTop),
+                     QPoint(right - 1 - crop.cropLeft, bottom - 1 - crop.cropTop));
     };
     for (const auto& circle : fftEngine->circles) {
         painter.setPen(QPen(Qt::white, circle->selected ? 2 : 1));

@@ -7,33 +7,10 @@
 
 namespace app {
 
-CropModel TFMain::CropState() const {
-    CropModel crop;
-    crop.cropCentreX = cropCentreX;
-    crop.cropCentreY = cropCentreY;
-    crop.cropLeft = cropLeft;
-    crop.cropTop = cropTop;
-    crop.zoomPercent = zoomPercent;
-    crop.panLastX = panLastX;
-    crop.panLastY = panLastY;
-    return crop;
-}
-
-void TFMain::StoreCrop(const CropModel& crop) {
-    cropCentreX = crop.cropCentreX;
-    cropCentreY = crop.cropCentreY;
-    cropLeft = crop.cropLeft;
-    cropTop = crop.cropTop;
-    zoomPercent = crop.zoomPercent;
-    panLastX = crop.panLastX;
-    panLastY = crop.panLastY;
-}
-
 void TFMain::PositionCrop(int, int, bool repaintPatch) {
     if (!imgPreview->HasPicture()) return;
-    CropModel crop = CropState();
     const int span = crop.Span();
-    const bool stretched = zoomPercent == 200;
+    const bool stretched = crop.zoomPercent == 200;
     img100->stretch = stretched;
     imgCircles->stretch = stretched;
     img100->Bitmap() = platform::Bitmap(span, span, platform::PixelFormat::pf24bit);
@@ -44,33 +21,32 @@ void TFMain::PositionCrop(int, int, bool repaintPatch) {
 
     const platform::Bitmap& preview = imgPreview->Bitmap();
     crop.Place(preview.Width(), preview.Height());
-    StoreCrop(crop);
     CopyCrop();
     if (repaintPatch) img100->Refresh();
     DrawCircles();
 }
 
 void TFMain::CopyCrop() {
-    const int span = CropState().Span();
+    const int span = crop.Span();
     platform::Bitmap& patch = img100->Bitmap();
     if (patch.Width() != span || patch.Height() != span || patch.Format() != platform::PixelFormat::pf24bit)
         patch = platform::Bitmap(span, span, platform::PixelFormat::pf24bit);
-    app::CopyCrop(imgPreview->Bitmap(), cropLeft, cropTop, span, patch);
+    app::CopyCrop(imgPreview->Bitmap(), crop.cropLeft, crop.cropTop, span, patch);
 }
 
 void TFMain::imgPreviewMouseDown(int x, int y) {
     ShowDeblurStatus(false);
     previewDragging = true;
-    cropCentreX = x;
-    cropCentreY = y;
+    crop.cropCentreX = x;
+    crop.cropCentreY = y;
     PositionCrop(x, y, true);
     DrawCircles();
 }
 
 void TFMain::imgPreviewMouseMove(int x, int y) {
     if (!previewDragging) return;
-    cropCentreX = x;
-    cropCentreY = y;
+    crop.cropCentreX = x;
+    crop.cropCentreY = y;
     PositionCrop(x, y, true);
     DrawCircles();
 }
@@ -84,9 +60,7 @@ void TFMain::imgPreviewMouseUp() {
 }
 
 void TFMain::btPercentageClick() {
-    CropModel crop = CropState();
     gbResult->setTitle(QString::fromStdString(crop.ToggleZoom()));
-    StoreCrop(crop);
     PositionCrop(0, 0, true);
     UpdateResult();
 }

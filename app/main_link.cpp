@@ -35,11 +35,11 @@ void TFMain::SetLocalizationMaximum(int maximum) {
 
 pipeline::DNGConvert& TFMain::Convert() { return *convert; }
 
-int TFMain::CropLeft() const { return cropLeft; }
+int TFMain::CropLeft() const { return crop.cropLeft; }
 
-int TFMain::CropTop() const { return cropTop; }
+int TFMain::CropTop() const { return crop.cropTop; }
 
-int TFMain::ZoomPercent() const { return zoomPercent; }
+int TFMain::ZoomPercent() const { return crop.zoomPercent; }
 
 int TFMain::BrightnessPosition() const { return tbBrightness ? tbBrightness->value() : 0; }
 
@@ -90,7 +90,12 @@ platform::Bitmap& TFMain::PreviewPicture() { return imgPreview->Bitmap(); }
 
 void TFMain::ClearPreviewPicture() { imgPreview->ClearPicture(); }
 
-void TFMain::SetPreviewVisible(bool visible) { imgPreview->setVisible(visible); }
+void TFMain::SetPreviewVisible(bool visible) {
+    // The workflow renders into the bitmap while the picture is hidden.
+    if (visible)
+        imgPreview->Refresh();
+    imgPreview->setVisible(visible);
+}
 
 void TFMain::RepaintPreview() { imgPreview->Refresh(); }
 

@@ -52,7 +52,7 @@ void TFMain::UpdateResult() {
                 CopyCrop();
                 convert->ProcessJPG(img100->Bitmap());
             } else {
-                if (convert->Negative) convert->Negative->fResultScale = zoomPercent == 200 ? 2.0 : 1.0;
+                if (convert->Negative) convert->Negative->fResultScale = crop.zoomPercent == 200 ? 2.0 : 1.0;
                 convert->DeblurPreview(img100->Bitmap());
             }
             inResultUpdate = false;

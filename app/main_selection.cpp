@@ -53,7 +53,7 @@ void TFMain::FileSelected() {
     DrawCircles();
     sbDeblurCircle->setChecked(false);
     lbCirclesCount->setText("-");
-    zoomPercent = 100;
+    crop.zoomPercent = 100;
     gbResult->setTitle("100% - drag to move the image");
 
     if (extension == ".dng") {

@@ -135,8 +135,9 @@ void TFMain::FormShow() {
     imgPreview->ClearPicture();
     blurPanel->hide();
     cbHighQuality->hide();
-    circleMouseDown = moveMode = circleHit = false;
-    topHandleMode = rightHandleMode = bottomHandleMode = leftHandleMode = false;
+    circleEditor.circleMouseDown = circleEditor.moveMode = circleEditor.circleHit = false;
+    circleEditor.topHandleMode = circleEditor.rightHandleMode = false;
+    circleEditor.bottomHandleMode = circleEditor.leftHandleMode = false;
 
     platform::Bitmap& overlay = imgCircles->Bitmap();
     overlay = platform::Bitmap(img100->width(), img100->height(), platform::PixelFormat::pf24bit);

@@ -167,34 +167,21 @@ public:
     bool inResultUpdate = false;
     int lastBrightness = 0;
     int lastContrast = 0;
-    bool circleMouseDown = false;
     int circleCursorIndex = -1;
     bool isJPEG = false;
     bool comparing = false;
     std::unique_ptr<platform::Bitmap> compareBitmap;
-    int dragOffsetX = 0;
-    int dragOffsetY = 0;
-    bool moveMode = false;
-    bool circleHit = false;
-    bool topHandleMode = false;
-    bool rightHandleMode = false;
-    bool bottomHandleMode = false;
-    bool leftHandleMode = false;
     bool deblurActive = false;
-    int panLastX = 0;
-    int panLastY = 0;
     bool suppressListFill = false;
     bool settingsGuard = true;
     qint64 lastIconId = -100000;
     int lastIconIndex = -1;
     QStringList filePaths;
-    double cropCentreX = 0.0;
-    double cropCentreY = 0.0;
-    int zoomPercent = 100;
-    int cropLeft = 0;
-    int cropTop = 0;
-    int clickX = 0;
-    int clickY = 0;
+    // Crop centre and origin, zoom and the last pan position.
+    CropModel crop;
+    // Press position, grip offset and what the pointer is over on the
+    // circle overlay; edits the engine's circles once the engine exists.
+    CircleEditor circleEditor;
     bool previewDragging = false;
     std::unique_ptr<engine::ClassFFT> fftEngine;
     controls::BlurPanel* blurPanel = nullptr;
@@ -255,9 +242,6 @@ public:
     void imgPreviewMouseMove(int x, int y);
     void imgPreviewMouseUp();
     void btPercentageClick();
-    // The crop fields as one model, and back.
-    CropModel CropState() const;
-    void StoreCrop(const CropModel& crop);
 
     // Result patch and blur settings (main_result_patch.cpp).
     void UpdateResult();
@@ -288,9 +272,6 @@ public:
     void actionDeleteCircleUpdate();
     void DrawCircles();
     void CreateCircleCursor();
-    // The circle editing fields as one editor on the engine's list, and back.
-    CircleEditor CircleEditing() const;
-    void StoreCircleEditing(const CircleEditor& editor);
 
     // Final result, progress overlay and save dialog (main_final_result.cpp).
     void btApplyDeblurClick();

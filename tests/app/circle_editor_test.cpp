@@ -35,7 +35,7 @@ ImagePoint At(int row, int column) { return {column, row}; }
 
 TEST(CircleEditor, ClicksOnEmptySpacePlaceSelectedCirclesAndCountThem) {
     ClassFFT fft("");
-    CircleEditor editor(fft);
+    CircleEditor editor(&fft);
     EXPECT_EQ(editor.CountText(), "-");
     const struct {
         ImagePoint at;
@@ -82,7 +82,7 @@ TEST(CircleEditor, APressInsideOverlappingCirclesPrefersTheSelectedOneElseTheFir
         fft.AddCircle(700, 700);  // not hit, so deselected by the press
         fft.circles[1]->SetSize(60, 90, 35);
         for (int i = 0; i < 3; ++i) fft.circles[i]->SetSelected(i == c.selectedBefore || i == 2);
-        CircleEditor editor(fft);
+        CircleEditor editor(&fft);
         const auto sliders = editor.Press(At(205, 230), true);
         ASSERT_TRUE(sliders) << c.what;
         EXPECT_EQ(sliders->size, c.chosen == 1 ? 180 : 200) << c.what;
@@ -103,7 +103,7 @@ TEST(CircleEditor, APressInsideOverlappingCirclesPrefersTheSelectedOneElseTheFir
 TEST(CircleEditor, ADragKeepsTheGripPointUnderThePointer) {
     ClassFFT fft("");
     fft.AddCircle(300, 400);
-    CircleEditor editor(fft);
+    CircleEditor editor(&fft);
     EXPECT_EQ(editor.Hover(At(310, 420)), CircleCursor::Move);
     editor.Press(At(310, 420), true);
     EXPECT_EQ(editor.dragOffsetX, -20);
@@ -140,7 +140,7 @@ TEST(CircleEditor, EachHandleResizesItsAxisByTheDistanceFromTheCentre) {
         ClassFFT fft("");
         fft.AddCircle(300, 400);
         fft.circles[0]->SetSize(100, 70, 45);
-        CircleEditor editor(fft);
+        CircleEditor editor(&fft);
         EXPECT_EQ(editor.Hover(c.handle), c.cursor) << c.what;
         EXPECT_EQ(editor.Press(c.handle, true).has_value(), c.slidersReloaded) << c.what;
         EXPECT_TRUE(editor.Drag(c.dragTo)) << c.what;
@@ -155,7 +155,7 @@ TEST(CircleEditor, ASelectedCirclesHandleWinsOverAnEarlierCircleAroundIt) {
     fft.AddCircle(300, 420);
     fft.circles[1]->SetSize(50, 50, 20);
     fft.circles[0]->SetSelected(false);
-    CircleEditor editor(fft);
+    CircleEditor editor(&fft);
     // The left handle of the second circle lies inside the first one.
     EXPECT_EQ(editor.Hover(At(300, 370)), CircleCursor::ResizeHorizontal);
     EXPECT_TRUE(editor.leftHandleMode);
@@ -179,7 +179,7 @@ TEST(CircleEditor, SlidersChangeOnlyTheSelectedCircle) {
         fft.AddCircle(500, 500);
         fft.circles[0]->SetSelected(false);
         fft.circles[1]->SetSize(c.radiusX, c.radiusY, 20);
-        CircleEditor editor(fft);
+        CircleEditor editor(&fft);
         editor.SizeSliderChanged(c.size);
         editor.FeatherSliderChanged(c.size % 2 ? 33 : 95);
         EXPECT_NEAR(fft.circles[1]->radiusX, c.wantX, 1e-9) << c.size;
@@ -193,7 +193,7 @@ TEST(CircleEditor, SlidersChangeOnlyTheSelectedCircle) {
 
 TEST(CircleEditor, UnselectAndDeleteActOnTheFirstSelectedCircle) {
     ClassFFT fft("");
-    CircleEditor editor(fft);
+    CircleEditor editor(&fft);
     EXPECT_FALSE(editor.DeleteSelected());
     for (int i = 0; i < 3; ++i) fft.AddCircle(100 * i, 50 * i);
     for (int i = 0; i < 3; ++i) fft.circles[i]->SetSelected(i == 1);
@@ -215,7 +215,7 @@ TEST(CircleEditor, UnselectAndDeleteActOnTheFirstSelectedCircle) {
 
 TEST(CircleEditor, AtTwoHundredPercentACircleIsPlacedUnderThePointer) {
     ClassFFT fft("");
-    CircleEditor editor(fft);
+    CircleEditor editor(&fft);
     app::CropModel crop;
     crop.zoomPercent = 200;
     crop.cropLeft = 640;

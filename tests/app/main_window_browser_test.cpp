@@ -198,7 +198,7 @@ private slots:
         ShownWindow window;
         MessageLog log;
         // Per-photo state left from the previous photo.
-        window->zoomPercent = 200;
+        window->crop.zoomPercent = 200;
         window->gbResult->setTitle("200% - drag to move the image");
         window->lbCirclesCount->setText("2 circles");
         window->fftEngine->AddCircle(40, 50);
@@ -211,7 +211,7 @@ private slots:
 
         QCOMPARE(int(log.messages.size()), messages);
         QCOMPARE(window->isJPEG, isJpeg);
-        QCOMPARE(window->zoomPercent, 100);
+        QCOMPARE(window->crop.zoomPercent, 100);
         QCOMPARE(window->gbResult->title(), QString("100% - drag to move the image"));
         QCOMPARE(window->lbCirclesCount->text(), QString("-"));
         QVERIFY(window->fftEngine->circles.empty());
