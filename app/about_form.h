@@ -1,0 +1,46 @@
+#pragma once
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace app {
+
+class PictureView;
+
+// The modal About box: icon, name and version, a link to the product page
+// and what the program is built with.
+class TFAbout : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TFAbout(QWidget* parent = nullptr);
+
+    // Opens the product web page; the address is the program's, not the link text.
+    void LinkLabel1LinkClick();
+
+    PictureView* Image1 = nullptr;
+    QLabel* lbAbout = nullptr;
+    QLabel* LinkLabel1 = nullptr;
+    QFrame* bvTransfer = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPushButton* btClose = nullptr;
+};
+
+// The process-wide About box; null while there is none.
+extern TFAbout* FAbout;
+
+// Made at start with the other forms and never shown.
+class TFCreateMatrix : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFCreateMatrix(QWidget* parent = nullptr);
+};
+
+extern TFCreateMatrix* FCreateMatrix;
+
+}  // namespace app

@@ -1,0 +1,114 @@
+// What the photo workflow reads and writes of the main window.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+
+#include "app/main_window.h"
+#include "app/picture_view.h"
+#include "app/save_dialog.h"
+#include "app/status_adapters.h"
+#include "controls/class_blurpanel.h"
+#include "controls/class_trackbarmouse.h"
+#include "engine/class_fft.h"
+#include "pipeline/class_dngconvert.h"
+
+namespace app {
+
+engine::ClassFFT* TFMain::FftEngine() { return fftEngine.get(); }
+
+bool TFMain::KernelIsNotEmpty() const { return blurPanel && blurPanel->grid->IsNotEmpty(); }
+
+void TFMain::SetMaskingMaximum(int maximum) {
+    if (!blurPanel)
+        return;
+    blurPanel->tbMasking->setMaximum(maximum);
+    blurPanel->tbMasking->repaint();
+}
+
+void TFMain::SetLocalizationMaximum(int maximum) {
+    if (!blurPanel)
+        return;
+    blurPanel->tbLocalization->setMaximum(maximum);
+    blurPanel->tbLocalization->repaint();
+}
+
+pipeline::DNGConvert& TFMain::Convert() { return *convert; }
+
+int TFMain::CropLeft() const { return crop.cropLeft; }
+
+int TFMain::CropTop() const { return crop.cropTop; }
+
+int TFMain::ZoomPercent() const { return crop.zoomPercent; }
+
+int TFMain::BrightnessPosition() const { return tbBrightness ? tbBrightness->value() : 0; }
+
+int TFMain::ContrastPosition() const { return tbContrast ? tbContrast->value() : 0; }
+
+int TFMain::ProfileIndex() const { return cbProfile->currentIndex(); }
+
+void TFMain::SetHighQualityEnabled(bool enabled) { cbHighQuality->setEnabled(enabled); }
+
+void TFMain::SetHighQualityChecked(bool checked) { cbHighQuality->setChecked(checked); }
+
+bool TFMain::AutoSave() const { return cbAutoSave->isChecked(); }
+
+bool TFMain::StripExif() const { return cbStripExif->isChecked(); }
+
+std::string TFMain::AutoSaveFolder() const { return lbFolder->text().toStdString(); }
+
+std::string TFMain::LastSavedName() const { return lastSavedName.toStdString(); }
+
+void TFMain::SaveWithDialog() {
+    std::string chosenName = lastSavedName.toStdString();
+    app::SaveWithDialog(
+        this, isJPEG, chosenName, [this](bool enabled) { EnableControls(enabled); },
+        [this](const std::string& path) {
+            if (isJPEG)
+                convert->SaveResultJPG(path);
+            else
+                convert->WriteDNG(path);
+        });
+    lastSavedName = QString::fromStdString(chosenName);
+}
+
+void TFMain::ShowLastSaved(const std::string& caption) {
+    lbLastSaved->setText(QString::fromStdString(caption));
+    lbLastSaved->show();
+}
+
+platform::StatusLabelControl& TFMain::StatusLabel() { return *statusLabel_; }
+
+platform::ProgressBarControl& TFMain::StatusBar() { return *statusBar_; }
+
+// Without a progress overlay the window's own label and bar show the progress.
+platform::StatusLabelControl& TFMain::OverlayStatusLabel() { return overlayLabel_ ? *overlayLabel_ : *statusLabel_; }
+
+platform::ProgressBarControl& TFMain::OverlayStatusBar() { return overlayBar_ ? *overlayBar_ : *statusBar_; }
+
+platform::Bitmap& TFMain::PreviewPicture() { return imgPreview->Bitmap(); }
+
+void TFMain::ClearPreviewPicture() { imgPreview->ClearPicture(); }
+
+void TFMain::SetPreviewVisible(bool visible) {
+    // The workflow renders into the bitmap while the picture is hidden.
+    if (visible)
+        imgPreview->Refresh();
+    imgPreview->setVisible(visible);
+}
+
+void TFMain::RepaintPreview() { imgPreview->Refresh(); }
+
+platform::Bitmap& TFMain::BrowserPicture() { return imgJPG->Bitmap(); }
+
+void TFMain::ClearBrowserPicture() { imgJPG->ClearPicture(); }
+
+void TFMain::RepaintBrowserPicture() { imgJPG->Refresh(); }
+
+void TFMain::SetModelText(const std::string& text) { lbModel->setText(QString::fromStdString(text)); }
+
+void TFMain::RepaintFileList() { lvExplore->repaint(); }
+
+void TFMain::RepaintResultPatch() { img100->Refresh(); }
+
+}  // namespace app

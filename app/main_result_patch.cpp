@@ -1,0 +1,145 @@
+// The deblurred result patch: recomputing it, the blur settings that feed
+// the engine, the deblur indicator, brightness and contrast, and compare.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/main_window.h"
+#include "app/picture_view.h"
+#include "controls/class_blurpanel.h"
+#include "controls/class_trackbarmouse.h"
+#include "engine/class_fft.h"
+#include "pipeline/class_dngconvert.h"
+
+namespace app {
+
+void TFMain::SetDeblurIndicator(const QColor& fill, const QColor& outline, const QString& caption) {
+    QPalette colours = shDB->palette();
+    colours.setColor(QPalette::Window, fill);
+    colours.setColor(QPalette::WindowText, outline);
+    shDB->setPalette(colours);
+    shDB->update();
+    lbStat->setText(caption);
+}
+
+void TFMain::ShowDeblurStatus(bool on) {
+    if (on) {
+        SetDeblurIndicator(QColor(0, 128, 0), QColor(0, 255, 0), "on ");
+    } else {
+        SetDeblurIndicator(palette().color(QPalette::Button), Qt::black, "off ");
+    }
+}
+
+void TFMain::UpdateResult() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (deblurActive) {
+        SetDeblurIndicator(shDB->palette().color(QPalette::Window), QColor(0, 0, 255), "[working...]");
+        lbStat->repaint();
+    }
+    if (img100->HasPicture()) {
+        if (blurPanel->grid->IsNotEmpty()) {
+            if (inResultUpdate) {
+                // Asked again from inside the running recomputation: dropped,
+                // and the grid takes no clicks until that one ends.
+                blurPanel->grid->editable = false;
+                QApplication::restoreOverrideCursor();
+                return;
+            }
+            inResultUpdate = true;
+            if (isJPEG) {
+                CopyCrop();
+                convert->ProcessJPG(img100->Bitmap());
+            } else {
+                if (convert->Negative) convert->Negative->fResultScale = crop.zoomPercent == 200 ? 2.0 : 1.0;
+                convert->DeblurPreview(img100->Bitmap());
+            }
+            inResultUpdate = false;
+            blurPanel->grid->editable = true;
+        } else {
+            CopyCrop();
+        }
+        img100->Refresh();
+        DrawCircles();
+    }
+    QApplication::restoreOverrideCursor();
+    ShowDeblurStatus(deblurActive);
+}
+
+void TFMain::CopyBlurSettings() {
+    fftEngine->SetLowPass(blurPanel->tbLowPass->value());
+    fftEngine->SetLocalization(blurPanel->tbLocalization->value(), blurPanel->tbLocalization->maximum());
+    fftEngine->maskThreshold = blurPanel->tbMasking->value();
+    fftEngine->kernelSmoothing = blurPanel->tbKernelSmoothing->value();
+}
+
+void TFMain::BlurSettingsChanged() {
+    CopyBlurSettings();
+    UpdateResult();
+}
+
+void TFMain::KernelNotEmpty() {
+    btApplyDeblur->setEnabled(true);
+    deblurActive = true;
+}
+
+void TFMain::KernelEmpty() {
+    btApplyDeblur->setEnabled(false);
+    deblurActive = false;
+    ShowDeblurStatus(false);
+}
+
+void TFMain::CompareStart() {
+    if (comparing) return;
+    comparing = true;
+    ShowDeblurStatus(false);
+    compareBitmap = std::make_unique<platform::Bitmap>(img100->Bitmap());
+    PositionCrop(0, 0, true);
+}
+
+void TFMain::CompareEnd() {
+    if (!compareBitmap) return;
+    img100->Bitmap() = *compareBitmap;
+    img100->Refresh();
+    compareBitmap.reset();
+    comparing = false;
+    if (deblurActive) ShowDeblurStatus(true);
+}
+
+void TFMain::SliderMouseDown(controls::TTrackBarMouse*) {
+    if (deblurActive)
+        SetDeblurIndicator(QColor(255, 128, 0), QColor(255, 255, 0), "[release slider for new result to show]");
+}
+
+void TFMain::SliderMouseUp(controls::TTrackBarMouse* sender) {
+    sender->setEnabled(false);
+    sender->repaint();
+    int* last = sender == tbBrightness ? &lastBrightness : sender == tbContrast ? &lastContrast : nullptr;
+    if (last && sender->value() != *last) {
+        *last = sender->value();
+        if (imgPreview->HasPicture()) {
+            convert->ApplyBrightnessContrast(imgPreview->Bitmap(), 0, tbBrightness->value(), tbContrast->value(),
+                                             true);
+            PositionCrop(0, 0, true);
+            imgPreview->Refresh();
+        }
+    }
+    CopyBlurSettings();
+    UpdateResult();
+    sender->setEnabled(true);
+    sender->repaint();
+}
+
+void TFMain::cbHighQualityClick() {
+    cbHighQuality->repaint();
+    fftEngine->SetLowPass(blurPanel->tbLowPass->value());
+    convert->HighQuality = cbHighQuality->isChecked();
+    fftEngine->maskThreshold = blurPanel->tbMasking->value();
+    fftEngine->SetLocalization(blurPanel->tbLocalization->value(), blurPanel->tbLocalization->maximum());
+    UpdateResult();
+}
+
+void TFMain::tbTestChange() { UpdateResult(); }
+
+}  // namespace app

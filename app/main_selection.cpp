@@ -1,0 +1,170 @@
+// Selecting a photo in the browser, opening a DNG, and the plug-in auto-open.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/main_window.h"
+#include "app/photo_files.h"
+#include "app/picture_view.h"
+#include "app/save_dialog.h"
+#include "controls/class_blurpanel.h"
+#include "controls/class_trackbarmouse.h"
+#include "engine/class_fft.h"
+#include "pipeline/class_dngconvert.h"
+#include "pipeline/plugin_mode.h"
+
+namespace app {
+
+namespace {
+
+// Camera codes of the models whose DNGs correct lens distortion by an opcode.
+bool NeedsLensDistortionNote(int cameraCode) { return cameraCode == 3 || cameraCode == 32; }
+
+}  // namespace
+
+QString TFMain::SelectedListPath() const {
+    const QList<QListWidgetItem*> selected = lvExplore->selectedItems();
+    if (selected.isEmpty())
+        return {};
+    const int index = lvExplore->row(selected.first());
+    return index >= 0 && index < filePaths.size() ? filePaths[index] : QString();
+}
+
+void TFMain::lvExploreSelectItem() {
+    if (!lvExplore->selectedItems().isEmpty())
+        FileSelected();
+}
+
+void TFMain::FileSelected() {
+    imgPreview->ClearPicture();
+    img100->ClearPicture();
+    lbLastSaved->hide();
+    const QString path = pipeline::gPluginMode ? QString::fromStdString(pipeline::gFileToOpen) : SelectedListPath();
+    const QString extension = ExtensionOf(path).toLower();
+
+    blurPanel->ResetSliders();
+    fftEngine->ClearCircles();
+    DrawCircles();
+    sbDeblurCircle->setChecked(false);
+    lbCirclesCount->setText("-");
+    crop.zoomPercent = 100;
+    gbResult->setTitle("100% - drag to move the image");
+
+    if (extension == ".dng") {
+        convert->ReadPreviewDNG(path.toStdString());
+        blurPanel->hide();
+        isJPEG = false;
+        img100->ClearPicture();
+        btCreatePreview->show();
+        btCreatePreview->setEnabled(true);
+        btApplyDeblur->setEnabled(false);
+        cbProfile->setEnabled(true);
+        btPercentage->setEnabled(false);
+        sbDeblurCircle->setEnabled(false);
+        cbStripExif->setEnabled(false);
+        if (!pipeline::gPluginMode)
+            lbStatus->setText("Click 'Open DNG' to load the photo...");
+        lbStatus->show();
+    } else if (extension == ".jpg" || extension == ".jpeg") {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (!convert->LoadJPG(path.toStdString())) {
+            imgPreview->ClearPicture();
+            img100->ClearPicture();
+            blurPanel->hide();
+            QApplication::restoreOverrideCursor();
+            return;
+        }
+        isJPEG = true;
+        loadedJpegPath = path;
+        blurPanel->show();
+        blurPanel->repaint();
+        PositionCrop(0, 0, true);
+        btCreatePreview->hide();
+        btPercentage->setEnabled(true);
+        sbDeblurCircle->setEnabled(true);
+        cbHighQuality->hide();
+        cbProfile->setCurrentIndex(0);
+        cbProfile->setEnabled(false);
+        for (controls::TTrackBarMouse* slider : {tbBrightness, tbContrast, tbCircleSize, tbCircleFeather})
+            slider->setEnabled(false);
+        lbStatus->hide();
+        cbStripExif->setEnabled(true);
+        if (KernelIsNotEmpty()) {
+            btApplyDeblur->setEnabled(true);
+            UpdateResult();
+        }
+        QApplication::restoreOverrideCursor();
+    }
+
+    cbHighQuality->hide();
+    lbLeicaTDistortion->setVisible(!isJPEG && NeedsLensDistortionNote(convert->CameraCode));
+}
+
+bool TFMain::OpenSelectedPhotos() {
+    if (!pipeline::gPluginMode && lvExplore->selectedItems().isEmpty())
+        return false;
+    lbStatus->setText("Loading...");
+    lbStatus->repaint();
+    const QString path = pipeline::gPluginMode ? QString::fromStdString(pipeline::gFileToOpen) : SelectedListPath();
+    const FileKindCode kind = FileKind(path);
+    imgPreview->ClearPicture();
+    bool result = false;
+    if (kind == FileKindCode::Dng) {
+        lvExplore->repaint();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            if (!convert->ProcessDNG(path.toStdString(), FileNamePart(path.toStdString()))) {
+                QApplication::restoreOverrideCursor();
+                return false;
+            }
+            result = true;
+        } catch (...) {
+            imgPreview->ClearPicture();
+            result = false;
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    pbStatus->setValue(0);
+    lbStatus->hide();
+    lbStatus->setText("Done...");
+    lbStatus->repaint();
+    return result;
+}
+
+void TFMain::btCreatePreviewClick() {
+    EnableControls(false);
+    pbStatus->show();
+    lbLeicaTDistortion->hide();
+    lbLeicaTDistortion->repaint();
+    OpenSelectedPhotos();
+    pbStatus->hide();
+    EnableControls(true);
+    cbProfile->setEnabled(false);
+    PositionCrop(0, 0, true);
+    btCreatePreview->setEnabled(false);
+    blurPanel->show();
+    blurPanel->repaint();
+    cbHighQuality->show();
+    if (KernelIsNotEmpty()) {
+        btApplyDeblur->setEnabled(true);
+        UpdateResult();
+    }
+}
+
+void TFMain::FormResize() {
+    if (!pipeline::gPluginMode || plugInAutoOpened || isJPEG)
+        return;
+    plugInAutoOpened = true;
+    btCreatePreview->hide();
+    repaint();
+    lbStatus->show();
+    btCreatePreviewClick();
+}
+
+}  // namespace app

@@ -1,0 +1,386 @@
+#include <QAbstractFileIconProvider>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app/picture_view.h"
+#include "app_test_main.h"
+#include "controls/class_blurpanel.h"
+#include "controls/class_trackbarmouse.h"
+#include "engine/class_fft.h"
+#include "message_log.h"
+#include "photo_folder.h"
+#include "shown_window.h"
+
+namespace {
+
+QStringList ListedNames(const app::TFMain& window) {
+    QStringList names;
+    for (int i = 0; i < window.lvExplore->count(); ++i)
+        names << window.lvExplore->item(i)->text();
+    return names;
+}
+
+QStringList ChildTexts(const QTreeWidgetItem* node) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+
+void SelectListed(app::TFMain& window, const QString& name) {
+    const QList<QListWidgetItem*> found = window.lvExplore->findItems(name, Qt::MatchExactly);
+    QVERIFY2(found.size() == 1, qPrintable(name));
+    window.lvExplore->setCurrentItem(found.first());
+}
+
+const QStringList kAllPhotos = {"a.dng", "B.JPEG", "cmyk.jpg", "leica.DNG", "sony.dng", "unsupported.dng"};
+
+// One icon for DNGs and one for everything else, each the same object every time.
+class TwoIcons : public QAbstractFileIconProvider {
+public:
+    TwoIcons() {
+        QPixmap red(16, 16);
+        red.fill(Qt::red);
+        QPixmap blue(16, 16);
+        blue.fill(Qt::blue);
+        dng_ = QIcon(red);
+        other_ = QIcon(blue);
+    }
+    QIcon icon(const QFileInfo& info) const override {
+        return info.suffix().compare("dng", Qt::CaseInsensitive) == 0 ? dng_ : other_;
+    }
+    using QAbstractFileIconProvider::icon;
+
+private:
+    QIcon dng_;
+    QIcon other_;
+};
+
+}  // namespace
+
+class MainWindowBrowserTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The root node lists the home folder here: the sandbox has no desktop folder.
+    void initTestCase() {
+        home_ = QDir::homePath();
+        photo_folder::WriteDng(home_, "a.dng", "Canon EOS 550D");
+        photo_folder::WriteDng(home_, "leica.DNG", "LEICA T (Typ 701)");
+        photo_folder::WriteDng(home_, "sony.dng", "Sony ILCE-7S");
+        photo_folder::WriteDng(home_, "unsupported.dng", "Canon EOS 6D");
+        photo_folder::CopyJpeg(home_, "B.JPEG", "canon_eos_5d_mark_iii_720x480_rotate90.jpg");
+        photo_folder::CopyJpeg(home_, "cmyk.jpg", "cmyk_adobe.jpg");
+        photo_folder::Touch(home_, "c.tif");
+        photo_folder::Touch(home_, "d.TIFF");
+        QVERIFY(QDir(home_).mkpath("Alpha/inner"));
+        QVERIFY(QDir(home_).mkpath("zeta"));
+    }
+
+    void filterChoosesWhatTheListShows_data() {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("DNG & JPEG") << 0 << kAllPhotos;
+        QTest::newRow("DNG only") << 1 << QStringList{"a.dng", "leica.DNG", "sony.dng", "unsupported.dng"};
+        QTest::newRow("JPEG only") << 2 << QStringList{"B.JPEG", "cmyk.jpg"};
+    }
+
+    void filterChoosesWhatTheListShows() {
+        QFETCH(int, filter);
+        QFETCH(QStringList, names);
+        ShownWindow window;
+        QCOMPARE(ListedNames(*window), kAllPhotos);
+        SelectListed(*window, "B.JPEG");
+        QVERIFY(window->imgPreview->HasPicture());
+
+        window->cbFilter->setCurrentIndex(filter);
+        if (filter == 0)
+            window->cbFilterChange();
+        QCOMPARE(ListedNames(*window), names);
+        QStringList paths;
+        for (const QString& name : names)
+            paths << QDir(home_).filePath(name);
+        QCOMPARE(window->filePaths, paths);
+        QVERIFY(!window->imgPreview->HasPicture());
+        QVERIFY(!window->img100->HasPicture());
+        QVERIFY(!window->imgJPG->HasPicture());
+        QCOMPARE(window->lbModel->text(), QString());
+        QVERIFY(window->blurPanel->isHidden());
+        QVERIFY(!window->btCreatePreview->isEnabled());
+        QVERIFY(!window->btApplyDeblur->isEnabled());
+    }
+
+    void expansionLeavesTheListAndTheNextClickRefillsIt() {
+        ShownWindow window;
+        QTreeWidgetItem* root = window->tvExplore->topLevelItem(0);
+        QCOMPARE(root->text(0), QString("Desktop"));
+        QVERIFY(root->isExpanded());
+        QCOMPARE(window->tvExplore->currentItem(), root);
+        const QStringList rootChildren = ChildTexts(root);
+        QCOMPARE(rootChildren.mid(0, 2), QStringList({"home", "/"}));
+
+        const QString late = photo_folder::Touch(home_, "late.jpg");
+        const QStringList before = ListedNames(*window);
+        window->tvExploreExpanding(root);
+        window->tvExploreClick();
+        QCOMPARE(ListedNames(*window), before);
+        window->tvExploreClick();
+        QVERIFY(ListedNames(*window).contains("late.jpg"));
+
+        // Clicking the expand button sends no click here: the next real click must refill.
+        QFile::remove(late);
+        window->tvExploreExpanding(root);
+        QCoreApplication::processEvents();
+        window->tvExploreClick();
+        QVERIFY(!ListedNames(*window).contains("late.jpg"));
+
+        QTreeWidgetItem* homeNode = root->child(0);
+        QCOMPARE(homeNode->childCount(), 1);
+        QCOMPARE(homeNode->child(0)->text(0), QString());
+        homeNode->setExpanded(true);
+        QCOMPARE(ChildTexts(homeNode), QStringList({"Alpha", "zeta"}));
+        QCOMPARE(ChildTexts(homeNode->child(0)), QStringList({""}));
+        QCOMPARE(homeNode->child(1)->childCount(), 0);
+
+        window->tvExplore->setCurrentItem(homeNode->child(0));
+        QCoreApplication::processEvents();
+        window->tvExploreClick();
+        QVERIFY(ListedNames(*window).isEmpty());
+    }
+
+    void selectingAPhotoSetsTheControlsForItsKind_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("isJpeg");
+        QTest::addColumn<bool>("panelShown");
+        QTest::addColumn<bool>("openShown");
+        QTest::addColumn<bool>("openEnabled");
+        QTest::addColumn<bool>("zoomEnabled");
+        QTest::addColumn<bool>("stripEnabled");
+        QTest::addColumn<bool>("profileEnabled");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("statusShown");
+        QTest::addColumn<bool>("previewShown");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("messages");
+        const QString click = "Click 'Open DNG' to load the photo...";
+        const QString initial = "Select a DNG or JPG on the left...";
+        QTest::newRow("DNG") << "a.dng" << false << false << true << true << false << false << true << click << true
+                             << false << "from: Canon EOS 550D" << 0;
+        QTest::newRow("JPEG in capitals") << "B.JPEG" << true << true << false << false << true << true << false
+                                          << initial << false << true << "24-bits per pixel JPG" << 0;
+        QTest::newRow("refused JPEG") << "cmyk.jpg" << false << false << true << false << false << true << true
+                                      << initial << true << false << "" << 1;
+    }
+
+    void selectingAPhotoSetsTheControlsForItsKind() {
+        QFETCH(QString, file);
+        QFETCH(bool, isJpeg);
+        QFETCH(bool, panelShown);
+        QFETCH(bool, openShown);
+        QFETCH(bool, openEnabled);
+        QFETCH(bool, zoomEnabled);
+        QFETCH(bool, stripEnabled);
+        QFETCH(bool, profileEnabled);
+        QFETCH(QString, status);
+        QFETCH(bool, statusShown);
+        QFETCH(bool, previewShown);
+        QFETCH(QString, model);
+        QFETCH(int, messages);
+
+        ShownWindow window;
+        MessageLog log;
+        // Per-photo state left from the previous photo.
+        window->crop.zoomPercent = 200;
+        window->gbResult->setTitle("200% - drag to move the image");
+        window->lbCirclesCount->setText("2 circles");
+        window->fftEngine->AddCircle(40, 50);
+        window->blurPanel->grid->ClickCell(50, 50, false, 0x008000);
+        window->sbDeblurCircle->setChecked(true);
+        window->cbProfile->setCurrentIndex(2);
+        window->img100->SetPicture(QImage(8, 8, QImage::Format_RGB32));
+
+        SelectListed(*window, file);
+
+        QCOMPARE(int(log.messages.size()), messages);
+        QCOMPARE(window->isJPEG, isJpeg);
+        QCOMPARE(window->crop.zoomPercent, 100);
+        QCOMPARE(window->gbResult->title(), QString("100% - drag to move the image"));
+        QCOMPARE(window->lbCirclesCount->text(), QString("-"));
+        QVERIFY(window->fftEngine->circles.empty());
+        QVERIFY(!window->blurPanel->grid->IsNotEmpty());
+        QVERIFY(!window->sbDeblurCircle->isChecked());
+        // A loaded JPEG shows its crop at once; anything else leaves the patch empty.
+        QCOMPARE(window->img100->HasPicture(), isJpeg);
+        QCOMPARE(!window->blurPanel->isHidden(), panelShown);
+        QCOMPARE(!window->btCreatePreview->isHidden(), openShown);
+        QCOMPARE(window->btCreatePreview->isEnabled(), openEnabled);
+        QVERIFY(!window->btApplyDeblur->isEnabled());
+        QCOMPARE(window->btPercentage->isEnabled(), zoomEnabled);
+        QCOMPARE(window->sbDeblurCircle->isEnabled(), zoomEnabled);
+        QCOMPARE(window->cbStripExif->isEnabled(), stripEnabled);
+        QCOMPARE(window->cbProfile->isEnabled(), profileEnabled);
+        if (isJpeg)
+            QCOMPARE(window->cbProfile->currentIndex(), 0);
+        QCOMPARE(window->lbStatus->text(), status);
+        QCOMPARE(!window->lbStatus->isHidden(), statusShown);
+        QCOMPARE(window->imgPreview->HasPicture(), previewShown);
+        QCOMPARE(window->imgJPG->HasPicture(), !model.isEmpty());
+        QCOMPARE(window->lbModel->text(), model);
+        QVERIFY(window->cbHighQuality->isHidden());
+        for (auto* slider : {window->tbBrightness, window->tbContrast, window->tbCircleSize, window->tbCircleFeather})
+            QVERIFY(!slider->isEnabled());
+    }
+
+    void lensDistortionNoteFollowsTheCamera_data() {
+        QTest::addColumn<QStringList>("selections");
+        QTest::addColumn<bool>("noteShown");
+        QTest::newRow("Leica T, code 3") << QStringList{"leica.DNG"} << true;
+        QTest::newRow("Sony A7S, code 32") << QStringList{"sony.dng"} << true;
+        QTest::newRow("Canon 550D, code 12") << QStringList{"a.dng"} << false;
+        QTest::newRow("Leica T, then a JPEG") << QStringList{"leica.DNG", "B.JPEG"} << false;
+        QTest::newRow("JPEG, then Sony") << QStringList{"B.JPEG", "sony.dng"} << true;
+    }
+
+    void lensDistortionNoteFollowsTheCamera() {
+        QFETCH(QStringList, selections);
+        QFETCH(bool, noteShown);
+        ShownWindow window;
+        for (const QString& name : selections)
+            SelectListed(*window, name);
+        QCOMPARE(!window->lbLeicaTDistortion->isHidden(), noteShown);
+    }
+
+    void openDngOpensSupportedCamerasOnly_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("supported") << "a.dng" << true << "";
+        QTest::newRow("unsupported camera") << "unsupported.dng" << false << "Unsupported camera";
+    }
+
+    void openDngOpensSupportedCamerasOnly() {
+        QFETCH(QString, file);
+        QFETCH(bool, opened);
+        QFETCH(QString, caption);
+        ShownWindow window;
+        MessageLog log;
+        SelectListed(*window, file);
+        QVERIFY(window->btCreatePreview->isEnabled());
+        QTest::mouseClick(window->btCreatePreview, Qt::LeftButton);
+
+        QCOMPARE(window->imgPreview->HasPicture(), opened);
+        QCOMPARE(QString::fromStdString(log.messages.empty() ? "" : log.messages.back().caption), caption);
+        if (opened) {
+            QCOMPARE(window->lbStatus->text(), QString("Done..."));
+            QVERIFY(window->lbStatus->isHidden());
+        } else {
+            QVERIFY(window->lbStatus->text() != "Done...");
+        }
+        // Shown whether or not the photo opened.
+        QVERIFY(!window->blurPanel->isHidden());
+        QVERIFY(!window->cbHighQuality->isHidden());
+        QVERIFY(!window->btCreatePreview->isEnabled());
+        QVERIFY(!window->cbProfile->isEnabled());
+        QVERIFY(window->pbStatus->isHidden());
+        QVERIFY(window->lvExplore->isEnabled());
+        QVERIFY(window->tvExplore->isEnabled());
+        QVERIFY(window->btPercentage->isEnabled());
+    }
+
+    void kindsOtherThanDngOpenNothing_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("JPEG") << "B.JPEG";
+        QTest::newRow("JPG") << "cmyk.jpg";
+    }
+
+    void kindsOtherThanDngOpenNothing() {
+        QFETCH(QString, file);
+        ShownWindow window;
+        MessageLog log;
+        SelectListed(*window, file);
+        log.messages.clear();
+        window->imgPreview->SetPicture(QImage(4, 4, QImage::Format_RGB32));
+        QVERIFY(!window->OpenSelectedPhotos());
+        QVERIFY(!window->imgPreview->HasPicture());
+        QCOMPARE(window->lbStatus->text(), QString("Done..."));
+        QVERIFY(log.messages.empty());
+    }
+
+    void pluginModeHidesBrowserAndSaving_data() {
+        QTest::addColumn<bool>("pluginMode");
+        QTest::newRow("regular") << false;
+        QTest::newRow("plug-in") << true;
+    }
+
+    void pluginModeHidesBrowserAndSaving() {
+        QFETCH(bool, pluginMode);
+        ShownWindow window(pluginMode, QDir(home_).filePath("B.JPEG"));
+        for (QWidget* part : {static_cast<QWidget*>(window->tvExplore), static_cast<QWidget*>(window->lvExplore),
+                              static_cast<QWidget*>(window->cbFilter), static_cast<QWidget*>(window->gbExport),
+                              window.Find<QWidget>("spMain"), window.Find<QWidget>("spMainImage")})
+            QCOMPARE(part->isHidden(), pluginMode);
+        QCOMPARE(window->Panel4->geometry(), pluginMode ? QRect(1, 1, 154, 671) : QRect(1, 552, 154, 120));
+        QCOMPARE(window->tvExplore->topLevelItem(0)->text(0), QString("Desktop"));
+        // Plug-in mode shows the command-line photo; regular mode lists the home folder.
+        QCOMPARE(window->isJPEG, pluginMode);
+        QCOMPARE(window->lvExplore->count() > 0, !pluginMode);
+    }
+
+    void pluginModeOpensTheDngOnTheFirstResizeOnly() {
+        ShownWindow window(true, QDir(home_).filePath("a.dng"));
+        QVERIFY(window->plugInAutoOpened);
+        QVERIFY(window->imgPreview->HasPicture());
+        QVERIFY(window->btCreatePreview->isHidden());
+        QCOMPARE(window->lbStatus->text(), QString("Done..."));
+
+        window->imgPreview->ClearPicture();
+        window->lbStatus->setText("after the first open");
+        window->FormResize();
+        QCoreApplication::processEvents();
+        QVERIFY(!window->imgPreview->HasPicture());
+        QCOMPARE(window->lbStatus->text(), QString("after the first open"));
+    }
+
+    void pluginModeNeverOpensAJpegAsDng() {
+        MessageLog log;
+        ShownWindow window(true, QDir(home_).filePath("B.JPEG"));
+        window->FormResize();
+        QCoreApplication::processEvents();
+        QVERIFY(!window->plugInAutoOpened);
+        QVERIFY(window->isJPEG);
+        QVERIFY(window->imgPreview->HasPicture());
+        QVERIFY(window->cbHighQuality->isHidden());
+        QVERIFY(window->lbStatus->isHidden());
+        QCOMPARE(window->lbStatus->text(), QString("Select a DNG or JPG on the left..."));
+        QVERIFY(log.messages.empty());
+    }
+
+    void consecutiveItemsWithTheSameIconShareOneImage() {
+        ShownWindow window;
+        TwoIcons icons;
+        window->iconProvider = &icons;
+        const std::size_t before = window->exploreImages.size();
+        window->FillFileList(home_);
+        // a.dng, B.JPEG, cmyk.jpg, leica.DNG, sony.dng, unsupported.dng: the icon changes
+        // between a.dng and B.JPEG, back at leica.DNG, and then stays.
+        QCOMPARE(window->exploreImages.size() - before, std::size_t(3));
+        QCOMPARE(window->lvExplore->item(1)->icon().cacheKey(), window->lvExplore->item(2)->icon().cacheKey());
+        QCOMPARE(window->lvExplore->item(3)->icon().cacheKey(), window->lvExplore->item(5)->icon().cacheKey());
+        QVERIFY(window->lvExplore->item(0)->icon().cacheKey() != window->lvExplore->item(1)->icon().cacheKey());
+        window->iconProvider = nullptr;
+    }
+
+private:
+    QString home_;
+};
+
+CLARIVANE_APP_TEST_MAIN(MainWindowBrowserTest)
+#include "main_window_browser_test.moc"

@@ -1,0 +1,214 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "app/dir_dialog.h"
+#include "app_test_main.h"
+#include "local_http_server.h"
+#include "message_log.h"
+#include "shown_window.h"
+
+namespace {
+
+const QString kNoFolder = "[specify folder]";
+
+QString IniPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Clarivane/Clarivane.ini";
+}
+
+// The INI file's lines of the section, as written.
+QStringList IniLines() {
+    QFile file(IniPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+void WriteIni(const QStringList& lines) {
+    QDir().mkpath(QFileInfo(IniPath()).path());
+    QFile file(IniPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(("[Persistent]\n" + lines.join('\n') + '\n').toUtf8());
+}
+
+// The folder picker's answers, and how often it was asked.
+struct PickerAnswers {
+    PickerAnswers() {
+        app::TDirDialog::answerHook = [this](const QString& title) -> std::optional<QString> {
+            titles << title;
+            if (answers.isEmpty())
+                return std::nullopt;
+            return answers.takeFirst();
+        };
+    }
+    ~PickerAnswers() { app::TDirDialog::answerHook = nullptr; }
+    QStringList answers;
+    QStringList titles;
+};
+
+}  // namespace
+
+class MainWindowSettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QFile::remove(IniPath()); }
+
+    void firstRunStartsWithNothingChosen() {
+        ShownWindow window;
+        QCOMPARE(window->lbFolder->text(), kNoFolder);
+        QVERIFY(!window->lbFolder->isEnabled());
+        QVERIFY(!window->cbAutoSave->isChecked());
+        QVERIFY(!window->cbStripExif->isChecked());
+        QVERIFY(window->sbBrowse->isHidden());
+        QVERIFY(QFileInfo(IniPath()).dir().exists());
+    }
+
+    void savedSettingsComeBackOnlyWithTheirFolder_data() {
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QString>("autoSave");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("folder there, auto save on") << true << "1" << true;
+        QTest::newRow("folder there, any non-zero is on") << true << "7" << true;
+        QTest::newRow("folder there, auto save off") << true << "0" << false;
+        QTest::newRow("folder gone") << false << "1" << false;
+    }
+
+    void savedSettingsComeBackOnlyWithTheirFolder() {
+        QFETCH(bool, folderExists);
+        QFETCH(QString, autoSave);
+        QFETCH(bool, checked);
+        QTemporaryDir folder;
+        const QString remembered = folderExists ? folder.path() : folder.path() + "/gone";
+        WriteIni({"AutoSaveDNG=" + autoSave, "StripExifFromJPEG=1", "AutoSavePathDNG=" + remembered});
+        PickerAnswers picker;
+        MessageLog log;
+        ShownWindow window;
+        QCOMPARE(window->cbAutoSave->isChecked(), checked);
+        QCOMPARE(window->lbFolder->text(), folderExists ? remembered : kNoFolder);
+        QCOMPARE(window->lbFolder->isEnabled(), checked);
+        QCOMPARE(!window->sbBrowse->isHidden(), checked);
+        QVERIFY(window->cbStripExif->isChecked());
+        QVERIFY(picker.titles.isEmpty());
+        QVERIFY(log.messages.empty());
+        QVERIFY(window->settingsGuard);
+    }
+
+    void tickingWithoutAFolderAsksForOne_data() {
+        QTest::addColumn<int>("choice");  // 0 cancel, 1 a writable folder, 2 /proc, 3 a path under a file
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("cancelled") << 0 << false << kNoFolder << kNoFolder << 0;
+        QTest::newRow("writable folder") << 1 << true << "chosen" << "chosen" << 0;
+        QTest::newRow("folder nobody may write to") << 2 << false << "/proc" << kNoFolder << 1;
+        QTest::newRow("path under a file") << 3 << false << "chosen/file.txt/sub" << kNoFolder << 1;
+    }
+
+    void tickingWithoutAFolderAsksForOne() {
+        QFETCH(int, choice);
+        QFETCH(bool, checked);
+        QFETCH(QString, label);
+        QFETCH(QString, stored);
+        QFETCH(int, messages);
+        if (choice == 2 && !QFileInfo("/proc").isDir())
+            QSKIP("no /proc here: no folder that even the superuser cannot write to");
+        QTemporaryDir folder;
+        const QString file = folder.filePath("file.txt");
+        QFile(file).open(QIODevice::WriteOnly);
+        auto expand = [&](QString text) { return text.replace("chosen", folder.path()); };
+
+        ShownWindow window;
+        PickerAnswers picker;
+        if (choice == 1)
+            picker.answers << folder.path();
+        if (choice == 2)
+            picker.answers << "/proc";
+        if (choice == 3)
+            picker.answers << file + "/sub";
+        MessageLog log;
+        window->cbAutoSave->click();
+
+        QCOMPARE(picker.titles, QStringList{"Select path for storage..."});
+        QCOMPARE(window->cbAutoSave->isChecked(), checked);
+        QCOMPARE(window->lbFolder->text(), expand(label));
+        QCOMPARE(!window->sbBrowse->isHidden(), checked);
+        QCOMPARE(int(log.messages.size()), messages);
+        if (messages) {
+            QCOMPARE(log.messages[0].caption, std::string("No permission"));
+            QCOMPARE(log.messages[0].flags, unsigned(platform::MB_ICONWARNING));
+        }
+        QVERIFY(IniLines().contains("AutoSavePathDNG=" + expand(stored)));
+        QVERIFY(IniLines().contains(QString("AutoSaveDNG=") + (checked ? "1" : "0")));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"file.txt"});
+        QVERIFY(window->settingsGuard);
+    }
+
+    void tickingWithARememberedFolderTestsItAgain_data() {
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("writable") << true;
+        QTest::newRow("nobody may write") << false;
+    }
+
+    void tickingWithARememberedFolderTestsItAgain() {
+        QFETCH(bool, writable);
+        if (!writable && !QFileInfo("/proc").isDir())
+            QSKIP("no /proc here: no folder that even the superuser cannot write to");
+        QTemporaryDir folder;
+        // A file of the user's with the name the write test once used.
+        QFile own(folder.filePath("_test.tmp"));
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        own.write("the user's own");
+        own.close();
+        const QString remembered = writable ? folder.path() : "/proc";
+        WriteIni({"AutoSaveDNG=0", "AutoSavePathDNG=" + remembered});
+        ShownWindow window;
+        PickerAnswers picker;
+        MessageLog log;
+        window->cbAutoSave->click();
+
+        QCOMPARE(int(log.messages.size()), writable ? 0 : 1);
+        // A failed test opens the picker; cancelling it keeps the existing folder.
+        QCOMPARE(picker.titles.size(), writable ? 0 : 1);
+        QVERIFY(window->cbAutoSave->isChecked());
+        QCOMPARE(window->lbFolder->text(), remembered);
+        QVERIFY(IniLines().contains("AutoSaveDNG=1"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"_test.tmp"});
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("the user's own"));
+    }
+
+    void stripExifIsWrittenAtOnce() {
+        ShownWindow window;
+        window->cbStripExif->click();
+        QVERIFY(IniLines().contains("StripExifFromJPEG=1"));
+        window->cbStripExif->click();
+        QVERIFY(IniLines().contains("StripExifFromJPEG=0"));
+        QVERIFY(IniLines().contains("[Persistent]"));
+    }
+
+    void updateButtonAsksTheConfiguredServer() {
+        LocalHttpServer server;
+        server.body = "1.1.0";
+        ShownWindow window;
+        window->updateUrl = server.UrlOf("/software/clarivaneupdate.txt");
+        MessageLog log;
+        window->btUpdate->click();
+        QCOMPARE(server.requests.size(), 1);
+        QCOMPARE(log.Captions(), std::vector<std::string>{"Update check"});
+        QVERIFY(log.messages[0].text.rfind("No update of Clarivane", 0) == 0);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+};
+
+CLARIVANE_APP_TEST_MAIN(MainWindowSettingsTest)
+#include "main_window_settings_test.moc"

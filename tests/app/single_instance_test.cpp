@@ -1,0 +1,151 @@
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+#include <memory>
+
+#include "app_test_main.h"
+#include "photo_folder.h"
+
+namespace {
+
+constexpr int kStartMs = 20000;
+
+// One run of the program, watched through its standard output.
+class Instance {
+public:
+    explicit Instance(const QStringList& arguments, bool minimized = false, const QString& answer = "yes") {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("CLARIVANE_PROBE_ANSWER", answer);
+        if (minimized)
+            environment.insert("CLARIVANE_PROBE_MINIMIZED", "1");
+        process_.setProcessEnvironment(environment);
+        // The offscreen platform's warnings about raising windows are noise here.
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start(CLARIVANE_INSTANCE_PROBE, arguments);
+    }
+    ~Instance() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+
+    // Waits until the output holds the line; false when the time ran out.
+    bool WaitFor(const QString& line, int ms = kStartMs) {
+        QDeadlineTimer deadline(ms);
+        while (!Lines().contains(line)) {
+            if (deadline.hasExpired() || (process_.state() == QProcess::NotRunning && !process_.bytesAvailable()))
+                return Lines().contains(line);
+            process_.waitForReadyRead(50);
+        }
+        return true;
+    }
+    bool WaitForEnd(int ms = kStartMs) {
+        const bool ended = process_.waitForFinished(ms);
+        Lines();
+        return ended;
+    }
+    QStringList Lines() {
+        output_ += QString::fromUtf8(process_.readAllStandardOutput());
+        return output_.split('\n', Qt::SkipEmptyParts);
+    }
+    bool Running() const { return process_.state() == QProcess::Running; }
+    int ExitCode() const { return process_.exitCode(); }
+    void Kill() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+private:
+    QProcess process_;
+    QString output_;
+};
+
+QStringList PluginArguments(const QString& photo) { return {"-lrpluginmode#" + photo}; }
+
+}  // namespace
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        photo_ = photo_folder::CopyJpeg(QDir::homePath(), "photo.jpg", "canon_eos_5d_mark_iii_720x480_rotate90.jpg");
+    }
+
+    void secondRegularStartBringsTheFirstForwardAndEnds() {
+        Instance first({}, true);
+        QVERIFY(first.WaitFor("minimized"));
+        Instance second({});
+        QVERIFY(second.WaitForEnd());
+        QCOMPARE(second.ExitCode(), 0);
+        QVERIFY(second.Lines().isEmpty());
+        QVERIFY(first.WaitFor("restored"));
+        QVERIFY(first.Running());
+    }
+
+    void pluginStartWhileARegularOneRunsIsRefused() {
+        Instance first({}, true);
+        QVERIFY(first.WaitFor("minimized"));
+        Instance second(PluginArguments(photo_));
+        QVERIFY(second.WaitForEnd());
+        QCOMPARE(second.Lines(), QStringList{"message: Version running?"});
+        QVERIFY(first.WaitFor("restored"));
+        QVERIFY(first.Running());
+    }
+
+    void regularStartReplacesARunningPluginOne() {
+        Instance first(PluginArguments(photo_));
+        QVERIFY(first.WaitFor("shown"));
+        Instance second({});
+        QVERIFY(first.WaitForEnd());
+        QCOMPARE(first.ExitCode(), 0);
+        QVERIFY(second.WaitFor("shown"));
+        QVERIFY(!second.Lines().join(' ').contains("message"));
+    }
+
+    void aKilledInstanceLeavesNoLockBehind() {
+        Instance first({});
+        QVERIFY(first.WaitFor("shown"));
+        first.Kill();
+        Instance second({});
+        QVERIFY(second.WaitFor("shown"));
+        QVERIFY(second.Running());
+    }
+
+    void wrongFormatQuestionComesFirst_data() {
+        QTest::addColumn<QString>("photo");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("asks");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("tiff, Yes") << "/nowhere/a.tif" << "yes" << true << true;
+        QTest::newRow("tiff, No") << "/nowhere/a.tif" << "no" << true << false;
+        QTest::newRow("capital DNG is not asked about") << "/nowhere/A.DNG" << "no" << false << true;
+    }
+
+    void wrongFormatQuestionComesFirst() {
+        QFETCH(QString, photo);
+        QFETCH(QString, answer);
+        QFETCH(bool, asks);
+        QFETCH(bool, starts);
+        Instance instance(PluginArguments(photo), false, answer);
+        if (starts) {
+            QVERIFY(instance.WaitFor("shown"));
+        } else {
+            QVERIFY(instance.WaitForEnd());
+            QCOMPARE(instance.ExitCode(), 0);
+            QVERIFY(!instance.Lines().contains("shown"));
+        }
+        const QStringList lines = instance.Lines();
+        QCOMPARE(lines.contains("message: Wrong format"), asks);
+        if (asks)
+            QCOMPARE(lines.first(), QString("message: Wrong format"));
+    }
+
+private:
+    QString photo_;
+};
+
+CLARIVANE_APP_TEST_MAIN(SingleInstanceTest)
+#include "single_instance_test.moc"

@@ -1,0 +1,233 @@
+#include <QAction>
+#include <QLabel>
+
+#include "app_test_main.h"
+#include "engine/class_fft.h"
+#include "window_fixture.h"
+
+using windowtest::Window;
+
+namespace {
+
+// A JPEG shown with the crop at (608, 320) and the circle button down, so
+// overlay pixel (x, y) is preview pixel (608 + x + 20, 320 + y + 20).
+void Prepare(Window& w) {
+    w.ShowCentredJpeg();
+    w->sbDeblurCircle->click();
+    QVERIFY(w->sbDeblurCircle->isChecked());
+}
+
+struct Shape {
+    int row, column, radiusX, radiusY, percent;
+    bool selected;
+};
+
+void ExpectCircles(Window& w, const std::vector<Shape>& want) {
+    const auto& circles = w->fftEngine->circles;
+    QCOMPARE(int(circles.size()), int(want.size()));
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        QCOMPARE(circles[i]->y, want[i].row);
+        QCOMPARE(circles[i]->x, want[i].column);
+        QCOMPARE(int(circles[i]->radiusX), want[i].radiusX);
+        QCOMPARE(int(circles[i]->radiusY), want[i].radiusY);
+        QCOMPARE(circles[i]->transitionPercent, want[i].percent);
+        QCOMPARE(circles[i]->selected, want[i].selected);
+    }
+}
+
+QRgb OverlayPixel(Window& w, int x, int y) { return QRgb(w->imgCircles->Bitmap().Pixel(x, y)) & RGB_MASK; }
+
+// Whether the outline passes within a pixel of (x, y).
+bool WhiteNear(Window& w, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (OverlayPixel(w, x + dx, y + dy) == (qRgb(255, 255, 255) & RGB_MASK)) return true;
+    return false;
+}
+
+}  // namespace
+
+class WindowCirclesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void clicksPlaceCirclesCountAndDrawThem() {
+        Window w;
+        Prepare(w);
+        QCOMPARE(w->lbCirclesCount->text(), QString("-"));
+        QVERIFY(!w->actionDeleteCircle->isEnabled());
+        Window::Move(w->imgCircles, QPoint(100, 120), Qt::NoButton);
+        QCOMPARE(w->circleCursorIndex, 5);
+        QCOMPARE(w->imgCircles->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(w->imgCircles->cursor().hotSpot(), QPoint(100, 100));
+
+        Window::Click(w->imgCircles, QPoint(100, 120));
+        ExpectCircles(w, {{460, 728, 100, 100, 20, true}});
+        QCOMPARE(w->lbCirclesCount->text(), QString("1 deblur circle active"));
+        QVERIFY(w->tbCircleSize->isEnabled());
+        QCOMPARE(w->tbCircleSize->value(), 200);
+        QCOMPARE(w->tbCircleFeather->value(), 20);
+        QVERIFY(w->actionDeleteCircle->isEnabled());
+        QVERIFY(w->actionUnselectCircle->isEnabled());
+        // Drawn on the overlay bitmap, relative to the crop: centre (120, 140),
+        // the left edge at column 20 with the left handle, the top handle at row 40.
+        QCOMPARE(OverlayPixel(w, 20, 140), qRgb(255, 255, 255) & RGB_MASK);
+        QCOMPARE(OverlayPixel(w, 120, 40), qRgb(255, 255, 255) & RGB_MASK);
+        QCOMPARE(OverlayPixel(w, 220, 140), qRgb(255, 255, 255) & RGB_MASK);
+        QCOMPARE(OverlayPixel(w, 120, 37), qRgb(255, 255, 255) & RGB_MASK);
+        QCOMPARE(OverlayPixel(w, 120, 140), qRgb(128, 128, 128) & RGB_MASK);
+        QCOMPARE(OverlayPixel(w, 300, 300), qRgb(128, 128, 128) & RGB_MASK);
+
+        // A click on empty space deselects and places the next one.
+        Window::Click(w->imgCircles, QPoint(380, 400));
+        ExpectCircles(w, {{460, 728, 100, 100, 20, false}, {740, 1008, 100, 100, 20, true}});
+        QCOMPARE(w->lbCirclesCount->text(), QString("2 deblur circles active"));
+        // The unselected one has no handles and a thin outline.
+        QVERIFY(WhiteNear(w, 120, 40));
+        QCOMPARE(OverlayPixel(w, 120, 43), qRgb(128, 128, 128) & RGB_MASK);
+        QCOMPARE(OverlayPixel(w, 120, 37), qRgb(128, 128, 128) & RGB_MASK);
+    }
+
+    void pressesSelectMoveAndResize() {
+        Window w;
+        Prepare(w);
+        Window::Click(w->imgCircles, QPoint(100, 120));
+        Window::Click(w->imgCircles, QPoint(160, 150));  // inside the first: selects it, places none
+        ExpectCircles(w, {{460, 728, 100, 100, 20, true}});
+
+        // Drag by a grip point off the centre: the grip stays under the pointer.
+        Window::Move(w->imgCircles, QPoint(130, 150), Qt::NoButton);
+        QCOMPARE(w->imgCircles->cursor().shape(), Qt::SizeAllCursor);
+        Window::Press(w->imgCircles, QPoint(130, 150));
+        QCOMPARE(w->circleEditor.dragOffsetX, -30);
+        QCOMPARE(w->circleEditor.dragOffsetY, -30);
+        Window::Move(w->imgCircles, QPoint(171, 163), Qt::LeftButton);
+        Window::Release(w->imgCircles, QPoint(171, 163));
+        ExpectCircles(w, {{473, 769, 100, 100, 20, true}});
+        QVERIFY(!w->circleEditor.moveMode && !w->circleEditor.circleHit && !w->circleEditor.circleMouseDown);
+
+        // Handles, as row/column of the circle at (473, 769), radius 100: overlay = preview - 628/340.
+        const struct {
+            const char* what;
+            QPoint handle;
+            Qt::CursorShape cursor;
+            bool reloads;
+            QPoint dragTo;
+            int radiusX, radiusY;
+        } handles[] = {
+            {"top", QPoint(769 - 628, 373 - 340), Qt::SizeVerCursor, false, QPoint(150, 90), 100, 43},
+            {"right", QPoint(869 - 628, 473 - 340), Qt::SizeHorCursor, true, QPoint(211, 120), 70, 43},
+            {"bottom", QPoint(769 - 628, 516 - 340), Qt::SizeVerCursor, true, QPoint(100, 203), 70, 70},
+            {"left past the centre", QPoint(699 - 628, 473 - 340), Qt::SizeHorCursor, true, QPoint(181, 133), 40, 70},
+        };
+        for (const auto& h : handles) {
+            w->tbCircleSize->blockSignals(true);
+            w->tbCircleSize->setValue(500);
+            w->tbCircleSize->blockSignals(false);
+            Window::Move(w->imgCircles, h.handle, Qt::NoButton);
+            QVERIFY2(w->imgCircles->cursor().shape() == h.cursor, h.what);
+            Window::Press(w->imgCircles, h.handle);
+            QVERIFY2((w->tbCircleSize->value() != 500) == h.reloads, h.what);
+            Window::Move(w->imgCircles, h.dragTo, Qt::LeftButton);
+            Window::Release(w->imgCircles, h.dragTo);
+            const auto& c = *w->fftEngine->circles[0];
+            QVERIFY2(int(c.radiusX) == h.radiusX, h.what);
+            QVERIFY2(int(c.radiusY) == h.radiusY, h.what);
+            QVERIFY2(c.y == 473 && c.x == 769, h.what);
+        }
+        QCOMPARE(w->fftEngine->circles.size(), std::size_t(1));
+
+        // Size 301 gives the larger radius 150 and scales the other with it.
+        w->tbCircleSize->setValue(301);
+        ExpectCircles(w, {{473, 769, 85, 150, 20, true}});
+        w->tbCircleFeather->setValue(45);
+        QCOMPARE(w->fftEngine->circles[0]->transitionPercent, 45);
+    }
+
+    void overlappingCirclesPreferTheSelectedOne() {
+        Window w;
+        Prepare(w);
+        Window::Click(w->imgCircles, QPoint(100, 120));  // A at column 728
+        Window::Click(w->imgCircles, QPoint(280, 120));  // B at column 908, selected
+        Window::Click(w->imgCircles, QPoint(190, 120));  // inside both: B stays
+        ExpectCircles(w, {{460, 728, 100, 100, 20, false}, {460, 908, 100, 100, 20, true}});
+        w->actionUnselectCircle->trigger();
+        QVERIFY(!w->tbCircleSize->isEnabled());
+        QVERIFY(!w->actionDeleteCircle->isEnabled());
+        Window::Click(w->imgCircles, QPoint(190, 120));  // neither selected: A, the first
+        ExpectCircles(w, {{460, 728, 100, 100, 20, true}, {460, 908, 100, 100, 20, false}});
+
+        w->actionDeleteCircle->trigger();
+        ExpectCircles(w, {{460, 908, 100, 100, 20, false}});
+        QCOMPARE(w->lbCirclesCount->text(), QString("1 deblur circle active"));
+        QVERIFY(!w->tbCircleSize->isEnabled());
+        Window::Click(w->imgCircles, QPoint(280, 120));
+        w->actionDeleteCircle->trigger();
+        QCOMPARE(w->lbCirclesCount->text(), QString("-"));
+        QVERIFY(w->fftEngine->circles.empty());
+
+        // Button up: no circle is placed, the overlay is plain grey.
+        Window::Click(w->imgCircles, QPoint(50, 50));
+        w->sbDeblurCircle->click();
+        QVERIFY(!w->sbDeblurCircle->isChecked());
+        QVERIFY(!w->fftEngine->circles[0]->selected);
+        QVERIFY(!w->tbCircleSize->isEnabled());
+        Window::Click(w->imgCircles, QPoint(300, 300));
+        QCOMPARE(w->fftEngine->circles.size(), std::size_t(1));
+        for (const QPoint p : {QPoint(0, 0), QPoint(30, 70), QPoint(511, 511)})
+            QCOMPARE(OverlayPixel(w, p.x(), p.y()), qRgb(128, 128, 128) & RGB_MASK);
+    }
+
+    // At 200% the circle lands under the pointer, near the far corner too.
+    void atTwoHundredPercentTheCircleAppearsUnderThePointer_data() {
+        QTest::addColumn<QPoint>("click");
+        QTest::newRow("near the far corner") << QPoint(466, 461);
+        QTest::newRow("near the origin") << QPoint(3, 8);
+        QTest::newRow("middle") << QPoint(236, 237);
+    }
+
+    void atTwoHundredPercentTheCircleAppearsUnderThePointer() {
+        QFETCH(QPoint, click);
+        Window w;
+        Prepare(w);
+        w->btPercentage->click();
+        QCOMPARE(w->crop.zoomPercent, 200);
+        Window::Click(w->imgCircles, click);
+        QCOMPARE(w->fftEngine->circles.size(), std::size_t(1));
+        const auto& c = *w->fftEngine->circles[0];
+        const double scale = 472.0 / 256.0;
+        QVERIFY(std::abs((c.x - w->crop.cropLeft) * scale - click.x()) <= scale);
+        QVERIFY(std::abs((c.y - w->crop.cropTop) * scale - click.y()) <= scale);
+        // A press on the centre and a drag of a few pixels moves it by as much.
+        const QPoint centre(int(std::ceil((c.x - w->crop.cropLeft) * scale)), int(std::ceil((c.y - w->crop.cropTop) * scale)));
+        const int x0 = c.x;
+        Window::Move(w->imgCircles, centre, Qt::NoButton);
+        Window::Press(w->imgCircles, centre);
+        Window::Move(w->imgCircles, centre, Qt::LeftButton);
+        QCOMPARE(w->fftEngine->circles[0]->x, x0);
+        // Drag towards the middle of the control, so the pointer stays on it.
+        const int shift = centre.x() < 236 ? 37 : -37;
+        Window::Move(w->imgCircles, centre + QPoint(shift, 0), Qt::LeftButton);
+        Window::Release(w->imgCircles, centre + QPoint(shift, 0));
+        QVERIFY(std::abs((w->fftEngine->circles[0]->x - x0) * scale - shift) <= scale);
+    }
+
+    void aCircleRestrictsTheDeblurredPatch() {
+        Window w;
+        Prepare(w);
+        w.DrawLineKernel(6);
+        const platform::Bitmap everywhere = w->img100->Bitmap();
+        Window::Click(w->imgCircles, QPoint(100, 120));
+        const platform::Bitmap inside = w->img100->Bitmap();
+        // Far from the circle the patch is the undeblurred crop again.
+        const platform::Bitmap& preview = w->imgPreview->Bitmap();
+        QCOMPARE(inside.Pixel(480, 480), preview.Pixel(608 + 480, 320 + 480));
+        QVERIFY(everywhere.Pixel(480, 480) != inside.Pixel(480, 480) ||
+                everywhere.Pixel(470, 490) != inside.Pixel(470, 490));
+        // In the middle of the circle it stays deblurred.
+        QCOMPARE(inside.Pixel(120, 140), everywhere.Pixel(120, 140));
+    }
+};
+
+CLARIVANE_APP_TEST_MAIN(WindowCirclesTest)
+#include "window_circles_test.moc"

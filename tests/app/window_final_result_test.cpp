@@ -1,0 +1,226 @@
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "app/save_dialog.h"
+#include "app_test_main.h"
+#include "dng_test_support.h"
+#include "engine/class_fft.h"
+#include "libraw_values.h"
+#include "pipeline/class_dngconvert.h"
+#include "pipeline/handback_file.h"
+#include "pipeline/plugin_mode.h"
+#include "platform/jpeg_image.h"
+#include "window_fixture.h"
+
+using windowtest::SameBitmap;
+using windowtest::Window;
+
+namespace {
+
+// What one final result run looked like from inside.
+struct RunView {
+    bool overlayShown = false;
+    bool coversWindow = false;
+    bool applyDisabled = false;
+    bool cancelClicked = false;
+    bool flagsAfterCancel[3] = {false, false, false};
+    QString overlayStatusAtCancel;
+};
+
+// Runs "Create final result"; with `cancel` presses Cancel on the overlay
+// the first time the running work lets messages through.
+RunView RunFinalResult(Window& w, bool cancel) {
+    RunView view;
+    platform::SetProcessMessagesHook([&] {
+        QCoreApplication::processEvents();
+        if (!app::FBlend || !app::FBlend->isVisible()) return;
+        view.overlayShown = true;
+        view.coversWindow = app::FBlend->geometry() == w->rect();
+        view.applyDisabled = !w->btApplyDeblur->isEnabled();
+        if (cancel && !view.cancelClicked && app::FBlend->btCancel->isEnabled()) {
+            view.cancelClicked = true;
+            QTest::mouseClick(app::FBlend->btCancel, Qt::LeftButton);
+            view.flagsAfterCancel[0] = w->convert->CancelRequested;
+            view.flagsAfterCancel[1] = w->convert->Negative && w->convert->Negative->AbortFlag;
+            view.flagsAfterCancel[2] = w->fftEngine->cancelRequested;
+            view.overlayStatusAtCancel = app::FBlend->lbStatus->text();
+        }
+    });
+    w->btApplyDeblur->click();
+    platform::SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
+    return view;
+}
+
+void AutoSaveInto(Window& w, const QString& folder) {
+    QDir().mkpath(folder);
+    w->lbFolder->setText(folder);
+    w->cbAutoSave->setChecked(true);
+    QVERIFY(w->cbAutoSave->isChecked());
+}
+
+// A line kernel that changes the patch, and one deblur circle placed on it.
+void KernelAndCircle(Window& w) {
+    const platform::Bitmap undeblurred = w->img100->Bitmap();
+    w.DrawLineKernel(5);
+    QVERIFY2(!SameBitmap(undeblurred, w->img100->Bitmap()), "the patch changed");
+    w->sbDeblurCircle->click();
+    Window::Click(w->imgCircles, QPoint(200, 200));
+    QCOMPARE(w->lbCirclesCount->text(), QString("1 deblur circle active"));
+    QVERIFY(w->btApplyDeblur->isEnabled());
+}
+
+std::vector<uint8_t> Bytes(const QString& path) { return test_support::ReadFileBytes(path.toStdString()); }
+
+}  // namespace
+
+class WindowFinalResultTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { app::ResetSaveDialogHook(); }
+
+    void jpegRoadWithAutoSaveThenCancel() {
+        Window w;
+        w.AddJpeg();
+        const QString out = QString::fromStdString(w.folder.File("out"));
+        AutoSaveInto(w, out);
+        QVERIFY(w.Select("photo.jpg"));
+        KernelAndCircle(w);
+
+        // The list loses its selection; the photo as it was loaded is saved.
+        w->lvExplore->clearSelection();
+        const RunView run = RunFinalResult(w, false);
+        QVERIFY(run.overlayShown);
+        QVERIFY(run.coversWindow);
+        QVERIFY(run.applyDisabled);
+        QVERIFY(!app::FBlend->isVisible());
+        QVERIFY(w->btApplyDeblur->isEnabled());
+        QVERIFY(w->imgPreview->isEnabled());
+        const QString saved = out + "/photo-DB.jpg";
+        QVERIFY(QFile::exists(saved));
+        const std::vector<uint8_t> bytes = Bytes(saved);
+        // The source's EXIF block takes the place of the encoder's header.
+        QVERIFY(bytes.size() > 12 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF && bytes[3] == 0xE1);
+        QCOMPARE(std::string(bytes.begin() + 6, bytes.begin() + 10), std::string("Exif"));
+        platform::JpegImage decoded;
+        decoded.LoadFromFile(saved.toStdString());
+        QCOMPARE(decoded.Width(), 1728);
+        QCOMPARE(decoded.Height(), 1152);
+        QCOMPARE(w->lbLastSaved->text(), QString("[last saved: photo-DB.jpg] "));
+        QVERIFY(QFile::exists(w.folder.File("photo.jpg").c_str()));
+
+        // Again, cancelled from the overlay: nothing is written.
+        QVERIFY(QFile::remove(saved));
+        const RunView cancelled = RunFinalResult(w, true);
+        QVERIFY(cancelled.cancelClicked);
+        QCOMPARE(cancelled.overlayStatusAtCancel, QString("Cancelling..."));
+        QVERIFY(cancelled.flagsAfterCancel[0]);
+        QVERIFY(!cancelled.flagsAfterCancel[1]);  // no negative for a JPEG
+        QVERIFY(cancelled.flagsAfterCancel[2]);
+        QVERIFY(!QFile::exists(saved));
+        QCOMPARE(w->lbStatus->text(), QString("Cancelled..."));
+        QVERIFY(!w->convert->CancelRequested);
+        QVERIFY(w->btApplyDeblur->isEnabled());
+
+        // The next result patch works.
+        const platform::Bitmap before = w->img100->Bitmap();
+        w.DrawLineKernel(8);
+        QVERIFY(!SameBitmap(before, w->img100->Bitmap()));
+        QCOMPARE(w->lbStat->text(), QString("on "));
+    }
+
+    void jpegThroughTheSaveDialog() {
+        Window w;
+        w.AddJpeg();
+        QVERIFY(w.Select("photo.jpg"));
+        w.DrawLineKernel(4);
+        const QString chosen = QString::fromStdString(w.folder.File("chosen.jpg"));
+        QStringList titles;
+        app::SetSaveDialogHook([&](QWidget*, const app::SaveDialogRequest& r) -> std::optional<std::string> {
+            titles << QString::fromStdString(r.title);
+            return chosen.toStdString();
+        });
+        RunFinalResult(w, false);
+        QCOMPARE(titles, QStringList({"Save JPG"}));
+        QVERIFY(QFile::exists(chosen));
+        // Saved through the dialog: the encoder's own header, no EXIF block.
+        const std::vector<uint8_t> bytes = Bytes(chosen);
+        QVERIFY(bytes.size() > 4 && bytes[3] == 0xE0);
+        QCOMPARE(w->lastSavedName, QString("chosen.jpg"));
+        QCOMPARE(w->lbLastSaved->text(), QString("[last saved: chosen.jpg] "));
+
+        // A cancelled dialog writes nothing and keeps the name.
+        app::SetSaveDialogHook([](QWidget*, const app::SaveDialogRequest&) { return std::optional<std::string>(); });
+        QVERIFY(QFile::remove(chosen));
+        RunFinalResult(w, false);
+        QVERIFY(!QFile::exists(chosen));
+        QCOMPARE(w->lastSavedName, QString("chosen.jpg"));
+    }
+
+    void dngRoadWithAutoSaveThenCancel() {
+        Window w;
+        w.AddDng();
+        const QString out = QString::fromStdString(w.folder.File("out"));
+        AutoSaveInto(w, out);
+        QVERIFY(w.OpenDng("photo.dng"));
+        KernelAndCircle(w);
+
+        const RunView run = RunFinalResult(w, false);
+        QVERIFY(run.overlayShown);
+        const QString saved = out + "/photo-DB.dng";
+        QVERIFY(QFile::exists(saved));
+        // Read back by the project's layer and by LibRaw.
+        const auto loaded = LoadDNG(Bytes(saved));
+        QVERIFY(loaded->negative);
+        QCOMPARE(QString::fromStdString(loaded->negative->ModelName()), QString("Canon EOS 550D"));
+        uint32_t width = 0, height = 0;
+        const std::vector<uint16_t> values = LibRawValues(saved.toStdString(), &width, &height);
+        QVERIFY(!values.empty());
+        QCOMPARE(width, 1040u);
+        QCOMPARE(height, 700u);
+        const std::vector<uint16_t> source = LibRawValues(w.folder.File("photo.dng"), &width, &height);
+        QVERIFY(values != source);
+
+        QVERIFY(QFile::remove(saved));
+        const RunView cancelled = RunFinalResult(w, true);
+        QVERIFY(cancelled.cancelClicked);
+        QVERIFY(cancelled.flagsAfterCancel[0]);
+        QVERIFY(cancelled.flagsAfterCancel[1]);
+        QVERIFY(cancelled.flagsAfterCancel[2]);
+        QVERIFY(!QFile::exists(saved));
+        QCOMPARE(w->lbStatus->text(), QString("Cancelled..."));
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+
+        const platform::Bitmap before = w->img100->Bitmap();
+        w.DrawLineKernel(9);
+        QVERIFY(!SameBitmap(before, w->img100->Bitmap()));
+    }
+
+    // Plug-in mode: the first resize opens the photo, results are numbered
+    // next to it and handed back.
+    void pluginModeWithADng() {
+        test_support::TempFolder photos;
+        const std::string photo = pipelinetest::WriteFixtureFile(photos, "shot.dng", pipelinetest::MosaicFixture(700, 560));
+        Window w(true, QString::fromStdString(photo));
+        QTRY_VERIFY_WITH_TIMEOUT(w->imgPreview->HasPicture(), 20000);
+        QVERIFY(w->plugInAutoOpened);
+        QVERIFY(!w->lvExplore->isVisible());
+        w->resize(w->width(), w->height());
+        w.DrawLineKernel(4);
+        for (const char* name : {"shot-DB.dng", "shot-DB-2.dng"}) {
+            RunFinalResult(w, false);
+            const std::string saved = photos.File(name);
+            QVERIFY2(QFile::exists(QString::fromStdString(saved)), name);
+            const std::vector<uint8_t> handBack =
+                test_support::ReadFileBytes(pipeline::TemporaryFolder() + pipeline::kHandBackFileName);
+            QCOMPARE(std::string(handBack.begin(), handBack.end()), saved);
+        }
+    }
+};
+
+CLARIVANE_APP_TEST_MAIN(WindowFinalResultTest)
+#include "window_final_result_test.moc"

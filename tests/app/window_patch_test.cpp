@@ -1,0 +1,312 @@
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "app_test_main.h"
+#include "engine/class_fft.h"
+#include "pipeline/class_dngconvert.h"
+#include "window_fixture.h"
+
+using windowtest::SameBitmap;
+using windowtest::Window;
+
+namespace {
+
+// Fill and outline of the indicator as drawn on screen.
+struct Indicator {
+    QRgb fill;
+    QRgb outline;
+    QString caption;
+};
+
+Indicator ReadIndicator(app::TFMain& w) {
+    const QImage shown = w.shDB->grab().toImage();
+    return {shown.pixel(shown.width() / 2, shown.height() / 2) & RGB_MASK, shown.pixel(0, 0) & RGB_MASK,
+            w.lbStat->text()};
+}
+
+}  // namespace
+
+class WindowPatchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Presses on the preview place the crop and the patch shows its pixels.
+    void previewPressPlacesTheCropAndCopiesItsPixels_data() {
+        QTest::addColumn<bool>("zoomed");
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        // 1728 x 1152 on 336 x 224: 36/7 preview pixels per control pixel.
+        QTest::newRow("top-left corner") << false << QPoint(0, 0) << 0 << 0;
+        QTest::newRow("bottom-right corner") << false << QPoint(335, 223) << 1216 << 640;
+        QTest::newRow("bottom-right at 200%") << true << QPoint(335, 223) << 1472 << 896;
+        QTest::newRow("odd origin goes up by one") << false << QPoint(101, 77) << 264 << 140;
+        QTest::newRow("at 200% the half-size crop keeps the centre") << true << QPoint(101, 77) << 392 << 268;
+    }
+
+    void previewPressPlacesTheCropAndCopiesItsPixels() {
+        QFETCH(bool, zoomed);
+        QFETCH(QPoint, press);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        Window w;
+        w.AddJpeg();
+        QVERIFY(w.Select("photo.jpg"));
+        QCOMPARE(w->imgPreview->Bitmap().Width(), 1728);
+        if (zoomed) w->btPercentage->click();
+        Window::Press(w->imgPreview, press);
+        QCOMPARE(w->previewDragging, true);
+        QCOMPARE(w->crop.cropLeft, left);
+        QCOMPARE(w->crop.cropTop, top);
+        const int span = zoomed ? 256 : 512;
+        const platform::Bitmap& patch = w->img100->Bitmap();
+        QCOMPARE(patch.Width(), span);
+        QCOMPARE(patch.Height(), span);
+        const platform::Bitmap& preview = w->imgPreview->Bitmap();
+        for (const QPoint p : {QPoint(0, 0), QPoint(span - 1, 0), QPoint(3, span - 1), QPoint(span - 1, span - 2),
+                               QPoint(span / 2 + 1, span / 3)})
+            QCOMPARE(patch.Pixel(p.x(), p.y()), preview.Pixel(left + p.x(), top + p.y()));
+        // Dragging follows; the release ends the drag.
+        Window::Move(w->imgPreview, press + QPoint(2, 0), Qt::LeftButton);
+        Window::Release(w->imgPreview, press + QPoint(2, 0));
+        QCOMPARE(w->previewDragging, false);
+        QCOMPARE(w->crop.cropCentreX, double(press.x() + 2));
+        // A move without a press does not move the crop.
+        const int leftBefore = w->crop.cropLeft;
+        Window::Move(w->imgPreview, QPoint(0, 0), Qt::NoButton);
+        QCOMPARE(w->crop.cropLeft, leftBefore);
+    }
+
+    void zoomButtonTogglesCaptionSizeAndStretch() {
+        Window w;
+        w.ShowCentredJpeg();
+        const struct {
+            int zoom;
+            const char* caption;
+            int span;
+            int left;
+        } steps[] = {{200, "200% - drag to move the image", 256, 736},
+                     {100, "100% - drag to move the image", 512, 608},
+                     {200, "200% - drag to move the image", 256, 736}};
+        for (const auto& step : steps) {
+            w->btPercentage->click();
+            QCOMPARE(w->crop.zoomPercent, step.zoom);
+            QCOMPARE(w->gbResult->title(), QString(step.caption));
+            QCOMPARE(w->img100->Bitmap().Width(), step.span);
+            QCOMPARE(w->imgCircles->Bitmap().Width(), step.span);
+            QCOMPARE(w->img100->stretch, step.zoom == 200);
+            QCOMPARE(w->img100->PictureRect(), step.zoom == 200 ? QRect(0, 0, 472, 472) : QRect(-20, -20, 512, 512));
+            QCOMPARE(w->crop.cropLeft, step.left);
+        }
+        // A new photo goes back to 100%.
+        QVERIFY(w.Select("photo.jpg"));
+        QCOMPARE(w->crop.zoomPercent, 100);
+        QCOMPARE(w->gbResult->title(), QString("100% - drag to move the image"));
+    }
+
+    void draggingInsideThePatchPansIt() {
+        Window w;
+        w.ShowCentredJpeg();
+        // Pointer right and up: the crop goes left and down.
+        Window::Press(w->imgCircles, QPoint(200, 200));
+        Window::Move(w->imgCircles, QPoint(230, 190), Qt::LeftButton);
+        QCOMPARE(w->crop.cropLeft, 578 + 0);
+        QCOMPARE(w->crop.cropTop, 330);
+        const platform::Bitmap& preview = w->imgPreview->Bitmap();
+        QCOMPARE(w->img100->Bitmap().Pixel(7, 9), preview.Pixel(578 + 7, 330 + 9));
+        Window::Release(w->imgCircles, QPoint(230, 190));
+        QCOMPARE(w->circleEditor.circleMouseDown, false);
+        // Without a press moves do nothing.
+        Window::Move(w->imgCircles, QPoint(10, 10), Qt::NoButton);
+        QCOMPARE(w->crop.cropLeft, 578);
+    }
+
+    // A request made while a recomputation runs is dropped and the grid
+    // refuses clicks until the running one has finished.
+    void busyGuardDropsNestedRequests() {
+        Window w;
+        w.AddJpeg();
+        QVERIFY(w.Select("photo.jpg"));
+        w.DrawLineKernel(4);
+        int nested = 0;
+        bool editableDuringDrop = true;
+        bool stillRunning = false;
+        platform::SetProcessMessagesHook([&] {
+            if (w->inResultUpdate && nested == 0) {
+                ++nested;
+                w->tbTest->setValue(w->tbTest->value() + 1);
+                editableDuringDrop = w->blurPanel->grid->editable;
+                stillRunning = w->inResultUpdate;
+            }
+        });
+        const platform::Bitmap before = w->img100->Bitmap();
+        w->UpdateResult();
+        QCOMPARE(nested, 1);
+        QCOMPARE(editableDuringDrop, false);
+        QCOMPARE(stillRunning, true);
+        QCOMPARE(w->inResultUpdate, false);
+        QCOMPARE(w->blurPanel->grid->editable, true);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(SameBitmap(before, w->img100->Bitmap()));
+    }
+
+    void indicatorFollowsKernelSliderAndComputation() {
+        Window w;
+        w.AddJpeg();
+        QVERIFY(w.Select("photo.jpg"));
+        const QRgb face = w->palette().color(QPalette::Button).rgb() & RGB_MASK;
+        const auto expect = [&](const Indicator& want, const char* what) {
+            const Indicator got = ReadIndicator(*w);
+            QVERIFY2(got.fill == want.fill, what);
+            QVERIFY2(got.outline == want.outline, what);
+            QCOMPARE(got.caption, want.caption);
+        };
+        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "empty kernel");
+        // A held slider shows nothing while the kernel is empty.
+        w->tbCircleSize->OnMouseDownEvent(w->tbCircleSize);
+        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "held, empty kernel");
+
+        Indicator computing{};
+        platform::SetProcessMessagesHook([&] {
+            if (w->inResultUpdate && computing.caption.isEmpty()) computing = ReadIndicator(*w);
+        });
+        w.DrawLineKernel(5);
+        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "after a result");
+        QCOMPARE(computing.caption, QString("[working...]"));
+        QVERIFY(computing.outline == (qRgb(0, 0, 255) & RGB_MASK));
+
+        w->tbCircleSize->OnMouseDownEvent(w->tbCircleSize);
+        expect({qRgb(255, 128, 0) & RGB_MASK, qRgb(255, 255, 0) & RGB_MASK,
+                "[release slider for new result to show]"},
+               "slider held");
+        computing = {};
+        w->tbCircleSize->OnMouseUpEvent(w->tbCircleSize);
+        QVERIFY2(computing.fill == (qRgb(255, 128, 0) & RGB_MASK), "computing keeps the fill");
+        QVERIFY(computing.outline == (qRgb(0, 0, 255) & RGB_MASK));
+        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "released");
+
+        // A press on the preview turns it off until the release recomputes.
+        Window::Press(w->imgPreview, QPoint(100, 100));
+        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "preview pressed");
+        Window::Release(w->imgPreview, QPoint(100, 100));
+        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "preview released");
+
+        // Emptying the kernel: off at once and no final result.
+        w->blurPanel->grid->Clear(true);
+        QVERIFY(!w->deblurActive);
+        QVERIFY(!w->btApplyDeblur->isEnabled());
+        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "kernel emptied");
+    }
+
+    void compareShowsTheUndeblurredCropAndRestoresThePatchExactly() {
+        Window w;
+        w.AddJpeg();
+        QVERIFY(w.Select("photo.jpg"));
+        Window::Press(w->imgPreview, QPoint(150, 90));
+        Window::Release(w->imgPreview, QPoint(150, 90));
+        const platform::Bitmap undeblurred = w->img100->Bitmap();
+        w.DrawLineKernel(6);
+        const platform::Bitmap deblurred = w->img100->Bitmap();
+        QVERIFY2(!SameBitmap(undeblurred, deblurred), "the kernel changed the patch");
+
+        w->blurPanel->OnHover(w->blurPanel);
+        QVERIFY(w->comparing);
+        QVERIFY(SameBitmap(w->img100->Bitmap(), undeblurred));
+        QCOMPARE(w->lbStat->text(), QString("off "));
+        // A second hover keeps the first copy.
+        w->blurPanel->OnHover(w->blurPanel);
+        w->blurPanel->OnHoverLeave(w->blurPanel);
+        QVERIFY(!w->comparing);
+        QVERIFY(!w->compareBitmap);
+        QVERIFY(SameBitmap(w->img100->Bitmap(), deblurred));
+        QCOMPARE(w->lbStat->text(), QString("on "));
+        // Leaving again without a hover changes nothing.
+        w->blurPanel->OnHoverLeave(w->blurPanel);
+        QVERIFY(SameBitmap(w->img100->Bitmap(), deblurred));
+    }
+
+    void blurSettingsReachTheEngine() {
+        Window w;
+        w.AddJpeg();
+        QVERIFY(w.Select("photo.jpg"));
+        w.DrawLineKernel(3);
+        controls::BlurPanel* panel = w->blurPanel;
+        panel->tbLowPass->setValue(37);
+        panel->tbLocalization->setValue(11);
+        panel->tbMasking->setValue(23);
+        panel->tbKernelSmoothing->setValue(2);
+        panel->OnChange(panel);
+        engine::ClassFFT& fft = *w->fftEngine;
+        QCOMPARE(fft.lowPass, 37);
+        QCOMPARE(fft.localization, 11);
+        QCOMPARE(fft.localizationMax, panel->tbLocalization->maximum());
+        QCOMPARE(fft.maskThreshold, 23);
+        QCOMPARE(fft.kernelSmoothing, 2);
+        // The three-plane box copies all but the smoothing.
+        panel->tbLowPass->setValue(12);
+        panel->tbMasking->setValue(5);
+        panel->tbKernelSmoothing->setValue(4);
+        w->cbHighQuality->click();
+        QCOMPARE(fft.lowPass, 12);
+        QCOMPARE(fft.maskThreshold, 5);
+        QCOMPARE(fft.kernelSmoothing, 2);
+        QCOMPARE(w->convert->HighQuality, w->cbHighQuality->isChecked());
+    }
+
+    // The DNG side: the result scale before every recomputation, and
+    // brightness applied only when its position changed.
+    void dngPatchGetsItsScaleAndBrightnessOnlyOnChange() {
+        Window w;
+        w.AddDng();
+        QVERIFY(w.OpenDng("photo.dng"));
+        QVERIFY(w->convert->HasOpenDNG());
+        // What the preview shows is the rendered bitmap.
+        const platform::Bitmap& rendered = w->imgPreview->Bitmap();
+        QCOMPARE(w->imgPreview->Shown().size(), QSize(rendered.Width(), rendered.Height()));
+        const uint32_t sample = rendered.Pixel(17, 9);
+        QCOMPARE(w->imgPreview->Shown().pixel(17, 9) & RGB_MASK,
+                 qRgb(platform::RedOf(sample), platform::GreenOf(sample), platform::BlueOf(sample)) & RGB_MASK);
+        std::vector<double> scales;
+        platform::SetProcessMessagesHook([&] {
+            if (w->inResultUpdate && w->convert->Negative && scales.size() < 20) {
+                const double s = w->convert->Negative->fResultScale;
+                if (scales.empty() || scales.back() != s || !w->property("seen").toBool()) scales.push_back(s);
+                w->setProperty("seen", true);
+            }
+        });
+        w.DrawLineKernel(4);
+        for (const int zoom : {200, 100, 200}) {
+            w->convert->Negative->fResultScale = 3.0;
+            w->setProperty("seen", false);
+            scales.clear();
+            w->btPercentage->click();
+            QCOMPARE(w->crop.zoomPercent, zoom);
+            QVERIFY(!scales.empty());
+            QCOMPARE(scales.front(), zoom == 200 ? 2.0 : 1.0);
+            QCOMPARE(w->img100->Bitmap().Width(), zoom == 200 ? 256 : 512);
+        }
+
+        // Brightness released where it was: the preview is not rendered again.
+        platform::Bitmap& preview = w->imgPreview->Bitmap();
+        preview.SetPixel(5, 5, 0x123456);
+        w.ReleaseSlider(w->tbBrightness, 0);
+        QCOMPARE(preview.Pixel(5, 5), uint32_t(0x123456));
+        QCOMPARE(w->lastBrightness, 0);
+        QVERIFY(w->tbBrightness->isEnabled());
+        w.ReleaseSlider(w->tbBrightness, 30);
+        QCOMPARE(w->lastBrightness, 30);
+        QVERIFY(preview.Pixel(5, 5) != uint32_t(0x123456));
+        // The contrast likewise.
+        preview.SetPixel(5, 5, 0x123456);
+        w.ReleaseSlider(w->tbContrast, 0);
+        QCOMPARE(preview.Pixel(5, 5), uint32_t(0x123456));
+        w.ReleaseSlider(w->tbContrast, -20);
+        QCOMPARE(w->lastContrast, -20);
+        QVERIFY(preview.Pixel(5, 5) != uint32_t(0x123456));
+    }
+};
+
+CLARIVANE_APP_TEST_MAIN(WindowPatchTest)
+#include "window_patch_test.moc"
