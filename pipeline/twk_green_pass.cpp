@@ -67,7 +67,9 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
     const int32 W = static_cast<int32>(fStage1Image->Width());
     pipeline::RequirePassSize(H, W);
 
-    const uint32 white = std::min<uint32>(WhiteLevel(0), 65535);
+    // The sliders take the white level truncated, not rounded: 4095.6 gives 4095 and 1365.
+    const real64 white =
+        std::min(std::max(fLinearizationInfo ? fLinearizationInfo->fWhiteLevel[0] : 65535.0, 0.0), 65535.0);
     if (pipeline::gMainWindow) {
         pipeline::gMainWindow->SetMaskingMaximum(static_cast<int>(white));
         pipeline::gMainWindow->SetLocalizationMaximum(static_cast<int>(white * (1.0 / 3.0)));

@@ -44,6 +44,19 @@ TEST(NegativeTest, PhaseAndPlaneColoursDecideTheColourOfASite) {
     EXPECT_EQ(negative->CFAColorAt(1, 0), 1);
 }
 
+TEST(NegativeTest, ReleasingStageTwoDropsTheRawCopyAndKeepsTheOthers) {
+    auto negative = SyntheticNegative::Make();
+    negative->SetStage1(MakePlane(4, 4, [](int, int) { return 1; }));
+    negative->SetStage2Image(MakePlane(4, 4, [](int, int) { return 2; }));
+    negative->SetStage3Image(MakePlane(4, 4, [](int, int) { return 3; }));
+    negative->SetRawImage(MakePlane(4, 4, [](int, int) { return 4; }));
+    negative->ReleaseStage2();
+    EXPECT_EQ(negative->Stage2Image(), nullptr);
+    EXPECT_EQ(negative->RawImage(), nullptr);
+    EXPECT_NE(negative->Stage1Image(), nullptr);
+    EXPECT_NE(negative->Stage3Image(), nullptr);
+}
+
 std::vector<int> Chosen(const std::vector<double>& g, double threshold, int raises) {
     int chosen[8];
     const int count = pipeline::ChooseDirections(g.data(), int(g.size()), threshold, raises, chosen);
