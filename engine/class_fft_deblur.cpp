@@ -1,37 +1,31 @@
-#include "engine/class_fft.h"
-
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "engine/class_fft.h"
+#include "engine/edge_mask.h"
 #include "engine/image_plane16.h"
+#include "engine/int_plane.h"
+#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
+#include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
-#include "platform/process_messages.h"
 
 namespace engine {
 namespace {
 
 constexpr int N = ClassFFT::kTileSize;
+static_assert(N == TileTransforms::N, "the transforms are planned for the engine's tile");
 constexpr std::size_t kTileElements = std::size_t(N) * N;
+constexpr int kHalfWidth = N / 2 + 1;
+constexpr int kStride = TileTransforms::Stride();
 constexpr int kMaxLowPass = 200;
-constexpr int kEdgeScale = 600000;
-// Pending messages run once the filter's frequency counter exceeds this.
-constexpr int kPumpCounterLimit = 100;
 
-// H rows of W ints, one block of memory.
-struct IntPlane {
-    IntPlane(int h, int w) : width(w), data(std::size_t(h) * std::size_t(w)) {}
-    int32_t* Row(int r) { return data.data() + std::size_t(r) * width; }
-    const int32_t* Row(int r) const { return data.data() + std::size_t(r) * width; }
-
-    int width;
-    std::vector<int32_t> data;
-};
-
-// The plane handed to a run, read once into I and written back pixel by pixel.
+// The plane handed to a run: read once into I, written back by row pointers
+// that are taken on the calling thread before the workers start.
 class PlaneAccess {
 public:
     PlaneAccess(ImagePlane16* image, platform::Bitmap* bitmap) : image_(image), bitmap_(bitmap) {
@@ -53,12 +47,14 @@ public:
     int Height() const { return height_; }
     int Width() const { return width_; }
 
-    void ReadInto(IntPlane& plane) const {
+    void ReadInto(IntPlane& plane) {
+        if (image_) rawRows_.resize(std::size_t(height_));
         for (int r = 0; r < height_; ++r) {
             int32_t* dst = plane.Row(r);
             if (image_) {
                 const uint16_t* src = image_->Row(r);
                 std::copy(src, src + width_, dst);
+                rawRows_[std::size_t(r)] = image_->MutableRow(r);
             } else {
                 // DIB memory is bottom-up; the value sits in the red byte (byte 2).
                 const uint8_t* src = bitmap_->Bits() +
@@ -68,10 +64,11 @@ public:
         }
     }
 
-    // Row pointer for raw writes, null for a bitmap plane.
-    uint16_t* RawRow(int row) { return image_ ? image_->MutableRow(row) : nullptr; }
+    // Row pointer for raw writes, null for a bitmap plane; safe on any thread.
+    uint16_t* RawRow(int row) const { return image_ ? rawRows_[std::size_t(row)] : nullptr; }
 
-    void WriteBitmap(int row, int col, double v) {
+    // Distinct pixels of a bitmap may be written from different threads.
+    void WriteBitmap(int row, int col, double v) const {
         const int value = int(std::min(std::max(v, 0.0), 255.0));
         bitmap_->SetPixel(col, row, platform::RGBColor(uint8_t(value), 0, 0));
     }
@@ -81,6 +78,7 @@ private:
     platform::Bitmap* bitmap_;
     int height_ = 0;
     int width_ = 0;
+    std::vector<uint16_t*> rawRows_;
 };
 
 // The kernel spectrum of a single plane or of the last colour plane goes
@@ -103,34 +101,6 @@ std::unique_ptr<Complex[]> NewTile() { return std::unique_ptr<Complex[]>(new Com
 
 double SquaredMagnitude(const Complex& z) { return z.real() * z.real() + z.imag() * z.imag(); }
 
-// The regulariser's spectrum turned into a filter table: |P_k|^2 in the real
-// part, the weight Re(H_k) / D of the current strength in the imaginary part.
-// The weights only change with the strength, so tiles share them.
-class FilterTable {
-public:
-    explicit FilterTable(std::unique_ptr<Complex[]> regulariserSpectrum)
-        : table_(std::move(regulariserSpectrum)) {
-        for (std::size_t k = 0; k < kTileElements; ++k) table_[k] = Complex(SquaredMagnitude(table_[k]), 0.0);
-    }
-
-    void Prepare(double gamma, const Complex* kernel) {
-        if (ready_ && gamma == gamma_) return;
-        for (std::size_t k = 0; k < kTileElements; ++k) {
-            const double d = gamma * table_[k].real() + SquaredMagnitude(kernel[k]);
-            table_[k].imag(d != 0.0 ? kernel[k].real() / d : 0.0);
-        }
-        gamma_ = gamma;
-        ready_ = true;
-    }
-
-    double Weight(std::size_t k) const { return table_[k].imag(); }
-
-private:
-    std::unique_ptr<Complex[]> table_;
-    double gamma_ = 0.0;
-    bool ready_ = false;
-};
-
 // Discrete Laplacian with wrap-around, the regulariser of the filter.
 std::unique_ptr<Complex[]> RegulariserArray() {
     std::unique_ptr<Complex[]> p = NewTile();
@@ -142,44 +112,164 @@ std::unique_ptr<Complex[]> RegulariserArray() {
     return p;
 }
 
-// Edge strength of the input, 0 where deblurring is to be left out.
-IntPlane EdgeMask(const IntPlane& in, int height, int width, int white, int threshold) {
-    IntPlane z = in;
-    const int t = kEdgeScale / white;
-    for (int r = 2; r <= height - 2; ++r) {
-        const int32_t* up = in.Row(r - 1);
-        const int32_t* mid = in.Row(r);
-        const int32_t* down = in.Row(r + 1);
-        int32_t* out = z.Row(r);
-        for (int c = 2; c <= width - 2; ++c) {
-            const int a = up[c - 1], b = up[c], d = up[c + 1];
-            const int e = mid[c - 1], f = mid[c + 1];
-            const int g = down[c - 1], h = down[c], k = down[c + 1];
-            // One signed sum of both directions, not a gradient magnitude.
-            const int s = ((a + 2 * b + d) - (g + 2 * h + k)) + ((d + 2 * f + k) - (a + 2 * e + g));
-            out[c] = int(std::min(float(t) * std::fabs(float(s)), float(white)));
+// Filter weights Re(H_k) / (gamma |P_k|^2 + |H_k|^2) over the half spectrum
+// that the real-input transform keeps (columns 0 .. N/2); 0 where the
+// denominator is. The weights are symmetric, so the half says it all.
+std::vector<double> FilterWeights(const Complex* regulariser, const Complex* kernel, double gamma) {
+    std::vector<double> weights(std::size_t(N) * kHalfWidth);
+    for (int r = 0; r < N; ++r)
+        for (int c = 0; c < kHalfWidth; ++c) {
+            const std::size_t k = std::size_t(r) * N + c;
+            const double d = gamma * SquaredMagnitude(regulariser[k]) + SquaredMagnitude(kernel[k]);
+            weights[std::size_t(r) * kHalfWidth + c] = d != 0.0 ? kernel[k].real() / d : 0.0;
         }
-    }
-    for (int32_t& v : z.data) v = std::max(v - threshold, 0);
-
-    const IntPlane y = z;
-    double g[25];
-    ClassFFT::GaussianKernel(2, g, 1.5);
-    double gsum = 0.0;
-    for (double w : g) gsum += w;
-    for (int r = 2; r <= height - 3; ++r) {
-        int32_t* out = z.Row(r);
-        for (int c = 2; c <= width - 3; ++c) {
-            double sum = 0.0;
-            for (int i = -2; i <= 2; ++i) {
-                const int32_t* src = y.Row(r + i) + c;
-                for (int j = -2; j <= 2; ++j) sum += src[j] * g[(i + 2) * 5 + (j + 2)];
-            }
-            out[c] = int(sum / gsum);
-        }
-    }
-    return z;
+    return weights;
 }
+
+// Where a tile's written window ends along one axis: where the next tile's
+// window begins, so that every sample has exactly one writer, the tile that
+// wrote it last when tiles ran one after the other.
+int WindowEnd(int origin, int step, int extent) {
+    const int end = std::min(origin + N, extent);
+    const int nextStart = origin + step + N / 4;
+    return origin + step < extent && nextStart < extent ? std::min(end, nextStart) : end;
+}
+
+// Per-worker memory of the tile loop.
+struct TileScratch {
+    TileTransforms::Buffer tile = TileTransforms::NewBuffer();
+    std::vector<int32_t> low = std::vector<int32_t>(N + 4);
+    std::vector<int32_t> high = std::vector<int32_t>(N + 4);
+};
+
+// 5 x 5 minimum and maximum of I around columns first .. last of `row`
+// (all at least two inside the plane): column extremes over the five rows
+// first, then over five columns. low[i] and high[i] belong to column first + i.
+void WindowExtremes(const IntPlane& in, int row, int first, int last, TileScratch& s) {
+    const int from = first - 2;
+    const int count = last - first + 5;
+    const int32_t* rows[5];
+    for (int i = 0; i < 5; ++i) rows[i] = in.Row(row - 2 + i) + from;
+    int32_t* lo = s.low.data();
+    int32_t* hi = s.high.data();
+    for (int c = 0; c < count; ++c) {
+        int32_t a = rows[0][c], b = rows[0][c];
+        for (int i = 1; i < 5; ++i) {
+            a = std::min(a, rows[i][c]);
+            b = std::max(b, rows[i][c]);
+        }
+        lo[c] = a;
+        hi[c] = b;
+    }
+    for (int c = 0; c + 4 < count; ++c) {
+        int32_t a = lo[c], b = hi[c];
+        for (int j = 1; j < 5; ++j) {
+            a = std::min(a, lo[c + j]);
+            b = std::max(b, hi[c + j]);
+        }
+        lo[c] = a;
+        hi[c] = b;
+    }
+}
+
+// Everything a tile needs besides its origin and scratch memory.
+struct TileJob {
+    const ClassFFT& engine;
+    const PlaneAccess& plane;
+    const IntPlane& in;
+    const IntPlane* mask;
+    const std::vector<double>& weights;
+    const TileTransforms& transforms;
+    const std::atomic<bool>& stopping;
+    int height, width, step, white, rowOffset, columnOffset, margin;
+    bool localized;
+
+    void Run(int tileRow, int tileCol, TileScratch& s) const {
+        const int rows = std::min(N, height - tileRow);
+        const int cols = std::min(N, width - tileCol);
+        double* tile = s.tile.get();
+        for (int r = 0; r < N; ++r) {
+            double* dst = tile + std::size_t(r) * kStride;
+            int c = 0;
+            if (r < rows) {
+                const int32_t* src = in.Row(tileRow + r) + tileCol;
+                for (; c < cols; ++c) dst[c] = src[c];
+            }
+            std::fill(dst + c, dst + N, 0.0);
+        }
+
+        transforms.Forward(tile);
+        const double* w = weights.data();
+        const std::size_t halfCount = std::size_t(N) * kHalfWidth;
+        for (std::size_t k = 0; k < halfCount; ++k) {
+            tile[2 * k] *= w[k];
+            tile[2 * k + 1] *= w[k];
+        }
+        transforms.Inverse(tile);
+
+        // A cancel leaves the tile being filtered unwritten.
+        if (stopping.load(std::memory_order_relaxed)) return;
+
+        // Inner tiles keep from a quarter tile in; the first row and column of tiles start at 0.
+        const int rStart = tileRow > 0 ? N / 4 : 0;
+        const int cStart = tileCol > 0 ? N / 4 : 0;
+        const int rEnd = WindowEnd(tileRow, step, height) - tileRow;
+        const int cEnd = WindowEnd(tileCol, step, width) - tileCol;
+        for (int r = rStart; r < rEnd; ++r)
+            WriteRow(tileRow + r, tileCol, cStart, cEnd, tile + std::size_t(r) * kStride, s);
+    }
+
+    // Tile columns [cStart, cEnd) of `row`; result[c] is the unscaled inverse transform at tile column c.
+    void WriteRow(int row, int tileCol, int cStart, int cEnd, const double* result, TileScratch& s) const {
+        const int first = tileCol + cStart;
+        const int end = tileCol + cEnd;
+        const double inverseArea = 1.0 / (double(N) * double(N));
+        const int32_t* inRow = in.Row(row);
+        const int32_t* maskRow = mask ? mask->Row(row) : nullptr;
+        uint16_t* rawRow = plane.RawRow(row);
+        // Columns with 5 x 5 bounds: two inside the plane on every side.
+        const bool rowInside = localized && row >= 2 && row <= height - 3;
+        const int boundFirst = std::max(first, 2);
+        const int boundLast = std::min(end - 1, width - 3);
+        const bool anyBounded = rowInside && boundFirst <= boundLast;
+        if (anyBounded) WindowExtremes(in, row, boundFirst, boundLast, s);
+
+        for (int col = first; col < end; ++col) {
+            const int i = inRow[col];
+            double v = result[col - tileCol] * inverseArea;
+
+            v = std::max(v, 0.0);
+            v = std::min(v, double(white));
+            if (anyBounded && col >= boundFirst && col <= boundLast) {
+                const int lo = std::max(s.low[std::size_t(col - boundFirst)] - margin, 0);
+                const int hi = std::min(s.high[std::size_t(col - boundFirst)] + margin, white);
+                if (lo < white) v = std::max(v, double(lo));
+                if (hi > 0) v = std::min(v, double(hi));
+            }
+
+            if (maskRow) {
+                const int z = maskRow[col];
+                v = z > 0 ? i - (i - v) / white * z : i;
+            }
+
+            int depth = 0;
+            for (const auto& circle : engine.circles) {
+                depth = circle->Depth(row + rowOffset, col + columnOffset);
+                const int tw = circle->transitionWidth;
+                if (depth >= 0 && depth < tw) v = v + float(i - v) * (tw - depth) / tw;
+                if (depth > -1) break;
+            }
+            if (depth <= -1) continue;
+
+            if (rawRow) {
+                // Samples above the white level can push the mask's blend out of range.
+                rawRow[col] = uint16_t(std::min(std::max(v, 0.0), 65535.0));
+            } else {
+                plane.WriteBitmap(row, col, v);
+            }
+        }
+    }
+};
 
 }  // namespace
 
@@ -217,7 +307,10 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     std::unique_ptr<Complex[]> regulariser = RegulariserArray();
     if (progress) progress->SetStatus("Forward transform of low pass filter matrix...");
     FFT2D(regulariser.get(), N, 1, progress);
-    FilterTable filter(std::move(regulariser));
+    if (lowPass > kMaxLowPass) lowPass = kMaxLowPass;
+    const std::vector<double> weights =
+        FilterWeights(regulariser.get(), kernelSpectrum.get(), std::pow(1.07, lowPass) * 0.0001);
+    regulariser.reset();
 
     const int step = (N >= width && N >= height) ? N : N / 2;
     if (progress) {
@@ -225,108 +318,30 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
         progress->Restart((width / (N / 2) + 1) * (height / (N / 2) + 1));
     }
 
+    // The calling thread notices a cancel while it pumps messages for the workers.
+    std::atomic<bool> stopping{false};
+    const auto cancelled = [&] {
+        if (!cancelRequested) return false;
+        cancelRequested = false;
+        stopping = true;
+        return true;
+    };
+
     const bool masked = maskThreshold != 0;
-    const IntPlane mask = masked ? EdgeMask(in, height, width, white, maskThreshold) : IntPlane(0, 0);
-    const bool localized = localization > 0;
-    const int margin = std::abs(localization - localizationMax);
-    const double inverseArea = 1.0 / (double(N) * double(N));
+    IntPlane mask(masked ? height : 0, masked ? width : 0);
+    if (masked && !EdgeMask(in, height, width, white, maskThreshold, mask, cancelled)) return;
 
-    std::unique_ptr<Complex[]> tile = NewTile();
-    for (int tileRow = 0; tileRow < height; tileRow += step) {
-        for (int tileCol = 0; tileCol < width; tileCol += step) {
-            if (progress) progress->Step(1);
-
-            const int rows = std::min(N, height - tileRow);
-            const int cols = std::min(N, width - tileCol);
-            std::fill(tile.get(), tile.get() + kTileElements, Complex());
-            for (int r = 0; r < rows; ++r) {
-                const int32_t* src = in.Row(tileRow + r) + tileCol;
-                Complex* dst = tile.get() + std::size_t(r) * N;
-                for (int c = 0; c < cols; ++c) dst[c] = Complex(src[c], 0.0);
-            }
-
-            FFT2D(tile.get(), N, 1, nullptr);
-
-            if (lowPass > kMaxLowPass) lowPass = kMaxLowPass;
-            filter.Prepare(std::pow(1.07, lowPass) * 0.0001, kernelSpectrum.get());
-            int counter = 0;
-            for (std::size_t k = 0; k < kTileElements; ++k) {
-                tile[k] *= filter.Weight(k);
-                if (counter > kPumpCounterLimit) {
-                    platform::ProcessMessages();
-                    counter = 0;
-                }
-                if (cancelRequested) {
-                    cancelRequested = false;
-                    return;
-                }
-                ++counter;
-            }
-
-            FFT2D(tile.get(), N, -1, nullptr);
-
-            // Inner tiles keep their middle half; the first row and column of tiles start at 0.
-            const int rStart = tileRow > 0 ? N / 4 : 0;
-            const int cStart = tileCol > 0 ? N / 4 : 0;
-            for (int r = rStart; r < rows; ++r) {
-                const int row = tileRow + r;
-                const int32_t* inRow = in.Row(row);
-                const int32_t* maskRow = masked ? mask.Row(row) : nullptr;
-                uint16_t* rawRow = plane.RawRow(row);
-                const Complex* result = tile.get() + std::size_t(r) * N;
-                const bool rowInside = row >= 2 && row <= height - 3;
-                for (int c = cStart; c < cols; ++c) {
-                    const int col = tileCol + c;
-                    const int i = inRow[col];
-                    double v = result[c].real() * inverseArea;
-
-                    const bool bounded = localized && rowInside && col >= 2 && col <= width - 3;
-                    int lo = 0;
-                    int hi = 0;
-                    if (bounded) {
-                        lo = hi = i;
-                        for (int wr = row - 2; wr <= row + 2; ++wr) {
-                            const int32_t* w = in.Row(wr) + col;
-                            for (int wc = -2; wc <= 2; ++wc) {
-                                lo = std::min(lo, w[wc]);
-                                hi = std::max(hi, w[wc]);
-                            }
-                        }
-                        lo = std::max(lo - margin, 0);
-                        hi = std::min(hi + margin, white);
-                    }
-
-                    v = std::max(v, 0.0);
-                    v = std::min(v, double(white));
-                    if (bounded) {
-                        if (lo < white) v = std::max(v, double(lo));
-                        if (hi > 0) v = std::min(v, double(hi));
-                    }
-
-                    if (masked) {
-                        const int z = maskRow[col];
-                        v = z > 0 ? i - (i - v) / white * z : i;
-                    }
-
-                    int depth = 0;
-                    for (const auto& circle : circles) {
-                        depth = circle->Depth(row + rowOffset, col + columnOffset);
-                        const int tw = circle->transitionWidth;
-                        if (depth >= 0 && depth < tw) v = v + float(i - v) * (tw - depth) / tw;
-                        if (depth > -1) break;
-                    }
-                    if (depth <= -1) continue;
-
-                    if (rawRow) {
-                        // Samples above the white level can push the mask's blend out of range.
-                        rawRow[col] = uint16_t(std::min(std::max(v, 0.0), 65535.0));
-                    } else {
-                        plane.WriteBitmap(row, col, v);
-                    }
-                }
-            }
-        }
-    }
+    const TileTransforms& transforms = TileTransforms::Get();
+    const int tileRows = (height + step - 1) / step;
+    const int tileCols = (width + step - 1) / step;
+    const int tiles = tileRows * tileCols;
+    std::vector<TileScratch> scratch(std::size_t(std::min(WorkerCount(), std::max(tiles, 1))));
+    const TileJob job{*this,  plane, in,    masked ? &mask : nullptr, weights,      transforms,
+                      stopping, height, width, step, white, rowOffset, columnOffset,
+                      std::abs(localization - localizationMax), localization > 0};
+    RunParallel(
+        tiles, [&](int index, int worker) { job.Run(index / tileCols * step, index % tileCols * step, scratch[worker]); },
+        progress, cancelled);
 }
 
 }  // namespace engine

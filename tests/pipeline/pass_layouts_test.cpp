@@ -24,20 +24,23 @@ enum class Content { Photo, Levels, Diagonals, Dark, CloseGreens, Bright };
 
 // Levels constant along each anti-diagonal, repeating every 9, so NE and SW
 // gradients are 0. A site on an anti-diagonal r + c = 9k + 4 sees the whole
-// ramp; with these ramps such a site needs exactly 50 raises in the red and
-// blue pass (the first), 20 (the second) and 21 (the third) in the green pass,
-// and the fallback to all directions would give another value.
+// ramp; with these ramps such a site needs exactly 50 raises in the first
+// red and blue pass (the first ramp), 20 (the second) and 21 (the third) in
+// the green pass, and the fallback to all directions would give another
+// value; the fourth brings a site of the second red and blue pass to 50 raises.
 struct DiagonalRamp {
     int step;
     int levels[9];
 };
 const DiagonalRamp kDiagonalRamps[] = {
-    {49, {12, 8, 4, 1, 5, 15, 12, 14, 9}}, {196, {12, 15, 10, 4, 10, 8, 8, 13, 0}}, {49, {3, 2, 0, 1, 0, 11, 8, 4, 5}}};
+    {49, {12, 8, 4, 1, 5, 15, 12, 14, 9}}, {196, {12, 15, 10, 4, 10, 8, 8, 13, 0}}, {49, {3, 2, 0, 1, 0, 11, 8, 4, 5}},
+    {98, {13, 5, 5, 7, 7, 0, 5, 10, 5}}};
 
 struct Input {
     Content content;
     int height, width;
-    uint32 split;  // for the anti-diagonal ramps, split % 3 picks the ramp
+    uint32 split;
+    int ramp = 0;  // which of the anti-diagonal ramps
 };
 
 // Mosaic of the given content; colour-dependent where the layout matters.
@@ -57,7 +60,7 @@ Plane MakeMosaic(const Input& in, const Layout& layout, unsigned seed) {
                     v = 1000 + 196 * uniform(0, 3);
                     break;
                 case Content::Diagonals: {
-                    const DiagonalRamp& ramp = kDiagonalRamps[in.split % 3];
+                    const DiagonalRamp& ramp = kDiagonalRamps[in.ramp];
                     v = 1000 + ramp.step * ramp.levels[(r + c) % 9];
                     break;
                 }
@@ -114,7 +117,8 @@ std::vector<Case> AllCases() {
     const Input inputs[] = {
         {Content::Photo, 9, 12, 40},      {Content::Photo, 10, 7, 40},  {Content::Levels, 12, 11, 0},
         {Content::Levels, 11, 14, 200},
-        {Content::Diagonals, 12, 13, 0}, {Content::Diagonals, 13, 12, 40}, {Content::Diagonals, 14, 15, 500},   {Content::Dark, 8, 9, 0},     {Content::CloseGreens, 9, 10, 10},
+        {Content::Diagonals, 12, 13, 0, 0}, {Content::Diagonals, 13, 12, 40, 1}, {Content::Diagonals, 14, 15, 500, 2},
+        {Content::Diagonals, 14, 15, 0, 3},   {Content::Dark, 8, 9, 0},     {Content::CloseGreens, 9, 10, 10},
         {Content::CloseGreens, 10, 9, 500}, {Content::Bright, 7, 8, 0}, {Content::Photo, 3, 4, 40},
     };
     std::vector<Case> cases;
