@@ -101,27 +101,56 @@ std::unique_ptr<Complex[]> NewTile() { return std::unique_ptr<Complex[]>(new Com
 
 double SquaredMagnitude(const Complex& z) { return z.real() * z.real() + z.imag() * z.imag(); }
 
-// Discrete Laplacian with wrap-around, the regulariser of the filter.
-std::unique_ptr<Complex[]> RegulariserArray() {
-    std::unique_ptr<Complex[]> p = NewTile();
-    p[0] = 4.0;
-    p[1] = -1.0;
-    p[N] = -1.0;
-    p[N - 1] = -1.0;
-    p[std::size_t(N - 1) * N] = -1.0;
-    return p;
+// |P_k|^2 of the regulariser, the discrete Laplacian with wrap-around, over
+// the half spectrum (columns 0 .. N/2). It never changes, so the process
+// transforms it once.
+const std::vector<double>& RegulariserPower() {
+    static const std::vector<double> power = [] {
+        std::unique_ptr<Complex[]> p = NewTile();
+        p[0] = 4.0;
+        p[1] = -1.0;
+        p[N] = -1.0;
+        p[N - 1] = -1.0;
+        p[std::size_t(N - 1) * N] = -1.0;
+        ClassFFT::FFT2D(p.get(), N, 1, nullptr);
+        std::vector<double> half(std::size_t(N) * kHalfWidth);
+        for (int r = 0; r < N; ++r)
+            for (int c = 0; c < kHalfWidth; ++c) half[std::size_t(r) * kHalfWidth + c] = SquaredMagnitude(p[std::size_t(r) * N + c]);
+        return half;
+    }();
+    return power;
+}
+
+// Forward transform of the real kernel in `array` (N x N, row-major), in
+// place: the real-input transform gives columns 0 .. N/2, the rest follows
+// from the symmetry of a real array's spectrum, X(r, c) = conj X(-r, -c).
+void KernelSpectrum(Complex* array, const TileTransforms& transforms) {
+    TileTransforms::Buffer buffer = TileTransforms::NewBuffer();
+    double* tile = buffer.get();
+    for (int r = 0; r < N; ++r)
+        for (int c = 0; c < N; ++c) tile[std::size_t(r) * kStride + c] = array[std::size_t(r) * N + c].real();
+    transforms.Forward(tile);
+    for (int r = 0; r < N; ++r) {
+        const double* half = tile + std::size_t(r) * kStride;
+        Complex* row = array + std::size_t(r) * N;
+        for (int c = 0; c < kHalfWidth; ++c) row[c] = Complex(half[2 * c], half[2 * c + 1]);
+        const double* mirror = tile + std::size_t((N - r) % N) * kStride;
+        for (int c = kHalfWidth; c < N; ++c) row[c] = Complex(mirror[2 * (N - c)], -mirror[2 * (N - c) + 1]);
+    }
 }
 
 // Filter weights Re(H_k) / (gamma |P_k|^2 + |H_k|^2) over the half spectrum
-// that the real-input transform keeps (columns 0 .. N/2); 0 where the
-// denominator is. The weights are symmetric, so the half says it all.
-std::vector<double> FilterWeights(const Complex* regulariser, const Complex* kernel, double gamma) {
+// that the real-input transform keeps; 0 where the denominator is. The
+// weights are symmetric, so the half says it all.
+std::vector<double> FilterWeights(const Complex* kernel, double gamma) {
+    const std::vector<double>& regulariser = RegulariserPower();
     std::vector<double> weights(std::size_t(N) * kHalfWidth);
     for (int r = 0; r < N; ++r)
         for (int c = 0; c < kHalfWidth; ++c) {
             const std::size_t k = std::size_t(r) * N + c;
-            const double d = gamma * SquaredMagnitude(regulariser[k]) + SquaredMagnitude(kernel[k]);
-            weights[std::size_t(r) * kHalfWidth + c] = d != 0.0 ? kernel[k].real() / d : 0.0;
+            const std::size_t h = std::size_t(r) * kHalfWidth + c;
+            const double d = gamma * regulariser[h] + SquaredMagnitude(kernel[k]);
+            weights[h] = d != 0.0 ? kernel[k].real() / d : 0.0;
         }
     return weights;
 }
@@ -296,21 +325,24 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     IntPlane in(height, width);
     plane.ReadInto(in);
 
+    const TileTransforms& transforms = TileTransforms::Get();
     if (buildsSpectrum) {
         std::unique_ptr<Complex[]> kernel = NewTile();
         BuildKernel(kernel.get(), N);
-        if (progress) progress->SetStatus("Forward transform of kernel matrix...");
-        FFT2D(kernel.get(), N, 1, progress);
+        if (progress) {
+            progress->SetStatus("Forward transform of kernel matrix...");
+            progress->Restart(2 * N);
+        }
+        KernelSpectrum(kernel.get(), transforms);
         kernelSpectrum = std::move(kernel);
     }
 
-    std::unique_ptr<Complex[]> regulariser = RegulariserArray();
-    if (progress) progress->SetStatus("Forward transform of low pass filter matrix...");
-    FFT2D(regulariser.get(), N, 1, progress);
+    if (progress) {
+        progress->SetStatus("Forward transform of low pass filter matrix...");
+        progress->Restart(2 * N);
+    }
     if (lowPass > kMaxLowPass) lowPass = kMaxLowPass;
-    const std::vector<double> weights =
-        FilterWeights(regulariser.get(), kernelSpectrum.get(), std::pow(1.07, lowPass) * 0.0001);
-    regulariser.reset();
+    const std::vector<double> weights = FilterWeights(kernelSpectrum.get(), std::pow(1.07, lowPass) * 0.0001);
 
     const int step = (N >= width && N >= height) ? N : N / 2;
     if (progress) {
@@ -331,7 +363,6 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     IntPlane mask(masked ? height : 0, masked ? width : 0);
     if (masked && !EdgeMask(in, height, width, white, maskThreshold, mask, cancelled)) return;
 
-    const TileTransforms& transforms = TileTransforms::Get();
     const int tileRows = (height + step - 1) / step;
     const int tileCols = (width + step - 1) / step;
     const int tiles = tileRows * tileCols;

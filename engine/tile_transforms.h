@@ -1,4 +1,5 @@
 #pragma once
+#include <complex>
 #include <cstddef>
 #include <memory>
 
@@ -24,6 +25,11 @@ public:
     using Buffer = std::unique_ptr<double[], FreeBuffer>;
     // A buffer aligned as the plans expect; throws std::bad_alloc.
     static Buffer NewBuffer();
+
+    // Complex n x n transform in place, unscaled; sign -1 forward, +1 inverse
+    // (FFTW's convention). Plans one per size and direction on first use:
+    // calling thread only. Throws std::bad_alloc when FFTW cannot plan.
+    static void Complex2D(std::complex<double>* array, int n, int sign);
 
     // Safe on any thread, each with its own buffer.
     void Forward(double* buffer) const;  // samples -> half spectrum
