@@ -76,8 +76,8 @@ private:
     std::exception_ptr error_;
 };
 
-// Steps the bar to the indices started, the first one before any work, pumps
-// messages and asks whether to stop.
+// Steps the bar to the indices started, the first one before any work; for a
+// run that can be stopped, pumps messages and asks whether to stop.
 class Ticker {
 public:
     Ticker(int count, ProgressStatus* progress, const std::function<bool()>& stop)
@@ -87,8 +87,9 @@ public:
         const int target = std::min(std::max(started, 1), count_);
         if (progress_ && target > reported_) progress_->Step(target - reported_);
         reported_ = std::max(reported_, target);
+        if (!stop_) return false;
         platform::ProcessMessages();
-        return stop_ && stop_();
+        return stop_();
     }
 
 private:

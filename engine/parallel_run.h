@@ -17,10 +17,10 @@ using IndexWork = std::function<void(int index, int worker)>;
 // Runs `work` for every index 0 .. count - 1 on the worker threads, handing
 // the indices out in order. The calling thread never runs work: about every
 // 20 ms, and once before any work starts, it steps `progress` (when given) up
-// to the number of indices started, lets pending messages run and asks
-// `stop`; once `stop` answers true no further index is started. Returns true
-// when every index was done. An exception of `work` or `stop` ends the run
-// and passes to the caller once every worker has finished.
+// to the number of indices started and, when `stop` is given, lets pending
+// messages run and asks `stop`; once `stop` answers true no further index is
+// started. Returns true when every index was done. An exception of `work` or
+// `stop` ends the run and passes to the caller once every worker has finished.
 bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop);
 
 }  // namespace engine

@@ -86,10 +86,8 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
         progress.SetStatus("Processing photo...");
 
         const ParityColours cfa = ColoursByParity();
-        SiteWindow window;
-        for (int32 row = firstRow; row < H; ++row) {
-            progress.Step(1);
-            if (AbortFlag) return;
+        const auto convertRow = [&](int32 row) {
+            SiteWindow window;
             const uint16* source = rows.Row(row);
             uint16* out = image.MutableRow(row);
             const uint16* windowRows[5];
@@ -114,7 +112,9 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
                 }
                 out[col] = pipeline::StoredSample(GreenAtSite(window, gmin, gmax));
             }
-        }
+        };
+        // An abort leaves whole rows converted and the work plane empty.
+        if (!pipeline::RunRows(firstRow, H, convertRow, progress, AbortFlag)) return;
         pipeline::ResetProgressBar(progress, H - 4);
     }
     WorkPlane = fStage1Image->Clone();

@@ -76,10 +76,8 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
 
     const engine::ClassFFT* engine = pipeline::LinkedEngine();
     const ParityColours cfa = ColoursByParity();
-    SiteWindow window;
-    for (int32 row = 1; row < H - 1; ++row) {
-        progress.Step(1);
-        if (AbortFlag) return;
+    const auto transferRow = [&](int32 row) {
+        SiteWindow window;
         const uint16* windowRows[5];
         for (int32 r = 0; r < 5; ++r) windowRows[r] = deblurred.Row(pipeline::MosaicRows::MapIndex(row + r - 2, H));
         const uint16* const mosaicRows[3] = {B.Row(row - 1), B.Row(row), B.Row(row + 1)};
@@ -95,6 +93,8 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
                 out[col] = pipeline::StoredSample(TransferredSite(window, mosaicRows, col));
             }
         }
-    }
+    };
+    // An abort leaves whole rows transferred.
+    if (!pipeline::RunRows(1, H - 1, transferRow, progress, AbortFlag)) return;
     pipeline::ResetProgressBar(progress, H - 4);
 }
