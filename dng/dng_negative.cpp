@@ -40,6 +40,11 @@ dng_negative::~dng_negative() = default;
 
 void dng_negative::StoreSample(uint32, uint32, int32, int32, uint32, uint32, uint32) {}
 
+void dng_negative::StoreRow(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, const uint16* values,
+                            uint32 count) {
+    for (uint32 j = 0; j < count; ++j) StoreSample(H, W, row, firstCol, plane, j, values[j]);
+}
+
 std::unique_ptr<dng_negative> dng_negative::Make(dng_memory_allocator& allocator) {
     std::unique_ptr<dng_negative> negative(new (std::nothrow) dng_negative(allocator));
     if (!negative) ThrowMemoryFull();
