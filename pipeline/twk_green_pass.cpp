@@ -86,6 +86,20 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
         progress.SetStatus("Processing photo...");
 
         const ParityColours cfa = ColoursByParity();
+        // Window positions of the green sites around a site, by its row and column parity.
+        struct Greens {
+            int count = 0;
+            int r[25], c[25];
+        } greens[2][2];
+        for (int32 pr = 0; pr < 2; ++pr)
+            for (int32 pc = 0; pc < 2; ++pc)
+                for (int32 r = -2; r <= 2; ++r)
+                    for (int32 c = -2; c <= 2; ++c) {
+                        if (cfa.At(pc + c, pr + r) != 1) continue;
+                        Greens& g = greens[pr][pc];
+                        g.r[g.count] = r;
+                        g.c[g.count++] = c;
+                    }
         const auto convertRow = [&](int32 row) {
             SiteWindow window;
             const uint16* source = rows.Row(row);
@@ -102,13 +116,12 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
                 double gmin = 16383.0;
                 double gmax = 0.0;
                 if (rangeRow && col >= 2 && col <= W - 3) {
-                    for (int32 r = -2; r <= 2; ++r)
-                        for (int32 c = -2; c <= 2; ++c) {
-                            if (cfa.At(col + c, row + r) != 1) continue;
-                            const double sample = window(r, c);
-                            if (sample < gmin) gmin = sample;
-                            if (sample > gmax) gmax = sample;
-                        }
+                    const Greens& g = greens[row & 1][col & 1];
+                    for (int i = 0; i < g.count; ++i) {
+                        const double sample = window(g.r[i], g.c[i]);
+                        if (sample < gmin) gmin = sample;
+                        if (sample > gmax) gmax = sample;
+                    }
                 }
                 out[col] = pipeline::StoredSample(GreenAtSite(window, gmin, gmax));
             }

@@ -16,7 +16,9 @@ void TWKNegative::MergePlane(dng_image& mosaic, int rowOffset, int colOffset, ui
     const dng_image_plane16 plane(*WorkPlane);
     const int32 H = target.Height();
     const int32 W = target.Width();
-    const engine::ClassFFT* engine = pipeline::LinkedEngine();
+    const engine::ClassFFT* linked = pipeline::LinkedEngine();
+    // Without circles every site is inside: no question per site.
+    const engine::ClassFFT* engine = linked && !linked->circles.empty() ? linked : nullptr;
     const ParityColours cfa = ColoursByParity();
     pipeline::RunRows(0, H, [&](int32 row) {
         const uint16* from = plane.Row(row);

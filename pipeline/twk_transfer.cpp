@@ -74,7 +74,9 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
     pipeline::ResetProgressBar(progress, H - 4);
     progress.SetStatus("Processing final result...");
 
-    const engine::ClassFFT* engine = pipeline::LinkedEngine();
+    const engine::ClassFFT* linked = pipeline::LinkedEngine();
+    // Without circles every site is inside: no question per site.
+    const engine::ClassFFT* engine = linked && !linked->circles.empty() ? linked : nullptr;
     const ParityColours cfa = ColoursByParity();
     const auto transferRow = [&](int32 row) {
         SiteWindow window;
