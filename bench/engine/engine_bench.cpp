@@ -17,6 +17,8 @@
 #include "engine/class_fft.h"
 #include "engine/memory_plane16.h"
 #include "engine/parallel_run.h"
+#include "engine/progress_status.h"
+#include "platform/process_messages.h"
 #include "reference_deblur.h"
 #include "text_kernel_grid.h"
 #include "wiener_reference.h"
@@ -89,6 +91,22 @@ void RunOne(int width, int height, bool compare) {
     const double reference = enginebench::WienerSeconds(wiener, kLineLength);
     std::printf("%13s  again  %8.3f s   whole-plane FFTW Wiener %6.3f s   engine / Wiener %5.2f   (%d threads)\n", "",
                 repeated, reference, repeated / reference, engine::WorkerCount());
+
+    // A cancel from the event pump in the middle of a run, as the progress overlay's button gives it.
+    engine::MemoryPlane16 cancelled = input;
+    int pumps = 0;
+    std::chrono::steady_clock::time_point cancelledAt;
+    platform::SetProcessMessagesHook([&] {
+        if (++pumps != 5) return;
+        fft.cancelRequested = true;
+        cancelledAt = std::chrono::steady_clock::now();
+    });
+    engine::ProgressStatus progress;
+    fft.Deblur(&cancelled, nullptr, 0, 0, 0, kWhite, &progress);
+    platform::SetProcessMessagesHook(nullptr);
+    if (pumps >= 5 && fft.cancelRequested == false && width > engine::ClassFFT::kTileSize)
+        std::printf("%13s  a cancel at the 5th message pump returns after %.1f ms\n", "",
+                    1000.0 * Seconds(cancelledAt));
 
     if (compare) {
         engine::MemoryPlane16 former = input;
