@@ -161,7 +161,7 @@ struct WorkerCount {
     ~WorkerCount() { engine::SetWorkerCount(0); }
 };
 
-TEST(PassCancelTest, AnAbortInTheMiddleOfAManyThreadedPassLeavesWholeRowsAndNoNewWorkPlane) {
+TEST(PassThreadsTest, AnAbortInTheMiddleOfAManyThreadedPassLeavesWholeRowsAndNoNewWorkPlane) {
     const WorkerCount threads(4);
     const int height = 1500, width = 2000;
     auto whole = GreenPassOn(MakePlane(height, width, Varied));
@@ -186,6 +186,35 @@ TEST(PassCancelTest, AnAbortInTheMiddleOfAManyThreadedPassLeavesWholeRowsAndNoNe
             EXPECT_LT(done.size(), std::size_t(height));
         }
         EXPECT_EQ(negative->AbortFlag, 1);
+    }
+}
+
+TEST(PassThreadsTest, RowsComeOutTheSameOnAnyNumberOfThreads) {
+    const int height = 301, width = 422;
+    std::vector<std::vector<uint16_t>> first;
+    for (const int count : {1, 3, 8}) {
+        const WorkerCount threads(count);
+        std::vector<std::vector<uint16_t>> planes;
+        const auto keep = [&](dng_image& image) {
+            const dng_image_plane16 plane(image);
+            std::vector<uint16_t> samples;
+            for (int r = 0; r < plane.Height(); ++r) samples.insert(samples.end(), plane.Row(r), plane.Row(r) + width);
+            planes.push_back(std::move(samples));
+        };
+        auto green = GreenPassOn(MakePlane(height, width, Varied));
+        keep(*green->Stage1Image());
+        auto red = SyntheticNegative::WithMosaic(MakePlane(height, width, Varied));
+        engine::ProgressStatus progress;
+        red->ProcessRedBlue(false, progress);
+        keep(*red->Stage1Image());
+        AutoPtr<dng_image> mosaic = MakePlane(height, width, Varied);
+        green->ProcessFinalResult(*mosaic, 0, 0, progress);
+        keep(*mosaic);
+        if (first.empty()) {
+            first = planes;
+        } else {
+            EXPECT_EQ(planes, first) << count << " threads";
+        }
     }
 }
 
