@@ -228,6 +228,8 @@ struct TileJob {
         }
 
         transforms.Forward(tile);
+        // A cancel leaves the tile being filtered unwritten; looking twice keeps the wait short.
+        if (stopping.load(std::memory_order_relaxed)) return;
         const double* w = weights.data();
         const std::size_t halfCount = std::size_t(N) * kHalfWidth;
         for (std::size_t k = 0; k < halfCount; ++k) {
@@ -236,7 +238,6 @@ struct TileJob {
         }
         transforms.Inverse(tile);
 
-        // A cancel leaves the tile being filtered unwritten.
         if (stopping.load(std::memory_order_relaxed)) return;
 
         // Inner tiles keep from a quarter tile in; the first row and column of tiles start at 0.
