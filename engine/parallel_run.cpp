@@ -20,6 +20,8 @@ std::atomic<int> gWorkerCount{0};
 // What keeps a window responsive without spending the run on the event pump.
 constexpr auto kTickInterval = std::chrono::milliseconds(20);
 
+// One loop over the indices: hands them out, counts what was done and keeps
+// the first error, after which no further index is started.
 class Run {
 public:
     Run(int count, const IndexWork& work) : count_(count), work_(work) {}

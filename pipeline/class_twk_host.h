@@ -43,7 +43,7 @@ public:
     // Copies each sample of the 16-bit bilinear demosaic into WorkImage.
     void StoreSample(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, uint32 offset,
                      uint32 value) override;
-    // The same for a row piece in one loop; safe on the demosaic's worker threads.
+    // The same for a row segment in one loop; safe on the demosaic's worker threads.
     void StoreRow(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, const uint16* values,
                   uint32 count) override;
 

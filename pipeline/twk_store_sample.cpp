@@ -2,7 +2,7 @@
 
 #include "pipeline/class_twk_host.h"
 
-// The single-sample hook; the demosaic hands whole row pieces to StoreRow below.
+// The single-sample hook; the demosaic hands whole row segments to StoreRow below.
 void TWKNegative::StoreSample(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, uint32 offset,
                               uint32 value) {
     const uint64 w4 = W & ~3u;

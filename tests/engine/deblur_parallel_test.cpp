@@ -116,7 +116,7 @@ void ExpectWholeWindows(const CountingPlane& after, const CountingPlane& before,
                     (after.At(r, c) == full.At(r, c) ? done : left) += 1;
                     ASSERT_TRUE(after.At(r, c) == full.At(r, c) || after.At(r, c) == before.At(r, c)) << r << "," << c;
                 }
-            ASSERT_FALSE(done > 0 && left > 0) << "tile " << tileRow << "," << tileCol << " written in part";
+            ASSERT_FALSE(done > 0 && left > 0) << "tile " << tileRow << "," << tileCol << " half written";
             if (done + left == 0) continue;
             (done > 0 ? *windowsDone : *windowsLeft) += 1;
         }
