@@ -124,10 +124,10 @@ TEST(StoreSampleTest, SamplesOutsideTheWorkImageAreDropped) {
     EXPECT_EQ(negative->WorkImage[5 * 3 + 1], 88);
 }
 
-TEST(StoreSampleTest, RowPiecesLandWhereTheirSamplesWould) {
+TEST(StoreSampleTest, RowSegmentsLandWhereTheirSamplesWould) {
     struct Case { uint32 H, W; int32 row, firstCol; uint32 plane, count; };
     const Case cases[] = {
-        {4, 8, 0, 0, 0, 8},        {4, 9, 3, -2, 1, 6},  // a piece starting left of the image
+        {4, 8, 0, 0, 0, 8},        {4, 9, 3, -2, 1, 6},  // a segment starting left of the image
         {5, 10, 2, 5, 2, 8},       // running past the width rounded down to 4
         {10000, 4004, 0, 0, 0, 8}, // past the end of the work image: dropped
         {10000, 4004, 9999, 3, 1, 9}, {10000, 4004, 4, 4000, 2, 4},  // the last row inside, the edge of the room
