@@ -163,7 +163,7 @@ struct WorkerCount {
 
 TEST(PassThreadsTest, AnAbortInTheMiddleOfAManyThreadedPassLeavesWholeRowsAndNoNewWorkPlane) {
     const WorkerCount threads(4);
-    const int height = 1500, width = 2000;
+    const int height = 2400, width = 3000;  // long enough that a fast machine is still busy at the second pump
     auto whole = GreenPassOn(MakePlane(height, width, Varied));
     for (const bool redBlue : {false, true}) {
         SCOPED_TRACE(redBlue ? "red plane" : "green plane");
