@@ -22,10 +22,9 @@ void RefBilinearRow16(const uint16* sPtr, uint16* dPtr, uint32 cols, uint32 patP
         if (++patPhase == patCount) patPhase = 0;
         uint32 total = 128;
         for (uint32 k = 0; k < count; ++k) total += weights[k] * static_cast<uint32>(p[offsets[k]]);
-        const uint32 value = total >> 8;
-        dPtr[j] = static_cast<uint16>(value);
-        negative.StoreSample(H, W, row, firstCol, plane, j, value);
+        dPtr[j] = static_cast<uint16>(total >> 8);
     }
+    negative.StoreRow(H, W, row, firstCol, plane, dPtr, cols);
 }
 
 namespace {

@@ -9,7 +9,7 @@ constexpr uint32 kMaxBilinearKernel = 25;
 constexpr int32 kBilinearMargin = 2;
 
 // 16-bit bilinear row: destination sample j is the kernel of the current pattern phase applied
-// around source sample j >> sShift; each result also goes to the negative's StoreSample hook.
+// around source sample j >> sShift; the finished row also goes to the negative's StoreRow hook.
 void RefBilinearRow16(const uint16* sPtr, uint16* dPtr, uint32 cols, uint32 patPhase, uint32 patCount,
                       const uint32* kernCounts, const int32 (*kernOffsets)[kMaxBilinearKernel],
                       const uint16 (*kernWeights)[kMaxBilinearKernel], uint32 sShift, dng_negative& negative,

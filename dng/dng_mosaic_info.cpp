@@ -8,6 +8,7 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_info.h"
 #include "dng/dng_tile_buffer.h"
+#include "engine/parallel_run.h"
 
 namespace {
 
@@ -58,38 +59,46 @@ void dng_mosaic_info::InterpolateGeneric(dng_host& host, dng_negative& negative,
 
     const int32 margin = kBilinearMargin;
     const int32 windowCols = kInterpolateTile + 2 * margin;
-    std::vector<uint16> window(size_t(windowCols) * (kInterpolateTile + 2 * margin));
+    const size_t windowSamples = size_t(windowCols) * (kInterpolateTile + 2 * margin);
     const dng_bilinear_interpolator interpolator(*this, windowCols);
 
     dng_const_tile_buffer src(srcImage, bounds);
     const dng_rect dstArea = dstImage.Bounds() & bounds;
-    for (int32 top = dstArea.t; top < dstArea.b; top += kInterpolateTile) {
-        for (int32 left = dstArea.l; left < dstArea.r; left += kInterpolateTile) {
-            host.SniffForAbort();
-            const dng_rect tile(top, left, std::min(top + kInterpolateTile, dstArea.b),
-                                std::min(left + kInterpolateTile, dstArea.r));
-            // Source window: the tile grown by the margin, edges repeating the outer pattern band.
-            dng_pixel_buffer srcBuffer;
-            srcBuffer.fArea = dng_rect(tile.t - margin, tile.l - margin, tile.b + margin, tile.r + margin);
-            srcBuffer.fPlanes = 1;
-            srcBuffer.fColStep = 1;
-            srcBuffer.fRowStep = windowCols;
-            srcBuffer.fPixelType = ttShort;
-            srcBuffer.fPixelSize = 2;
-            srcBuffer.fData = window.data();
-            for (int32 r = srcBuffer.fArea.t; r < srcBuffer.fArea.b; ++r) {
-                const int32 sr = bounds.t + RepeatEdge(r - bounds.t, static_cast<int32>(H), fCFAPatternSize.v);
-                const uint16* in = src.ConstPixel_uint16(sr, bounds.l, plane);
-                uint16* out = window.data() + size_t(r - srcBuffer.fArea.t) * windowCols;
-                for (int32 c = srcBuffer.fArea.l; c < srcBuffer.fArea.r; ++c) {
-                    const bool inside = c >= bounds.l && c < bounds.r;
-                    const int32 sc = inside ? c - bounds.l
-                                            : RepeatEdge(c - bounds.l, static_cast<int32>(W), fCFAPatternSize.h);
-                    out[c - srcBuffer.fArea.l] = in[sc];
-                }
+    if (dstArea.IsEmpty()) return;
+    const int32 tileCols = (dstArea.W() + kInterpolateTile - 1) / kInterpolateTile;
+    const int32 tileRows = (dstArea.H() + kInterpolateTile - 1) / kInterpolateTile;
+    // Tiles write disjoint areas, so they run on all cores, each worker with its own window.
+    std::vector<std::vector<uint16>> windows(size_t(engine::WorkerCount()));
+    const auto interpolateTile = [&](int index, int worker) {
+        host.SniffForAbort();
+        std::vector<uint16>& window = windows[size_t(worker)];
+        window.resize(windowSamples);
+        const int32 top = dstArea.t + index / tileCols * kInterpolateTile;
+        const int32 left = dstArea.l + index % tileCols * kInterpolateTile;
+        const dng_rect tile(top, left, std::min(top + kInterpolateTile, dstArea.b),
+                            std::min(left + kInterpolateTile, dstArea.r));
+        // Source window: the tile grown by the margin, edges repeating the outer pattern band.
+        dng_pixel_buffer srcBuffer;
+        srcBuffer.fArea = dng_rect(tile.t - margin, tile.l - margin, tile.b + margin, tile.r + margin);
+        srcBuffer.fPlanes = 1;
+        srcBuffer.fColStep = 1;
+        srcBuffer.fRowStep = windowCols;
+        srcBuffer.fPixelType = ttShort;
+        srcBuffer.fPixelSize = 2;
+        srcBuffer.fData = window.data();
+        for (int32 r = srcBuffer.fArea.t; r < srcBuffer.fArea.b; ++r) {
+            const int32 sr = bounds.t + RepeatEdge(r - bounds.t, static_cast<int32>(H), fCFAPatternSize.v);
+            const uint16* in = src.ConstPixel_uint16(sr, bounds.l, plane);
+            uint16* out = window.data() + size_t(r - srcBuffer.fArea.t) * windowCols;
+            for (int32 c = srcBuffer.fArea.l; c < srcBuffer.fArea.r; ++c) {
+                const bool inside = c >= bounds.l && c < bounds.r;
+                const int32 sc = inside ? c - bounds.l
+                                        : RepeatEdge(c - bounds.l, static_cast<int32>(W), fCFAPatternSize.h);
+                out[c - srcBuffer.fArea.l] = in[sc];
             }
-            dng_dirty_tile_buffer dst(dstImage, tile);
-            interpolator.Interpolate(srcBuffer, dst, negative, H, W);
         }
-    }
+        dng_dirty_tile_buffer dst(dstImage, tile);
+        interpolator.Interpolate(srcBuffer, dst, negative, H, W);
+    };
+    engine::RunParallel(tileRows * tileCols, interpolateTile, nullptr, nullptr);
 }

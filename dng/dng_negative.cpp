@@ -40,6 +40,11 @@ dng_negative::~dng_negative() = default;
 
 void dng_negative::StoreSample(uint32, uint32, int32, int32, uint32, uint32, uint32) {}
 
+void dng_negative::StoreRow(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, const uint16* values,
+                            uint32 count) {
+    for (uint32 j = 0; j < count; ++j) StoreSample(H, W, row, firstCol, plane, j, values[j]);
+}
+
 std::unique_ptr<dng_negative> dng_negative::Make(dng_memory_allocator& allocator) {
     std::unique_ptr<dng_negative> negative(new (std::nothrow) dng_negative(allocator));
     if (!negative) ThrowMemoryFull();
@@ -169,7 +174,15 @@ dng_fingerprint dng_negative::FindRawImageDigest(const dng_image& image) {
     dng_const_tile_buffer buffer(image, bounds);
     std::vector<uint8> row(size_t(width) * planes * 2);
     dng_md5_printer printer;
+    // The digest takes samples low byte first, which is how a little-endian
+    // machine holds a row of one 16-bit plane: such rows go in as they are.
+    const bool rowsAsHeld = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && planes == 1 &&
+                            image.PixelType() == ttShort && buffer.fColStep == 1;
     for (int32 r = bounds.t; r < bounds.b; ++r) {
+        if (rowsAsHeld) {
+            printer.Process(buffer.ConstPixel_uint16(r, bounds.l, 0), size_t(width) * 2);
+            continue;
+        }
         for (uint32 p = 0; p < planes; ++p) {
             if (image.PixelType() == ttByte) {
                 const uint8* s = buffer.ConstPixel_uint8(r, bounds.l, p);

@@ -25,6 +25,12 @@ public:
     // Receives each sample of the 16-bit bilinear demosaic right after it is computed.
     virtual void StoreSample(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, uint32 offset,
                              uint32 value);
+    // Receives one demosaiced row segment, `count` samples from `firstCol` on; by
+    // default passes each to StoreSample in order. The demosaic calls it from
+    // its worker threads, for segments of different tiles at the same time, so
+    // an override must not share state between calls beyond disjoint stores.
+    virtual void StoreRow(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, const uint16* values,
+                          uint32 count);
     // Resets every metadata field to its default.
     virtual void Initialize();
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/progress_status.h"
+#include "engine/tile_transforms.h"
 
 namespace engine {
 
@@ -82,9 +83,8 @@ bool ClassFFT::FFT2DCore(Complex* array, int n, double* tempReal, double* tempIm
 
 void ClassFFT::FFT2D(Complex* array, int n, int direction, ProgressStatus* progress) {
     if (progress) progress->Restart(2 * n);
-    std::vector<double> tempReal(n);
-    std::vector<double> tempImag(n);
-    FFT2DCore(array, n, tempReal.data(), tempImag.data(), direction);
+    // FFTW computes what FFT2DCore does, several times faster; direction 1 is its forward transform (sign -1).
+    TileTransforms::Complex2D(array, n, direction == 1 ? -1 : 1);
 }
 
 }  // namespace engine

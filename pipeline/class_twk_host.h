@@ -47,6 +47,9 @@ public:
     // Copies each sample of the 16-bit bilinear demosaic into WorkImage.
     void StoreSample(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, uint32 offset,
                      uint32 value) override;
+    // The same for a row segment in one loop; safe on the demosaic's worker threads.
+    void StoreRow(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, const uint16* values,
+                  uint32 count) override;
 
     // 255 x (j / 49152)^(1/2.2), rounded; maps a capped linear value to 8 bits.
     uint32 GammaTable[kGammaEntries];

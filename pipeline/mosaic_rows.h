@@ -42,6 +42,13 @@ struct SiteWindow {
 
     // Columns col - 2 .. col + 2 of the given window rows, edge columns mapped.
     void Load(const uint16_t* const (&rows)[5], int col, int width) {
+        if (col >= 2 && col + 2 < width) {
+            for (int r = 0; r < 5; ++r) {
+                const uint16_t* p = rows[r] + col - 2;
+                for (int c = 0; c < 5; ++c) s[r][c] = p[c];
+            }
+            return;
+        }
         int cols[5];
         for (int c = 0; c < 5; ++c) cols[c] = MosaicRows::MapIndex(col + c - 2, width);
         for (int r = 0; r < 5; ++r)

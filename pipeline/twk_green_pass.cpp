@@ -67,7 +67,9 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
     const int32 W = static_cast<int32>(fStage1Image->Width());
     pipeline::RequirePassSize(H, W);
 
-    const uint32 white = std::min<uint32>(WhiteLevel(0), 65535);
+    // The sliders take the white level truncated, not rounded: 4095.6 gives 4095 and 1365.
+    const real64 white =
+        std::min(std::max(fLinearizationInfo ? fLinearizationInfo->fWhiteLevel[0] : 65535.0, 0.0), 65535.0);
     if (pipeline::gMainWindow) {
         pipeline::gMainWindow->SetMaskingMaximum(static_cast<int>(white));
         pipeline::gMainWindow->SetLocalizationMaximum(static_cast<int>(white * (1.0 / 3.0)));
@@ -84,10 +86,22 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
         progress.SetStatus("Processing photo...");
 
         const ParityColours cfa = ColoursByParity();
-        SiteWindow window;
-        for (int32 row = firstRow; row < H; ++row) {
-            progress.Step(1);
-            if (AbortFlag) return;
+        // Window positions of the green sites around a site, by its row and column parity.
+        struct Greens {
+            int count = 0;
+            int r[25], c[25];
+        } greens[2][2];
+        for (int32 pr = 0; pr < 2; ++pr)
+            for (int32 pc = 0; pc < 2; ++pc)
+                for (int32 r = -2; r <= 2; ++r)
+                    for (int32 c = -2; c <= 2; ++c) {
+                        if (cfa.At(pc + c, pr + r) != 1) continue;
+                        Greens& g = greens[pr][pc];
+                        g.r[g.count] = r;
+                        g.c[g.count++] = c;
+                    }
+        const auto convertRow = [&](int32 row) {
+            SiteWindow window;
             const uint16* source = rows.Row(row);
             uint16* out = image.MutableRow(row);
             const uint16* windowRows[5];
@@ -102,17 +116,18 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
                 double gmin = 16383.0;
                 double gmax = 0.0;
                 if (rangeRow && col >= 2 && col <= W - 3) {
-                    for (int32 r = -2; r <= 2; ++r)
-                        for (int32 c = -2; c <= 2; ++c) {
-                            if (cfa.At(col + c, row + r) != 1) continue;
-                            const double sample = window(r, c);
-                            if (sample < gmin) gmin = sample;
-                            if (sample > gmax) gmax = sample;
-                        }
+                    const Greens& g = greens[row & 1][col & 1];
+                    for (int i = 0; i < g.count; ++i) {
+                        const double sample = window(g.r[i], g.c[i]);
+                        if (sample < gmin) gmin = sample;
+                        if (sample > gmax) gmax = sample;
+                    }
                 }
                 out[col] = pipeline::StoredSample(GreenAtSite(window, gmin, gmax));
             }
-        }
+        };
+        // An abort leaves whole rows converted and the work plane empty.
+        if (!pipeline::RunRows(firstRow, H, convertRow, progress, AbortFlag)) return;
         pipeline::ResetProgressBar(progress, H - 4);
     }
     WorkPlane = fStage1Image->Clone();

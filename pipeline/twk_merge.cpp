@@ -6,6 +6,7 @@
 #include "engine/class_fft.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/main_window_link.h"
+#include "pipeline/twk_pass_support.h"
 
 void TWKNegative::MergePlane(dng_image& mosaic, int rowOffset, int colOffset, uint8 colour) {
     if (!WorkPlane) ThrowProgramError("No deblurred plane to merge");
@@ -15,9 +16,11 @@ void TWKNegative::MergePlane(dng_image& mosaic, int rowOffset, int colOffset, ui
     const dng_image_plane16 plane(*WorkPlane);
     const int32 H = target.Height();
     const int32 W = target.Width();
-    const engine::ClassFFT* engine = pipeline::LinkedEngine();
+    const engine::ClassFFT* linked = pipeline::LinkedEngine();
+    // Without circles every site is inside: no question per site.
+    const engine::ClassFFT* engine = linked && !linked->circles.empty() ? linked : nullptr;
     const ParityColours cfa = ColoursByParity();
-    for (int32 row = 0; row < H; ++row) {
+    pipeline::RunRows(0, H, [&](int32 row) {
         const uint16* from = plane.Row(row);
         uint16* to = target.MutableRow(row);
         for (int32 col = 0; col < W; ++col) {
@@ -25,7 +28,7 @@ void TWKNegative::MergePlane(dng_image& mosaic, int rowOffset, int colOffset, ui
             if (engine && !engine->InDeblurArea(row + rowOffset, col + colOffset)) continue;
             to[col] = from[col];
         }
-    }
+    });
 }
 
 void TWKNegative::MergeGreenPlane(dng_image& mosaic, int rowOffset, int colOffset) {

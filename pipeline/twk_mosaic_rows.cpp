@@ -5,6 +5,7 @@
 #include "engine/image_plane16.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/mosaic_rows.h"
+#include "pipeline/twk_pass_support.h"
 
 void TWKNegative::ReadMosaicRows(pipeline::MosaicRows& rows, const engine::ImagePlane16& source,
                                  bool balanceGreens) {
@@ -16,23 +17,29 @@ void TWKNegative::ReadMosaicRows(pipeline::MosaicRows& rows, const engine::Image
     const double t = split == 500 ? 300.0 : double(split);
     const ParityColours cfa = ColoursByParity();
 
-    for (int32 row = 0; row < H; ++row) {
+    bool greenInBlueRow[2][2];  // [row & 1][col & 1]
+    for (int32 r = 0; r < 2; ++r)
+        for (int32 c = 0; c < 2; ++c) greenInBlueRow[r][c] = cfa.At(c, r) == 1 && cfa.At(c + 1, r) == 2;
+    // The up-right neighbour is read from the table, which the row above has
+    // filled. In a Bayer pattern that row balances nothing, so its image
+    // samples stand for it and rows need not wait for each other.
+    const bool rowsDepend = (greenInBlueRow[0][0] || greenInBlueRow[0][1]) &&
+                            (greenInBlueRow[1][0] || greenInBlueRow[1][1]);
+
+    const auto fillRow = [&](int32 row) {
         const uint16* image = source.Row(row);
         uint16* table = rows.Row(row);
         std::copy(image, image + W, table);
-        if (!balanceGreens || row <= 2 || row >= H - 1) continue;
+        if (!balanceGreens || row <= 2 || row >= H - 1) return;
 
         const uint16* above = source.Row(row - 1);
         const uint16* below = source.Row(row + 1);
-        const uint16* tableAbove = rows.Row(row - 1);
-        bool greenInBlueRow[2];
-        for (int32 parity = 0; parity < 2; ++parity)
-            greenInBlueRow[parity] = cfa.At(parity, row) == 1 && cfa.At(parity + 1, row) == 2;
-
+        const uint16* upRight = rowsDepend ? rows.Row(row - 1) : above;
+        const bool* balanced = greenInBlueRow[row & 1];
         for (int32 col = 3; col < W - 2; ++col) {
-            if (!greenInBlueRow[col & 1]) continue;
+            if (!balanced[col & 1]) continue;
             const int32 v = image[col];
-            const int32 a = tableAbove[col + 1];
+            const int32 a = upRight[col + 1];
             if (!(std::abs(v - a) < t && a <= v)) continue;
             const int32 u = above[col + 1];
             const bool neighboursAgree = std::abs(u - below[col + 1]) < 50 && std::abs(u - below[col - 1]) < 50 &&
@@ -48,5 +55,10 @@ void TWKNegative::ReadMosaicRows(pipeline::MosaicRows& rows, const engine::Image
             }
             table[col] = static_cast<uint16>(sum / count);
         }
+    };
+    if (rowsDepend) {
+        for (int32 row = 0; row < H; ++row) fillRow(row);
+    } else {
+        pipeline::RunRows(0, H, fillRow);
     }
 }

@@ -128,19 +128,16 @@ void TWKNegative::ProcessRedBlue(bool blue, engine::ProgressStatus& progress) {
         const ParityColours cfa = ColoursByParity();
         const uint8 target = blue ? 2 : 0;
         const uint8 opposite = blue ? 0 : 2;
-        SiteWindow window;
         for (int pass = 1; pass <= 2; ++pass) {
-            for (int32 row = 0; row < H; ++row) {
-                progress.Step(1);
-                platform::ProcessMessages();
-                if (AbortFlag) return;
+            const uint8 changing = pass == 1 ? 1 : opposite;
+            const auto estimateRow = [&](int32 row) {
+                SiteWindow window;
                 const uint16* source = rows.Row(row);
                 uint16* out = image.MutableRow(row);
                 const uint16* windowRows[5];
                 rows.WindowRows(row, windowRows);
                 // Whether the target colour sits beside the greens of this row.
                 const bool rowHoldsTarget = cfa.At(0, row) == target || cfa.At(1, row) == target;
-                const uint8 changing = pass == 1 ? 1 : opposite;
                 for (int32 col = 0; col < W; ++col) {
                     const uint16 v = source[col];
                     if (v == 0 || cfa.At(col, row) != changing) {
@@ -151,7 +148,9 @@ void TWKNegative::ProcessRedBlue(bool blue, engine::ProgressStatus& progress) {
                     out[col] = pipeline::StoredSample(pass == 1 ? TargetAtGreen(window, rowHoldsTarget)
                                                                 : TargetAtOpposite(window));
                 }
-            }
+            };
+            // An abort leaves whole rows estimated and the work plane as it was.
+            if (!pipeline::RunRows(0, H, estimateRow, progress, AbortFlag)) return;
             if (pass == 1) ReadMosaicRows(rows, image, false);
         }
     }

@@ -74,12 +74,12 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
     pipeline::ResetProgressBar(progress, H - 4);
     progress.SetStatus("Processing final result...");
 
-    const engine::ClassFFT* engine = pipeline::LinkedEngine();
+    const engine::ClassFFT* linked = pipeline::LinkedEngine();
+    // Without circles every site is inside: no question per site.
+    const engine::ClassFFT* engine = linked && !linked->circles.empty() ? linked : nullptr;
     const ParityColours cfa = ColoursByParity();
-    SiteWindow window;
-    for (int32 row = 1; row < H - 1; ++row) {
-        progress.Step(1);
-        if (AbortFlag) return;
+    const auto transferRow = [&](int32 row) {
+        SiteWindow window;
         const uint16* windowRows[5];
         for (int32 r = 0; r < 5; ++r) windowRows[r] = deblurred.Row(pipeline::MosaicRows::MapIndex(row + r - 2, H));
         const uint16* const mosaicRows[3] = {B.Row(row - 1), B.Row(row), B.Row(row + 1)};
@@ -95,6 +95,8 @@ void TWKNegative::ProcessFinalResult(dng_image& mosaic, int rowOffset, int colOf
                 out[col] = pipeline::StoredSample(TransferredSite(window, mosaicRows, col));
             }
         }
-    }
+    };
+    // An abort leaves whole rows transferred.
+    if (!pipeline::RunRows(1, H - 1, transferRow, progress, AbortFlag)) return;
     pipeline::ResetProgressBar(progress, H - 4);
 }

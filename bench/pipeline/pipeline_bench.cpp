@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dng/dng_image_plane16.h"
+#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/mosaic_rows.h"
 #include "synthetic_negative.h"
@@ -20,6 +21,14 @@ namespace {
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
+
+// Processor seconds of all this process's threads so far.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 long PeakKilobytes() {
     rusage usage{};
@@ -66,12 +75,14 @@ void RunInChild(const Pass& pass) {
         Setup setup;
         if (pass.prepare) pass.prepare(setup);
         const long before = PeakKilobytes();
+        const double cpuBefore = CpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         pass.run(setup);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double cpu = CpuSeconds() - cpuBefore;
         const long after = PeakKilobytes();
-        std::printf("%-34s %7.3f s   peak %5ld MiB (%+5ld MiB over the set-up)\n", pass.name, seconds, after / 1024,
-                    (after - before) / 1024);
+        std::printf("%-34s %7.3f s  (processor %6.3f s)   peak %5ld MiB (%+5ld MiB over the set-up)\n", pass.name,
+                    seconds, cpu, after / 1024, (after - before) / 1024);
         std::fflush(stdout);
         _exit(0);
     }
@@ -82,8 +93,8 @@ void RunInChild(const Pass& pass) {
 }  // namespace
 
 int main() {
-    std::printf("%d x %d mosaic (%.1f megapixels); set-up holds the raw image and a mosaic copy\n", kWidth, kHeight,
-                kWidth * double(kHeight) / 1e6);
+    std::printf("%d x %d mosaic (%.1f megapixels); set-up holds the raw image and a mosaic copy; %d threads\n",
+                kWidth, kHeight, kWidth * double(kHeight) / 1e6, engine::WorkerCount());
     const std::vector<Pass> passes = {
         {"ReadMosaicRows (balancing)", nullptr,
          [](Setup& s) {
@@ -91,6 +102,8 @@ int main() {
              s.negative->ReadMosaicRows(rows, dng_image_plane16(*s.negative->Stage1Image()), true);
          }},
         {"ProcessPhoto (green plane)", nullptr, [](Setup& s) { s.negative->ProcessPhoto(0, 0, false, s.progress); }},
+        {"ProcessPhoto (one thread)", [](Setup&) { engine::SetWorkerCount(1); },
+         [](Setup& s) { s.negative->ProcessPhoto(0, 0, false, s.progress); }},
         {"ProcessFinalResult (no circles)", [](Setup& s) { s.GreenWorkPlane(); },
          [](Setup& s) { s.negative->ProcessFinalResult(*s.mosaic, 0, 0, s.progress); }},
         {"ProcessFinalResult (one circle)",
@@ -102,6 +115,8 @@ int main() {
          [](Setup& s) { s.negative->ProcessFinalResult(*s.mosaic, 0, 0, s.progress); }},
         {"ProcessRedBlue (red)", nullptr, [](Setup& s) { s.negative->ProcessRedBlue(false, s.progress); }},
         {"ProcessRedBlue (blue)", nullptr, [](Setup& s) { s.negative->ProcessRedBlue(true, s.progress); }},
+        {"ProcessRedBlue (red, one thread)", [](Setup&) { engine::SetWorkerCount(1); },
+         [](Setup& s) { s.negative->ProcessRedBlue(false, s.progress); }},
         {"MergeGreenPlane (no circles)", [](Setup& s) { s.GreenWorkPlane(); },
          [](Setup& s) { s.negative->MergeGreenPlane(*s.mosaic, 0, 0); }},
         {"StoreResultInStage1", nullptr, [](Setup& s) { s.negative->StoreResultInStage1(0, 0, *s.mosaic); }},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <mutex>
 #include <tuple>
 
 #include "dng_test_support.h"
@@ -15,8 +16,10 @@ namespace {
 class TestNegative : public dng_negative {
 public:
     explicit TestNegative(dng_memory_allocator& allocator) : dng_negative(allocator) {}
+    // The demosaic's workers call this for several tiles at once.
     void StoreSample(uint32 H, uint32 W, int32 row, int32 firstCol, uint32 plane, uint32 offset,
                      uint32 value) override {
+        const std::lock_guard<std::mutex> lock(mutex);
         repeats += !values.emplace(std::make_tuple(row, firstCol + static_cast<int32>(offset), plane), value).second;
         size = {H, W};
     }
@@ -24,6 +27,7 @@ public:
     std::map<std::tuple<int32, int32, uint32>, uint32> values;
     int repeats = 0;
     std::pair<uint32, uint32> size;
+    std::mutex mutex;
 
 protected:
     void DoBuildStage2(dng_host& host, uint32 pixelType) override {

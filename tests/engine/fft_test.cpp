@@ -65,6 +65,20 @@ TEST(FFT2DCore, MatchesDirectTwoDimensionalDftAndRefusesMissingTemporaries) {
     EXPECT_EQ(data, before);
 }
 
+TEST(FFT2D, AgreesWithTheCoreTransformInBothDirections) {
+    for (const int n : {4, 16, 64}) {
+        for (const int direction : {1, -1}) {
+            std::vector<Complex> fast = RandomValues(std::size_t(n) * n, 5 + n);
+            std::vector<Complex> core = fast;
+            std::vector<double> re(n), im(n);
+            ASSERT_TRUE(ClassFFT::FFT2DCore(core.data(), n, re.data(), im.data(), direction));
+            ClassFFT::FFT2D(fast.data(), n, direction, nullptr);
+            for (std::size_t k = 0; k < fast.size(); ++k)
+                ASSERT_LT(std::abs(fast[k] - core[k]), 1e-9 * n * n) << n << " " << direction << " at " << k;
+        }
+    }
+}
+
 TEST(FFT2D, ForwardThenInverseGivesTheArrayTimesNSquaredAndRestartsTheBar) {
     const int n = ClassFFT::kTileSize;
     const std::vector<Complex> original = RandomValues(std::size_t(n) * n, 11);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dng/dng_exceptions.h"
+#include "engine/parallel_run.h"
 #include "pass_helpers.h"
 
 namespace pipelinetest {
@@ -82,37 +83,138 @@ TEST(GreenPassTest, FirstRowAndColumnLeaveTheMosaicAboveAndLeft) {
     EXPECT_EQ(At(*fromOrigin->Stage1Image(), 5, 5), At(*whole->Stage1Image(), 5, 5));
 }
 
-TEST(GreenPassTest, SetsTheSliderMaximaReportsProgressAndStopsOnAbort) {
-    pipeline::HeadlessWindow window;
-    auto whole = GreenPassOn(MakePlane(14, 24, Varied));
-    auto negative = SyntheticNegative::WithMosaic(MakePlane(14, 24, Varied));
-    negative->Linearization().fWhiteLevel[0] = 4095;
-    enginetest::FakeProgressBar bar;
-    FakeProgress p(bar);
-    negative->ProcessPhoto(3, 0, false, p.progress);
-    EXPECT_EQ(window.maskingMaximum, 4095);
-    EXPECT_EQ(window.localizationMaximum, 1365);
-    EXPECT_EQ(p.label.text, "Processing photo...");
-    EXPECT_EQ(bar.max, 10);
-    // One step per converted row, from row 3 on.
-    EXPECT_EQ(p.progress.stepsSinceYield, 11);
-
-    // Abort after the first row: that row is done, the next untouched, and no work plane.
-    negative->SetStage1(MakePlane(14, 24, Varied));
-    AbortingBar aborting(*negative, 2);
-    FakeProgress q(aborting);
-    negative->ProcessPhoto(0, 0, false, q.progress);
-    EXPECT_EQ(negative->WorkPlane, nullptr);
-    for (int c = 0; c < 24; ++c) {
-        EXPECT_EQ(At(*negative->Stage1Image(), 0, c), At(*whole->Stage1Image(), 0, c));
-        EXPECT_EQ(At(*negative->Stage1Image(), 1, c), Varied(1, c));
+TEST(GreenPassTest, SliderMaximaTruncateTheWhiteLevel) {
+    struct Case { double white; int masking, localization; };
+    const Case cases[] = {{4095.6, 4095, 1365}, {2.9, 2, 0}, {1023.0, 1023, 341}, {65535.0, 65535, 21845}};
+    for (const Case& k : cases) {
+        pipeline::HeadlessWindow window;
+        auto negative = SyntheticNegative::WithMosaic(MakePlane(6, 6, Varied));
+        negative->Linearization().fWhiteLevel[0] = k.white;
+        engine::ProgressStatus progress;
+        negative->ProcessPhoto(0, 0, false, progress);
+        EXPECT_EQ(window.maskingMaximum, k.masking) << k.white;
+        EXPECT_EQ(window.localizationMaximum, k.localization) << k.white;
     }
+}
 
+TEST(GreenPassTest, ReportsProgressFromTheFirstRowAgainstHeightLessFour) {
+    for (const int firstRow : {0, 3}) {
+        auto negative = SyntheticNegative::WithMosaic(MakePlane(15, 24, Varied));
+        RecordingBar bar;
+        FakeProgress p(bar);
+        negative->ProcessPhoto(firstRow, 0, false, p.progress);
+        EXPECT_EQ(p.label.text, "Processing photo...");
+        EXPECT_EQ(bar.maxAtPeak, 11) << firstRow;
+        EXPECT_EQ(bar.peak, 15 - firstRow);  // one step per converted row
+        EXPECT_EQ(bar.position, 0);          // reset when done
+    }
+}
+
+// Rows of `image` that differ from `before`; each must equal the same row of `done` whole.
+std::vector<int> RowsChanged(dng_image& image, const std::function<int(int, int)>& before, dng_image& done) {
+    std::vector<int> changed;
+    const dng_image_plane16 plane(image);
+    for (int r = 0; r < plane.Height(); ++r) {
+        bool differs = false, whole = true;
+        for (int c = 0; c < plane.Width(); ++c) {
+            differs |= plane.Row(r)[c] != before(r, c);
+            whole &= plane.Row(r)[c] == At(done, r, c);
+        }
+        if (differs) {
+            EXPECT_TRUE(whole) << "row " << r << " half converted";
+            changed.push_back(r);
+        }
+    }
+    return changed;
+}
+
+TEST(GreenPassTest, AbortLeavesWholeRowsAndNoWorkPlane) {
+    auto whole = GreenPassOn(MakePlane(14, 24, Varied));
+    // 0: the flag is up before the run; 1: it comes with the first row's step;
+    // 2: with the second, when rows may already be done on other threads.
+    for (const int steps : {0, 1, 2}) {
+        auto negative = SyntheticNegative::WithMosaic(MakePlane(14, 24, Varied));
+        negative->WorkPlane = MakePlane(14, 24, Varied);
+        AbortingBar aborting(*negative, steps);
+        FakeProgress q(aborting);
+        if (steps == 0) negative->AbortFlag = 1;
+        negative->ProcessPhoto(0, 0, false, q.progress);
+        EXPECT_EQ(negative->AbortFlag, 1);  // left for the caller's cancel check
+        const std::vector<int> done = RowsChanged(*negative->Stage1Image(), Varied, *whole->Stage1Image());
+        if (steps < 2) {
+            EXPECT_TRUE(done.empty()) << steps;
+        }
+        // Only a pass that got through every row leaves a work plane.
+        EXPECT_EQ(negative->WorkPlane == nullptr, done.size() < 14) << steps;
+    }
     try {
         GreenPassOn(MakePlane(2, 8, Varied));
         FAIL() << "a two-row mosaic was processed";
     } catch (const dng_exception& e) {
         EXPECT_EQ(e.ErrorCode(), dng_error_bad_format);
+    }
+}
+
+// Tears down the worker count a test set.
+struct WorkerCount {
+    explicit WorkerCount(int count) { engine::SetWorkerCount(count); }
+    ~WorkerCount() { engine::SetWorkerCount(0); }
+};
+
+TEST(PassThreadsTest, AnAbortInTheMiddleOfAManyThreadedPassLeavesWholeRowsAndNoNewWorkPlane) {
+    const WorkerCount threads(4);
+    const int height = 2400, width = 3000;  // long enough that a fast machine is still busy at the second pump
+    auto whole = GreenPassOn(MakePlane(height, width, Varied));
+    for (const bool redBlue : {false, true}) {
+        SCOPED_TRACE(redBlue ? "red plane" : "green plane");
+        auto negative = SyntheticNegative::WithMosaic(MakePlane(height, width, Varied));
+        negative->WorkPlane = MakePlane(4, 4, [](int, int) { return 9; });
+        int pumps = 0;
+        // The second pump comes while the workers are busy with the first rows.
+        enginetest::MessagesHook hook([&] {
+            if (++pumps == (redBlue ? 3 : 2)) negative->AbortFlag = 1;
+        });
+        engine::ProgressStatus progress;
+        if (redBlue) {
+            negative->ProcessRedBlue(false, progress);
+            EXPECT_EQ(At(*negative->WorkPlane, 1, 1), 9);  // the work plane stays as it was
+        } else {
+            negative->ProcessPhoto(0, 0, false, progress);
+            EXPECT_EQ(negative->WorkPlane, nullptr);
+            const std::vector<int> done = RowsChanged(*negative->Stage1Image(), Varied, *whole->Stage1Image());
+            EXPECT_GT(done.size(), 0u);
+            EXPECT_LT(done.size(), std::size_t(height));
+        }
+        EXPECT_EQ(negative->AbortFlag, 1);
+    }
+}
+
+TEST(PassThreadsTest, RowsComeOutTheSameOnAnyNumberOfThreads) {
+    const int height = 301, width = 422;
+    std::vector<std::vector<uint16_t>> first;
+    for (const int count : {1, 3, 8}) {
+        const WorkerCount threads(count);
+        std::vector<std::vector<uint16_t>> planes;
+        const auto keep = [&](dng_image& image) {
+            const dng_image_plane16 plane(image);
+            std::vector<uint16_t> samples;
+            for (int r = 0; r < plane.Height(); ++r) samples.insert(samples.end(), plane.Row(r), plane.Row(r) + width);
+            planes.push_back(std::move(samples));
+        };
+        auto green = GreenPassOn(MakePlane(height, width, Varied));
+        keep(*green->Stage1Image());
+        auto red = SyntheticNegative::WithMosaic(MakePlane(height, width, Varied));
+        engine::ProgressStatus progress;
+        red->ProcessRedBlue(false, progress);
+        keep(*red->Stage1Image());
+        AutoPtr<dng_image> mosaic = MakePlane(height, width, Varied);
+        green->ProcessFinalResult(*mosaic, 0, 0, progress);
+        keep(*mosaic);
+        if (first.empty()) {
+            first = planes;
+        } else {
+            EXPECT_EQ(planes, first) << count << " threads";
+        }
     }
 }
 
@@ -169,23 +271,29 @@ TEST(RedBluePassTest, ZeroSamplesAndZeroSums) {
     EXPECT_EQ(At(*noRed->Stage1Image(), 2, 2), 0);
 }
 
-TEST(RedBluePassTest, LetsMessagesRunOncePerRowAndAbortInTheSecondPassLeavesTheWorkPlaneAlone) {
+TEST(RedBluePassTest, LetsMessagesRunAndAbortBeforeTheSecondPassLeavesTheWorkPlaneAlone) {
     int pumps = 0;
     enginetest::MessagesHook hook([&] { ++pumps; });
     auto whole = Plane(false, MakePlane(7, 7, BlueDip));
-    EXPECT_EQ(pumps, 1 + 2 * 7);
+    // Once at the start and at least once in each pass, never more than once a row.
+    EXPECT_GE(pumps, 3);
+    EXPECT_LE(pumps, 1 + 2 * 7);
 
     auto negative = SyntheticNegative::WithMosaic(MakePlane(7, 7, BlueDip));
     negative->WorkPlane = MakePlane(7, 7, [](int, int) { return 9; });
     negative->SetStage3Image(MakePlane(7, 7, BlueDip));
-    // Seven rows of pass 1, rows 0 and 1 of pass 2, then the flag.
-    AbortingBar bar(*negative, 10);
+    // Seven rows of pass 1, then the flag with the first step of pass 2.
+    AbortingBar bar(*negative, 8);
     FakeProgress p(bar);
     negative->ProcessRedBlue(false, p.progress);
     EXPECT_EQ(At(*negative->WorkPlane, 3, 3), 9);
     EXPECT_EQ(negative->Stage3Image(), nullptr);
-    EXPECT_EQ(At(*negative->Stage1Image(), 1, 1), At(*whole->Stage1Image(), 1, 1));
-    EXPECT_EQ(At(*negative->Stage1Image(), 3, 3), 40);
+    for (int r = 0; r < 7; ++r)
+        for (int c = 0; c < 7; ++c) {
+            const bool green = (r + c) % 2;  // estimated in pass 1; blues wait for pass 2
+            ASSERT_EQ(At(*negative->Stage1Image(), r, c), green ? At(*whole->Stage1Image(), r, c) : BlueDip(r, c))
+                << r << "," << c;
+        }
     EXPECT_EQ(p.label.text, "Processing red result...");
     EXPECT_EQ(bar.max, 6);
 }
@@ -265,6 +373,25 @@ TEST(TransferTest, ZeroGreenSumsLeaveTheSampleAlone) {
     zeroDeblurred.Run();
     EXPECT_EQ(zeroDeblurred(2, 2), 700);
     EXPECT_EQ(zeroDeblurred(2, 1), 0);
+}
+
+TEST(TransferTest, ShowsItsStatusAndAbortLeavesWholeRows) {
+    const auto mosaic = PerColour(300, 100, 50);
+    Transfer whole(MakePlane(9, 11, Varied), MakePlane(9, 11, mosaic));
+    whole.Run();
+    for (const int steps : {1, 3}) {
+        Transfer t(MakePlane(9, 11, Varied), MakePlane(9, 11, mosaic));
+        AbortingBar bar(*t.negative, steps);
+        FakeProgress p(bar);
+        t.negative->ProcessFinalResult(*t.mosaic, 0, 0, p.progress);
+        EXPECT_EQ(p.label.text, "Processing final result...");
+        EXPECT_EQ(bar.max, 5);
+        const std::vector<int> done = RowsChanged(*t.mosaic, mosaic, *whole.mosaic);
+        if (steps == 1) {
+            EXPECT_TRUE(done.empty()) << "the flag comes with the first row's step";
+        }
+        EXPECT_EQ(At(*t.negative->WorkPlane, 4, 4), Varied(4, 4));
+    }
 }
 
 TEST(TransferTest, CirclesLimitTheTransferInPreviewCoordinates) {

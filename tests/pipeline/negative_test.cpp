@@ -44,6 +44,19 @@ TEST(NegativeTest, PhaseAndPlaneColoursDecideTheColourOfASite) {
     EXPECT_EQ(negative->CFAColorAt(1, 0), 1);
 }
 
+TEST(NegativeTest, ReleasingStageTwoDropsTheRawCopyAndKeepsTheOthers) {
+    auto negative = SyntheticNegative::Make();
+    negative->SetStage1(MakePlane(4, 4, [](int, int) { return 1; }));
+    negative->SetStage2Image(MakePlane(4, 4, [](int, int) { return 2; }));
+    negative->SetStage3Image(MakePlane(4, 4, [](int, int) { return 3; }));
+    negative->SetRawImage(MakePlane(4, 4, [](int, int) { return 4; }));
+    negative->ReleaseStage2();
+    EXPECT_EQ(negative->Stage2Image(), nullptr);
+    EXPECT_EQ(negative->RawImage(), nullptr);
+    EXPECT_NE(negative->Stage1Image(), nullptr);
+    EXPECT_NE(negative->Stage3Image(), nullptr);
+}
+
 std::vector<int> Chosen(const std::vector<double>& g, double threshold, int raises) {
     int chosen[8];
     const int count = pipeline::ChooseDirections(g.data(), int(g.size()), threshold, raises, chosen);
@@ -109,6 +122,44 @@ TEST(StoreSampleTest, SamplesOutsideTheWorkImageAreDropped) {
     // The last row of such an image is still inside and stored.
     negative->StoreSample(10000, 4004, 9999, 0, 1, 5, 88);
     EXPECT_EQ(negative->WorkImage[5 * 3 + 1], 88);
+}
+
+TEST(StoreSampleTest, RowSegmentsLandWhereTheirSamplesWould) {
+    struct Case { uint32 H, W; int32 row, firstCol; uint32 plane, count; };
+    const Case cases[] = {
+        {4, 8, 0, 0, 0, 8},        {4, 9, 3, -2, 1, 6},  // a segment starting left of the image
+        {5, 10, 2, 5, 2, 8},       // running past the width rounded down to 4
+        {10000, 4004, 0, 0, 0, 8}, // past the end of the work image: dropped
+        {10000, 4004, 9999, 3, 1, 9}, {10000, 4004, 4, 4000, 2, 4},  // the last row inside, the edge of the room
+        {10000, 4004, 9, 20, 0, 40}, {10000, 4004, 9, 20, 2, 40},   // the room ends after column 39 of row 9
+        {4, 8, 1, 0, 3, 8},        {4, 8, 4, 0, 0, 8},  {4, 8, -1, 0, 0, 8},  // no such plane or row
+    };
+    auto bySample = SyntheticNegative::Make();
+    auto byRow = SyntheticNegative::Make();
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.H << "x" << k.W << " row " << k.row << " from " << k.firstCol);
+        std::vector<uint16> values(k.count);
+        for (uint32 j = 0; j < k.count; ++j) values[j] = uint16(100 + 7 * j + k.plane);
+        // Every index a sample of the row could reach, a few columns either side.
+        const int64 w4 = k.W & ~3u;
+        std::vector<uint64> reach;
+        for (int64 col = int64(k.firstCol) - 4; col < int64(k.firstCol) + k.count + 4; ++col)
+            for (int64 p = 0; p < 3; ++p) {
+                const int64 index = ((int64(k.H) - 1 - k.row) * w4 + col) * 3 + p;
+                if (index >= 0 && uint64(index) < TWKNegative::kMaxWorkPixels * 3) reach.push_back(uint64(index));
+            }
+        for (const uint64 i : reach) bySample->WorkImage[i] = byRow->WorkImage[i] = kUntouched;
+        for (uint32 j = 0; j < k.count; ++j) bySample->StoreSample(k.H, k.W, k.row, k.firstCol, k.plane, j, values[j]);
+        byRow->StoreRow(k.H, k.W, k.row, k.firstCol, k.plane, values.data(), k.count);
+        int stored = 0;
+        for (const uint64 i : reach) {
+            ASSERT_EQ(byRow->WorkImage[i], bySample->WorkImage[i]) << "index " << i;
+            stored += bySample->WorkImage[i] != kUntouched;
+        }
+        if (k.plane < 3 && k.row >= 0 && uint32(k.row) < k.H && k.H < 10000) {
+            EXPECT_GT(stored, 0);
+        }
+    }
 }
 
 using Changes = std::map<std::pair<int, int>, int>;

@@ -23,6 +23,19 @@ inline std::function<int(int, int)> Changed(std::function<int(int, int)> base,
     };
 }
 
+// Remembers the furthest position the bar reached and its maximum then.
+struct RecordingBar : enginetest::FakeProgressBar {
+    void SetPosition(int value) override {
+        FakeProgressBar::SetPosition(value);
+        if (value > peak) {
+            peak = value;
+            maxAtPeak = max;
+        }
+    }
+    int peak = 0;
+    int maxAtPeak = -1;
+};
+
 // Sets the negative's abort flag once the bar reaches `steps`.
 class AbortingBar : public enginetest::FakeProgressBar {
 public:
