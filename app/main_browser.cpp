@@ -64,13 +64,7 @@ void TFMain::tvExploreExpanding(QTreeWidgetItem* node) {
 
 void TFMain::FillFolderChildren(const QString& folder, QTreeWidgetItem* node) {
     WaitCursor wait;
-    const QList<ListedFile> children =
-        folder == kDesktopNode ? DesktopChildren() : [&] {
-            QList<ListedFile> subfolders;
-            for (const QString& path : ListSubfolders(folder))
-                subfolders.append({QFileInfo(path).fileName(), path});
-            return subfolders;
-        }();
+    const QList<ListedFile> children = folder == kDesktopNode ? DesktopChildren() : ListSubfolders(folder);
     for (const ListedFile& child : children) {
         auto* item = new QTreeWidgetItem(node, QStringList{child.name});
         item->setData(0, kFolderRole, child.path);

@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/photo_files.h"
 #include "app/picture_view.h"
+#include "app/save_dialog.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
@@ -24,12 +25,6 @@ namespace {
 
 // Camera codes of the models whose DNGs correct lens distortion by an opcode.
 bool NeedsLensDistortionNote(int cameraCode) { return cameraCode == 3 || cameraCode == 32; }
-
-// The part after the last "/" or ":".
-QString FileNamePart(const QString& path) {
-    const qsizetype cut = std::max(path.lastIndexOf('/'), path.lastIndexOf(':'));
-    return path.mid(cut + 1);
-}
 
 }  // namespace
 
@@ -124,7 +119,7 @@ bool TFMain::OpenSelectedPhotos() {
         lvExplore->repaint();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         try {
-            if (!convert->ProcessDNG(path.toStdString(), FileNamePart(path).toStdString())) {
+            if (!convert->ProcessDNG(path.toStdString(), FileNamePart(path.toStdString()))) {
                 QApplication::restoreOverrideCursor();
                 return false;
             }

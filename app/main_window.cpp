@@ -41,36 +41,23 @@ constexpr uint8_t kOverlayGrey = 0x80;
 
 }  // namespace
 
+// The fields start as their initializers in the class say.
 TFMain::TFMain(QWidget* parent) : QWidget(parent) {
     BuildLayout();
     setWindowIcon(QPixmap::fromImage(ProgramIcon()));
-    lastSavedName.clear();
     activationServer_ = new ActivationServer([this] { ActivationReceived(); }, this);
     convert = std::make_unique<pipeline::DNGConvert>();
     statusLabel_ = std::make_unique<LabelStatus>(lbStatus);
     statusBar_ = std::make_unique<BarProgress>(pbStatus);
-    iconProvider = new QFileIconProvider;
+    platformIcons_ = std::make_unique<QFileIconProvider>();
+    iconProvider = platformIcons_.get();
     updateUrl = UpdateUrl();
-    lastIconId = -100000;
-    lastIconIndex = -1;
-    filePaths.clear();
-    crop.cropCentreX = crop.cropCentreY = 0.0;
-    settingsGuard = true;
-    previewDragging = false;
     if (pipeline::gPluginMode) {
-        for (QWidget* browser : {static_cast<QWidget*>(tvExplore), static_cast<QWidget*>(lvExplore),
-                                 static_cast<QWidget*>(spMain), static_cast<QWidget*>(spMainImage),
-                                 static_cast<QWidget*>(cbFilter), static_cast<QWidget*>(gbExport)})
+        for (QWidget* browser :
+             std::initializer_list<QWidget*>{tvExplore, lvExplore, spMain, spMainImage, cbFilter, gbExport})
             browser->hide();
         LayoutBrowserColumn();
     }
-    crop.zoomPercent = 100;
-    inResultUpdate = false;
-    lastBrightness = 0;
-    circleCursorIndex = -1;
-    compareBitmap.reset();
-    isJPEG = false;
-    comparing = false;
     ConnectHandlers();
     pipeline::gMainWindow = this;
 }
@@ -81,7 +68,6 @@ TFMain::~TFMain() {
         pipeline::gMainWindow = nullptr;
     if (FMain == this)
         FMain = nullptr;
-    delete iconProvider;
 }
 
 void TFMain::ConnectHandlers() {
@@ -208,7 +194,7 @@ void TFMain::ActivationReceived() {
 }
 
 void TFMain::EnableControls(bool enabled) {
-    for (QWidget* browser : {static_cast<QWidget*>(tvExplore), static_cast<QWidget*>(lvExplore)}) {
+    for (QWidget* browser : std::initializer_list<QWidget*>{tvExplore, lvExplore}) {
         browser->setEnabled(enabled);
         browser->repaint();
     }

@@ -196,7 +196,7 @@ public:
     bool plugInAutoOpened = false;
     // Address of the published version text.
     QString updateUrl;
-    // Where the browser's icons come from; tests may put in their own.
+    // Where the browser's icons come from: the platform's, or a test's own.
     QAbstractFileIconProvider* iconProvider = nullptr;
 
     // Runs once, when the window is first shown.
@@ -313,6 +313,7 @@ private:
     QString SelectedListPath() const;
 
     ActivationServer* activationServer_ = nullptr;
+    std::unique_ptr<QAbstractFileIconProvider> platformIcons_;
     std::unique_ptr<LabelStatus> statusLabel_;
     std::unique_ptr<BarProgress> statusBar_;
     // The progress overlay's label and bar while a final result is made.

@@ -80,12 +80,13 @@ QList<ListedFile> DesktopChildren() {
     return children;
 }
 
-QStringList ListSubfolders(const QString& folder) {
-    QStringList paths;
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+QList<ListedFile> ListSubfolders(const QString& folder) {
+    QList<ListedFile> subfolders;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries)
-        paths.append(entry.absoluteFilePath());
-    return paths;
+        subfolders.append({entry.fileName(), entry.absoluteFilePath()});
+    return subfolders;
 }
 
 bool HasSubfolder(const QString& folder) {

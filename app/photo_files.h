@@ -36,7 +36,7 @@ QList<ListedFile> DesktopChildren();
 QString DesktopFolder();
 
 // The folder's visible subfolders, sorted by name, case ignored.
-QStringList ListSubfolders(const QString& folder);
+QList<ListedFile> ListSubfolders(const QString& folder);
 // Whether the folder has at least one visible subfolder.
 bool HasSubfolder(const QString& folder);
 

@@ -12,7 +12,9 @@ public:
         QObject::connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
     }
 
-    QString UrlOf(const QString& path) const { return QString("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path); }
+    QString UrlOf(const QString& path) const {
+        return QString("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
+    }
 
     int status = 200;
     QByteArray body;

@@ -1,3 +1,4 @@
+#include <QAbstractFileIconProvider>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -41,6 +42,27 @@ void SelectListed(app::TFMain& window, const QString& name) {
 }
 
 const QStringList kAllPhotos = {"a.dng", "B.JPEG", "cmyk.jpg", "leica.DNG", "sony.dng", "unsupported.dng"};
+
+// One icon for DNGs and one for everything else, each the same object every time.
+class TwoIcons : public QAbstractFileIconProvider {
+public:
+    TwoIcons() {
+        QPixmap red(16, 16);
+        red.fill(Qt::red);
+        QPixmap blue(16, 16);
+        blue.fill(Qt::blue);
+        dng_ = QIcon(red);
+        other_ = QIcon(blue);
+    }
+    QIcon icon(const QFileInfo& info) const override {
+        return info.suffix().compare("dng", Qt::CaseInsensitive) == 0 ? dng_ : other_;
+    }
+    using QAbstractFileIconProvider::icon;
+
+private:
+    QIcon dng_;
+    QIcon other_;
+};
 
 }  // namespace
 
@@ -339,6 +361,21 @@ private slots:
         QVERIFY(window->lbStatus->isHidden());
         QCOMPARE(window->lbStatus->text(), QString("Select a DNG or JPG on the left..."));
         QVERIFY(log.messages.empty());
+    }
+
+    void consecutiveItemsWithTheSameIconShareOneImage() {
+        ShownWindow window;
+        TwoIcons icons;
+        window->iconProvider = &icons;
+        const std::size_t before = window->exploreImages.size();
+        window->FillFileList(home_);
+        // a.dng, B.JPEG, cmyk.jpg, leica.DNG, sony.dng, unsupported.dng: the icon changes
+        // between a.dng and B.JPEG, back at leica.DNG, and then stays.
+        QCOMPARE(window->exploreImages.size() - before, std::size_t(3));
+        QCOMPARE(window->lvExplore->item(1)->icon().cacheKey(), window->lvExplore->item(2)->icon().cacheKey());
+        QCOMPARE(window->lvExplore->item(3)->icon().cacheKey(), window->lvExplore->item(5)->icon().cacheKey());
+        QVERIFY(window->lvExplore->item(0)->icon().cacheKey() != window->lvExplore->item(1)->icon().cacheKey());
+        window->iconProvider = nullptr;
     }
 
 private:

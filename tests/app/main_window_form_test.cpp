@@ -11,11 +11,13 @@
 #include <QtTest>
 
 #include "app/picture_view.h"
+#include "app/web_addresses.h"
 #include "app_test_main.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
 #include "shown_window.h"
+#include "url_catcher.h"
 
 using app::TFMain;
 
@@ -272,6 +274,28 @@ private slots:
         QVERIFY(window->btUpdate->isEnabled());
         QVERIFY(!window->tbCircleSize->isEnabled());
         QVERIFY(!window->btApplyDeblur->isEnabled());
+    }
+
+    void enablingMovesTheFocusToTheList() {
+        ShownWindow window;
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.window.get()));
+        window->btUpdate->setFocus();
+        window->EnableControls(false);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->btUpdate));
+        window->EnableControls(true);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->lvExplore));
+    }
+
+    void aboutLinkOpensTheProductPageAndLeavesTheBoxOpen() {
+        UrlCatcher catcher;
+        window_.about->show();
+        window_.about->LinkLabel1LinkClick();
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl(app::ProductPageUrl())});
+        QVERIFY(window_.about->isVisible());
+        QVERIFY(window_.about->LinkLabel1->text().contains(app::ProductPageUrl()));
+        window_.about->btClose->click();
+        QVERIFY(!window_.about->isVisible());
     }
 
 private:

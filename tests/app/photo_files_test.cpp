@@ -87,8 +87,12 @@ private slots:
             QVERIFY(QDir(folder.path()).mkpath(name));
         QFile plain(folder.filePath("file.dng"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
-        QCOMPARE(ListSubfolders(folder.path()),
-                 QStringList({folder.filePath("Alpha"), folder.filePath("mid"), folder.filePath("zeta")}));
+        QStringList names;
+        for (const ListedFile& subfolder : ListSubfolders(folder.path())) {
+            names << subfolder.name;
+            QCOMPARE(subfolder.path, folder.filePath(subfolder.name));
+        }
+        QCOMPARE(names, QStringList({"Alpha", "mid", "zeta"}));
         QVERIFY(HasSubfolder(folder.filePath("mid")));
         QVERIFY(!HasSubfolder(folder.filePath("zeta")));
     }

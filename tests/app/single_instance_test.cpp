@@ -13,9 +13,10 @@ constexpr int kStartMs = 20000;
 // One run of the program, watched through its standard output.
 class Instance {
 public:
-    explicit Instance(const QStringList& arguments, bool minimized = false) {
+    explicit Instance(const QStringList& arguments, bool minimized = false, const QString& answer = "yes") {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("CLARIVANE_PROBE_ANSWER", answer);
         if (minimized)
             environment.insert("CLARIVANE_PROBE_MINIMIZED", "1");
         process_.setProcessEnvironment(environment);
@@ -115,16 +116,27 @@ private slots:
 
     void wrongFormatQuestionComesFirst_data() {
         QTest::addColumn<QString>("photo");
+        QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("asks");
-        QTest::newRow("tiff is asked about") << "/nowhere/a.tif" << true;
-        QTest::newRow("capital DNG is not") << "/nowhere/A.DNG" << false;
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("tiff, Yes") << "/nowhere/a.tif" << "yes" << true << true;
+        QTest::newRow("tiff, No") << "/nowhere/a.tif" << "no" << true << false;
+        QTest::newRow("capital DNG is not asked about") << "/nowhere/A.DNG" << "no" << false << true;
     }
 
     void wrongFormatQuestionComesFirst() {
         QFETCH(QString, photo);
+        QFETCH(QString, answer);
         QFETCH(bool, asks);
-        Instance instance(PluginArguments(photo));
-        QVERIFY(instance.WaitFor("shown"));
+        QFETCH(bool, starts);
+        Instance instance(PluginArguments(photo), false, answer);
+        if (starts) {
+            QVERIFY(instance.WaitFor("shown"));
+        } else {
+            QVERIFY(instance.WaitForEnd());
+            QCOMPARE(instance.ExitCode(), 0);
+            QVERIFY(!instance.Lines().contains("shown"));
+        }
         const QStringList lines = instance.Lines();
         QCOMPARE(lines.contains("message: Wrong format"), asks);
         if (asks)

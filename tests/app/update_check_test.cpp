@@ -1,4 +1,3 @@
-#include <QDesktopServices>
 #include <QtTest>
 
 #include "app/update_check.h"
@@ -6,27 +5,14 @@
 #include "app_test_main.h"
 #include "local_http_server.h"
 #include "message_log.h"
+#include "url_catcher.h"
 
 using namespace app;
-
-// Receives the addresses the program asks the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void Open(const QUrl& url) { opened.append(url); }
-};
 
 class UpdateCheckTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QDesktopServices::setUrlHandler("http", &catcher_, "Open"); }
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler("http"); }
-
     void eachServerAnswerGetsItsMessage_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
