@@ -170,4 +170,26 @@ TEST_F(ColourRender, ReporterStepsOncePerHundredPixels) {
     EXPECT_EQ(window.overlayBar.position, 40 * 30 / 100);
 }
 
+// A linear raw photo has no demosaic to fill the work image; the render takes stage 3.
+TEST(LinearRawRender, PreviewComesFromStage3) {
+    struct Level {
+        uint16_t sample;
+        uint8_t shown;
+    };
+    for (const Level level : {Level{16383, 255}, Level{0, 0}}) {
+        test_support::TempFolder folder;
+        pipeline::HeadlessWindow window;
+        FixtureOptions fixture = pipelinetest::MosaicFixture(36, 20, "Leica S2");
+        fixture.cfa = false;
+        fixture.samplesPerPixel = 3;
+        fixture.samples.assign(36 * 20 * 3, level.sample);
+        ASSERT_TRUE(window.Convert().ProcessDNG(pipelinetest::WriteFixtureFile(folder, "l.dng", fixture), "l.dng"));
+        ASSERT_TRUE(window.messages.empty());
+        ASSERT_EQ(window.preview.Width(), 36);
+        const uint8_t* bits = window.preview.Bits();
+        EXPECT_EQ(std::count(bits, bits + window.preview.ByteSize(), level.shown), long(window.preview.ByteSize()))
+            << level.sample;
+    }
+}
+
 }  // namespace
