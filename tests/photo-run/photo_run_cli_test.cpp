@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "tests/support/test_files.h"
@@ -64,5 +65,69 @@ TEST_F(PhotoRunCli, BadArgumentsAndUnreadableGridExitWithTwo) {
     EXPECT_EQ(Tool(folder.File("ok.dng") + " --grid " + folder.File("missing.txt")).status, 2);
     EXPECT_EQ(Tool(folder.File("ok.dng")).status, 0);
 }
+
+// A grid file with a short horizontal line through the centre.
+std::string WriteLineGrid(const test_support::TempFolder& folder) {
+    std::string text;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x) text += y == 50 && x >= 46 && x <= 54 ? 'c' : '.';
+        text += '\n';
+    }
+    const std::string path = folder.File("line.txt");
+    test_support::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    return path;
+}
+
+struct DeblurRunCase {
+    const char* label;
+    bool kernel;          // a line on the grid, or an empty grid
+    std::string options;  // after PHOTO and the grid
+    int status;
+    std::vector<std::string> files;  // expected in the folder afterwards, besides the inputs
+    const char* patchHeader;         // null: no patch asked for
+    const char* errorsContain;
+};
+
+class PhotoRunDeblur : public ::testing::TestWithParam<DeblurRunCase> {};
+
+TEST_P(PhotoRunDeblur, PatchAndFinalResultReachTheirFiles) {
+    const DeblurRunCase& c = GetParam();
+    test_support::TempFolder folder;
+    const std::string photo = pipelinetest::WriteFixtureFile(folder, "photo.dng",
+                                                             pipelinetest::MosaicFixture(560, 530, "Nikon D800"));
+    const std::string grid = c.kernel ? " --grid " + WriteLineGrid(folder) : "";
+    std::string options = c.options;
+    for (std::size_t at; (at = options.find("DIR/")) != std::string::npos;) options.replace(at, 4, folder.Path() + "/");
+    const std::string errors = folder.File("stderr.txt");
+    int status = -1;
+    test_support::RunCommand("TMPDIR=" + folder.Path() + " " + PHOTO_RUN_PATH + " " + photo + grid + " " + options +
+                                 " 2>" + errors,
+                             &status);
+    const std::vector<uint8_t> bytes = test_support::ReadFileBytes(errors);
+    const std::string log(bytes.begin(), bytes.end());
+    EXPECT_EQ(status, c.status) << log;
+    EXPECT_NE(log.find(c.errorsContain), std::string::npos) << log;
+    for (const std::string& name : c.files) EXPECT_TRUE(std::filesystem::exists(folder.File(name))) << name;
+    if (c.patchHeader) {
+        const std::vector<uint8_t> ppm = test_support::ReadFileBytes(folder.File("patch.ppm"));
+        EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + std::string(c.patchHeader).size()), c.patchHeader);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, PhotoRunDeblur,
+    ::testing::Values(
+        DeblurRunCase{"PatchAtFull", true, "--crop 20,10 --patch DIR/patch.ppm", 0, {"patch.ppm"}, "P6\n512 512",
+                      "status: Working...\nstatus: Done...\n"},
+        DeblurRunCase{"PatchAtDouble", true, "--zoom 200 --crop 200,120 --three-plane --patch DIR/patch.ppm", 0,
+                      {"patch.ppm"}, "P6\n256 256", "status: Done...\n"},
+        DeblurRunCase{"FinalIntoFolder", true, "--final DIR/ --circle 200,300,80,50,20", 0, {"photo-DB.dng"}, nullptr,
+                      "status: Saving DNG to disk...\nstatus: Done...\n"},
+        DeblurRunCase{"Plugin", true, "--plugin", 0, {"photo-DB.dng", "__exportfromclarivane.txt"}, nullptr,
+                      "status: Processing final result...\n"},
+        DeblurRunCase{"MissingFolder", true, "--final DIR/gone", 3, {}, nullptr,
+                      "message: Oops: The auto-save folder doesn't exist...\\n"},
+        DeblurRunCase{"EmptyKernel", false, "--final DIR/", 3, {}, nullptr, "status: Creating preview...\n"}),
+    [](const ::testing::TestParamInfo<DeblurRunCase>& info) { return std::string(info.param.label); });
 
 }  // namespace

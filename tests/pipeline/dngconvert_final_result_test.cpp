@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -18,6 +17,7 @@
 #include "pipeline/headless_window.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tiff_edits.h"
+#include "unique_id_form.h"
 
 namespace {
 
@@ -207,11 +207,8 @@ TEST_P(RealFinalResult, OpensPatchesAndWritesADNGTheReadersAccept) {
 
     const auto back = LoadDNG(test_support::ReadFileBytes(written), false);
     EXPECT_EQ(back->negative->GetExif().fSoftware, "Clarivane 1.1.0");
-    const std::string id(reinterpret_cast<const char*>(back->negative->RawDataUniqueID().data), 16);
-    for (size_t k = 0; k < id.size(); ++k) {
-        const bool hex = std::isxdigit(static_cast<unsigned char>(id[k])) && !std::isupper(static_cast<unsigned char>(id[k]));
-        EXPECT_TRUE(k == 8 || k == 13 ? id[k] == '-' : hex) << id;
-    }
+    const dng_fingerprint& id = back->negative->RawDataUniqueID();
+    EXPECT_TRUE(pipelinetest::HasUniqueIDForm(id)) << pipelinetest::IDText(id);
     const dng_ifd& thumbnail = *back->info.fIFD[0];
     EXPECT_EQ(std::max(thumbnail.fImageWidth, thumbnail.fImageLength), 320u);
     EXPECT_EQ(thumbnail.fImageWidth, convert.Thumbnail.fImage->Width());
@@ -220,7 +217,9 @@ TEST_P(RealFinalResult, OpensPatchesAndWritesADNGTheReadersAccept) {
     // Nothing new for exiftool to complain about, and every tag the source has as it was.
     const std::string sourceProblems = ExifToolProblems(source);
     std::istringstream problems(ExifToolProblems(written));
-    for (std::string line; std::getline(problems, line);) EXPECT_NE(sourceProblems.find(line), std::string::npos) << line;
+    for (std::string line; std::getline(problems, line);) {
+        EXPECT_NE(sourceProblems.find(line), std::string::npos) << line;
+    }
     const auto sourceTags = ExifToolTags(source);
     const auto writtenTags = ExifToolTags(written);
     for (const auto& [tag, value] : sourceTags) {

@@ -81,10 +81,6 @@ int RunPhoto(const PhotoRunOptions& options, std::ostream& log) {
         log << "photo-run: only DNG photos are taken so far\n";
         return kBadArguments;
     }
-    if (!options.patchPath.empty() || !options.finalFolder.empty()) {
-        log << "photo-run: --patch and --final need the deblurring operations, which this build lacks\n";
-        return kBadArguments;
-    }
     pipeline::HeadlessWindow window;
     try {
         Configure(window, options, log);
@@ -103,6 +99,20 @@ int RunPhoto(const PhotoRunOptions& options, std::ostream& log) {
         ok = false;
     }
     if (ok && !options.thumbnailPath.empty() && !WriteThumbnail(convert, options.thumbnailPath, log)) ok = false;
+    if (ok && !options.patchPath.empty()) {
+        // The patch is drawn only when its run succeeds.
+        platform::Bitmap patch;
+        convert.DeblurPreview(patch);
+        if (patch.Width() == 0) {
+            ok = false;
+        } else if (!WritePpm(patch, options.patchPath)) {
+            log << "photo-run: cannot write " << options.patchPath << '\n';
+            ok = false;
+        }
+    }
+    // In plug-in mode the result goes beside the photo, so --plugin alone asks for it too.
+    if (ok && (!options.finalFolder.empty() || options.plugin))
+        ok = convert.DeblurDNG(pipeline::DNGConvert::kFinalResult);
     return ok && window.messages.empty() ? kAllDone : kOperationFailed;
 }
 
