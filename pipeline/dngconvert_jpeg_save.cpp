@@ -1,9 +1,9 @@
 #include <exception>
-#include <sstream>
 #include <string>
 
 #include "dng/dng_replace_file.h"
 #include "engine/class_fft.h"
+#include "pipeline/byte_view_stream.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/dngconvert_jpeg_planes.h"
 #include "pipeline/main_window_link.h"
@@ -65,6 +65,8 @@ bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath
             ResultJpeg = std::make_unique<platform::JpegImage>();
             ResultJpeg->Compress(working, kQuality);
         }
+        // The last plane's name would otherwise trail every status text of the saving.
+        Progress.Reset(true);
 
         SaveRequest request;
         request.sourceName = SourceName;
@@ -77,8 +79,7 @@ bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath
                 WriteEncoded(*ResultJpeg, path);
                 return;
             }
-            const std::vector<uint8_t>& bytes = ResultJpeg->Data();
-            std::istringstream encoded(std::string(bytes.begin(), bytes.end()));
+            ByteViewStream encoded(ResultJpeg->Data());
             TargetExif.ReadSections(encoded, JPGExif::kReadMetadata | JPGExif::kReadImage);
             if (!SourceExif.WriteWithExif(path, TargetExif)) throw OutputNotWritten{};
         };
