@@ -135,8 +135,11 @@ TEST_F(JpegSaveTest, AutomaticNamesKeepTheLettersOfTheExtension) {
 }
 
 // In plug-in mode the result goes beside the photo, numbered while a name is taken, and its
-// path is handed back through the hand-back file, byte for byte.
+// path is handed back through the hand-back file, byte for byte; a link planted under the
+// hand-back file's name is replaced, never written through.
 TEST_F(JpegSaveTest, PluginSavesAreNumberedAndHandedBack) {
+    test_support::WriteFileBytes(temp.File("victim.txt"), {'k', 'e', 'e', 'p'});
+    std::filesystem::create_symlink(temp.File("victim.txt"), temp.File("__exportfromclarivane.txt"));
     for (const char* name : {"photo.jpg", "Shot.JPEG"}) {
         SCOPED_TRACE(name);
         const std::string photo = LoadCopy(EncodeJpeg(ColourPattern(33, 21)), name);
@@ -151,6 +154,8 @@ TEST_F(JpegSaveTest, PluginSavesAreNumberedAndHandedBack) {
         }
         EXPECT_TRUE(window.messages.empty());
     }
+    EXPECT_FALSE(std::filesystem::is_symlink(temp.File("__exportfromclarivane.txt")));
+    EXPECT_EQ(ReadFileBytes(temp.File("victim.txt")), (Bytes{'k', 'e', 'e', 'p'}));
 }
 
 TEST_F(JpegSaveTest, RefusalsWriteNothingAndSaySo) {
