@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QToolButton>
 #include <QPushButton>
@@ -285,6 +286,44 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->btUpdate));
         window->EnableControls(true);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->lvExplore));
+    }
+
+    void splittersResizeTheBrowserPanesWithinTheirLimits_data() {
+        QTest::addColumn<QString>("splitter");
+        QTest::addColumn<int>("distance");
+        QTest::addColumn<int>("treeHeight");
+        QTest::addColumn<int>("listHeight");
+        // 673 rows: 2 of border, 6 of splitters, 24 of filter and at least 50 for the preview panel.
+        QTest::newRow("tree taller") << "spMain" << 40 << 296 << 265;
+        QTest::newRow("tree at its minimum") << "spMain" << -300 << 50 << 265;
+        QTest::newRow("tree up to the list") << "spMain" << 1000 << 326 << 265;
+        QTest::newRow("list shorter") << "spMainImage" << -65 << 256 << 200;
+        QTest::newRow("list up to the preview panel") << "spMainImage" << 500 << 256 << 335;
+    }
+
+    void splittersResizeTheBrowserPanesWithinTheirLimits() {
+        QFETCH(QString, splitter);
+        QFETCH(int, distance);
+        QFETCH(int, treeHeight);
+        QFETCH(int, listHeight);
+        ShownWindow window;
+        auto* bar = window.Find<QWidget>(splitter);
+        QVERIFY(bar);
+        const QPoint grip(bar->width() / 2, 1);
+        QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+        QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(0, distance)),
+                         bar->mapToGlobal(QPointF(grip + QPoint(0, distance))), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(bar, &move);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, grip + QPoint(0, distance));
+
+        QCOMPARE(window->tvExplore->height(), treeHeight);
+        QCOMPARE(window->lvExplore->height(), listHeight);
+        QCOMPARE(window->cbFilter->y(), 1 + treeHeight + 3);
+        QCOMPARE(window->lvExplore->y(), window->cbFilter->y() + 24);
+        QCOMPARE(window->Panel4->y(), window->lvExplore->y() + listHeight + 3);
+        QCOMPARE(window->Panel4->y() + window->Panel4->height(), 672);
+        QVERIFY(window->Panel4->height() >= 50);
     }
 
     void aboutLinkOpensTheProductPageAndLeavesTheBoxOpen() {
