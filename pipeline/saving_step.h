@@ -29,7 +29,8 @@ struct SaveRequest {
 // Names and writes a final result: in plug-in mode beside the command-line photo
 // (numbered, then the hand-back file), with auto save into the remembered folder,
 // otherwise through the window's save dialog; shows the status texts in `progress`
-// and the main window. A destination that is the photo itself, a missing auto-save
+// and the main window. Reads the plug-in values (plugin_mode.h) and the saving
+// settings of gMainWindow, which must be set. A destination that is the photo itself, a missing auto-save
 // folder or a name without an accepted ending are refused with a message and
 // nothing is written. Returns false on a refusal, true otherwise (also when the
 // dialog was cancelled). Errors of `write` pass on.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "dng_test_support.h"
@@ -10,6 +9,7 @@
 #include "pipeline/headless_window.h"
 #include "pipeline/plugin_mode.h"
 #include "platform/message_box.h"
+#include "scoped_tmpdir.h"
 #include "workflow_fixture.h"
 
 namespace {
@@ -148,23 +148,29 @@ TEST(DeblurDNG, StatusTextsOfThePatchAndTheFinalResult) {
     EXPECT_EQ(bench.window.lastSavedCaption, "[last saved: photo-DB.dng] ");
 }
 
+// Plug-in mode with `photo` as the command-line photo, for one scope.
+struct PluginScope {
+    explicit PluginScope(const std::string& photo) {
+        pipeline::gPluginMode = true;
+        pipeline::gFileToOpen = photo;
+    }
+    ~PluginScope() {
+        pipeline::gPluginMode = false;
+        pipeline::gFileToOpen.clear();
+    }
+};
+
 TEST(DeblurDNG, PluginRunsNumberTheirOutputsAndEachGetsItsOwnIdentity) {
     Workbench bench(Colour());
     test_support::TempFolder temp;
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string savedTmp = tmp ? tmp : "";
-    ::setenv("TMPDIR", temp.Path().c_str(), 1);
-    pipeline::gPluginMode = true;
-    pipeline::gFileToOpen = bench.source;
     DrawLine(bench.window);
-    ASSERT_TRUE(bench.convert.ProcessDNG(bench.source, "photo.dng"));
-    const bool first = bench.convert.DeblurDNG(DNGConvert::kFinalResult);
-    const bool second = bench.convert.DeblurDNG(DNGConvert::kFinalResult);
-    pipeline::gPluginMode = false;
-    pipeline::gFileToOpen.clear();
-    if (tmp) ::setenv("TMPDIR", savedTmp.c_str(), 1); else ::unsetenv("TMPDIR");
-    ASSERT_TRUE(first);
-    ASSERT_TRUE(second);
+    {
+        const pipelinetest::ScopedTmpDir tmp(temp.Path());
+        const PluginScope plugin(bench.source);
+        ASSERT_TRUE(bench.convert.ProcessDNG(bench.source, "photo.dng"));
+        ASSERT_TRUE(bench.convert.DeblurDNG(DNGConvert::kFinalResult));
+        ASSERT_TRUE(bench.convert.DeblurDNG(DNGConvert::kFinalResult));
+    }
 
     const std::string one = bench.folder.File("photo-DB.dng"), two = bench.folder.File("photo-DB-2.dng");
     const std::vector<uint8_t> handBack = test_support::ReadFileBytes(temp.File(pipeline::kHandBackFileName));

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "scoped_tmpdir.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -61,12 +61,8 @@ TEST(HandBackFileTest, FailuresAreReportedWithoutThrowingOrLeavingFiles) {
 
 TEST(HandBackFileTest, TemporaryFolderFollowsTheEnvironmentAndEndsInASlash) {
     test_support::TempFolder folder;
-    const char* before = std::getenv("TMPDIR");
-    const std::string saved = before ? before : "";
-    ::setenv("TMPDIR", folder.Path().c_str(), 1);
-    const std::string chosen = pipeline::TemporaryFolder();
-    if (before) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
-    EXPECT_EQ(chosen, folder.Path() + "/");
+    const pipelinetest::ScopedTmpDir tmp(folder.Path());
+    EXPECT_EQ(pipeline::TemporaryFolder(), folder.Path() + "/");
 }
 
 }  // namespace

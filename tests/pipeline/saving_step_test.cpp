@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "engine/progress_status.h"
@@ -12,6 +11,7 @@
 #include "pipeline/output_naming.h"
 #include "pipeline/plugin_mode.h"
 #include "platform/message_box.h"
+#include "scoped_tmpdir.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -34,9 +34,6 @@ std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text
 class SavingStepTest : public testing::TestWithParam<SaveCase> {
 protected:
     void SetUp() override {
-        const char* tmp = std::getenv("TMPDIR");
-        savedTmp = tmp ? std::optional<std::string>(tmp) : std::nullopt;
-        ::setenv("TMPDIR", temp.Path().c_str(), 1);
         std::filesystem::create_directory(root.File("photos"));
         std::filesystem::create_directory(root.File("auto"));
         window.overlayLabel.SetText("Preparing...");
@@ -47,11 +44,6 @@ protected:
     void TearDown() override {
         pipeline::gPluginMode = false;
         pipeline::gFileToOpen.clear();
-        if (savedTmp) {
-            ::setenv("TMPDIR", savedTmp->c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
-        }
     }
 
     bool Save(const SaveCase& c) {
@@ -82,7 +74,7 @@ protected:
 
     test_support::TempFolder root;
     test_support::TempFolder temp;
-    std::optional<std::string> savedTmp;
+    pipelinetest::ScopedTmpDir tmpDir{temp.Path()};
     pipeline::HeadlessWindow window;
     engine::ProgressStatus progress;
     std::vector<std::string> written;
