@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Every file of the test data is in the table above.
 TEST(RealPhotoRoadTable, CoversEveryTestDataJpeg) {
     int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(TestData("jpeg"))) files += entry.path().extension() == ".jpg";
+    for (const auto& entry : std::filesystem::directory_iterator(TestData("jpeg")))
+        files += entry.path().extension() == ".jpg";
     EXPECT_EQ(files, 9);
 }
 

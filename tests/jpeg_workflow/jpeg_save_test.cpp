@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "engine/class_fft.h"
 #include "jpeg_workflow_support.h"
 #include "pipeline/plugin_mode.h"
 #include "tests/support/test_files.h"
@@ -117,20 +118,23 @@ TEST_F(JpegSaveTest, ExifBlockTravelsOnlyWithAnUnstrippedAutomaticSave) {
     }
 }
 
+// Names keep the letters of their extension; a photo 1001 pixels wide is saved 1000 wide, one
+// 1000 wide keeps its width.
 TEST_F(JpegSaveTest, AutomaticNamesKeepTheLettersOfTheExtension) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"photo.jpg", "photo-DB.jpg"}, {"Photo.JPG", "Photo-DB.JPG"}, {"photo.jpeg", "photo-DB.jpeg"},
-        {"IMG.2.JpEg", "IMG.2-DB.JpEg"}, {"x.jpg.jpeg", "x.jpg-DB.jpeg"}};
-    const Bytes photo = EncodeJpeg(ColourPattern(61, 40));
-    for (const auto& [name, expected] : cases) {
-        SCOPED_TRACE(name);
+    struct Case { const char* name; const char* expected; int width, savedWidth; };
+    const Case cases[] = {{"photo.jpg", "photo-DB.jpg", 1001, 1000},       {"Photo.JPG", "Photo-DB.JPG", 1000, 1000},
+                          {"photo.jpeg", "photo-DB.jpeg", 1003, 1000},     {"IMG.2.JpEg", "IMG.2-DB.JpEg", 61, 60},
+                          {"x.jpg.jpeg", "x.jpg-DB.jpeg", 62, 60}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         // An older result of that name is replaced.
-        PutFile(root.File("auto"), expected, {1, 2, 3});
-        ASSERT_TRUE(Save(Mode::AutoSaveStripped, LoadCopy(photo, name)));
-        EXPECT_EQ(FolderEntries(root.File("auto")), std::vector<std::string>{expected});
-        EXPECT_EQ(DecodeWithLibjpeg(root.File("auto/") + expected).width, 60);
-        EXPECT_EQ(window.lastSavedCaption, std::string("[last saved: ") + expected + "] ");
-        std::filesystem::remove(root.File("auto/") + expected);
+        PutFile(root.File("auto"), c.expected, {1, 2, 3});
+        ASSERT_TRUE(Save(Mode::AutoSaveStripped, LoadCopy(EncodeJpeg(ColourPattern(c.width, 24)), c.name)));
+        EXPECT_EQ(FolderEntries(root.File("auto")), std::vector<std::string>{c.expected});
+        const Decoded saved = DecodeWithLibjpeg(root.File("auto/") + c.expected);
+        EXPECT_EQ(std::pair(saved.width, saved.height), std::pair(c.savedWidth, 24));
+        EXPECT_EQ(window.lastSavedCaption, std::string("[last saved: ") + c.expected + "] ");
+        std::filesystem::remove(root.File("auto/") + c.expected);
     }
 }
 
@@ -280,4 +284,41 @@ TEST_F(JpegSaveTest, GreyPhotoIsSavedAsThreeEqualComponents) {
         EXPECT_TRUE(equal);
         EXPECT_TRUE(varied);
     }
+}
+
+// The whole photo is deblurred with the circles where they lie on the preview, whatever the
+// result patch's crop: the final run asks them at offsets 0, 0.
+TEST_F(JpegSaveTest, FinalResultIsDeblurredInsideTheCirclesOnly) {
+    // Equal channels, so the encoder's halved colour resolution loses nothing.
+    const Bitmap grey = GreyPattern(200, 150);
+    Bitmap colour(200, 150, PixelFormat::pf24bit);
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) colour.SetPixel(x, y, grey.Pixel(x, y));
+    LoadCopy(EncodeJpeg(colour, 100), "photo.jpg");
+    ASSERT_EQ(window.preview.Format(), PixelFormat::pf24bit);
+    window.cropLeft = 60;
+    window.cropTop = 10;
+    window.engine.AddCircle(40, 140);
+    const engine::ControlCircle& circle = *window.engine.circles[0];
+    window.engine.circles[0]->SetSize(30, 20, 0);
+    ASSERT_TRUE(Save(Mode::AutoSaveStripped, root.File("photos/photo.jpg")));
+    const Bitmap saved = DecodeWithLibjpeg(root.File("auto/photo-DB.jpg")).pixels;
+    double inside = 0, outside = 0;
+    int insideCount = 0, outsideCount = 0;
+    for (int y = 0; y < saved.Height(); ++y)
+        for (int x = 0; x < saved.Width(); ++x) {
+            // Away from the circle by more than two of the encoder's blocks, or well inside it.
+            const bool far = y < circle.top - 16 || y > circle.bottom + 16 || x < circle.left - 16 ||
+                             x > circle.right + 16;
+            const bool deep = circle.Depth(y, x) > 6;
+            if (!far && !deep) continue;
+            double sum = 0;
+            for (int b = 0; b < 3; ++b)
+                sum += std::abs(saved.ScanLine(y)[3 * x + b] - window.preview.ScanLine(y)[3 * x + b]);
+            (deep ? inside : outside) += sum / 3;
+            ++(deep ? insideCount : outsideCount);
+        }
+    ASSERT_GT(insideCount, 500);
+    EXPECT_GT(inside / insideCount, 4.0);
+    EXPECT_LT(outside / outsideCount, 1.0);
 }

@@ -35,7 +35,8 @@ struct Ppm {
 };
 Ppm ReadPpm(const std::string& path) {
     const Bytes bytes = test_support::ReadFileBytes(path);
-    std::istringstream header(std::string(bytes.begin(), bytes.begin() + long(std::min<std::size_t>(bytes.size(), 40))));
+    const long headerSize = long(std::min<std::size_t>(bytes.size(), 40));
+    std::istringstream header(std::string(bytes.begin(), bytes.begin() + headerSize));
     std::string magic;
     int maxValue = 0;
     Ppm ppm;
@@ -98,8 +99,8 @@ TEST_F(PhotoRunJpeg, PatchIsTheDeblurredCropOfThePreview) {
                 expected.SetPixel(x, y, preview.Pixel(c.left + x, c.top + y));
         window.Convert().ProcessJPG(expected);
 
-        const Ppm preview_ppm = ReadPpm(folder.File("p.ppm"));
-        EXPECT_EQ(std::pair(preview_ppm.width, preview_ppm.height), std::pair(preview.Width(), preview.Height()));
+        const Ppm previewPpm = ReadPpm(folder.File("p.ppm"));
+        EXPECT_EQ(std::pair(previewPpm.width, previewPpm.height), std::pair(preview.Width(), preview.Height()));
         const Ppm patch = ReadPpm(folder.File("q.ppm"));
         ASSERT_EQ(std::pair(patch.width, patch.height), std::pair(span, span));
         int differing = 0;
@@ -133,9 +134,8 @@ TEST_F(PhotoRunJpeg, FinalResultIntoAFolderOrBesideThePhotoInPluginMode) {
 TEST_F(PhotoRunJpeg, RefusalsAndFailuresExitWithThreeAndBadArgumentsWithTwo) {
     const std::string cmyk = TestData("jpeg/cmyk_adobe.jpg");
     EXPECT_EQ(Tool(cmyk), 3);
-    EXPECT_EQ(errors.rfind("message: Unsupported JPG: Clarivane can only process 8-bit of 24-bit per pixel JPGs.\\n", 0),
-              0u)
-        << errors;
+    const std::string refusal = "message: Unsupported JPG: Clarivane can only process 8-bit of 24-bit per pixel JPGs.";
+    EXPECT_EQ(errors.rfind(refusal, 0), 0u) << errors;
     const std::string photo = TestData("jpeg/greyscale_exif_xmp_icc.jpg");
     EXPECT_EQ(Tool(photo + " --final " + folder.File("missing")), 3);
     EXPECT_NE(errors.find("status: Saving JPG to disk...\nmessage: Oops: The auto-save folder doesn't exist"),
