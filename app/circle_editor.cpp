@@ -31,7 +31,7 @@ std::optional<CircleSliderValues> CircleEditor::Press(ImagePoint at, bool placin
     if (!placing || topHandleMode) return std::nullopt;
 
     std::vector<ControlCircle*> hits;
-    for (const auto& circle : engine->circles) {
+    for (const auto& circle : fftEngine->circles) {
         if (circle->Depth(clickY, clickX) > -1 || OnAnyHandle(*circle, clickY, clickX)) {
             hits.push_back(circle.get());
         } else {
@@ -74,7 +74,7 @@ CircleCursor CircleEditor::Hover(ImagePoint at) {
     ClearFlags();
     const int row = at.row;
     const int column = at.column;
-    for (const auto& circle : engine->circles) {
+    for (const auto& circle : fftEngine->circles) {
         if (circle->selected) {
             if (circle->OnTopHandle(row, column)) {
                 topHandleMode = true;
@@ -109,8 +109,8 @@ std::optional<CircleSliderValues> CircleEditor::Release(bool placing) {
     if (placing && !moveMode && !circleHit && !topHandleMode && !rightHandleMode && !bottomHandleMode &&
         !leftHandleMode) {
         UnselectAll();
-        engine->AddCircle(clickY, clickX);
-        placed = SlidersFor(*engine->circles.back());
+        fftEngine->AddCircle(clickY, clickX);
+        placed = SlidersFor(*fftEngine->circles.back());
     }
     ClearFlags();
     circleHit = false;
@@ -122,13 +122,13 @@ void CircleEditor::ClearFlags() {
 }
 
 void CircleEditor::UnselectAll() {
-    for (const auto& circle : engine->circles) circle->SetSelected(false);
+    for (const auto& circle : fftEngine->circles) circle->SetSelected(false);
 }
 
 bool CircleEditor::DeleteSelected() {
-    for (std::size_t i = 0; i < engine->circles.size(); ++i) {
-        if (engine->circles[i]->selected) {
-            engine->DeleteCircle(int(i));
+    for (std::size_t i = 0; i < fftEngine->circles.size(); ++i) {
+        if (fftEngine->circles[i]->selected) {
+            fftEngine->DeleteCircle(int(i));
             return true;
         }
     }
@@ -136,18 +136,18 @@ bool CircleEditor::DeleteSelected() {
 }
 
 void CircleEditor::SizeSliderChanged(int position) {
-    for (const auto& circle : engine->circles) {
+    for (const auto& circle : fftEngine->circles) {
         if (circle->selected) circle->SetRadiusKeepAspect(position / 2);
     }
 }
 
 void CircleEditor::FeatherSliderChanged(int position) {
-    for (const auto& circle : engine->circles) {
+    for (const auto& circle : fftEngine->circles) {
         if (circle->selected) circle->SetTransition(position);
     }
 }
 
-int CircleEditor::Count() const { return int(engine->circles.size()); }
+int CircleEditor::Count() const { return int(fftEngine->circles.size()); }
 
 std::string CircleEditor::CountText(int count) {
     if (count == 0) return "-";
@@ -156,7 +156,7 @@ std::string CircleEditor::CountText(int count) {
 }
 
 ControlCircle* CircleEditor::FirstSelected() const {
-    for (const auto& circle : engine->circles) {
+    for (const auto& circle : fftEngine->circles) {
         if (circle->selected) return circle.get();
     }
     return nullptr;

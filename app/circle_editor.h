@@ -26,10 +26,10 @@ enum class CircleCursor { Placing, Move, ResizeVertical, ResizeHorizontal };
 // No widgets: the window maps pointer positions, draws and moves sliders.
 class CircleEditor {
 public:
-    explicit CircleEditor(engine::ClassFFT* circles = nullptr) : engine(circles) {}
+    explicit CircleEditor(engine::ClassFFT* engine = nullptr) : fftEngine(engine) {}
 
     // The engine whose circle list is edited; set before any edit.
-    engine::ClassFFT* engine;
+    engine::ClassFFT* fftEngine;
 
     bool circleMouseDown = false;
     int clickX = 0;

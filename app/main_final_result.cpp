@@ -60,7 +60,7 @@ void TFMain::CancelWork() {
 
 void TFMain::ConnectDeblurHandlers() {
     if (FBlend) FBlend->RequestCancel = [this] { CancelWork(); };
-    circleEditor.engine = fftEngine.get();
+    circleEditor.fftEngine = fftEngine.get();
 
     imgPreview->OnMouseDown = [this](PictureView*, QMouseEvent* e) {
         imgPreviewMouseDown(int(e->position().x()), int(e->position().y()));

@@ -2,7 +2,6 @@
 
 #include "app/blend_darkening.h"
 #include "app/circle_editor.h"
-#include "app/crop_model.h"
 #include "engine/class_fft.h"
 
 namespace {
@@ -211,33 +210,6 @@ TEST(CircleEditor, UnselectAndDeleteActOnTheFirstSelectedCircle) {
     fft.circles[0]->SetSelected(true);
     EXPECT_TRUE(editor.DeleteSelected());
     EXPECT_EQ(editor.CountText(), "-");
-}
-
-TEST(CircleEditor, AtTwoHundredPercentACircleIsPlacedUnderThePointer) {
-    ClassFFT fft("");
-    CircleEditor editor(&fft);
-    app::CropModel crop;
-    crop.zoomPercent = 200;
-    crop.cropLeft = 640;
-    crop.cropTop = 384;
-    // Near the far corner of the patch the drawn centre lands within a
-    // pixel of the click (the control shows 472 / 256 pixels per bitmap pixel).
-    const int x = 466, y = 9;
-    const ImagePoint at = crop.OverlayToImage(x, y);
-    editor.Hover(at);
-    editor.Press(at, true);
-    editor.Release(true);
-    ASSERT_EQ(fft.circles.size(), 1u);
-    const double shownX = (fft.circles[0]->x - crop.cropLeft) * 472.0 / 256.0;
-    const double shownY = (fft.circles[0]->y - crop.cropTop) * 472.0 / 256.0;
-    EXPECT_LE(std::abs(shownX - x), 472.0 / 256.0);
-    EXPECT_LE(std::abs(shownY - y), 472.0 / 256.0);
-    // A drag started at the centre keeps it there: no jump at the first move.
-    editor.Hover(at);
-    editor.Press(at, true);
-    editor.Drag(crop.OverlayToImage(x, y));
-    EXPECT_EQ(fft.circles[0]->x, at.column);
-    EXPECT_EQ(fft.circles[0]->y, at.row);
 }
 
 TEST(OverlayDarkening, IsOneConstantAlphaBlendOfDarkGrey) {

@@ -106,7 +106,9 @@ private slots:
         ExpectCircles(w, {{473, 769, 100, 100, 20, true}});
         QVERIFY(!w->circleEditor.moveMode && !w->circleEditor.circleHit && !w->circleEditor.circleMouseDown);
 
-        // Handles, as row/column of the circle at (473, 769), radius 100: overlay = preview - 628/340.
+        // The top handle resizes without reloading the sliders, the others
+        // reload them first (each handle's geometry is the editor's own test).
+        // Circle at row 473, column 769, radius 100: overlay = preview - (628, 340).
         const struct {
             const char* what;
             QPoint handle;
@@ -116,9 +118,7 @@ private slots:
             int radiusX, radiusY;
         } handles[] = {
             {"top", QPoint(769 - 628, 373 - 340), Qt::SizeVerCursor, false, QPoint(150, 90), 100, 43},
-            {"right", QPoint(869 - 628, 473 - 340), Qt::SizeHorCursor, true, QPoint(211, 120), 70, 43},
-            {"bottom", QPoint(769 - 628, 516 - 340), Qt::SizeVerCursor, true, QPoint(100, 203), 70, 70},
-            {"left past the centre", QPoint(699 - 628, 473 - 340), Qt::SizeHorCursor, true, QPoint(181, 133), 40, 70},
+            {"left past the centre", QPoint(669 - 628, 473 - 340), Qt::SizeHorCursor, true, QPoint(211, 133), 70, 43},
         };
         for (const auto& h : handles) {
             w->tbCircleSize->blockSignals(true);
@@ -139,7 +139,7 @@ private slots:
 
         // Size 301 gives the larger radius 150 and scales the other with it.
         w->tbCircleSize->setValue(301);
-        ExpectCircles(w, {{473, 769, 85, 150, 20, true}});
+        ExpectCircles(w, {{473, 769, 150, 92, 20, true}});
         w->tbCircleFeather->setValue(45);
         QCOMPARE(w->fftEngine->circles[0]->transitionPercent, 45);
     }

@@ -51,7 +51,7 @@ RunView RunFinalResult(Window& w, bool cancel) {
         }
     });
     w->btApplyDeblur->click();
-    platform::SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
+    platform::SetProcessMessagesHook(nullptr);
     return view;
 }
 
