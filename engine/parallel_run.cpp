@@ -138,4 +138,17 @@ bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, con
     return run.AllDone();
 }
 
+void RunRowBands(int rows, int bandRows, const BandWork& work) {
+    if (rows <= 0) return;
+    const int size = std::max(bandRows, 1);
+    const int bands = (rows - 1) / size + 1;
+    RunParallel(
+        bands,
+        [&](int band, int worker) {
+            const int first = band * size;
+            work(first, std::min(rows, first + size), worker);
+        },
+        nullptr, nullptr);
+}
+
 }  // namespace engine

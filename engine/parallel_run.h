@@ -23,4 +23,12 @@ using IndexWork = std::function<void(int index, int worker)>;
 // `stop` ends the run and passes to the caller once every worker has finished.
 bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop);
 
+// Work on rows first .. last - 1 on worker `worker`.
+using BandWork = std::function<void(int first, int last, int worker)>;
+
+// Cuts rows 0 .. rows - 1 into bands of `bandRows` (the last may be shorter)
+// and runs them through RunParallel without progress or message pumping, for
+// work too short to need either. Exceptions of `work` pass to the caller.
+void RunRowBands(int rows, int bandRows, const BandWork& work);
+
 }  // namespace engine
