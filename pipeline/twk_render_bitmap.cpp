@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "dng/dng_color_space.h"
@@ -21,6 +22,7 @@ constexpr uint32 kGammaCap = 49151;
 constexpr uint64 kPatchPixels = TWKNegative::kPatchSnapshotBytes / 3;
 // The colour render steps its bar once per this many pixels.
 constexpr uint64 kPixelsPerStep = 100;
+constexpr uint64 kStepsPerIndex = 100;
 // Rows per piece of work handed to a worker thread.
 constexpr int kBandRows = 16;
 
@@ -42,10 +44,44 @@ void RenderSize(const dng_image* stage3, bool full, uint32& w4, uint32& height) 
     if (pixels > (full ? TWKNegative::kMaxWorkPixels : kPatchPixels)) ThrowProgramError("Photo too large to render");
 }
 
-uint8 CappedGamma(const uint32* gamma, float linear) {
-    const float clamped = std::min(std::max(linear, 0.0f), 1.0f);
-    const uint32 index = std::min(static_cast<uint32>(clamped * 65535.0f), kGammaCap);
-    return static_cast<uint8>(std::min<uint32>(gamma[index], 255));
+// What each capped gamma index shows, as bytes: a table small enough to stay in cache.
+using ShownLevels = std::array<uint8, kGammaCap + 1>;
+
+ShownLevels ShownGamma(const uint32* gamma) {
+    ShownLevels shown;
+    for (uint32 i = 0; i <= kGammaCap; ++i) shown[i] = static_cast<uint8>(std::min<uint32>(gamma[i], 255));
+    return shown;
+}
+
+// Camera to ProPhoto, ProPhoto to the output space, and the camera white.
+struct ColourMatrices {
+    double a[3][3];
+    double b[3][3];
+    float white[3];
+};
+
+// Renders work-image pixels first .. last - 1 (B G R, 16 bits) to bytes in the same places.
+// Everything is read into locals first: the byte stores may alias anything reached through a pointer.
+void RenderColourPixels(const uint16* work, uint8* out, uint64 first, uint64 last, const ColourMatrices& matrices,
+                        const ShownLevels& shown) {
+    const ColourMatrices m = matrices;
+    const uint8* levels = shown.data();
+    for (uint64 i = first; i < last; ++i) {
+        const uint64 s = i * 3;
+        const float rgb[3] = {std::min(work[s + 2] / 65535.0f, m.white[0]), std::min(work[s + 1] / 65535.0f, m.white[1]),
+                              std::min(work[s] / 65535.0f, m.white[2])};
+        double xyz[3];
+        for (int r = 0; r < 3; ++r) xyz[r] = m.a[r][0] * rgb[0] + m.a[r][1] * rgb[1] + m.a[r][2] * rgb[2];
+        uint8 pixel[3];
+        for (int r = 0; r < 3; ++r) {
+            const double o = m.b[r][0] * xyz[0] + m.b[r][1] * xyz[1] + m.b[r][2] * xyz[2];
+            const float clamped = std::min(std::max(static_cast<float>(o), 0.0f), 1.0f);
+            pixel[r] = levels[std::min(static_cast<uint32>(clamped * 65535.0f), kGammaCap)];
+        }
+        out[s] = pixel[2];
+        out[s + 1] = pixel[1];
+        out[s + 2] = pixel[0];
+    }
 }
 
 }  // namespace
@@ -87,12 +123,13 @@ void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int3
     const dng_color_space& proPhoto = dng_space_ProPhoto::Get();
     const dng_matrix m1 = proPhoto.MatrixFromPCS() * ColorSpec->CameraToPCS();
     const dng_matrix m2 = OutputSpace(profileIndex).MatrixFromPCS() * proPhoto.MatrixToPCS();
-    double a[3][3], b[3][3];
+    ColourMatrices matrices;
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) {
-            a[r][c] = m1[r][c];
-            b[r][c] = m2[r][c];
+            matrices.a[r][c] = m1[r][c];
+            matrices.b[r][c] = m2[r][c];
         }
+    for (int c = 0; c < 3; ++c) matrices.white[c] = RenderWhite[c];
 
     uint32 w4 = 0, height = 0;
     RenderSize(Stage3Image(), full, w4, height);
@@ -103,34 +140,24 @@ void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int3
     const uint64 pixels = uint64(w4) * height;
     if (progress && progress->bar) {
         progress->bar->SetMin(0);
-        progress->bar->SetMax(int(pixels / 100));
+        progress->bar->SetMax(int(pixels / kPixelsPerStep));
         progress->bar->SetPosition(0);
     }
 
-    const float white[3] = {RenderWhite[0], RenderWhite[1], RenderWhite[2]};
     const uint16* work = WorkImage.get();
-    uint8* out = RenderBuffer.get();
     uint8* snapshot = full ? FullSnapshot.get() : PatchSnapshot;
-    const uint32* gamma = GammaTable;
-    // One index per bar step of 100 pixels; the last also takes the pixels left over.
+    const ShownLevels shown = ShownGamma(GammaTable);
+    // The bar steps once per 100 pixels; a worker takes 100 steps at a time, the
+    // last index also the pixels left over.
     const uint64 steps = pixels / kPixelsPerStep;
+    const int indices = int(std::max<uint64>((steps + kStepsPerIndex - 1) / kStepsPerIndex, 1));
     const auto renderSteps = [&](int index, int) {
-        const uint64 first = uint64(index) * kPixelsPerStep;
-        const uint64 last = uint64(index) + 1 >= steps ? pixels : first + kPixelsPerStep;
-        for (uint64 i = first; i < last; ++i) {
-            const uint64 s = i * 3;
-            const float rgb[3] = {std::min(work[s + 2] / 65535.0f, white[0]),
-                                  std::min(work[s + 1] / 65535.0f, white[1]), std::min(work[s] / 65535.0f, white[2])};
-            double xyz[3];
-            for (int r = 0; r < 3; ++r) xyz[r] = a[r][0] * rgb[0] + a[r][1] * rgb[1] + a[r][2] * rgb[2];
-            for (int r = 0; r < 3; ++r) {
-                const double o = b[r][0] * xyz[0] + b[r][1] * xyz[1] + b[r][2] * xyz[2];
-                out[s + 2 - r] = CappedGamma(gamma, static_cast<float>(o));
-            }
-        }
-        std::memcpy(snapshot + first * 3, out + first * 3, std::size_t(last - first) * 3);
+        const uint64 first = uint64(index) * kStepsPerIndex * kPixelsPerStep;
+        const uint64 last = index + 1 == indices ? pixels : first + kStepsPerIndex * kPixelsPerStep;
+        RenderColourPixels(work, snapshot, first, last, matrices, shown);
     };
-    engine::RunParallel(int(std::max<uint64>(steps, 1)), renderSteps, steps > 0 ? progress : nullptr, nullptr);
+    const auto stepsAt = [&](int started) { return int(std::min<uint64>(uint64(started) * kStepsPerIndex, steps)); };
+    engine::RunParallel(indices, renderSteps, steps > 0 ? progress : nullptr, nullptr, stepsAt);
     // The sliders' pass below writes every byte of the bitmap from the snapshot.
     ApplyBrightnessContrast(bitmap, brightness, contrast, full);
 }
@@ -150,14 +177,14 @@ void TWKNegative::RenderMonochromeToBitmap(platform::Bitmap& bitmap, real64 /*zo
     dng_image_plane16 plane(*Stage3Image());
     uint8* snapshot = full ? FullSnapshot.get() : PatchSnapshot;
     const std::size_t rowBytes = std::size_t(w4) * 3;
-    const uint32* gamma = GammaTable;
+    const ShownLevels shown = ShownGamma(GammaTable);
     engine::RunRowBands(int(height), kBandRows, [&](int first, int last, int) {
+        const uint8* levels = shown.data();
         for (uint32 y = uint32(first); y < uint32(last); ++y) {
             const uint16* samples = plane.Row(int(y));
             uint8* row = snapshot + std::size_t(height - 1 - y) * rowBytes;
             for (uint32 x = 0; x < w4; ++x) {
-                const uint32 v = std::min<uint32>(samples[x], kGammaCap);
-                const uint8 grey = static_cast<uint8>(std::min<uint32>(gamma[v], 255));
+                const uint8 grey = levels[std::min<uint32>(samples[x], kGammaCap)];
                 row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = grey;
             }
         }
@@ -173,14 +200,17 @@ void TWKNegative::ApplyBrightnessContrast(platform::Bitmap& bitmap, int32 bright
     const uint8* source = full ? FullSnapshot.get() : PatchSnapshot;
     uint8* destination = bitmap.Bits();
     const float factor = 1.0f + static_cast<float>(contrast) * (1.0f / 75.0f);
+    // Each output byte depends on its source byte only.
+    std::array<uint8, 256> tone;
+    for (int v = 0; v < 256; ++v) {
+        const int32 t = static_cast<int32>((static_cast<float>(v) - 128.0f) * factor + 128.0f) + brightness;
+        tone[v] = static_cast<uint8>(t >= 255 ? 255 : (t <= 0 ? 0 : t));
+    }
     const int rows = bitmap.Height();
     const std::size_t rowBytes = rows > 0 ? (n + rows - 1) / rows : 0;
     engine::RunRowBands(rows, kBandRows, [&](int first, int last, int) {
+        const std::array<uint8, 256> levels = tone;
         const std::size_t end = std::min(n, std::size_t(last) * rowBytes);
-        for (std::size_t k = std::size_t(first) * rowBytes; k < end; ++k) {
-            const int32 t =
-                static_cast<int32>((static_cast<float>(source[k]) - 128.0f) * factor + 128.0f) + brightness;
-            destination[k] = static_cast<uint8>(t >= 255 ? 255 : (t <= 0 ? 0 : t));
-        }
+        for (std::size_t k = std::size_t(first) * rowBytes; k < end; ++k) destination[k] = levels[source[k]];
     });
 }
