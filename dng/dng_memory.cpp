@@ -9,20 +9,22 @@
 
 namespace {
 
-// Blocks from this size on are cleared on all cores, a piece of this size each.
-constexpr uint64 kParallelClearBytes = uint64(4) << 20;
-constexpr uint64 kClearPieceBytes = uint64(1) << 20;
+// Blocks from this size on are cleared and copied on all cores, a piece of this size each:
+// on one core, mapping a fresh block's pages takes as long as filling them.
+constexpr uint64 kParallelBytes = uint64(4) << 20;
+constexpr uint64 kPieceBytes = uint64(1) << 20;
 
-// Clearing a fresh block also maps its pages, which on one core takes as long as filling it.
-void ClearBlock(uint8* block, uint64 bytes) {
-    if (bytes < kParallelClearBytes) {
-        std::memset(block, 0, bytes);
+// Runs `piece(start, bytes)` over a block cut into pieces, on all cores when it is large.
+template <class Piece>
+void ForEachPiece(uint64 bytes, const Piece& piece) {
+    if (bytes < kParallelBytes) {
+        piece(0, bytes);
         return;
     }
-    const int pieces = int((bytes + kClearPieceBytes - 1) / kClearPieceBytes);
+    const int pieces = int((bytes + kPieceBytes - 1) / kPieceBytes);
     engine::RunRowBands(pieces, 1, [&](int first, int, int) {
-        const uint64 start = uint64(first) * kClearPieceBytes;
-        std::memset(block + start, 0, std::min(kClearPieceBytes, bytes - start));
+        const uint64 start = uint64(first) * kPieceBytes;
+        piece(start, std::min(kPieceBytes, bytes - start));
     });
 }
 
@@ -33,7 +35,8 @@ std::unique_ptr<uint8[]> dng_memory_allocator::Allocate(uint64 count, uint64 ele
     const uint64 bytes = count * elementSize;
     try {
         std::unique_ptr<uint8[]> block(new uint8[bytes == 0 ? 1 : bytes]);
-        ClearBlock(block.get(), bytes == 0 ? 1 : bytes);
+        uint8* start = block.get();
+        ForEachPiece(bytes == 0 ? 1 : bytes, [&](uint64 at, uint64 size) { std::memset(start + at, 0, size); });
         return block;
     } catch (const std::bad_alloc&) {
         ThrowMemoryFull();
@@ -43,4 +46,8 @@ std::unique_ptr<uint8[]> dng_memory_allocator::Allocate(uint64 count, uint64 ele
 dng_memory_allocator& gDefaultDNGMemoryAllocator() {
     static dng_memory_allocator allocator;
     return allocator;
+}
+
+void CopyBlock(uint8* to, const uint8* from, uint64 bytes) {
+    ForEachPiece(bytes, [&](uint64 at, uint64 size) { std::memcpy(to + at, from + at, size); });
 }
