@@ -9,21 +9,17 @@
 // 7 south-west; rows grow downwards.
 namespace pipeline {
 
-// Gradients towards north, east, south and west over the 5 x 5 window.
+// Gradients towards north, east, south and west over the 5 x 5 window: two
+// whole and four half differences, summed as twice their value in integers.
 inline void OrthogonalGradients(const SiteWindow& S, double* g) {
-    using std::fabs;
-    g[0] = fabs(S(-2, 0) - S(0, 0)) + fabs(S(-1, 0) - S(1, 0)) +
-           0.5 * (fabs(S(-1, -1) - S(1, -1)) + fabs(S(-1, 1) - S(1, 1)) + fabs(S(-2, -1) - S(0, -1)) +
-                  fabs(S(-2, 1) - S(0, 1)));
-    g[1] = fabs(S(0, 2) - S(0, 0)) + fabs(S(0, -1) - S(0, 1)) +
-           0.5 * (fabs(S(-1, 1) - S(-1, -1)) + fabs(S(1, 1) - S(1, -1)) + fabs(S(-1, 2) - S(-1, 0)) +
-                  fabs(S(1, 2) - S(1, 0)));
-    g[2] = fabs(S(2, 0) - S(0, 0)) + fabs(S(-1, 0) - S(1, 0)) +
-           0.5 * (fabs(S(1, 1) - S(-1, 1)) + fabs(S(1, -1) - S(-1, -1)) + fabs(S(2, 1) - S(0, 1)) +
-                  fabs(S(2, -1) - S(0, -1)));
-    g[3] = fabs(S(0, -2) - S(0, 0)) + fabs(S(0, -1) - S(0, 1)) +
-           0.5 * (fabs(S(1, -1) - S(1, 1)) + fabs(S(-1, -1) - S(-1, 1)) + fabs(S(1, -2) - S(1, 0)) +
-                  fabs(S(-1, -2) - S(-1, 0)));
+    g[0] = 0.5 * (2 * (S.Gap(-2, 0, 0, 0) + S.Gap(-1, 0, 1, 0)) + S.Gap(-1, -1, 1, -1) + S.Gap(-1, 1, 1, 1) +
+                  S.Gap(-2, -1, 0, -1) + S.Gap(-2, 1, 0, 1));
+    g[1] = 0.5 * (2 * (S.Gap(0, 2, 0, 0) + S.Gap(0, -1, 0, 1)) + S.Gap(-1, 1, -1, -1) + S.Gap(1, 1, 1, -1) +
+                  S.Gap(-1, 2, -1, 0) + S.Gap(1, 2, 1, 0));
+    g[2] = 0.5 * (2 * (S.Gap(2, 0, 0, 0) + S.Gap(-1, 0, 1, 0)) + S.Gap(1, 1, -1, 1) + S.Gap(1, -1, -1, -1) +
+                  S.Gap(2, 1, 0, 1) + S.Gap(2, -1, 0, -1));
+    g[3] = 0.5 * (2 * (S.Gap(0, -2, 0, 0) + S.Gap(0, -1, 0, 1)) + S.Gap(1, -1, 1, 1) + S.Gap(-1, -1, -1, 1) +
+                  S.Gap(1, -2, 1, 0) + S.Gap(-1, -2, -1, 0));
 }
 
 // Smallest and largest gradient as the green and transfer passes take them:

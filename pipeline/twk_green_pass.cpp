@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cmath>
 
 #include "dng/dng_image_plane16.h"
 #include "pipeline/class_twk_host.h"
@@ -15,21 +14,17 @@ using pipeline::SiteWindow;
 // Green estimate at a red or blue site: its own sample times the ratio of the
 // green to the same-colour estimates along the smoother directions.
 double GreenAtSite(const SiteWindow& S, double gmin, double gmax) {
-    using std::fabs;
     double g[8];
     pipeline::OrthogonalGradients(S, g);
-    g[4] = fabs(S(-2, 2) - S(0, 0)) + fabs(S(-1, 1) - S(1, -1)) +
-           0.5 * (fabs(S(-2, 1) - S(-1, 0)) + fabs(S(-1, 2) - S(0, 1)) + fabs(S(-1, 0) - S(0, -1)) +
-                  fabs(S(0, 1) - S(1, 0)));
-    g[5] = fabs(S(2, 2) - S(0, 0)) + fabs(S(-1, -1) - S(1, 1)) +
-           0.5 * (fabs(S(2, 1) - S(1, 0)) + fabs(S(1, 2) - S(0, 1)) + fabs(S(-1, 0) - S(0, 1)) +
-                  fabs(S(0, -1) - S(1, 0)));
-    g[6] = fabs(S(-2, -2) - S(0, 0)) + fabs(S(-1, -1) - S(1, 1)) +
-           0.5 * (fabs(S(-2, -1) - S(-1, 0)) + fabs(S(-1, -2) - S(0, -1)) + fabs(S(-1, 0) - S(0, 1)) +
-                  fabs(S(0, -1) - S(1, 0)));
-    g[7] = fabs(S(2, -2) - S(0, 0)) + fabs(S(-1, 1) - S(1, -1)) +
-           0.5 * (fabs(S(2, -1) - S(1, 0)) + fabs(S(1, -2) - S(0, -1)) + fabs(S(-1, 0) - S(0, -1)) +
-                  fabs(S(0, 1) - S(1, 0)));
+    // Two whole and four half differences each, summed as twice their value.
+    g[4] = 0.5 * (2 * (S.Gap(-2, 2, 0, 0) + S.Gap(-1, 1, 1, -1)) + S.Gap(-2, 1, -1, 0) + S.Gap(-1, 2, 0, 1) +
+                  S.Gap(-1, 0, 0, -1) + S.Gap(0, 1, 1, 0));
+    g[5] = 0.5 * (2 * (S.Gap(2, 2, 0, 0) + S.Gap(-1, -1, 1, 1)) + S.Gap(2, 1, 1, 0) + S.Gap(1, 2, 0, 1) +
+                  S.Gap(-1, 0, 0, 1) + S.Gap(0, -1, 1, 0));
+    g[6] = 0.5 * (2 * (S.Gap(-2, -2, 0, 0) + S.Gap(-1, -1, 1, 1)) + S.Gap(-2, -1, -1, 0) + S.Gap(-1, -2, 0, -1) +
+                  S.Gap(-1, 0, 0, 1) + S.Gap(0, -1, 1, 0));
+    g[7] = 0.5 * (2 * (S.Gap(2, -2, 0, 0) + S.Gap(-1, 1, 1, -1)) + S.Gap(2, -1, 1, 0) + S.Gap(1, -2, 0, -1) +
+                  S.Gap(-1, 0, 0, -1) + S.Gap(0, 1, 1, 0));
 
     double lo, hi;
     pipeline::MinMaxZeroYields(g, 8, lo, hi);

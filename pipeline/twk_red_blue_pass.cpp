@@ -1,4 +1,3 @@
-#include <cmath>
 
 #include "dng/dng_image_plane16.h"
 #include "pipeline/class_twk_host.h"
@@ -15,17 +14,12 @@ using pipeline::SiteWindow;
 // ratio of green to target colour along the smoother of eight directions.
 // `rowNeighbours` says whether the target colour lies left and right of the site.
 double TargetAtGreen(const SiteWindow& P, bool rowNeighbours) {
-    using std::fabs;
     double g[8];
     pipeline::OrthogonalGradients(P, g);
-    g[4] = fabs(P(-1, 1) - P(1, -1)) + fabs(P(-2, 2) - P(0, 0)) + fabs(P(-2, 1) - P(0, -1)) +
-           fabs(P(-1, 2) - P(1, 0));
-    g[5] = fabs(P(1, 1) - P(-1, -1)) + fabs(P(2, 2) - P(0, 0)) + fabs(P(1, 2) - P(-1, 0)) +
-           fabs(P(2, 1) - P(0, -1));
-    g[6] = fabs(P(-1, -1) - P(1, 1)) + fabs(P(-2, -2) - P(0, 0)) + fabs(P(-1, -2) - P(1, 0)) +
-           fabs(P(-2, -1) - P(0, 1));
-    g[7] = fabs(P(1, -1) - P(-1, 1)) + fabs(P(2, -2) - P(0, 0)) + fabs(P(2, -1) - P(0, 1)) +
-           fabs(P(1, -2) - P(-1, 0));
+    g[4] = P.Gap(-1, 1, 1, -1) + P.Gap(-2, 2, 0, 0) + P.Gap(-2, 1, 0, -1) + P.Gap(-1, 2, 1, 0);
+    g[5] = P.Gap(1, 1, -1, -1) + P.Gap(2, 2, 0, 0) + P.Gap(1, 2, -1, 0) + P.Gap(2, 1, 0, -1);
+    g[6] = P.Gap(-1, -1, 1, 1) + P.Gap(-2, -2, 0, 0) + P.Gap(-1, -2, 1, 0) + P.Gap(-2, -1, 0, 1);
+    g[7] = P.Gap(1, -1, -1, 1) + P.Gap(2, -2, 0, 0) + P.Gap(2, -1, 0, 1) + P.Gap(1, -2, -1, 0);
 
     double lo, hi;
     pipeline::MinMax(g, 8, lo, hi);
