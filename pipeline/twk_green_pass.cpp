@@ -108,14 +108,14 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
                     continue;
                 }
                 window.Load(windowRows, col, W);
-                double gmin = 16383.0;
-                double gmax = 0.0;
+                int32 gmin = 16383;
+                int32 gmax = 0;
                 if (rangeRow && col >= 2 && col <= W - 3) {
                     const Greens& g = greens[row & 1][col & 1];
                     for (int i = 0; i < g.count; ++i) {
-                        const double sample = window(g.r[i], g.c[i]);
-                        if (sample < gmin) gmin = sample;
-                        if (sample > gmax) gmax = sample;
+                        const int32 sample = window.I(g.r[i], g.c[i]);
+                        gmin = std::min(gmin, sample);
+                        gmax = std::max(gmax, sample);
                     }
                 }
                 out[col] = pipeline::StoredSample(GreenAtSite(window, gmin, gmax));
