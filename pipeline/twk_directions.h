@@ -59,6 +59,31 @@ inline int ChooseDirections(const double* g, int n, double threshold, int raises
     return n;
 }
 
+// Sums a[d] and b[d] over the directions ChooseDirections takes, in direction
+// order, and returns their count. The common case, some direction passing at
+// once, is summed without a branch per direction: adding 0.0 for a direction
+// left out changes no sum.
+inline int SumChosen(const double* g, int n, double threshold, int raises, const double* a, const double* b,
+                     double& sumA, double& sumB) {
+    sumA = 0.0;
+    sumB = 0.0;
+    int count = 0;
+    for (int d = 0; d < n; ++d) {
+        const bool take = g[d] < threshold && g[d] != 0.0;
+        count += take;
+        sumA += take ? a[d] : 0.0;
+        sumB += take ? b[d] : 0.0;
+    }
+    if (count > 0) return count;
+    int chosen[8];
+    count = ChooseDirections(g, n, threshold, raises, chosen);
+    for (int i = 0; i < count; ++i) {
+        sumA += a[chosen[i]];
+        sumB += b[chosen[i]];
+    }
+    return count;
+}
+
 // A pass result as a 16-bit sample: held to 0..65535, truncated toward zero.
 inline uint16_t StoredSample(double value) {
     if (!(value > 0.0)) return 0;

@@ -28,24 +28,15 @@ double GreenAtSite(const SiteWindow& S, double gmin, double gmax) {
 
     double lo, hi;
     pipeline::MinMaxZeroYields(g, 8, lo, hi);
-    int chosen[8];
-    const int count = pipeline::ChooseDirections(g, 8, pipeline::Threshold(lo, hi), 20, chosen);
-
     const double v = S(0, 0);
-    double sumG = 0.0;
-    double sumC = 0.0;
-    for (int i = 0; i < count; ++i) {
-        switch (chosen[i]) {
-            case 0: sumG += S(-1, 0); sumC += (v + S(-2, 0)) / 2; break;
-            case 1: sumG += S(0, 1); sumC += (v + S(0, 2)) / 2; break;
-            case 2: sumG += S(1, 0); sumC += (v + S(2, 0)) / 2; break;
-            case 3: sumG += S(0, -1); sumC += (v + S(0, -2)) / 2; break;
-            case 4: sumG += (S(-1, 0) + S(0, 1)) / 2; sumC += (v + S(-2, 2)) / 2; break;
-            case 5: sumG += (S(1, 0) + S(0, 1)) / 2; sumC += (v + S(2, 2)) / 2; break;
-            case 6: sumG += (S(-1, 0) + S(0, -1)) / 2; sumC += (v + S(-2, -2)) / 2; break;
-            default: sumG += (S(1, 0) + S(0, -1)) / 2; sumC += (v + S(2, -2)) / 2; break;
-        }
-    }
+    const double north = S(-1, 0), east = S(0, 1), south = S(1, 0), west = S(0, -1);
+    // What each direction adds to the green and to the same-colour sum.
+    const double greens[8] = {north, east, south, west, (north + east) / 2, (south + east) / 2, (north + west) / 2,
+                              (south + west) / 2};
+    const double sames[8] = {(v + S(-2, 0)) / 2, (v + S(0, 2)) / 2, (v + S(2, 0)) / 2,   (v + S(0, -2)) / 2,
+                             (v + S(-2, 2)) / 2, (v + S(2, 2)) / 2, (v + S(-2, -2)) / 2, (v + S(2, -2)) / 2};
+    double sumG, sumC;
+    pipeline::SumChosen(g, 8, pipeline::Threshold(lo, hi), 20, greens, sames, sumG, sumC);
     double value = v * (sumC > 0.0 ? sumG / sumC : 1.0);
     // 16383 and 0 are the "no bound" starting values of the green range.
     if (gmin < 16383.0 && value < gmin) value = gmin;

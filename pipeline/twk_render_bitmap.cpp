@@ -20,7 +20,8 @@ namespace {
 // Linear values from 49152/65535 up all show as white.
 constexpr uint32 kGammaCap = 49151;
 constexpr uint64 kPatchPixels = TWKNegative::kPatchSnapshotBytes / 3;
-// The colour render steps its bar once per this many pixels.
+// The colour render steps its bar once per this many pixels, and hands a worker
+// this many steps at a time: smaller pieces cost more in handing out than they save.
 constexpr uint64 kPixelsPerStep = 100;
 constexpr uint64 kStepsPerIndex = 100;
 // Rows per piece of work handed to a worker thread.
@@ -68,8 +69,8 @@ void RenderColourPixels(const uint16* work, uint8* out, uint64 first, uint64 las
     const uint8* levels = shown.data();
     for (uint64 i = first; i < last; ++i) {
         const uint64 s = i * 3;
-        const float rgb[3] = {std::min(work[s + 2] / 65535.0f, m.white[0]), std::min(work[s + 1] / 65535.0f, m.white[1]),
-                              std::min(work[s] / 65535.0f, m.white[2])};
+        const float rgb[3] = {std::min(work[s + 2] / 65535.0f, m.white[0]),
+                              std::min(work[s + 1] / 65535.0f, m.white[1]), std::min(work[s] / 65535.0f, m.white[2])};
         double xyz[3];
         for (int r = 0; r < 3; ++r) xyz[r] = m.a[r][0] * rgb[0] + m.a[r][1] * rgb[1] + m.a[r][2] * rgb[2];
         uint8 pixel[3];

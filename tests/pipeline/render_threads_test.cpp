@@ -19,9 +19,12 @@ namespace {
 
 using pipeline::HeadlessWindow;
 
+// A colour mosaic is demosaiced into the work image; a linear raw photo's work image is copied from stage 3.
+enum class Sensor { kMosaic, kMonochrome, kLinear };
+
 struct RenderCase {
     const char* name;
-    bool monochrome;
+    Sensor sensor;
     uint32_t width, height;
     int profile;
     int brightness, contrast;
@@ -42,8 +45,15 @@ Opened OpenWithThreads(const RenderCase& c, int threads) {
     window.profileIndex = c.profile;
     window.brightness = c.brightness;
     window.contrast = c.contrast;
-    const FixtureOptions fixture = c.monochrome ? pipelinetest::MonochromeFixture(c.width, c.height)
-                                                : pipelinetest::MosaicFixture(c.width, c.height, "Canon EOS 40D");
+    FixtureOptions fixture = c.sensor == Sensor::kMonochrome
+                                 ? pipelinetest::MonochromeFixture(c.width, c.height)
+                                 : pipelinetest::MosaicFixture(c.width, c.height, "Canon EOS 40D");
+    if (c.sensor == Sensor::kLinear) {
+        fixture.model = "Leica S2";
+        fixture.cfa = false;
+        fixture.samplesPerPixel = 3;
+        fixture.samples = PatternSamples(c.width, c.height, 3, 14);
+    }
     Opened opened;
     const bool ok = window.Convert().ProcessDNG(pipelinetest::WriteFixtureFile(folder, "r.dng", fixture), "r.dng");
     engine::SetWorkerCount(0);
@@ -84,12 +94,13 @@ TEST_P(RenderThreads, OneThreadAndManyMakeTheSamePreviewBarAndThumbnail) {
 // the wide one is shrunk for its thumbnail, the others enlarged.
 INSTANTIATE_TEST_SUITE_P(
     Photos, RenderThreads,
-    ::testing::Values(RenderCase{"sRGB", false, 131, 97, 0, 17, -23},
-                      RenderCase{"AdobeRGB", false, 655, 411, 1, -9, 31},
-                      RenderCase{"ColorMatch", false, 97, 131, 2, 40, 12},
-                      RenderCase{"ProPhoto", false, 203, 45, 3, -30, -40},
-                      RenderCase{"Monochrome", true, 129, 67, 0, 25, 50},
-                      RenderCase{"MonochromeTall", true, 65, 143, 3, -12, -60}),
+    ::testing::Values(RenderCase{"sRGB", Sensor::kMosaic, 131, 97, 0, 17, -23},
+                      RenderCase{"AdobeRGB", Sensor::kMosaic, 655, 411, 1, -9, 31},
+                      RenderCase{"ColorMatch", Sensor::kMosaic, 97, 131, 2, 40, 12},
+                      RenderCase{"ProPhoto", Sensor::kMosaic, 203, 45, 3, -30, -40},
+                      RenderCase{"LinearRaw", Sensor::kLinear, 187, 59, 2, 8, -15},
+                      RenderCase{"Monochrome", Sensor::kMonochrome, 129, 67, 0, 25, 50},
+                      RenderCase{"MonochromeTall", Sensor::kMonochrome, 65, 143, 3, -12, -60}),
     [](const ::testing::TestParamInfo<RenderCase>& info) { return std::string(info.param.name); });
 
 // A uniform work image must give a uniform picture, to the last pixel and the last row:
