@@ -1,7 +1,5 @@
 #include "dng/dng_image.h"
 
-#include <cstring>
-
 #include "dng/dng_exceptions.h"
 #include "dng/dng_tile_buffer.h"
 
@@ -44,7 +42,7 @@ dng_simple_image::dng_simple_image(const dng_rect& bounds, uint32 planes, uint32
 
 std::unique_ptr<dng_image> dng_simple_image::Clone() const {
     auto copy = std::make_unique<dng_simple_image>(fBounds, fPlanes, fPixelType, fAllocator);
-    std::memcpy(copy->fMemory.get(), fMemory.get(), uint64(fBuffer.fPlaneStep) * fPlanes * PixelSize());
+    CopyBlock(copy->fMemory.get(), fMemory.get(), uint64(fBuffer.fPlaneStep) * fPlanes * PixelSize());
     return copy;
 }
 

@@ -18,6 +18,9 @@ public:
 
 dng_memory_allocator& gDefaultDNGMemoryAllocator();
 
+// memcpy of `bytes` between blocks that do not overlap, on all cores when large.
+void CopyBlock(uint8* to, const uint8* from, uint64 bytes);
+
 // Owning holder of one object.
 template <class T>
 using AutoPtr = std::unique_ptr<T>;

@@ -6,8 +6,12 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_lossless_jpeg.h"
 #include "dng/dng_tile_buffer.h"
+#include "engine/parallel_run.h"
 
 namespace {
+
+// Rows of a strip or tile unpacked or stored by one worker at a time.
+constexpr int kBandRows = 32;
 
 std::string CompressionName(uint32 compression) {
     switch (compression) {
@@ -52,17 +56,19 @@ void UnpackRow(const uint8* src, uint32 bits, bool bigEndian, uint64 count, uint
 void StoreRows(dng_image& image, const dng_rect& area, const uint16* samples, uint64 rowSamples, uint32 planes) {
     dng_dirty_tile_buffer buffer(image, area);
     const uint32 width = area.W();
-    for (uint32 r = 0; r < area.H(); ++r) {
-        const uint16* src = samples + r * rowSamples;
-        if (planes == 1) {
-            std::memcpy(buffer.DirtyPixel_uint16(area.t + r, area.l, 0), src, width * sizeof(uint16));
-            continue;
+    engine::RunRowBands(int(area.H()), kBandRows, [&](int first, int last, int) {
+        for (uint32 r = uint32(first); r < uint32(last); ++r) {
+            const uint16* src = samples + r * rowSamples;
+            if (planes == 1) {
+                std::memcpy(buffer.DirtyPixel_uint16(area.t + r, area.l, 0), src, width * sizeof(uint16));
+                continue;
+            }
+            for (uint32 p = 0; p < planes; ++p) {
+                uint16* dst = buffer.DirtyPixel_uint16(area.t + r, area.l, p);
+                for (uint32 c = 0; c < width; ++c) dst[c] = src[c * planes + p];
+            }
         }
-        for (uint32 p = 0; p < planes; ++p) {
-            uint16* dst = buffer.DirtyPixel_uint16(area.t + r, area.l, p);
-            for (uint32 c = 0; c < width; ++c) dst[c] = src[c * planes + p];
-        }
-    }
+    });
 }
 
 // Throws the bad-format error when the reader cannot decode `ifd` (compression, sample
@@ -125,9 +131,12 @@ AutoPtr<dng_image> ReadRawImage(dng_host& host, const dng_ifd& ifd, dng_stream& 
             data.resize(needed);
             stream.Get(data.data(), needed);
             samples.resize(rowSamples * area.H());
-            for (uint32 r = 0; r < area.H(); ++r)
-                UnpackRow(data.data() + r * rowBytes, bits, stream.BigEndian(), uint64(area.W()) * spp,
-                          samples.data() + r * rowSamples);
+            const bool bigEndian = stream.BigEndian();
+            engine::RunRowBands(int(area.H()), kBandRows, [&](int first, int last, int) {
+                for (uint32 r = uint32(first); r < uint32(last); ++r)
+                    UnpackRow(data.data() + r * rowBytes, bits, bigEndian, uint64(area.W()) * spp,
+                              samples.data() + r * rowSamples);
+            });
         } else {
             data.resize(count);
             stream.Get(data.data(), count);

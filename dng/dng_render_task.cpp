@@ -10,6 +10,7 @@
 #include "dng/dng_render.h"
 #include "dng/dng_temperature.h"
 #include "dng/dng_tile_buffer.h"
+#include "engine/parallel_run.h"
 
 namespace {
 
@@ -269,8 +270,8 @@ void dng_render_task::Perform(dng_host& host) {
     Start();
     const dng_rect bounds = fDstImage.Bounds();
     constexpr int32 kBandRows = 32;
-    for (int32 top = bounds.t; top < bounds.b; top += kBandRows) {
+    engine::RunRowBands(int(bounds.H()), kBandRows, [&](int first, int last, int) {
         host.SniffForAbort();
-        ProcessArea(dng_rect(top, bounds.l, std::min(bounds.b, top + kBandRows), bounds.r));
-    }
+        ProcessArea(dng_rect(bounds.t + first, bounds.l, bounds.t + last, bounds.r));
+    });
 }

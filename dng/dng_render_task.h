@@ -23,8 +23,10 @@ public:
 
     // Builds the matrices and tables; errors of the colour data surface here.
     void Start();
+    // Renders one area; after Start, areas that do not overlap may run at once.
     void ProcessArea(const dng_rect& dstArea);
-    // Start, then every row band of the destination's bounds.
+    // Start, then the row bands of the destination's bounds on all cores; the
+    // host's abort check runs before each band, and its exception passes on.
     void Perform(dng_host& host);
 
     // Table of a function of [0, 1] at 4097 points, read with linear interpolation.

@@ -5,6 +5,7 @@
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_tile_buffer.h"
+#include "engine/parallel_run.h"
 
 namespace {
 
@@ -78,30 +79,36 @@ void ResampleImage(dng_host& host, const dng_image& srcImage, dng_image& dstImag
 
     dng_const_tile_buffer src(srcImage, bounds);
     dng_dirty_tile_buffer dst(dstImage, dstArea);
-    std::vector<int64> accumulator(span);
-    std::vector<uint16> row(span);
-    for (uint32 plane = 0; plane < srcImage.Planes(); ++plane) {
-        for (uint32 j = 0; j < dstArea.H(); ++j) {
-            if ((j & 15) == 0) host.SniffForAbort();
-            const dng_resample_taps& rt = rowTaps[j];
-            std::fill(accumulator.begin(), accumulator.end(), 0);
-            for (size_t k = 0; k < rt.weights.size(); ++k) {
-                const int32 r = std::min(std::max(rt.first + int32(k), bounds.t), bounds.b - 1);
-                const uint16* s = src.ConstPixel_uint16(r, colFirst, plane);
-                const int64 w = rt.weights[k];
-                for (uint32 c = 0; c < span; ++c) accumulator[c] += w * s[c];
-            }
-            for (uint32 c = 0; c < span; ++c) row[c] = Clamp16((accumulator[c] + kWeightOne / 2) >> 14);
-            uint16* d = dst.DirtyPixel_uint16(dstArea.t + int32(j), dstArea.l, plane);
-            for (uint32 i = 0; i < dstArea.W(); ++i) {
-                const dng_resample_taps& ct = colTaps[i];
-                int64 sum = 0;
-                for (size_t k = 0; k < ct.weights.size(); ++k) {
-                    const int32 c = std::min(std::max(ct.first + int32(k), colFirst), colLast);
-                    sum += int64(ct.weights[k]) * row[c - colFirst];
-                }
-                d[i] = Clamp16((sum + kWeightOne / 2) >> 14);
-            }
+    // One vertical sum and its rounded row per worker.
+    const int workers = engine::WorkerCount();
+    std::vector<std::vector<int64>> accumulators(workers, std::vector<int64>(span));
+    std::vector<std::vector<uint16>> rows(workers, std::vector<uint16>(span));
+    const uint32 height = dstArea.H();
+    const auto resampleRow = [&](int index, int worker) {
+        const uint32 plane = uint32(index) / height;
+        const uint32 j = uint32(index) % height;
+        if ((j & 15) == 0) host.SniffForAbort();
+        int64* accumulator = accumulators[worker].data();
+        uint16* row = rows[worker].data();
+        const dng_resample_taps& rt = rowTaps[j];
+        std::fill(accumulator, accumulator + span, 0);
+        for (size_t k = 0; k < rt.weights.size(); ++k) {
+            const int32 r = std::min(std::max(rt.first + int32(k), bounds.t), bounds.b - 1);
+            const uint16* s = src.ConstPixel_uint16(r, colFirst, plane);
+            const int64 w = rt.weights[k];
+            for (uint32 c = 0; c < span; ++c) accumulator[c] += w * s[c];
         }
-    }
+        for (uint32 c = 0; c < span; ++c) row[c] = Clamp16((accumulator[c] + kWeightOne / 2) >> 14);
+        uint16* d = dst.DirtyPixel_uint16(dstArea.t + int32(j), dstArea.l, plane);
+        for (uint32 i = 0; i < dstArea.W(); ++i) {
+            const dng_resample_taps& ct = colTaps[i];
+            int64 sum = 0;
+            for (size_t k = 0; k < ct.weights.size(); ++k) {
+                const int32 c = std::min(std::max(ct.first + int32(k), colFirst), colLast);
+                sum += int64(ct.weights[k]) * row[c - colFirst];
+            }
+            d[i] = Clamp16((sum + kWeightOne / 2) >> 14);
+        }
+    };
+    engine::RunParallel(int(srcImage.Planes() * height), resampleRow, nullptr, nullptr);
 }

@@ -30,5 +30,6 @@ std::vector<dng_resample_taps> MakeResampleTaps(int32 srcOrigin, uint32 srcSize,
 
 // Scales `srcArea` of a 16-bit image into `dstArea` of another with the same planes,
 // separably (rows first, then columns). Samples outside the source image repeat its edge.
+// Destination rows run on all cores, each worker with 10 bytes of buffer per source column read.
 void ResampleImage(dng_host& host, const dng_image& srcImage, dng_image& dstImage, const dng_rect& srcArea,
                    const dng_rect& dstArea, const dng_resample_bicubic& kernel);

@@ -82,11 +82,12 @@ private:
 // run that can be stopped, pumps messages and asks whether to stop.
 class Ticker {
 public:
-    Ticker(int count, ProgressStatus* progress, const std::function<bool()>& stop)
-        : count_(count), progress_(progress), stop_(stop) {}
+    Ticker(int count, ProgressStatus* progress, const std::function<bool()>& stop, const StepsAt& stepsAt)
+        : count_(count), progress_(progress), stop_(stop), stepsAt_(stepsAt) {}
 
     bool Tick(int started) {
-        const int target = std::min(std::max(started, 1), count_);
+        const int indices = std::min(std::max(started, 1), count_);
+        const int target = stepsAt_ ? stepsAt_(indices) : indices;
         if (progress_ && target > reported_) progress_->Step(target - reported_);
         reported_ = std::max(reported_, target);
         if (!stop_) return false;
@@ -99,6 +100,7 @@ private:
     int reported_ = 0;
     ProgressStatus* progress_;
     const std::function<bool()>& stop_;
+    const StepsAt& stepsAt_;
 };
 
 }  // namespace
@@ -112,8 +114,13 @@ int WorkerCount() {
 void SetWorkerCount(int count) { gWorkerCount = std::max(count, 0); }
 
 bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop) {
+    return RunParallel(count, work, progress, stop, nullptr);
+}
+
+bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop,
+                 const StepsAt& stepsAt) {
     if (count <= 0) return true;
-    Ticker ticker(count, progress, stop);
+    Ticker ticker(count, progress, stop, stepsAt);
     if (ticker.Tick(0)) return false;
 
     Run run(count, work);
@@ -136,6 +143,19 @@ bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, con
     if (tickError) std::rethrow_exception(tickError);
     if (std::exception_ptr error = run.Error()) std::rethrow_exception(error);
     return run.AllDone();
+}
+
+void RunRowBands(int rows, int bandRows, const BandWork& work) {
+    if (rows <= 0) return;
+    const int size = std::max(bandRows, 1);
+    const int bands = (rows - 1) / size + 1;
+    RunParallel(
+        bands,
+        [&](int band, int worker) {
+            const int first = band * size;
+            work(first, std::min(rows, first + size), worker);
+        },
+        nullptr, nullptr);
 }
 
 }  // namespace engine

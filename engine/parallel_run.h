@@ -23,4 +23,20 @@ using IndexWork = std::function<void(int index, int worker)>;
 // `stop` ends the run and passes to the caller once every worker has finished.
 bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop);
 
+// Bar steps to show once `started` indices (1 .. count) have been handed out.
+using StepsAt = std::function<int(int started)>;
+
+// The same, for indices worth more than one bar step each: the bar is stepped
+// up to `stepsAt(started)` instead of `started`.
+bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop,
+                 const StepsAt& stepsAt);
+
+// Work on rows first .. last - 1 on worker `worker`.
+using BandWork = std::function<void(int first, int last, int worker)>;
+
+// Cuts rows 0 .. rows - 1 into bands of `bandRows` (the last may be shorter)
+// and runs them through RunParallel without progress or message pumping, for
+// work too short to need either. Exceptions of `work` pass to the caller.
+void RunRowBands(int rows, int bandRows, const BandWork& work);
+
 }  // namespace engine

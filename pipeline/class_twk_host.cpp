@@ -23,7 +23,6 @@ TWKNegative::TWKNegative(dng_memory_allocator& allocator) : dng_negative(allocat
     for (uint32 j = 0; j < kGammaEntries; ++j)
         GammaTable[j] = static_cast<uint32>(255.0 * std::pow(j / double(kGammaEntries), exponent) + 0.5);
     WorkImage.reset(new uint16[kMaxWorkPixels * 3]);
-    RenderBuffer.reset(new uint8[kMaxWorkPixels * 3]);
     FullSnapshot.reset(new uint8[kMaxWorkPixels * 3]);
 }
 

@@ -53,15 +53,14 @@ public:
 
     // 255 x (j / 49152)^(1/2.2), rounded; maps a capped linear value to 8 bits.
     uint32 GammaTable[kGammaEntries];
-    // 8-bit B G R copies of the last full-photo and result-patch renders, bottom row first.
+    // 8-bit B G R copies of the last full-photo and result-patch renders, bottom row first;
+    // the renders write here and the sliders' pass makes the bitmap from them.
     std::unique_ptr<uint8[]> FullSnapshot;
     uint8 PatchSnapshot[kPatchSnapshotBytes];
     int32 RowPhase = 0;
     int32 ColPhase = 0;
     // Demosaiced photo as 16-bit B, G, R triplets, rows bottom-up, W rounded down to 4 per row.
     std::unique_ptr<uint16[]> WorkImage;
-    // 8-bit B G R output of the colour render.
-    std::unique_ptr<uint8[]> RenderBuffer;
     // Made by the first colour render of this negative.
     AutoPtr<dng_color_spec> ColorSpec;
     // The plane the engine deblurs in place during a raw run.

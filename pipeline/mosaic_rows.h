@@ -34,11 +34,19 @@ private:
     std::unique_ptr<uint16_t[]> samples_;
 };
 
-// The 5 x 5 window of one site as reals, addressed relative to the site.
+// The 5 x 5 window of one site, addressed relative to the site: as reals for
+// the estimates, as integers for gradients, whose sums of sample differences and
+// their halves are exact in either.
 struct SiteWindow {
-    double s[5][5];
+    int32_t s[5][5];
 
     double operator()(int r, int c) const { return s[r + 2][c + 2]; }
+    int32_t I(int r, int c) const { return s[r + 2][c + 2]; }
+    // |window(r1, c1) - window(r2, c2)|
+    int32_t Gap(int r1, int c1, int r2, int c2) const {
+        const int32_t d = I(r1, c1) - I(r2, c2);
+        return d < 0 ? -d : d;
+    }
 
     // Columns col - 2 .. col + 2 of the given window rows, edge columns mapped.
     void Load(const uint16_t* const (&rows)[5], int col, int width) {

@@ -9,21 +9,17 @@
 // 7 south-west; rows grow downwards.
 namespace pipeline {
 
-// Gradients towards north, east, south and west over the 5 x 5 window.
+// Gradients towards north, east, south and west over the 5 x 5 window: two
+// whole and four half differences, summed as twice their value in integers.
 inline void OrthogonalGradients(const SiteWindow& S, double* g) {
-    using std::fabs;
-    g[0] = fabs(S(-2, 0) - S(0, 0)) + fabs(S(-1, 0) - S(1, 0)) +
-           0.5 * (fabs(S(-1, -1) - S(1, -1)) + fabs(S(-1, 1) - S(1, 1)) + fabs(S(-2, -1) - S(0, -1)) +
-                  fabs(S(-2, 1) - S(0, 1)));
-    g[1] = fabs(S(0, 2) - S(0, 0)) + fabs(S(0, -1) - S(0, 1)) +
-           0.5 * (fabs(S(-1, 1) - S(-1, -1)) + fabs(S(1, 1) - S(1, -1)) + fabs(S(-1, 2) - S(-1, 0)) +
-                  fabs(S(1, 2) - S(1, 0)));
-    g[2] = fabs(S(2, 0) - S(0, 0)) + fabs(S(-1, 0) - S(1, 0)) +
-           0.5 * (fabs(S(1, 1) - S(-1, 1)) + fabs(S(1, -1) - S(-1, -1)) + fabs(S(2, 1) - S(0, 1)) +
-                  fabs(S(2, -1) - S(0, -1)));
-    g[3] = fabs(S(0, -2) - S(0, 0)) + fabs(S(0, -1) - S(0, 1)) +
-           0.5 * (fabs(S(1, -1) - S(1, 1)) + fabs(S(-1, -1) - S(-1, 1)) + fabs(S(1, -2) - S(1, 0)) +
-                  fabs(S(-1, -2) - S(-1, 0)));
+    g[0] = 0.5 * (2 * (S.Gap(-2, 0, 0, 0) + S.Gap(-1, 0, 1, 0)) + S.Gap(-1, -1, 1, -1) + S.Gap(-1, 1, 1, 1) +
+                  S.Gap(-2, -1, 0, -1) + S.Gap(-2, 1, 0, 1));
+    g[1] = 0.5 * (2 * (S.Gap(0, 2, 0, 0) + S.Gap(0, -1, 0, 1)) + S.Gap(-1, 1, -1, -1) + S.Gap(1, 1, 1, -1) +
+                  S.Gap(-1, 2, -1, 0) + S.Gap(1, 2, 1, 0));
+    g[2] = 0.5 * (2 * (S.Gap(2, 0, 0, 0) + S.Gap(-1, 0, 1, 0)) + S.Gap(1, 1, -1, 1) + S.Gap(1, -1, -1, -1) +
+                  S.Gap(2, 1, 0, 1) + S.Gap(2, -1, 0, -1));
+    g[3] = 0.5 * (2 * (S.Gap(0, -2, 0, 0) + S.Gap(0, -1, 0, 1)) + S.Gap(1, -1, 1, 1) + S.Gap(-1, -1, -1, 1) +
+                  S.Gap(1, -2, 1, 0) + S.Gap(-1, -2, -1, 0));
 }
 
 // Smallest and largest gradient as the green and transfer passes take them:
@@ -61,6 +57,31 @@ inline int ChooseDirections(const double* g, int n, double threshold, int raises
     }
     for (int d = 0; d < n; ++d) chosen[d] = d;
     return n;
+}
+
+// Sums a[d] and b[d] over the directions ChooseDirections takes, in direction
+// order, and returns their count. The common case, some direction passing at
+// once, is summed without a branch per direction: adding 0.0 for a direction
+// left out changes no sum.
+inline int SumChosen(const double* g, int n, double threshold, int raises, const double* a, const double* b,
+                     double& sumA, double& sumB) {
+    sumA = 0.0;
+    sumB = 0.0;
+    int count = 0;
+    for (int d = 0; d < n; ++d) {
+        const bool take = g[d] < threshold && g[d] != 0.0;
+        count += take;
+        sumA += take ? a[d] : 0.0;
+        sumB += take ? b[d] : 0.0;
+    }
+    if (count > 0) return count;
+    int chosen[8];
+    count = ChooseDirections(g, n, threshold, raises, chosen);
+    for (int i = 0; i < count; ++i) {
+        sumA += a[chosen[i]];
+        sumB += b[chosen[i]];
+    }
+    return count;
 }
 
 // A pass result as a 16-bit sample: held to 0..65535, truncated toward zero.

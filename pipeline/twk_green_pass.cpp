@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cmath>
 
 #include "dng/dng_image_plane16.h"
 #include "pipeline/class_twk_host.h"
@@ -15,42 +14,29 @@ using pipeline::SiteWindow;
 // Green estimate at a red or blue site: its own sample times the ratio of the
 // green to the same-colour estimates along the smoother directions.
 double GreenAtSite(const SiteWindow& S, double gmin, double gmax) {
-    using std::fabs;
     double g[8];
     pipeline::OrthogonalGradients(S, g);
-    g[4] = fabs(S(-2, 2) - S(0, 0)) + fabs(S(-1, 1) - S(1, -1)) +
-           0.5 * (fabs(S(-2, 1) - S(-1, 0)) + fabs(S(-1, 2) - S(0, 1)) + fabs(S(-1, 0) - S(0, -1)) +
-                  fabs(S(0, 1) - S(1, 0)));
-    g[5] = fabs(S(2, 2) - S(0, 0)) + fabs(S(-1, -1) - S(1, 1)) +
-           0.5 * (fabs(S(2, 1) - S(1, 0)) + fabs(S(1, 2) - S(0, 1)) + fabs(S(-1, 0) - S(0, 1)) +
-                  fabs(S(0, -1) - S(1, 0)));
-    g[6] = fabs(S(-2, -2) - S(0, 0)) + fabs(S(-1, -1) - S(1, 1)) +
-           0.5 * (fabs(S(-2, -1) - S(-1, 0)) + fabs(S(-1, -2) - S(0, -1)) + fabs(S(-1, 0) - S(0, 1)) +
-                  fabs(S(0, -1) - S(1, 0)));
-    g[7] = fabs(S(2, -2) - S(0, 0)) + fabs(S(-1, 1) - S(1, -1)) +
-           0.5 * (fabs(S(2, -1) - S(1, 0)) + fabs(S(1, -2) - S(0, -1)) + fabs(S(-1, 0) - S(0, -1)) +
-                  fabs(S(0, 1) - S(1, 0)));
+    // Two whole and four half differences each, summed as twice their value.
+    g[4] = 0.5 * (2 * (S.Gap(-2, 2, 0, 0) + S.Gap(-1, 1, 1, -1)) + S.Gap(-2, 1, -1, 0) + S.Gap(-1, 2, 0, 1) +
+                  S.Gap(-1, 0, 0, -1) + S.Gap(0, 1, 1, 0));
+    g[5] = 0.5 * (2 * (S.Gap(2, 2, 0, 0) + S.Gap(-1, -1, 1, 1)) + S.Gap(2, 1, 1, 0) + S.Gap(1, 2, 0, 1) +
+                  S.Gap(-1, 0, 0, 1) + S.Gap(0, -1, 1, 0));
+    g[6] = 0.5 * (2 * (S.Gap(-2, -2, 0, 0) + S.Gap(-1, -1, 1, 1)) + S.Gap(-2, -1, -1, 0) + S.Gap(-1, -2, 0, -1) +
+                  S.Gap(-1, 0, 0, 1) + S.Gap(0, -1, 1, 0));
+    g[7] = 0.5 * (2 * (S.Gap(2, -2, 0, 0) + S.Gap(-1, 1, 1, -1)) + S.Gap(2, -1, 1, 0) + S.Gap(1, -2, 0, -1) +
+                  S.Gap(-1, 0, 0, -1) + S.Gap(0, 1, 1, 0));
 
     double lo, hi;
     pipeline::MinMaxZeroYields(g, 8, lo, hi);
-    int chosen[8];
-    const int count = pipeline::ChooseDirections(g, 8, pipeline::Threshold(lo, hi), 20, chosen);
-
     const double v = S(0, 0);
-    double sumG = 0.0;
-    double sumC = 0.0;
-    for (int i = 0; i < count; ++i) {
-        switch (chosen[i]) {
-            case 0: sumG += S(-1, 0); sumC += (v + S(-2, 0)) / 2; break;
-            case 1: sumG += S(0, 1); sumC += (v + S(0, 2)) / 2; break;
-            case 2: sumG += S(1, 0); sumC += (v + S(2, 0)) / 2; break;
-            case 3: sumG += S(0, -1); sumC += (v + S(0, -2)) / 2; break;
-            case 4: sumG += (S(-1, 0) + S(0, 1)) / 2; sumC += (v + S(-2, 2)) / 2; break;
-            case 5: sumG += (S(1, 0) + S(0, 1)) / 2; sumC += (v + S(2, 2)) / 2; break;
-            case 6: sumG += (S(-1, 0) + S(0, -1)) / 2; sumC += (v + S(-2, -2)) / 2; break;
-            default: sumG += (S(1, 0) + S(0, -1)) / 2; sumC += (v + S(2, -2)) / 2; break;
-        }
-    }
+    const double north = S(-1, 0), east = S(0, 1), south = S(1, 0), west = S(0, -1);
+    // What each direction adds to the green and to the same-colour sum.
+    const double greens[8] = {north, east, south, west, (north + east) / 2, (south + east) / 2, (north + west) / 2,
+                              (south + west) / 2};
+    const double sames[8] = {(v + S(-2, 0)) / 2, (v + S(0, 2)) / 2, (v + S(2, 0)) / 2,   (v + S(0, -2)) / 2,
+                             (v + S(-2, 2)) / 2, (v + S(2, 2)) / 2, (v + S(-2, -2)) / 2, (v + S(2, -2)) / 2};
+    double sumG, sumC;
+    pipeline::SumChosen(g, 8, pipeline::Threshold(lo, hi), 20, greens, sames, sumG, sumC);
     double value = v * (sumC > 0.0 ? sumG / sumC : 1.0);
     // 16383 and 0 are the "no bound" starting values of the green range.
     if (gmin < 16383.0 && value < gmin) value = gmin;
@@ -113,14 +99,14 @@ void TWKNegative::ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engi
                     continue;
                 }
                 window.Load(windowRows, col, W);
-                double gmin = 16383.0;
-                double gmax = 0.0;
+                int32 gmin = 16383;
+                int32 gmax = 0;
                 if (rangeRow && col >= 2 && col <= W - 3) {
                     const Greens& g = greens[row & 1][col & 1];
                     for (int i = 0; i < g.count; ++i) {
-                        const double sample = window(g.r[i], g.c[i]);
-                        if (sample < gmin) gmin = sample;
-                        if (sample > gmax) gmax = sample;
+                        const int32 sample = window.I(g.r[i], g.c[i]);
+                        gmin = std::min(gmin, sample);
+                        gmax = std::max(gmax, sample);
                     }
                 }
                 out[col] = pipeline::StoredSample(GreenAtSite(window, gmin, gmax));

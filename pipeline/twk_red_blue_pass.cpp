@@ -1,4 +1,4 @@
-#include <cmath>
+#include <algorithm>
 
 #include "dng/dng_image_plane16.h"
 #include "pipeline/class_twk_host.h"
@@ -15,70 +15,33 @@ using pipeline::SiteWindow;
 // ratio of green to target colour along the smoother of eight directions.
 // `rowNeighbours` says whether the target colour lies left and right of the site.
 double TargetAtGreen(const SiteWindow& P, bool rowNeighbours) {
-    using std::fabs;
     double g[8];
     pipeline::OrthogonalGradients(P, g);
-    g[4] = fabs(P(-1, 1) - P(1, -1)) + fabs(P(-2, 2) - P(0, 0)) + fabs(P(-2, 1) - P(0, -1)) +
-           fabs(P(-1, 2) - P(1, 0));
-    g[5] = fabs(P(1, 1) - P(-1, -1)) + fabs(P(2, 2) - P(0, 0)) + fabs(P(1, 2) - P(-1, 0)) +
-           fabs(P(2, 1) - P(0, -1));
-    g[6] = fabs(P(-1, -1) - P(1, 1)) + fabs(P(-2, -2) - P(0, 0)) + fabs(P(-1, -2) - P(1, 0)) +
-           fabs(P(-2, -1) - P(0, 1));
-    g[7] = fabs(P(1, -1) - P(-1, 1)) + fabs(P(2, -2) - P(0, 0)) + fabs(P(2, -1) - P(0, 1)) +
-           fabs(P(1, -2) - P(-1, 0));
+    g[4] = P.Gap(-1, 1, 1, -1) + P.Gap(-2, 2, 0, 0) + P.Gap(-2, 1, 0, -1) + P.Gap(-1, 2, 1, 0);
+    g[5] = P.Gap(1, 1, -1, -1) + P.Gap(2, 2, 0, 0) + P.Gap(1, 2, -1, 0) + P.Gap(2, 1, 0, -1);
+    g[6] = P.Gap(-1, -1, 1, 1) + P.Gap(-2, -2, 0, 0) + P.Gap(-1, -2, 1, 0) + P.Gap(-2, -1, 0, 1);
+    g[7] = P.Gap(1, -1, -1, 1) + P.Gap(2, -2, 0, 0) + P.Gap(2, -1, 0, 1) + P.Gap(1, -2, -1, 0);
 
     double lo, hi;
     pipeline::MinMax(g, 8, lo, hi);
-    int chosen[8];
-    const int count = pipeline::ChooseDirections(g, 8, pipeline::Threshold(lo, hi), 50, chosen);
-
     const double v = P(0, 0);
-    double sv = 0.0, sh = 0.0, sg = 0.0;
-    for (int i = 0; i < count; ++i) {
-        switch (chosen[i]) {
-            case 0:
-                sv += P(-1, 0);
-                sh += (P(0, -1) + P(0, 1) + P(-2, -1) + P(-2, 1)) / 4;
-                sg += (v + P(-2, 0)) / 2;
-                break;
-            case 1:
-                sv += (P(-1, 0) + P(1, 0) + P(-1, 2) + P(1, 2)) / 4;
-                sh += P(0, 1);
-                sg += (v + P(0, 2)) / 2;
-                break;
-            case 2:
-                sv += P(1, 0);
-                sh += (P(0, -1) + P(0, 1) + P(2, -1) + P(2, 1)) / 4;
-                sg += (v + P(2, 0)) / 2;
-                break;
-            case 3:
-                sv += (P(-1, 0) + P(1, 0) + P(-1, -2) + P(1, -2)) / 4;
-                sh += P(0, -1);
-                sg += (v + P(0, -2)) / 2;
-                break;
-            case 4:
-                sv += (P(-1, 0) + P(-1, 2)) / 2;
-                sh += (P(0, 1) + P(-2, 1)) / 2;
-                sg += (v + P(-2, 2)) / 2;
-                break;
-            case 5:
-                sv += (P(1, 0) + P(1, 2)) / 2;
-                sh += (P(0, 1) + P(2, 1)) / 2;
-                sg += (v + P(2, 2)) / 2;
-                break;
-            case 6:
-                sv += (P(-1, 0) + P(-1, -2)) / 2;
-                sh += (P(0, -1) + P(-2, -1)) / 2;
-                sg += (v + P(-2, -2)) / 2;
-                break;
-            default:
-                sv += (P(1, 0) + P(1, -2)) / 2;
-                sh += (P(0, -1) + P(2, -1)) / 2;
-                sg += (v + P(2, -2)) / 2;
-                break;
-        }
+    // What each direction adds to the target colour, from the side it lies on, and to the green sum.
+    double targets[8];
+    if (rowNeighbours) {
+        const double e = P(0, 1), w = P(0, -1);
+        const double sh[8] = {(w + e + P(-2, -1) + P(-2, 1)) / 4, e, (w + e + P(2, -1) + P(2, 1)) / 4, w,
+                              (e + P(-2, 1)) / 2, (e + P(2, 1)) / 2, (w + P(-2, -1)) / 2, (w + P(2, -1)) / 2};
+        std::copy(sh, sh + 8, targets);
+    } else {
+        const double n = P(-1, 0), s = P(1, 0);
+        const double sv[8] = {n, (n + s + P(-1, 2) + P(1, 2)) / 4, s, (n + s + P(-1, -2) + P(1, -2)) / 4,
+                              (n + P(-1, 2)) / 2, (s + P(1, 2)) / 2, (n + P(-1, -2)) / 2, (s + P(1, -2)) / 2};
+        std::copy(sv, sv + 8, targets);
     }
-    const double target = rowNeighbours ? sh : sv;
+    const double greens[8] = {(v + P(-2, 0)) / 2, (v + P(0, 2)) / 2, (v + P(2, 0)) / 2,   (v + P(0, -2)) / 2,
+                              (v + P(-2, 2)) / 2, (v + P(2, 2)) / 2, (v + P(-2, -2)) / 2, (v + P(2, -2)) / 2};
+    double target, sg;
+    pipeline::SumChosen(g, 8, pipeline::Threshold(lo, hi), 50, targets, greens, target, sg);
     if (!(target > 0.0)) return v;
     const double ratio = sg / target;
     return ratio > 0.0 ? v / ratio : v;
@@ -91,19 +54,11 @@ double TargetAtOpposite(const SiteWindow& P) {
     pipeline::OrthogonalGradients(P, g);
     double lo, hi;
     pipeline::MinMax(g, 4, lo, hi);
-    int chosen[4];
-    const int count = pipeline::ChooseDirections(g, 4, pipeline::Threshold(lo, hi), 50, chosen);
-
     const double v = P(0, 0);
-    double st = 0.0, sc = 0.0;
-    for (int i = 0; i < count; ++i) {
-        switch (chosen[i]) {
-            case 0: st += P(-1, 0); sc += (v + P(-2, 0)) / 2; break;
-            case 1: st += P(0, 1); sc += (v + P(0, 2)) / 2; break;
-            case 2: st += P(1, 0); sc += (v + P(2, 0)) / 2; break;
-            default: st += P(0, -1); sc += (v + P(0, -2)) / 2; break;
-        }
-    }
+    const double targets[4] = {P(-1, 0), P(0, 1), P(1, 0), P(0, -1)};
+    const double sames[4] = {(v + P(-2, 0)) / 2, (v + P(0, 2)) / 2, (v + P(2, 0)) / 2, (v + P(0, -2)) / 2};
+    double st, sc;
+    pipeline::SumChosen(g, 4, pipeline::Threshold(lo, hi), 50, targets, sames, st, sc);
     return sc > 0.0 ? v * (st / sc) : v;
 }
 

@@ -1,10 +1,12 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "dng/dng_color_space.h"
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_plane16.h"
 #include "dng/dng_tile_buffer.h"
+#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/main_window_link.h"
@@ -18,6 +20,12 @@ namespace {
 // Linear values from 49152/65535 up all show as white.
 constexpr uint32 kGammaCap = 49151;
 constexpr uint64 kPatchPixels = TWKNegative::kPatchSnapshotBytes / 3;
+// The colour render steps its bar once per this many pixels, and hands a worker
+// this many steps at a time: smaller pieces cost more in handing out than they save.
+constexpr uint64 kPixelsPerStep = 100;
+constexpr uint64 kStepsPerIndex = 100;
+// Rows per piece of work handed to a worker thread.
+constexpr int kBandRows = 16;
 
 const dng_color_space& OutputSpace(int profileIndex) {
     switch (profileIndex) {
@@ -37,10 +45,44 @@ void RenderSize(const dng_image* stage3, bool full, uint32& w4, uint32& height) 
     if (pixels > (full ? TWKNegative::kMaxWorkPixels : kPatchPixels)) ThrowProgramError("Photo too large to render");
 }
 
-uint8 CappedGamma(const uint32* gamma, float linear) {
-    const float clamped = std::min(std::max(linear, 0.0f), 1.0f);
-    const uint32 index = std::min(static_cast<uint32>(clamped * 65535.0f), kGammaCap);
-    return static_cast<uint8>(std::min<uint32>(gamma[index], 255));
+// What each capped gamma index shows, as bytes: a table small enough to stay in cache.
+using ShownLevels = std::array<uint8, kGammaCap + 1>;
+
+ShownLevels ShownGamma(const uint32* gamma) {
+    ShownLevels shown;
+    for (uint32 i = 0; i <= kGammaCap; ++i) shown[i] = static_cast<uint8>(std::min<uint32>(gamma[i], 255));
+    return shown;
+}
+
+// Camera to ProPhoto, ProPhoto to the output space, and the camera white.
+struct ColourMatrices {
+    double a[3][3];
+    double b[3][3];
+    float white[3];
+};
+
+// Renders work-image pixels first .. last - 1 (B G R, 16 bits) to bytes in the same places.
+// Everything is read into locals first: the byte stores may alias anything reached through a pointer.
+void RenderColourPixels(const uint16* work, uint8* out, uint64 first, uint64 last, const ColourMatrices& matrices,
+                        const ShownLevels& shown) {
+    const ColourMatrices m = matrices;
+    const uint8* levels = shown.data();
+    for (uint64 i = first; i < last; ++i) {
+        const uint64 s = i * 3;
+        const float rgb[3] = {std::min(work[s + 2] / 65535.0f, m.white[0]),
+                              std::min(work[s + 1] / 65535.0f, m.white[1]), std::min(work[s] / 65535.0f, m.white[2])};
+        double xyz[3];
+        for (int r = 0; r < 3; ++r) xyz[r] = m.a[r][0] * rgb[0] + m.a[r][1] * rgb[1] + m.a[r][2] * rgb[2];
+        uint8 pixel[3];
+        for (int r = 0; r < 3; ++r) {
+            const double o = m.b[r][0] * xyz[0] + m.b[r][1] * xyz[1] + m.b[r][2] * xyz[2];
+            const float clamped = std::min(std::max(static_cast<float>(o), 0.0f), 1.0f);
+            pixel[r] = levels[std::min(static_cast<uint32>(clamped * 65535.0f), kGammaCap)];
+        }
+        out[s] = pixel[2];
+        out[s + 1] = pixel[1];
+        out[s + 2] = pixel[0];
+    }
 }
 
 }  // namespace
@@ -52,12 +94,16 @@ void TWKNegative::CopyStage3ToWorkImage() {
     const uint32 height = stage3->Height();
     const dng_rect bounds = stage3->Bounds();
     const dng_const_tile_buffer buffer(*stage3, bounds);
-    for (uint32 row = 0; row < height; ++row) {
-        uint16* out = WorkImage.get() + uint64(height - 1 - row) * w4 * 3;
-        for (uint32 col = 0; col < w4; ++col)
-            for (uint32 plane = 0; plane < 3; ++plane)
-                out[col * 3 + 2 - plane] = *buffer.ConstPixel_uint16(bounds.t + int32(row), bounds.l + int32(col), plane);
-    }
+    engine::RunRowBands(int(height), kBandRows, [&](int first, int last, int) {
+        for (uint32 row = uint32(first); row < uint32(last); ++row) {
+            uint16* out = WorkImage.get() + uint64(height - 1 - row) * w4 * 3;
+            for (uint32 plane = 0; plane < 3; ++plane) {
+                const uint16* in = buffer.ConstPixel_uint16(bounds.t + int32(row), bounds.l, plane);
+                const int32 step = buffer.fColStep;
+                for (uint32 col = 0; col < w4; ++col) out[col * 3 + 2 - plane] = in[int64(col) * step];
+            }
+        }
+    });
 }
 
 void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int32 brightness, int32 contrast,
@@ -78,12 +124,13 @@ void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int3
     const dng_color_space& proPhoto = dng_space_ProPhoto::Get();
     const dng_matrix m1 = proPhoto.MatrixFromPCS() * ColorSpec->CameraToPCS();
     const dng_matrix m2 = OutputSpace(profileIndex).MatrixFromPCS() * proPhoto.MatrixToPCS();
-    double a[3][3], b[3][3];
+    ColourMatrices matrices;
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) {
-            a[r][c] = m1[r][c];
-            b[r][c] = m2[r][c];
+            matrices.a[r][c] = m1[r][c];
+            matrices.b[r][c] = m2[r][c];
         }
+    for (int c = 0; c < 3; ++c) matrices.white[c] = RenderWhite[c];
 
     uint32 w4 = 0, height = 0;
     RenderSize(Stage3Image(), full, w4, height);
@@ -94,32 +141,25 @@ void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int3
     const uint64 pixels = uint64(w4) * height;
     if (progress && progress->bar) {
         progress->bar->SetMin(0);
-        progress->bar->SetMax(int(pixels / 100));
+        progress->bar->SetMax(int(pixels / kPixelsPerStep));
         progress->bar->SetPosition(0);
     }
 
-    const float white[3] = {RenderWhite[0], RenderWhite[1], RenderWhite[2]};
     const uint16* work = WorkImage.get();
-    uint8* out = RenderBuffer.get();
-    int sinceStep = 0;
-    for (uint64 i = 0; i < pixels; ++i) {
-        if (progress && ++sinceStep == 100) {
-            progress->Step(1);
-            sinceStep = 0;
-        }
-        const uint64 s = i * 3;
-        const float rgb[3] = {std::min(work[s + 2] / 65535.0f, white[0]), std::min(work[s + 1] / 65535.0f, white[1]),
-                              std::min(work[s] / 65535.0f, white[2])};
-        double xyz[3];
-        for (int r = 0; r < 3; ++r) xyz[r] = a[r][0] * rgb[0] + a[r][1] * rgb[1] + a[r][2] * rgb[2];
-        for (int r = 0; r < 3; ++r) {
-            const double o = b[r][0] * xyz[0] + b[r][1] * xyz[1] + b[r][2] * xyz[2];
-            out[s + 2 - r] = CappedGamma(GammaTable, static_cast<float>(o));
-        }
-    }
-    const std::size_t bytes = std::size_t(pixels) * 3;
-    std::memcpy(bitmap.Bits(), out, bytes);
-    std::memcpy(full ? FullSnapshot.get() : PatchSnapshot, out, bytes);
+    uint8* snapshot = full ? FullSnapshot.get() : PatchSnapshot;
+    const ShownLevels shown = ShownGamma(GammaTable);
+    // The bar steps once per 100 pixels; a worker takes 100 steps at a time, the
+    // last index also the pixels left over.
+    const uint64 steps = pixels / kPixelsPerStep;
+    const int indices = int(std::max<uint64>((steps + kStepsPerIndex - 1) / kStepsPerIndex, 1));
+    const auto renderSteps = [&](int index, int) {
+        const uint64 first = uint64(index) * kStepsPerIndex * kPixelsPerStep;
+        const uint64 last = index + 1 == indices ? pixels : first + kStepsPerIndex * kPixelsPerStep;
+        RenderColourPixels(work, snapshot, first, last, matrices, shown);
+    };
+    const auto stepsAt = [&](int started) { return int(std::min<uint64>(uint64(started) * kStepsPerIndex, steps)); };
+    engine::RunParallel(indices, renderSteps, steps > 0 ? progress : nullptr, nullptr, stepsAt);
+    // The sliders' pass below writes every byte of the bitmap from the snapshot.
     ApplyBrightnessContrast(bitmap, brightness, contrast, full);
 }
 
@@ -138,17 +178,20 @@ void TWKNegative::RenderMonochromeToBitmap(platform::Bitmap& bitmap, real64 /*zo
     dng_image_plane16 plane(*Stage3Image());
     uint8* snapshot = full ? FullSnapshot.get() : PatchSnapshot;
     const std::size_t rowBytes = std::size_t(w4) * 3;
-    for (uint32 y = 0; y < height; ++y) {
-        if (bar) bar->SetPosition(int(y));
-        const uint16* samples = plane.Row(int(y));
-        uint8* row = bitmap.Bits() + std::size_t(height - 1 - y) * rowBytes;
-        for (uint32 x = 0; x < w4; ++x) {
-            const uint32 v = std::min<uint32>(samples[x], kGammaCap);
-            const uint8 grey = static_cast<uint8>(std::min<uint32>(GammaTable[v], 255));
-            row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = grey;
+    const ShownLevels shown = ShownGamma(GammaTable);
+    engine::RunRowBands(int(height), kBandRows, [&](int first, int last, int) {
+        const uint8* levels = shown.data();
+        for (uint32 y = uint32(first); y < uint32(last); ++y) {
+            const uint16* samples = plane.Row(int(y));
+            uint8* row = snapshot + std::size_t(height - 1 - y) * rowBytes;
+            for (uint32 x = 0; x < w4; ++x) {
+                const uint8 grey = levels[std::min<uint32>(samples[x], kGammaCap)];
+                row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = grey;
+            }
         }
-        std::memcpy(snapshot + std::size_t(height - 1 - y) * rowBytes, row, rowBytes);
-    }
+    });
+    // Workers never touch the bar: it is left where the last row puts it.
+    if (bar && height > 0) bar->SetPosition(int(height) - 1);
     ApplyBrightnessContrast(bitmap, brightness, contrast, full);
 }
 
@@ -158,8 +201,17 @@ void TWKNegative::ApplyBrightnessContrast(platform::Bitmap& bitmap, int32 bright
     const uint8* source = full ? FullSnapshot.get() : PatchSnapshot;
     uint8* destination = bitmap.Bits();
     const float factor = 1.0f + static_cast<float>(contrast) * (1.0f / 75.0f);
-    for (std::size_t k = 0; k < n; ++k) {
-        const int32 t = static_cast<int32>((static_cast<float>(source[k]) - 128.0f) * factor + 128.0f) + brightness;
-        destination[k] = static_cast<uint8>(t >= 255 ? 255 : (t <= 0 ? 0 : t));
+    // Each output byte depends on its source byte only.
+    std::array<uint8, 256> tone;
+    for (int v = 0; v < 256; ++v) {
+        const int32 t = static_cast<int32>((static_cast<float>(v) - 128.0f) * factor + 128.0f) + brightness;
+        tone[v] = static_cast<uint8>(t >= 255 ? 255 : (t <= 0 ? 0 : t));
     }
+    const int rows = bitmap.Height();
+    const std::size_t rowBytes = rows > 0 ? (n + rows - 1) / rows : 0;
+    engine::RunRowBands(rows, kBandRows, [&](int first, int last, int) {
+        const std::array<uint8, 256> levels = tone;
+        const std::size_t end = std::min(n, std::size_t(last) * rowBytes);
+        for (std::size_t k = std::size_t(first) * rowBytes; k < end; ++k) destination[k] = levels[source[k]];
+    });
 }

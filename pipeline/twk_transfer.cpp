@@ -1,5 +1,3 @@
-#include <cmath>
-
 #include "dng/dng_image_plane16.h"
 #include "engine/class_fft.h"
 #include "pipeline/class_twk_host.h"
@@ -15,39 +13,30 @@ using pipeline::SiteWindow;
 // A red or blue site scaled by how much deblurring changed the green around
 // it, measured along the smoother directions of the deblurred green.
 double TransferredSite(const SiteWindow& A, const uint16* const (&B)[3], int col) {
-    using std::fabs;
-    const double a0 = A(0, 0);
     double g[8];
-    g[0] = fabs(A(-2, 0) - a0) + 0.5 * (fabs(A(-2, -1) - A(0, -1)) + fabs(A(-2, 1) - A(0, 1)));
-    g[1] = fabs(A(0, 2) - a0) + 0.5 * (fabs(A(-1, 2) - A(-1, 0)) + fabs(A(1, 2) - A(1, 0)));
-    g[2] = fabs(A(2, 0) - a0) + 0.5 * (fabs(A(2, 1) - A(0, 1)) + fabs(A(2, -1) - A(0, -1)));
-    g[3] = fabs(A(0, -2) - a0) + 0.5 * (fabs(A(1, -2) - A(1, 0)) + fabs(A(-1, -2) - A(-1, 0)));
-    g[4] = fabs(A(-2, 2) - a0) + 0.5 * (fabs(A(-1, 0) - A(-2, 1)) + fabs(A(0, 1) - A(-1, 2)));
-    g[5] = fabs(A(2, 2) - a0) + 0.5 * (fabs(A(1, 0) - A(2, 1)) + fabs(A(0, 1) - A(1, 2)));
-    g[6] = fabs(A(-2, -2) - a0) + 0.5 * (fabs(A(-1, 0) - A(-2, -1)) + fabs(A(0, -1) - A(-1, -2)));
-    g[7] = fabs(A(2, -2) - a0) + 0.5 * (fabs(A(1, 0) - A(2, -1)) + fabs(A(0, -1) - A(1, -2)));
+    // One whole and two half differences each, summed as twice their value.
+    g[0] = 0.5 * (2 * A.Gap(-2, 0, 0, 0) + A.Gap(-2, -1, 0, -1) + A.Gap(-2, 1, 0, 1));
+    g[1] = 0.5 * (2 * A.Gap(0, 2, 0, 0) + A.Gap(-1, 2, -1, 0) + A.Gap(1, 2, 1, 0));
+    g[2] = 0.5 * (2 * A.Gap(2, 0, 0, 0) + A.Gap(2, 1, 0, 1) + A.Gap(2, -1, 0, -1));
+    g[3] = 0.5 * (2 * A.Gap(0, -2, 0, 0) + A.Gap(1, -2, 1, 0) + A.Gap(-1, -2, -1, 0));
+    g[4] = 0.5 * (2 * A.Gap(-2, 2, 0, 0) + A.Gap(-1, 0, -2, 1) + A.Gap(0, 1, -1, 2));
+    g[5] = 0.5 * (2 * A.Gap(2, 2, 0, 0) + A.Gap(1, 0, 2, 1) + A.Gap(0, 1, 1, 2));
+    g[6] = 0.5 * (2 * A.Gap(-2, -2, 0, 0) + A.Gap(-1, 0, -2, -1) + A.Gap(0, -1, -1, -2));
+    g[7] = 0.5 * (2 * A.Gap(2, -2, 0, 0) + A.Gap(1, 0, 2, -1) + A.Gap(0, -1, 1, -2));
 
     double lo, hi;
     pipeline::MinMaxZeroYields(g, 8, lo, hi);
-    int chosen[8];
-    const int count = pipeline::ChooseDirections(g, 8, pipeline::Threshold(lo, hi), 0, chosen);
-
     // The mosaic's four green neighbours; its diagonal terms are integer halves.
     const uint32 north = B[0][col], south = B[2][col], west = B[1][col - 1], east = B[1][col + 1];
-    double sumA = 0.0;
-    double sumB = 0.0;
-    for (int i = 0; i < count; ++i) {
-        switch (chosen[i]) {
-            case 0: sumA += A(-1, 0); sumB += north; break;
-            case 1: sumA += A(0, 1); sumB += east; break;
-            case 2: sumA += A(1, 0); sumB += south; break;
-            case 3: sumA += A(0, -1); sumB += west; break;
-            case 4: sumA += (A(-1, 0) + A(0, 1)) / 2; sumB += (north + east) / 2; break;
-            case 5: sumA += (A(1, 0) + A(0, 1)) / 2; sumB += (south + east) / 2; break;
-            case 6: sumA += (A(-1, 0) + A(0, -1)) / 2; sumB += (north + west) / 2; break;
-            default: sumA += (A(1, 0) + A(0, -1)) / 2; sumB += (south + west) / 2; break;
-        }
-    }
+    const double an = A(-1, 0), ae = A(0, 1), as = A(1, 0), aw = A(0, -1);
+    // What each direction adds to the deblurred and to the mosaic sum.
+    const double deblurred[8] = {an, ae, as, aw, (an + ae) / 2, (as + ae) / 2, (an + aw) / 2, (as + aw) / 2};
+    const double mosaic[8] = {double(north), double(east), double(south), double(west),
+                              double((north + east) / 2),
+                              double((south + east) / 2), double((north + west) / 2),
+                              double((south + west) / 2)};
+    double sumA, sumB;
+    pipeline::SumChosen(g, 8, pipeline::Threshold(lo, hi), 0, deblurred, mosaic, sumA, sumB);
     const double own = B[1][col];
     const double r = sumA > 0.0 ? sumB / sumA : 1.0;
     return r > 0.0 ? own / r : own;

@@ -101,7 +101,9 @@ const std::vector<WorkflowCase>& Cases() {
 
 }  // namespace
 
-int main() {
+// With an argument, only the cases whose name holds it run.
+int main(int argc, char** argv) {
+    const std::string only = argc > 1 ? argv[1] : "";
     test_support::TempFolder folder;
     const std::string photo = WritePhoto(folder);
     gOutputFolder = folder.File("out");
@@ -109,6 +111,7 @@ int main() {
     std::printf("24 MP (%u x %u) 14-bit mosaic DNG, %d runs per case, each in its own process\n", kWidth, kHeight,
                 kRuns);
     for (const WorkflowCase& c : Cases()) {
+        if (std::string(c.name).find(only) == std::string::npos) continue;
         std::vector<Figures> runs;
         for (int run = 0; run < kRuns; ++run) runs.push_back(RunOnce(c, photo));
         PrintFigures(c.name, runs);

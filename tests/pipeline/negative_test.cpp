@@ -83,6 +83,49 @@ TEST(DirectionsTest, ZeroMinimumAndRaisesSetThePassesApart) {
     EXPECT_EQ(Chosen({211, 0, 0, 0}, 10.5, 50), V{0});
 }
 
+struct SumCase {
+    std::vector<double> g;
+    double threshold;
+    int raises;
+};
+
+class SumChosenTest : public ::testing::TestWithParam<SumCase> {};
+
+// The branch-free sums must take exactly the directions ChooseDirections picks, in
+// its order, whether they pass at once, after raises, or only as the all-take fallback.
+TEST_P(SumChosenTest, SumsTheTermsOfTheChosenDirectionsInOrder) {
+    const SumCase& c = GetParam();
+    const int n = int(c.g.size());
+    // Terms of unlike size, so a sum in another order or of another set differs.
+    double a[8], b[8];
+    for (int d = 0; d < n; ++d) {
+        a[d] = 1.0 / (3 + d) + (1 << d);
+        b[d] = 1e6 * (d + 1) + 0.1 * d;
+    }
+    double sumA = -1.0, sumB = -1.0;
+    const int count = pipeline::SumChosen(c.g.data(), n, c.threshold, c.raises, a, b, sumA, sumB);
+    const std::vector<int> chosen = Chosen(c.g, c.threshold, c.raises);
+    double expectA = 0.0, expectB = 0.0;
+    for (const int d : chosen) {
+        expectA += a[d];
+        expectB += b[d];
+    }
+    EXPECT_EQ(count, int(chosen.size()));
+    EXPECT_EQ(sumA, expectA);
+    EXPECT_EQ(sumB, expectB);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, SumChosenTest,
+    ::testing::Values(SumCase{{5, 0, 100, 100, 100, 100, 100, 100}, 150.0, 20},  // at once, zero left out
+                      SumCase{{10, 10, 10, 10, 10, 10, 10, 0}, 5.0, 20},         // after one raise
+                      SumCase{{10, 10, 10, 10, 10, 10, 10, 0}, 5.0, 0},          // none: every one
+                      SumCase{{0, 0, 0, 0, 0, 0, 0, 0}, 5.0, 20},                // all zero: every one
+                      SumCase{{211, 0, 0, 0}, 10.5, 20},                         // raises run out
+                      SumCase{{211, 0, 0, 0}, 10.5, 50},                         // the 21st raise reaches it
+                      SumCase{{3, 9, 1, 7}, 8.0, 50},                            // four directions
+                      SumCase{{7.5, 2, 2.5, 8, 1, 9, 0.5, 3}, 2.5, 0}));         // threshold itself excluded
+
 constexpr uint16_t kUntouched = 0xBEEF;
 
 TEST(StoreSampleTest, DemosaicFillsTheWorkImageBottomUpAsBGRUpToAMultipleOfFour) {
