@@ -355,7 +355,6 @@ private slots:
         window->FormResize();
         QCoreApplication::processEvents();
         QVERIFY(!window->plugInAutoOpened);
-        QVERIFY(window->isJPEG);
         QVERIFY(window->imgPreview->HasPicture());
         QVERIFY(window->cbHighQuality->isHidden());
         QVERIFY(window->lbStatus->isHidden());

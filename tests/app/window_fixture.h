@@ -118,9 +118,6 @@ public:
     app::TFMain* main = nullptr;
 };
 
-// Pixel (x, y) of a bitmap in the 0x00BBGGRR order.
-inline uint32_t PixelOf(const platform::Bitmap& b, int x, int y) { return b.Pixel(x, y); }
-
 inline bool SameBitmap(const platform::Bitmap& a, const platform::Bitmap& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format()) return false;
     return std::equal(a.Bits(), a.Bits() + a.ByteSize(), b.Bits());
