@@ -29,13 +29,6 @@ public:
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
 
-    std::vector<std::string> Captions() const {
-        std::vector<std::string> captions;
-        for (const Message& message : messages)
-            captions.push_back(message.caption);
-        return captions;
-    }
-
     std::vector<Message> messages;
     std::deque<int> answers;
 };

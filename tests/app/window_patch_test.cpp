@@ -287,23 +287,23 @@ private slots:
             QCOMPARE(w->img100->Bitmap().Width(), zoom == 200 ? 256 : 512);
         }
 
-        // Brightness released where it was: the preview is not rendered again.
+        // Brightness or contrast released where it was: the preview is not rendered again.
         platform::Bitmap& preview = w->imgPreview->Bitmap();
-        preview.SetPixel(5, 5, 0x123456);
-        w.ReleaseSlider(w->tbBrightness, 0);
-        QCOMPARE(preview.Pixel(5, 5), uint32_t(0x123456));
-        QCOMPARE(w->lastBrightness, 0);
-        QVERIFY(w->tbBrightness->isEnabled());
-        w.ReleaseSlider(w->tbBrightness, 30);
-        QCOMPARE(w->lastBrightness, 30);
-        QVERIFY(preview.Pixel(5, 5) != uint32_t(0x123456));
-        // The contrast likewise.
-        preview.SetPixel(5, 5, 0x123456);
-        w.ReleaseSlider(w->tbContrast, 0);
-        QCOMPARE(preview.Pixel(5, 5), uint32_t(0x123456));
-        w.ReleaseSlider(w->tbContrast, -20);
-        QCOMPARE(w->lastContrast, -20);
-        QVERIFY(preview.Pixel(5, 5) != uint32_t(0x123456));
+        const struct {
+            controls::TTrackBarMouse* slider;
+            const int& last;
+            int moved;
+        } sliders[] = {{w->tbBrightness, w->lastBrightness, 30}, {w->tbContrast, w->lastContrast, -20}};
+        for (const auto& s : sliders) {
+            QVERIFY(s.slider->isEnabled());
+            preview.SetPixel(5, 5, 0x123456);
+            w.ReleaseSlider(s.slider, 0);
+            QCOMPARE(preview.Pixel(5, 5), uint32_t(0x123456));
+            QCOMPARE(s.last, 0);
+            w.ReleaseSlider(s.slider, s.moved);
+            QCOMPARE(s.last, s.moved);
+            QVERIFY(preview.Pixel(5, 5) != uint32_t(0x123456));
+        }
     }
 };
 
