@@ -46,22 +46,19 @@ const QStringList kAllPhotos = {"a.dng", "B.JPEG", "cmyk.jpg", "leica.DNG", "son
 // One icon for DNGs and one for everything else, each the same object every time.
 class TwoIcons : public QAbstractFileIconProvider {
 public:
-    TwoIcons() {
-        QPixmap red(16, 16);
-        red.fill(Qt::red);
-        QPixmap blue(16, 16);
-        blue.fill(Qt::blue);
-        dng_ = QIcon(red);
-        other_ = QIcon(blue);
-    }
     QIcon icon(const QFileInfo& info) const override {
         return info.suffix().compare("dng", Qt::CaseInsensitive) == 0 ? dng_ : other_;
     }
     using QAbstractFileIconProvider::icon;
 
 private:
-    QIcon dng_;
-    QIcon other_;
+    static QIcon Filled(Qt::GlobalColor colour) {
+        QPixmap square(16, 16);
+        square.fill(colour);
+        return QIcon(square);
+    }
+    QIcon dng_ = Filled(Qt::red);
+    QIcon other_ = Filled(Qt::blue);
 };
 
 }  // namespace
