@@ -99,10 +99,6 @@ private slots:
             QCOMPARE(w->img100->PictureRect(), step.zoom == 200 ? QRect(0, 0, 472, 472) : QRect(-20, -20, 512, 512));
             QCOMPARE(w->crop.cropLeft, step.left);
         }
-        // A new photo goes back to 100%.
-        QVERIFY(w.Select("photo.jpg"));
-        QCOMPARE(w->crop.zoomPercent, 100);
-        QCOMPARE(w->gbResult->title(), QString("100% - drag to move the image"));
     }
 
     void draggingInsideThePatchPansIt() {
