@@ -11,7 +11,7 @@
 #include "pipeline/output_naming.h"
 #include "pipeline/plugin_mode.h"
 #include "platform/message_box.h"
-#include "scoped_tmpdir.h"
+#include "tests/support/scoped_tmpdir.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -74,7 +74,7 @@ protected:
 
     test_support::TempFolder root;
     test_support::TempFolder temp;
-    pipelinetest::ScopedTmpDir tmpDir{temp.Path()};
+    test_support::ScopedTmpDir tmpDir{temp.Path()};
     pipeline::HeadlessWindow window;
     engine::ProgressStatus progress;
     std::vector<std::string> written;
