@@ -147,7 +147,6 @@ INSTANTIATE_TEST_SUITE_P(
         SaveCase{"PluginFree", Mode::Plugin, "L1000123.DNG", {}, kDng, "L1000123-DB.DNG", nullptr},
         SaveCase{"PluginSecond", Mode::Plugin, "L1000123.DNG", {"L1000123-DB.DNG"}, kDng, "L1000123-DB-2.DNG",
                  nullptr},
-        SaveCase{"PluginThird", Mode::Plugin, "p.dng", {"p-DB.dng", "p-DB-2.dng"}, kDng, "p-DB-3.dng", nullptr},
         SaveCase{"PluginJpeg", Mode::Plugin, "p.jpeg", {"p-DB.jpeg"}, kJpeg, "p-DB-2.jpeg", nullptr},
         SaveCase{"PluginWrongName", Mode::Plugin, "p.tif", {}, kDng, nullptr, "The photo's name"},
         SaveCase{"AutoFree", Mode::AutoSave, "IMG_1.dng", {}, kDng, "IMG_1-DB.dng", nullptr},
