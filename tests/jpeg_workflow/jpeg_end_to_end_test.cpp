@@ -7,7 +7,6 @@
 #include "tests/support/test_files.h"
 
 using namespace jpeg_workflow_test;
-using test_support::RunCommand;
 using test_support::TempFolder;
 using test_support::TestData;
 
@@ -20,8 +19,6 @@ struct RealPhoto {
 };
 
 class RealPhotoRoad : public testing::TestWithParam<RealPhoto> {};
-
-std::string ExifBlock(const std::string& path) { return RunCommand("exiftool -b -EXIF '" + path + "' 2>/dev/null"); }
 
 }  // namespace
 
@@ -123,10 +120,7 @@ TEST(JpegDeblur, LineKernelBringsABlurredPhotoCloserToTheSharpOne) {
     std::vector<double> errors;
     for (bool alongRows : {true, false}) {
         pipeline::HeadlessWindow window;
-        window.grid.Clear(false);
-        for (int i = 0; i < length; ++i)
-            alongRows ? window.grid.ClickCell(50 - length / 2 + i, 50, false, 0x008000)
-                      : window.grid.ClickCell(50, 50 - length / 2 + i, false, 0x008000);
+        DrawLineKernel(window, length, alongRows);
         window.engine.SetLowPass(10);
         window.autoSave = true;
         window.stripExif = true;

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "engine/class_fft.h"
 #include "jpeg_workflow_support.h"
 #include "pipeline/plugin_mode.h"
+#include "tests/support/scoped_tmpdir.h"
 #include "tests/support/test_files.h"
 
 using namespace jpeg_workflow_test;
+using test_support::FolderEntries;
 using test_support::ReadFileBytes;
 using test_support::RunCommand;
 using test_support::TempFolder;
@@ -19,21 +19,10 @@ namespace {
 
 enum class Mode { Dialog, AutoSave, AutoSaveStripped, Plugin };
 
-std::string Exiftool(const std::string& arguments, const std::string& path) {
-    return RunCommand("exiftool " + arguments + " '" + path + "' 2>/dev/null");
-}
-// The EXIF block as exiftool extracts it (the TIFF structure), empty when there is none.
-std::string ExifBlock(const std::string& path) { return Exiftool("-b -EXIF", path); }
 // Every tag of the metadata sections other than EXIF that a camera or editor leaves.
 std::string OtherMetadata(const std::string& path) {
-    return Exiftool("-a -G0 -s -XMP:all -ICC_Profile:all -IPTC:all -Photoshop:all -Adobe:all -Comment", path);
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
+    return RunCommand("exiftool -a -G0 -s -XMP:all -ICC_Profile:all -IPTC:all -Photoshop:all -Adobe:all -Comment '" +
+                      path + "' 2>/dev/null");
 }
 
 // A photo folder, an auto-save folder and a private temporary folder (for the
@@ -41,9 +30,6 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 class JpegSaveTest : public testing::Test {
 protected:
     void SetUp() override {
-        const char* tmp = std::getenv("TMPDIR");
-        savedTmp = tmp ? std::optional<std::string>(tmp) : std::nullopt;
-        ::setenv("TMPDIR", temp.Path().c_str(), 1);
         std::filesystem::create_directory(root.File("photos"));
         std::filesystem::create_directory(root.File("auto"));
         window.autoSaveFolder = "  " + root.File("auto") + " ";
@@ -53,10 +39,6 @@ protected:
     void TearDown() override {
         pipeline::gPluginMode = false;
         pipeline::gFileToOpen.clear();
-        if (savedTmp)
-            ::setenv("TMPDIR", savedTmp->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
     }
 
     // Copies a photo into the photo folder under `name` and loads it.
@@ -66,17 +48,18 @@ protected:
         return path;
     }
 
-    bool Save(Mode mode, const std::string& photo) {
+    // Saves the loaded `photo` in `mode`, the run given `sourcePath` (by default the photo's own) as its source.
+    bool Save(Mode mode, const std::string& photo, const std::string& sourcePath = "") {
         window.autoSave = mode == Mode::AutoSave || mode == Mode::AutoSaveStripped;
         window.stripExif = mode == Mode::AutoSaveStripped;
         pipeline::gPluginMode = mode == Mode::Plugin;
         pipeline::gFileToOpen = mode == Mode::Plugin ? photo : "";
-        return window.Convert().SaveJPG(window.preview, photo);
+        return window.Convert().SaveJPG(window.preview, sourcePath.empty() ? photo : sourcePath);
     }
 
     TempFolder root;
     TempFolder temp;
-    std::optional<std::string> savedTmp;
+    test_support::ScopedTmpDir tmpDir{temp.Path()};
     pipeline::HeadlessWindow window;
 };
 
@@ -183,10 +166,7 @@ TEST_F(JpegSaveTest, RefusalsWriteNothingAndSaySo) {
         window.messages.clear();
         window.autoSaveFolder = c.folder;
         const std::string photo = LoadCopy(bytes, c.photo);
-        window.autoSave = c.mode == Mode::AutoSave;
-        pipeline::gPluginMode = c.mode == Mode::Plugin;
-        pipeline::gFileToOpen = c.mode == Mode::Plugin ? photo : "";
-        EXPECT_FALSE(window.Convert().SaveJPG(window.preview, c.sourcePath));
+        EXPECT_FALSE(Save(c.mode, photo, c.sourcePath));
         ASSERT_EQ(window.messages.size(), 1u);
         EXPECT_EQ(window.messages[0].text.rfind(c.textStart, 0), 0u) << window.messages[0].text;
         EXPECT_EQ(window.messages[0].caption, "Oops");

@@ -106,9 +106,16 @@ Difference Compare(const Bitmap& a, const Bitmap& b) {
     return d;
 }
 
-void DrawLineKernel(pipeline::HeadlessWindow& window, int length) {
+void DrawLineKernel(pipeline::HeadlessWindow& window, int length, bool alongRows) {
     window.grid.Clear(false);
-    for (int i = 0; i < length; ++i) window.grid.ClickCell(50 - length / 2 + i, 50, false, 0x008000);
+    for (int i = 0; i < length; ++i) {
+        const int along = 50 - length / 2 + i;
+        window.grid.ClickCell(alongRows ? along : 50, alongRows ? 50 : along, false, 0x008000);
+    }
+}
+
+std::string ExifBlock(const std::string& path) {
+    return test_support::RunCommand("exiftool -b -EXIF '" + path + "' 2>/dev/null");
 }
 
 std::vector<std::string> MessageTexts(const pipeline::HeadlessWindow& window) {

@@ -48,8 +48,12 @@ struct Difference {
 };
 Difference Compare(const Bitmap& a, const Bitmap& b);
 
-// The headless window with a horizontal line kernel of `length` cells on its grid.
-void DrawLineKernel(pipeline::HeadlessWindow& window, int length);
+// The headless window with a line kernel of `length` cells through the grid's centre on its grid,
+// along the rows or across them.
+void DrawLineKernel(pipeline::HeadlessWindow& window, int length, bool alongRows = true);
+
+// The EXIF block of a file as exiftool extracts it (the TIFF structure), empty when there is none.
+std::string ExifBlock(const std::string& path);
 
 // Texts of the message boxes shown so far.
 std::vector<std::string> MessageTexts(const pipeline::HeadlessWindow& window);

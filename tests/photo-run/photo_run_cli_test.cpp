@@ -4,27 +4,18 @@
 #include <filesystem>
 #include <string>
 
+#include "photo_run_support.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tiff_edits.h"
 #include "workflow_fixture.h"
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string errors;
-};
+using photo_run_test::ToolRun;
 
 class PhotoRunCli : public ::testing::Test {
 protected:
-    ToolRun Tool(const std::string& arguments) const {
-        ToolRun run;
-        const std::string errors = folder.File("stderr.txt");
-        test_support::RunCommand(std::string(PHOTO_RUN_PATH) + " " + arguments + " 2>" + errors, &run.status);
-        const std::vector<uint8_t> bytes = test_support::ReadFileBytes(errors);
-        run.errors.assign(bytes.begin(), bytes.end());
-        return run;
-    }
+    ToolRun Tool(const std::string& arguments) const { return photo_run_test::RunTool(folder, arguments); }
 
     std::string Header(const std::string& path) const {
         const std::vector<uint8_t> bytes = test_support::ReadFileBytes(path);
@@ -66,18 +57,6 @@ TEST_F(PhotoRunCli, BadArgumentsAndUnreadableGridExitWithTwo) {
     EXPECT_EQ(Tool(folder.File("ok.dng")).status, 0);
 }
 
-// A grid file with a short horizontal line through the centre.
-std::string WriteLineGrid(const test_support::TempFolder& folder) {
-    std::string text;
-    for (int y = 0; y < 100; ++y) {
-        for (int x = 0; x < 100; ++x) text += y == 50 && x >= 46 && x <= 54 ? 'c' : '.';
-        text += '\n';
-    }
-    const std::string path = folder.File("line.txt");
-    test_support::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
-    return path;
-}
-
 struct DeblurRunCase {
     const char* label;
     bool kernel;          // a line on the grid, or an empty grid
@@ -95,18 +74,12 @@ TEST_P(PhotoRunDeblur, PatchAndFinalResultReachTheirFiles) {
     test_support::TempFolder folder;
     const std::string photo = pipelinetest::WriteFixtureFile(folder, "photo.dng",
                                                              pipelinetest::MosaicFixture(560, 530, "Nikon D800"));
-    const std::string grid = c.kernel ? " --grid " + WriteLineGrid(folder) : "";
+    const std::string grid = c.kernel ? " --grid " + photo_run_test::WriteLineGrid(folder) : "";
     std::string options = c.options;
     for (std::size_t at; (at = options.find("DIR/")) != std::string::npos;) options.replace(at, 4, folder.Path() + "/");
-    const std::string errors = folder.File("stderr.txt");
-    int status = -1;
-    test_support::RunCommand("TMPDIR=" + folder.Path() + " " + PHOTO_RUN_PATH + " " + photo + grid + " " + options +
-                                 " 2>" + errors,
-                             &status);
-    const std::vector<uint8_t> bytes = test_support::ReadFileBytes(errors);
-    const std::string log(bytes.begin(), bytes.end());
-    EXPECT_EQ(status, c.status) << log;
-    EXPECT_NE(log.find(c.errorsContain), std::string::npos) << log;
+    const ToolRun run = photo_run_test::RunTool(folder, photo + grid + " " + options);
+    EXPECT_EQ(run.status, c.status) << run.errors;
+    EXPECT_NE(run.errors.find(c.errorsContain), std::string::npos) << run.errors;
     for (const std::string& name : c.files) EXPECT_TRUE(std::filesystem::exists(folder.File(name))) << name;
     if (c.patchHeader) {
         const std::vector<uint8_t> ppm = test_support::ReadFileBytes(folder.File("patch.ppm"));

@@ -6,6 +6,7 @@
 
 #include "engine/class_fft.h"
 #include "pipeline/class_dngconvert.h"
+#include "photo_run_support.h"
 #include "pipeline/headless_window.h"
 #include "tests/support/test_files.h"
 
@@ -16,13 +17,7 @@ using test_support::TestData;
 
 constexpr int kLowPass = 40;
 
-// A horizontal line of nine cells through the grid's centre, as a grid file and on a grid.
-std::string LineGridText() {
-    std::string text;
-    for (int y = 0; y < 100; ++y) text += (y == 50 ? std::string(46, '.') + std::string(9, 'c') + std::string(45, '.')
-                                                   : std::string(100, '.')) + "\n";
-    return text;
-}
+// The line of the grid file on a grid.
 void DrawLine(controls::KernelGrid& grid) {
     for (int x = 46; x < 55; ++x) grid.ClickCell(x, 50, false, 0x008000);
 }
@@ -49,22 +44,16 @@ Ppm ReadPpm(const std::string& path) {
 
 class PhotoRunJpeg : public ::testing::Test {
 protected:
-    void SetUp() override { test_support::WriteFileBytes(folder.File("line.txt"), Bytes(grid.begin(), grid.end())); }
-
-    // Runs the tool with TMPDIR in the test's folder; standard error is kept.
+    // Runs the tool with the line kernel and the test's low-pass setting; standard error is kept.
     int Tool(const std::string& arguments) {
-        const std::string command = "TMPDIR='" + folder.Path() + "' " + PHOTO_RUN_PATH + " " + arguments +
-                                    " --grid " + folder.File("line.txt") + " --lowpass " + std::to_string(kLowPass) +
-                                    " 2>" + folder.File("stderr.txt");
-        int status = -1;
-        test_support::RunCommand(command, &status);
-        const Bytes out = test_support::ReadFileBytes(folder.File("stderr.txt"));
-        errors.assign(out.begin(), out.end());
-        return status;
+        const photo_run_test::ToolRun run = photo_run_test::RunTool(
+            folder, arguments + " --grid " + grid + " --lowpass " + std::to_string(kLowPass));
+        errors = run.errors;
+        return run.status;
     }
 
-    const std::string grid = LineGridText();
     test_support::TempFolder folder;
+    const std::string grid = photo_run_test::WriteLineGrid(folder);
     std::string errors;
 };
 

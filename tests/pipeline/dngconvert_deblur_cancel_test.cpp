@@ -69,12 +69,7 @@ protected:
             PressCancel();
         });
     }
-    std::vector<std::string> OutputFiles() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.File("out")))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
+    std::vector<std::string> OutputFiles() const { return test_support::FolderEntries(folder.File("out")); }
     std::vector<uint16_t> WrittenSamples() {
         const auto dng = LoadDNG(test_support::ReadFileBytes(folder.File("out/photo-DB.dng")));
         return PlaneSamples(*dng->negative->Stage1Image(), 0);

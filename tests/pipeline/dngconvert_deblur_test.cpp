@@ -9,7 +9,7 @@
 #include "pipeline/headless_window.h"
 #include "pipeline/plugin_mode.h"
 #include "platform/message_box.h"
-#include "scoped_tmpdir.h"
+#include "tests/support/scoped_tmpdir.h"
 #include "workflow_fixture.h"
 
 namespace {
@@ -30,12 +30,7 @@ struct Workbench {
         window.autoSave = true;
         window.autoSaveFolder = folder.File("out");
     }
-    std::vector<std::string> Output() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.File("out")))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
+    std::vector<std::string> Output() const { return test_support::FolderEntries(folder.File("out")); }
     std::vector<uint16_t> Samples(const std::string& path) const {
         const auto dng = LoadDNG(test_support::ReadFileBytes(path));
         return PlaneSamples(*dng->negative->Stage1Image(), 0);
@@ -165,7 +160,7 @@ TEST(DeblurDNG, PluginRunsNumberTheirOutputsAndEachGetsItsOwnIdentity) {
     test_support::TempFolder temp;
     DrawLine(bench.window);
     {
-        const pipelinetest::ScopedTmpDir tmp(temp.Path());
+        const test_support::ScopedTmpDir tmp(temp.Path());
         const PluginScope plugin(bench.source);
         ASSERT_TRUE(bench.convert.ProcessDNG(bench.source, "photo.dng"));
         ASSERT_TRUE(bench.convert.DeblurDNG(DNGConvert::kFinalResult));

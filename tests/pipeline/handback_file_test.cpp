@@ -6,18 +6,12 @@
 
 #include <filesystem>
 
-#include "scoped_tmpdir.h"
+#include "tests/support/scoped_tmpdir.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-std::size_t EntryCount(const std::string& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++n;
-    return n;
-}
 
 class HandBackBytesTest : public testing::TestWithParam<std::string> {};
 
@@ -28,7 +22,7 @@ TEST_P(HandBackBytesTest, HoldsExactlyThePathsBytes) {
     test_support::WriteFileBytes(file, std::vector<uint8_t>(300, 'z'));
     ASSERT_TRUE(pipeline::WriteHandBackFile(folder.Path() + "/", GetParam()));
     EXPECT_EQ(test_support::ReadFileBytes(file), Bytes(GetParam()));
-    EXPECT_EQ(EntryCount(folder.Path()), 1u);  // no temporary file left beside it
+    EXPECT_EQ(test_support::FolderEntries(folder.Path()).size(), 1u);  // no temporary file left beside it
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, HandBackBytesTest,
@@ -56,12 +50,12 @@ TEST(HandBackFileTest, FailuresAreReportedWithoutThrowingOrLeavingFiles) {
     std::filesystem::create_directory(folder.File(pipeline::kHandBackFileName));
     EXPECT_FALSE(pipeline::WriteHandBackFile(folder.Path() + "/", "/p/x-DB.dng"));
     EXPECT_TRUE(std::filesystem::is_directory(folder.File(pipeline::kHandBackFileName)));
-    EXPECT_EQ(EntryCount(folder.Path()), 1u);
+    EXPECT_EQ(test_support::FolderEntries(folder.Path()).size(), 1u);
 }
 
 TEST(HandBackFileTest, TemporaryFolderFollowsTheEnvironmentAndEndsInASlash) {
     test_support::TempFolder folder;
-    const pipelinetest::ScopedTmpDir tmp(folder.Path());
+    const test_support::ScopedTmpDir tmp(folder.Path());
     EXPECT_EQ(pipeline::TemporaryFolder(), folder.Path() + "/");
 }
 

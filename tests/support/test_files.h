@@ -26,6 +26,9 @@ private:
     std::string path_;
 };
 
+// Names of the entries of `folder`, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
+
 // Standard output of a shell command; `status` gets its exit status (-1 when it could not run).
 std::string RunCommand(const std::string& command, int* status = nullptr);
 

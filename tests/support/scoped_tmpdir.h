@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace pipelinetest {
+namespace test_support {
 
 // TMPDIR, the temporary folder the hand-back file goes to, set to `folder` for one scope.
 class ScopedTmpDir {
@@ -26,4 +26,4 @@ private:
     std::optional<std::string> saved_;
 };
 
-}  // namespace pipelinetest
+}  // namespace test_support
