@@ -54,11 +54,12 @@ public:
     }
     // True when the view holds `count` bytes at `offset` equal to `bytes`.
     bool Matches(uint64 offset, const void* bytes, uint64 count) const;
-
-private:
+    // Throws when `count` bytes at `offset` do not fit.
     void Check(uint64 offset, uint64 count) const {
         if (!Contains(offset, count)) ThrowPastEnd(offset, count);
     }
+
+private:
     [[noreturn]] void ThrowPastEnd(uint64 offset, uint64 count) const;
 
     const uint8* fData = nullptr;
@@ -81,7 +82,10 @@ public:
     uint16 Next16() { return fView.U16(Advance(2)); }
     uint32 Next32() { return fView.U32(Advance(4)); }
     // Moves `count` bytes on; throws when fewer remain.
-    void Skip(uint64 count) { Take(count); }
+    void Skip(uint64 count) {
+        fView.Check(fPosition, count);
+        fPosition += count;
+    }
     // The next `count` bytes as a view of their own; throws when fewer remain.
     dng_byte_view Take(uint64 count) { return fView.Sub(Advance(count), count); }
 
