@@ -14,6 +14,10 @@ namespace pipeline {
 class MosaicRows;
 }
 
+namespace platform {
+class Bitmap;
+}
+
 class TWKNegative;
 
 // The program's host: every negative it makes is a TWKNegative.
@@ -101,6 +105,26 @@ public:
     void MergeBluePlane(dng_image& mosaic, int rowOffset, int colOffset);
     // The finished mosaic into the re-read raw image from (firstRow, firstCol) on.
     void StoreResultInStage1(int firstRow, int firstCol, const dng_image& source);
+
+    // Display renders into a 24-bit bitmap of the stage-3 size, width rounded
+    // down to 4, kept in the full-photo (full) or result-patch snapshot and
+    // shown with brightness and contrast. The zoom is not used. The colour
+    // render converts WorkImage into the main window's colour space and steps
+    // `progress` once per 100 pixels; the monochrome one reads stage 3 and
+    // moves the main window's bar by rows. Both throw the layer's program
+    // error when the size exceeds the snapshot.
+    void RenderToBitmap(platform::Bitmap& bitmap, real64 zoom, int32 brightness, int32 contrast, bool full,
+                        engine::ProgressStatus* progress);
+    void RenderMonochromeToBitmap(platform::Bitmap& bitmap, real64 zoom, int32 brightness, int32 contrast,
+                                  bool full);
+    // The bitmap from the chosen snapshot with the sliders (-75..75) applied.
+    void ApplyBrightnessContrast(platform::Bitmap& bitmap, int32 brightness, int32 contrast, bool full);
+    // Deblurs the result window through the main window's workflow object and,
+    // when that succeeds, renders it into the bitmap; otherwise leaves it alone.
+    void RenderPreview(dng_host& host, real64 zoom, int32 brightness, int32 contrast, platform::Bitmap& bitmap);
+    // Camera white of the last colour spec made, red, green, blue: every
+    // camera value of a colour render is clamped to it.
+    static float RenderWhite[3];
 
 protected:
     explicit TWKNegative(dng_memory_allocator& allocator);

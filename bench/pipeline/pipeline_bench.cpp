@@ -62,7 +62,7 @@ void RunInChild(const Pass& pass) {
     std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
-        pipelinetest::FakeMainWindow window;
+        pipeline::HeadlessWindow window;
         Setup setup;
         if (pass.prepare) pass.prepare(setup);
         const long before = PeakKilobytes();

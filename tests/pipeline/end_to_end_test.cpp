@@ -54,7 +54,7 @@ protected:
     int top = 0;
     int left = 0;
     enginetest::TestGrid grid;
-    FakeMainWindow window;
+    pipeline::HeadlessWindow window;
     engine::ProgressStatus progress;
 };
 

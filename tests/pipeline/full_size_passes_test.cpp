@@ -83,7 +83,7 @@ TEST(GreenPassTest, FirstRowAndColumnLeaveTheMosaicAboveAndLeft) {
 }
 
 TEST(GreenPassTest, SetsTheSliderMaximaReportsProgressAndStopsOnAbort) {
-    FakeMainWindow window;
+    pipeline::HeadlessWindow window;
     auto whole = GreenPassOn(MakePlane(14, 24, Varied));
     auto negative = SyntheticNegative::WithMosaic(MakePlane(14, 24, Varied));
     negative->Linearization().fWhiteLevel[0] = 4095;
@@ -268,7 +268,7 @@ TEST(TransferTest, ZeroGreenSumsLeaveTheSampleAlone) {
 }
 
 TEST(TransferTest, CirclesLimitTheTransferInPreviewCoordinates) {
-    FakeMainWindow window;
+    pipeline::HeadlessWindow window;
     window.engine.AddCircle(102, 52);
     window.engine.circles.back()->SetSize(2, 2, 0);
     Transfer t(MakePlane(9, 9, PerColour(600, 200, 100)), MakePlane(9, 9, PerColour(300, 100, 50)));
@@ -308,7 +308,7 @@ TEST(MergeTest, EachMergeTakesOverOnlyItsOwnColourUpToTheEdges) {
 }
 
 TEST(MergeTest, CirclesKeepTheUnprocessedMosaicOutside) {
-    FakeMainWindow window;
+    pipeline::HeadlessWindow window;
     // Centre at preview (12, 21), which is mosaic site (2, 1) with offsets (10, 20).
     window.engine.AddCircle(12, 21);
     window.engine.circles.back()->SetSize(1, 1, 0);

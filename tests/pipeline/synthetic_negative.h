@@ -8,7 +8,7 @@
 #include "dng/dng_image_plane16.h"
 #include "engine/class_fft.h"
 #include "pipeline/class_twk_host.h"
-#include "pipeline/main_window_link.h"
+#include "pipeline/headless_window.h"
 
 namespace pipelinetest {
 
@@ -60,21 +60,5 @@ inline AutoPtr<dng_image> MakePlane(int height, int width, const std::function<i
 }
 
 inline int At(dng_image& image, int row, int col) { return dng_image_plane16(image).Row(row)[col]; }
-
-// Stands in for the main window: its engine decides the deblur area, and the
-// slider maxima it is given are kept. Installed for its lifetime.
-class FakeMainWindow : public pipeline::MainWindowLink {
-public:
-    FakeMainWindow() : engine("") { pipeline::gMainWindow = this; }
-    ~FakeMainWindow() override { pipeline::gMainWindow = nullptr; }
-
-    engine::ClassFFT* FftEngine() override { return &engine; }
-    void SetMaskingMaximum(int maximum) override { maskingMaximum = maximum; }
-    void SetLocalizationMaximum(int maximum) override { localizationMaximum = maximum; }
-
-    engine::ClassFFT engine;
-    int maskingMaximum = -1;
-    int localizationMaximum = -1;
-};
 
 }  // namespace pipelinetest

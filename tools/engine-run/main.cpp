@@ -16,18 +16,6 @@ namespace {
 
 constexpr int kBadInput = 2;
 
-void Configure(engine::ClassFFT& fft, const enginerun::RunOptions& options) {
-    if (options.smoothing) fft.kernelSmoothing = *options.smoothing;
-    if (options.lowPass) fft.SetLowPass(*options.lowPass);
-    fft.SetLocalization(options.localization.value_or(fft.localization),
-                        options.localizationMax.value_or(fft.localizationMax));
-    if (options.mask) fft.maskThreshold = *options.mask;
-    for (const enginerun::CircleOption& c : options.circles) {
-        fft.AddCircle(c.row, c.column);
-        fft.circles.back()->SetSize(c.radiusX, c.radiusY, c.percent);
-    }
-}
-
 // 8-bit images go through the engine as bitmap planes, like JPEG planes do.
 void DeblurEightBit(engine::ClassFFT& fft, enginerun::PgmImage& image, const enginerun::RunOptions& options) {
     platform::Bitmap bitmap(image.width, image.height, platform::PixelFormat::pf24bit);
@@ -64,7 +52,7 @@ int main(int argc, char** argv) {
 
         engine::ClassFFT fft("");
         fft.kernelPanel = &grid;
-        Configure(fft, options);
+        enginerun::ConfigureEngine(fft, options);
         if (image.IsEightBit()) {
             DeblurEightBit(fft, image, options);
         } else {

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "engine/class_fft.h"
+
 namespace enginerun {
 
 const char* const kUsage =
@@ -10,9 +12,7 @@ const char* const kUsage =
     "       [--lowpass L] [--localization P] [--localization-max M] [--mask T]\n"
     "       [--circle ROW,COL,RX,RY,PERCENT]... [--offset ROW,COL]";
 
-namespace {
-
-int ParseInt(const std::string& text, const std::string& option, int min, int max) {
+int ParseIntOption(const std::string& text, const std::string& option, int min, int max) {
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
@@ -23,14 +23,13 @@ int ParseInt(const std::string& text, const std::string& option, int min, int ma
     return value;
 }
 
-// Comma-separated whole numbers, exactly `count` of them.
-std::vector<int> ParseList(const std::string& text, const std::string& option, std::size_t count) {
+std::vector<int> ParseIntList(const std::string& text, const std::string& option, std::size_t count) {
     std::vector<int> values;
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
         const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        values.push_back(ParseInt(part, option, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+        values.push_back(ParseIntOption(part, option, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
@@ -39,13 +38,45 @@ std::vector<int> ParseList(const std::string& text, const std::string& option, s
     return values;
 }
 
-}  // namespace
+bool ParseEngineOption(const std::string& arg, const std::string& value, RunOptions& options) {
+    constexpr int kIntMax = std::numeric_limits<int>::max();
+    if (arg == "--grid-mode") {
+        options.gridMode = ParseIntOption(value, arg, 0, 1);
+    } else if (arg == "--smoothing") {
+        options.smoothing = ParseIntOption(value, arg, 0, 150);
+    } else if (arg == "--lowpass") {
+        options.lowPass = ParseIntOption(value, arg, 0, kIntMax);
+    } else if (arg == "--localization") {
+        options.localization = ParseIntOption(value, arg, 0, kIntMax);
+    } else if (arg == "--localization-max") {
+        options.localizationMax = ParseIntOption(value, arg, 0, kIntMax);
+    } else if (arg == "--mask") {
+        options.mask = ParseIntOption(value, arg, 0, kIntMax);
+    } else if (arg == "--circle") {
+        const std::vector<int> v = ParseIntList(value, arg, 5);
+        options.circles.push_back({v[0], v[1], v[2], v[3], v[4]});
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ConfigureEngine(engine::ClassFFT& fft, const RunOptions& options) {
+    if (options.smoothing) fft.kernelSmoothing = *options.smoothing;
+    if (options.lowPass) fft.SetLowPass(*options.lowPass);
+    fft.SetLocalization(options.localization.value_or(fft.localization),
+                        options.localizationMax.value_or(fft.localizationMax));
+    if (options.mask) fft.maskThreshold = *options.mask;
+    for (const CircleOption& c : options.circles) {
+        fft.AddCircle(c.row, c.column);
+        fft.circles.back()->SetSize(c.radiusX, c.radiusY, c.percent);
+    }
+}
 
 RunOptions ParseRunOptions(const std::vector<std::string>& args) {
     RunOptions options;
     std::vector<std::string> positional;
     bool whiteGiven = false;
-    constexpr int kIntMax = std::numeric_limits<int>::max();
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -56,28 +87,13 @@ RunOptions ParseRunOptions(const std::vector<std::string>& args) {
         if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
         const std::string& value = args[++i];
         if (arg == "--white") {
-            options.white = ParseInt(value, arg, 1, 65535);
+            options.white = ParseIntOption(value, arg, 1, 65535);
             whiteGiven = true;
-        } else if (arg == "--grid-mode") {
-            options.gridMode = ParseInt(value, arg, 0, 1);
-        } else if (arg == "--smoothing") {
-            options.smoothing = ParseInt(value, arg, 0, 150);
-        } else if (arg == "--lowpass") {
-            options.lowPass = ParseInt(value, arg, 0, kIntMax);
-        } else if (arg == "--localization") {
-            options.localization = ParseInt(value, arg, 0, kIntMax);
-        } else if (arg == "--localization-max") {
-            options.localizationMax = ParseInt(value, arg, 0, kIntMax);
-        } else if (arg == "--mask") {
-            options.mask = ParseInt(value, arg, 0, kIntMax);
-        } else if (arg == "--circle") {
-            const std::vector<int> v = ParseList(value, arg, 5);
-            options.circles.push_back({v[0], v[1], v[2], v[3], v[4]});
         } else if (arg == "--offset") {
-            const std::vector<int> v = ParseList(value, arg, 2);
+            const std::vector<int> v = ParseIntList(value, arg, 2);
             options.rowOffset = v[0];
             options.columnOffset = v[1];
-        } else {
+        } else if (!ParseEngineOption(arg, value, options)) {
             throw UsageError("unknown option " + arg);
         }
     }

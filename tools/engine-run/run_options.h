@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace engine {
+class ClassFFT;
+}
+
 namespace enginerun {
 
 struct CircleOption {
@@ -40,5 +44,15 @@ extern const char* const kUsage;
 
 // Throws UsageError with a message naming the bad argument.
 RunOptions ParseRunOptions(const std::vector<std::string>& args);
+
+// One whole number in min..max, or exactly `count` comma-separated ones;
+// throw UsageError naming `option`.
+int ParseIntOption(const std::string& text, const std::string& option, int min, int max);
+std::vector<int> ParseIntList(const std::string& text, const std::string& option, std::size_t count);
+// Takes an engine setting (grid mode, smoothing, low pass, localization and
+// its maximum, mask, circle); false when `arg` is none of them.
+bool ParseEngineOption(const std::string& arg, const std::string& value, RunOptions& options);
+// The engine settings given into the engine; the others keep its defaults.
+void ConfigureEngine(engine::ClassFFT& fft, const RunOptions& options);
 
 }  // namespace enginerun

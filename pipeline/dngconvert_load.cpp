@@ -1,0 +1,48 @@
+#include "pipeline/class_dngconvert.h"
+#include "pipeline/main_window_link.h"
+
+namespace pipeline {
+
+bool DNGConvert::RawIsEightBit(const dng_info& info) {
+    return info.IFDCount() > 1 && info.fIFD[1]->fBitsPerSample[0] == 8;
+}
+
+void DNGConvert::ReadRawFromFile() {
+    Negative->ReadStage1Image(Host, *SourceStream, Info);
+    Negative->ValidateRawImageDigest(Host);
+    Negative->SynchronizeMetadata();
+    if (RawIsEightBit(Info)) Negative->ExpandEightBitRaw();
+}
+
+void DNGConvert::LoadNegative(bool window) {
+    SourceStream->SetReadPosition(0);
+    Info.Parse(Host, *SourceStream);
+    Info.PostParse(Host);
+    // Parsing again undoes whatever a final result changed in the metadata.
+    Negative->Parse(Host, *SourceStream, Info);
+    Negative->PostParse(Host, *SourceStream, Info);
+    Negative->ReleaseStage1();
+    Negative->ReleaseStage2();
+
+    if (!RawCache) {
+        ReadRawFromFile();
+        RawCache = Negative->Stage1Image()->Clone();
+    } else {
+        Negative->InstallStage1Copy(*RawCache);
+    }
+    if (!window) return;
+
+    const int32 cropLeft = gMainWindow->CropLeft();
+    const int32 cropTop = gMainWindow->CropTop();
+    const int32 left = cropLeft + cropLeft % 2 + ActiveLeft;
+    const int32 top = cropTop + cropTop % 2 + ActiveTop;
+    const int32 side = TWKNegative::ResultBoxSize(Negative->fResultScale);
+    Negative->CropStage1(Host, left, top, side, side);
+}
+
+void DNGConvert::RebuildStage2() {
+    Info.fShared->fCameraProfile.fColorPlanes = 3;
+    Negative->BuildStage2Image(Host, ttShort);
+}
+
+}  // namespace pipeline

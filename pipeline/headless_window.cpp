@@ -1,0 +1,54 @@
+#include "pipeline/headless_window.h"
+
+#include "pipeline/class_dngconvert.h"
+#include "platform/message_box.h"
+
+namespace pipeline {
+
+void RecordingLabel::SetText(const std::string& value) {
+    text = value;
+    history.push_back(value);
+    if (onText) onText(value);
+}
+
+void RecordingBar::SetPosition(int value) {
+    position = value;
+    positions.push_back(value);
+}
+
+HeadlessWindow::HeadlessWindow() : engine("") {
+    engine.kernelPanel = &grid;
+    gMainWindow = this;
+    platform::SetMessageBoxHandler([this](const std::string& text, const std::string& caption, unsigned flags) {
+        messages.push_back({text, caption, flags});
+        if (onMessage) onMessage(messages.back());
+        return int(platform::IDOK);
+    });
+    convert = std::make_unique<DNGConvert>();
+}
+
+HeadlessWindow::~HeadlessWindow() {
+    convert.reset();
+    platform::SetMessageBoxHandler(nullptr);
+    if (gMainWindow == this) gMainWindow = nullptr;
+}
+
+void HeadlessWindow::SetHighQualityChecked(bool checked) {
+    highQualityChecked = checked;
+    // The check box's click handler mirrors its state into the workflow object.
+    convert->HighQuality = checked;
+}
+
+void HeadlessWindow::ShowLastSaved(const std::string& caption) {
+    lastSavedCaption = caption;
+    lastSavedVisible = true;
+}
+
+void HeadlessWindow::SaveWithDialog() {
+    if (dialogPath.empty()) return;
+    const std::size_t slash = dialogPath.find_last_of('/');
+    lastSavedName = slash == std::string::npos ? dialogPath : dialogPath.substr(slash + 1);
+    if (writeChosenFile) writeChosenFile(dialogPath);
+}
+
+}  // namespace pipeline
