@@ -116,17 +116,35 @@ public:
     void WriteDNG(const std::string& path);
 
     // --- JPEG workflow (dngconvert_jpeg*.cpp) ---
-    // Decodes and shows a JPEG; true when it can be worked on.
+    // Releases the previous JPEG, reads the one at `path` with its marker
+    // sections into Jpeg and SourceExif, and shows it decoded in the browser
+    // and preview pictures. True when it can be worked on; false, after a
+    // message box, when it is too tall, neither grey nor colour, or cannot be
+    // read or decoded.
     bool LoadJPG(const std::string& path);
-    // Deblurs the result-patch bitmap in place.
+    // Deblurs the 24-bit result-patch bitmap in place, plane by plane, with
+    // the deblur circles taken at the crop origin; sets the blur panel's
+    // masking and localization maxima to the 8-bit ranges first.
     void ProcessJPG(platform::Bitmap& bitmap);
-    // Deblurs the whole photo, encodes and saves it.
-    void SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath);
-    // Writes ResultJpeg unchanged to `path` and releases it; always true.
+    // Deblurs a 24-bit copy of the preview bitmap, encodes it into ResultJpeg
+    // at quality 100 and saves it: through the save dialog, into the
+    // auto-save folder, or in plug-in mode beside the photo. True when the
+    // saving ran to its end (also when the dialog was cancelled); false after
+    // a cancel, a refusal or a failure, each shown, with no file written.
+    bool SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath);
+    // Writes ResultJpeg unchanged to `path` and releases it. The bytes go to
+    // a temporary file beside `path`, renamed over it when complete. False,
+    // after a message box, when there is no result or it cannot be written;
+    // `path` is then as it was.
     bool SaveResultJPG(const std::string& path);
-    // Planes from a 24-bit bitmap whose width is first cut to a multiple of 4.
+    // Cuts the width of a 24-bit bitmap down to a multiple of 4 and makes
+    // Planes from it: its green, red and blue values, each in the red byte of
+    // a 24-bit bitmap of that size. False, with nothing changed, for a bitmap
+    // of another pixel format.
     bool SplitPlanes(platform::Bitmap& bitmap);
-    // Planes back into the bitmap.
+    // Writes Planes back into a bitmap of their size: blue, green and red
+    // from their planes, or for a grey photo (the browser picture is 8-bit)
+    // the green plane in all three bytes. Nothing for a bitmap of another size.
     void MergePlanes(platform::Bitmap& bitmap);
 
 private:

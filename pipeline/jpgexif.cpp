@@ -2,11 +2,12 @@
 
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <istream>
 #include <new>
 
+#include "dng/dng_exceptions.h"
+#include "dng/dng_replace_file.h"
 #include "platform/message_box.h"
 
 namespace pipeline {
@@ -45,13 +46,14 @@ int NextMarker(std::istream& stream) {
     }
 }
 
-void Write(std::ofstream& out, const uint8_t* data, int size) {
-    out.write(reinterpret_cast<const char*>(data), size);
-}
-
 }  // namespace
 
 void JPGExif::ShowError(const char* text) {
+    if (errorBoxShown_) {
+        std::cerr << "JPGExif error: " << text << '\n';
+        return;
+    }
+    errorBoxShown_ = true;
     platform::MessageBox(text, "JPGExif error", platform::MB_OK | platform::MB_ICONERROR);
 }
 
@@ -97,6 +99,7 @@ bool JPGExif::ReadSections(std::istream& stream, int mode) {
     for (int i = 0; i < sectionsRead; ++i) sections[i] = JPGSection{};
     sectionsRead = 0;
     haveAll = false;
+    errorBoxShown_ = false;
     ResetFields();
 
     stream.clear();
@@ -230,42 +233,45 @@ int JPGExif::FindSection(int type) const {
 }
 
 bool JPGExif::WriteWithExif(const std::string& path, JPGExif& target) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        ShowError("Could not open file for write");
-        return false;
-    }
-    const uint8_t soi[2] = {0xFF, 0xD8};
-    Write(out, soi, 2);
-
+    errorBoxShown_ = false;
     const bool startsWithHeader = sectionsRead > 0 && (sections[0].type == kAPP0 || sections[0].type == kAPP1);
-    if (!startsWithHeader) {
-        if (resolutionUnit == 2 || resolutionUnit == 3) {
-            jfifUnits = int8_t(resolutionUnit - 1);
-            jfifXDensity = DensityFrom(xResolution);
-            jfifYDensity = DensityFrom(yResolution);
-        }
-        const uint8_t jfif[18] = {0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01, 0x01,
-                                  uint8_t(jfifUnits),
-                                  uint8_t(jfifXDensity >> 8), uint8_t(jfifXDensity & 0xFF),
-                                  uint8_t(jfifYDensity >> 8), uint8_t(jfifYDensity & 0xFF),
-                                  0x00, 0x00};
-        Write(out, jfif, 18);
+    if (!startsWithHeader && (resolutionUnit == 2 || resolutionUnit == 3)) {
+        jfifUnits = int8_t(resolutionUnit - 1);
+        jfifXDensity = DensityFrom(xResolution);
+        jfifYDensity = DensityFrom(yResolution);
     }
-
     const int jfifIndex = target.FindSection(kAPP0);
     const int exifIndex = FindSection(kAPP1);
-    for (int i = 0; i < target.MarkerSectionCount(); ++i) {
-        const bool replace = i == jfifIndex && exifIndex >= 0;
-        const JPGSection& s = replace ? sections[exifIndex] : target.sections[i];
-        const uint8_t marker[2] = {0xFF, uint8_t(replace ? kAPP1 : (s.type & 0xFF))};
-        Write(out, marker, 2);
-        Write(out, s.data.get(), s.size);
-    }
-    if (target.LastSectionData()) Write(out, target.LastSectionData(), target.LastSectionSize());
 
-    out.close();
-    if (!out) {
+    // The file appears complete or not at all; whatever had the name before
+    // is replaced, never written through.
+    const auto write = [&](dng_stream& out) {
+        const uint8_t soi[2] = {0xFF, 0xD8};
+        out.Put(soi, 2);
+        if (!startsWithHeader) {
+            const uint8_t jfif[18] = {0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01, 0x01,
+                                      uint8_t(jfifUnits),
+                                      uint8_t(jfifXDensity >> 8), uint8_t(jfifXDensity & 0xFF),
+                                      uint8_t(jfifYDensity >> 8), uint8_t(jfifYDensity & 0xFF),
+                                      0x00, 0x00};
+            out.Put(jfif, 18);
+        }
+        for (int i = 0; i < target.MarkerSectionCount(); ++i) {
+            const bool replace = i == jfifIndex && exifIndex >= 0;
+            const JPGSection& s = replace ? sections[exifIndex] : target.sections[i];
+            const uint8_t marker[2] = {0xFF, uint8_t(replace ? kAPP1 : (s.type & 0xFF))};
+            out.Put(marker, 2);
+            out.Put(s.data.get(), uint64_t(s.size));
+        }
+        if (target.LastSectionData()) out.Put(target.LastSectionData(), uint64_t(target.LastSectionSize()));
+    };
+    try {
+        WriteFileReplacing(path, write);
+    } catch (const dng_exception& e) {
+        ShowError(e.ErrorCode() == dng_error_open_file ? "Could not open file for write"
+                                                       : "Could not write file in JPGExif");
+        return false;
+    } catch (const std::exception&) {
         ShowError("Could not write file in JPGExif");
         return false;
     }

@@ -30,12 +30,15 @@ public:
     static constexpr int kTypeImageData = 0x123;
 
     // Reads a whole JPEG from a seekable stream; true once the scan header
-    // was reached.
+    // was reached. Of the errors met on the way only the first is shown in a
+    // message box; the rest go to the standard error stream.
     bool ReadSections(std::istream& stream, int mode);
 
     // Called on the source table: writes `target`'s sections and image data
     // to path with this table's EXIF block in place of target's JFIF header.
-    // False when the file could not be created or written.
+    // The bytes go to a temporary file in path's folder, renamed over path
+    // once complete. False, after a message, when the file could not be
+    // created or written; then path is as it was.
     bool WriteWithExif(const std::string& path, JPGExif& target);
 
     // The image data once it has been read; null and 0 before.
@@ -49,7 +52,7 @@ public:
     // The value at the start of `value`, read in the view's byte order; 0 for
     // text and undefined data. Throws the view's end-of-file error when the
     // value does not fit.
-    double ConvertAnyFormat(dng_byte_view value, int format) const;
+    double ConvertAnyFormat(dng_byte_view value, int format);
 
     std::unique_ptr<JPGSection[]> sections;
     int sectionsAllocated = 0;
@@ -67,7 +70,10 @@ public:
     int dateTagCount = 0;
 
 private:
-    static void ShowError(const char* text);
+    // The first error since the read or write began is a message box, any
+    // later one a line on the standard error stream: a damaged block can hold
+    // hundreds of bad entries, and each box would wait to be dismissed.
+    void ShowError(const char* text);
 
     void ResetFields();
     bool MakeRoom();
@@ -85,6 +91,7 @@ private:
     // Directories the current EXIF walk has entered.
     int directoriesWalked_ = 0;
     bool walkCutShort_ = false;
+    bool errorBoxShown_ = false;
 };
 
 }  // namespace pipeline

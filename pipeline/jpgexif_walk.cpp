@@ -52,7 +52,7 @@ bool IsCheckedValueTag(unsigned tag) {
 
 }  // namespace
 
-double JPGExif::ConvertAnyFormat(dng_byte_view value, int format) const {
+double JPGExif::ConvertAnyFormat(dng_byte_view value, int format) {
     switch (format) {
         case 1: return value.U8(0);
         case 6: return static_cast<int8_t>(value.U8(0));

@@ -40,10 +40,12 @@ struct ErrorManager {
 }
 
 // Warnings that mean pixels were lost or made up (libjpeg fills a truncated
-// scan with grey and carries on); the caller must hear of those.
+// scan with grey and carries on); the caller must hear of those. The end of
+// the data alone is not among them: a file that lacks only its end-of-image
+// marker has every row. Data cut inside a scan also makes the decoder run out
+// of bits, which it reports as a marker hit.
 bool LosesImageData(int code) {
     switch (code) {
-        case JWRN_JPEG_EOF:
         case JWRN_HIT_MARKER:
         case JWRN_HUFF_BAD_CODE:
         case JWRN_ARITH_BAD_CODE:

@@ -105,6 +105,23 @@ TEST(JpegImageDecode, DamagedDataAndEndlessScansEndInACatchableError) {
     interrupted[photo.size() / 2 + 1] = 0xD9;
     EXPECT_THROW(FromBytes(interrupted).Decode(), JpegError);
 
+    // A file that lacks only its end-of-image marker has every row; one cut inside its scan
+    // data, baseline or progressive, grey or colour, does not.
+    for (const char* file : {"canon_eos_350d_rebel_xt_1728x1152.jpg", "canon_eos_350d_progressive.jpg",
+                             "greyscale_exif_xmp_icc.jpg"}) {
+        SCOPED_TRACE(file);
+        const Bytes whole = ReadFileBytes(test_support::TestData(std::string("jpeg/") + file));
+        const uint8_t eoi[2] = {0xFF, 0xD9};
+        const auto end = std::find_end(whole.begin(), whole.end(), eoi, eoi + 2);  // one file has a byte after it
+        ASSERT_GT(whole.end() - end, 0);
+        const Bitmap complete = FromBytes(whole).Decode();
+        const Bitmap noEnd = FromBytes(Bytes(whole.begin(), end)).Decode();
+        EXPECT_TRUE(std::equal(noEnd.Bits(), noEnd.Bits() + noEnd.ByteSize(), complete.Bits(),
+                               complete.Bits() + complete.ByteSize()));
+        for (long keep : {long(end - whole.begin()) - 40, long(whole.size()) * 3 / 4})
+            EXPECT_THROW(FromBytes(Bytes(whole.begin(), whole.begin() + keep)).Decode(), JpegError) << keep;
+    }
+
     // Cut inside the headers, or no JPEG at all: loading itself fails and leaves nothing behind.
     JpegImage img = FromBytes(photo);
     EXPECT_THROW(img.LoadFromMemory(photo.data(), 100), JpegError);

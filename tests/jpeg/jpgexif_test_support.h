@@ -42,6 +42,22 @@ struct ErrorStreamCapture {
     std::streambuf* old;
 };
 
+// Every "JPGExif error" while it lives: the message box of the first and the
+// lines the reader writes for the others to the standard error stream.
+struct ErrorCapture {
+    // Box texts, then the texts of the error lines, in the order they came.
+    Texts All() const {
+        Texts all = boxes.texts;
+        std::istringstream lines(stream.Text());
+        const std::string prefix = "JPGExif error: ";
+        for (std::string line; std::getline(lines, line);)
+            if (line.compare(0, prefix.size(), prefix) == 0) all.push_back(line.substr(prefix.size()));
+        return all;
+    }
+    MessageLog boxes;
+    ErrorStreamCapture stream;
+};
+
 // Reads a JPEG held in memory the way the workflow does: through a stream.
 inline bool ReadTable(JPGExif& table, const Bytes& bytes, int mode = JPGExif::kReadMetadata | JPGExif::kReadImage) {
     std::istringstream stream(std::string(bytes.begin(), bytes.end()));
@@ -59,9 +75,9 @@ inline Bytes SectionBytes(const pipeline::JPGExif& table, int index) {
     return {s.data.get(), s.data.get() + s.size};
 }
 
-// Reads any bytes as a JPEG, saves it with its own EXIF block, and says whether the table
-// describes only bytes the input held. Shared by the fuzz target and the replay of its corpus.
-inline bool ExerciseSections(const uint8_t* data, std::size_t size) {
+// Reads any bytes as a JPEG, saves it with its own EXIF block to `output`, and says whether the
+// table describes only bytes the input held. Shared by the fuzz target and the replay of its corpus.
+inline bool ExerciseSections(const uint8_t* data, std::size_t size, const std::string& output) {
     JPGExif table;
     const bool complete = ReadTable(table, Bytes(data, data + size));
     if (table.sectionsRead < 0 || table.sectionsRead > table.sectionsAllocated ||
@@ -76,6 +92,6 @@ inline bool ExerciseSections(const uint8_t* data, std::size_t size) {
         total += std::size_t(s.size);  // each section also had its marker in the input
     }
     if (total > size) return false;
-    table.WriteWithExif("/dev/null", table);
+    table.WriteWithExif(output, table);
     return true;
 }

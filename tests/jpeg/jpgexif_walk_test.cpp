@@ -13,13 +13,14 @@ const char* const kPointer = "Illegal value pointer for tag %04x in Exif";
 const char* const kFirstOffset = "Invalid offset for first Exif IFD value";
 const char* const kFormat = "Illegal format code in Exif header";
 
-// Walks an APP1 section and returns the messages shown. The section is its
-// own allocation of exactly its size, so an address-sanitised build catches
-// any read beyond it.
+// Walks an APP1 section and returns the errors reported, boxed or not. The
+// section is its own allocation of exactly its size, so an address-sanitised
+// build catches any read beyond it.
 Texts WalkSection(JPGExif& table, const Bytes& section) {
-    MessageLog log;
+    ErrorCapture errors;
     table.ParseExif(section.data(), unsigned(section.size()));
-    return log.texts;
+    EXPECT_LE(errors.boxes.texts.size(), 1u);
+    return errors.All();
 }
 
 Texts Walk(JPGExif& table, const Bytes& tiff) { return WalkSection(table, WithLength(ExifPayload(tiff))); }
@@ -242,7 +243,7 @@ TEST(JPGExifWalk, ConvertAnyFormatReadsEachFormatInTheBlockOrder) {
         {10, {0xFD, 0xFF, 0xFF, 0xFF, 4, 0, 0, 0}, -0.75}, {10, {0xFD, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}, 0},
         {11, {0x00, 0x00, 0xC0, 0x3F}, 1.5}, {12, {0, 0, 0, 0, 0, 0, 0x04, 0x40}, 2.5},
     };
-    MessageLog log;
+    ErrorCapture errors;
     JPGExif table;
     for (const auto& [format, intel, value] : cases) {
         SCOPED_TRACE(format);
@@ -254,8 +255,44 @@ TEST(JPGExifWalk, ConvertAnyFormatReadsEachFormatInTheBlockOrder) {
         EXPECT_EQ(table.ConvertAnyFormat(dng_byte_view(motorola.data(), motorola.size(), dng_byte_order::big), format),
                   value);
     }
-    EXPECT_EQ(log.texts, Texts{});
+    EXPECT_EQ(errors.All(), Texts{});
     const uint8_t text[8] = {'a', 'b', 'c', 0, 1, 2, 3, 4};
     for (int format : {2, 7, 0, 13}) EXPECT_EQ(table.ConvertAnyFormat(dng_byte_view(text, sizeof text), format), 0.0);
-    EXPECT_EQ(log.texts, Texts(4, kFormat));
+    EXPECT_EQ(errors.All(), Texts(4, kFormat));
+    EXPECT_EQ(errors.boxes.texts, Texts{kFormat});
+}
+
+// However damaged the block, a file read raises at most one box, the first
+// error; the next read or write may raise its own.
+TEST(JPGExifWalk, OneMessageBoxPerFileRead) {
+    ExifBuilder self(false);
+    self.SetNextLink(self.AddDirectory({E::Field(0x1234, 0, 1, 0), E::Field(0x8769, 4, 1, 8), E::Date(0x0132)}), 8);
+    ExifBuilder badEntries(true);
+    badEntries.AddDirectory(std::vector<E::Entry>(40, E::Field(0x0112, 14, 1, 0)));
+    const char* const illegal = "Illegal number format for tag %04x in Exif";
+    struct Case { const char* name; Bytes tiff; const char* first; std::size_t atLeast; };
+    const Case cases[] = {
+        {"directory linked to itself", self.Tiff(), illegal, 20},
+        {"forty entries of no format", badEntries.Tiff(), illegal, 40},
+        {"clean block", CameraBlock(false).Tiff(), nullptr, 0},
+    };
+    const Bytes photo = ReadFileBytes(TestData("jpeg/canon_eos_350d_rebel_xt_1728x1152.jpg"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = AssembleJpeg({{0xE1, ExifPayload(c.tiff)}});
+        ErrorCapture errors;
+        JPGExif table;
+        for (int read = 1; read <= 2; ++read) {
+            EXPECT_TRUE(ReadTable(table, file));
+            EXPECT_EQ(errors.boxes.texts, c.first ? Texts(read, c.first) : Texts{});
+        }
+        EXPECT_GE(errors.All().size(), 2 * c.atLeast);
+        // A write after the reads has its own box.
+        JPGExif target;
+        ASSERT_TRUE(ReadTable(target, photo));
+        EXPECT_FALSE(table.WriteWithExif("/nonexistent-folder/out.jpg", target));
+        EXPECT_EQ(errors.boxes.texts.size(), c.first ? 3u : 1u);
+        EXPECT_EQ(errors.boxes.texts.back(), "Could not open file for write");
+        EXPECT_EQ(errors.boxes.captionAndFlags, kErrorBox);
+    }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "jpgexif_test_support.h"
 #include "platform/jpeg_image.h"
 
@@ -142,14 +145,39 @@ TEST(JPGExifWrite, DamagedExifBlockStillLoadsAndIsCopiedUnchanged) {
         EXPECT_EQ(Decoded(damaged).Width(), 1728);
     }
 
+}
+
+TEST(JPGExifWrite, TheFileAppearsWholeOrNotAtAll) {
+    const Bytes photo = ReadFileBytes(TestData("jpeg/canon_eos_350d_rebel_xt_1728x1152.jpg"));
     JPGExif source, target;
     ASSERT_TRUE(ReadTable(source, photo));
     ASSERT_TRUE(ReadTable(target, kBlank));
-    MessageLog log;
     test_support::TempFolder dir;
+    const auto entries = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    // An older file of the name, and a link planted under the name, are replaced; the
+    // link's target stays as it was.
+    test_support::WriteFileBytes(dir.File("old.jpg"), {1, 2, 3});
+    test_support::WriteFileBytes(dir.File("target.txt"), {4, 5});
+    std::filesystem::create_symlink(dir.File("target.txt"), dir.File("link.jpg"));
+    MessageLog log;
+    for (const char* name : {"old.jpg", "link.jpg"}) {
+        EXPECT_TRUE(source.WriteWithExif(dir.File(name), target));
+        EXPECT_EQ(ReadFileBytes(dir.File(name)), Expected(ExifSectionOf(photo), kBlank));
+    }
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.File("link.jpg")));
+    EXPECT_EQ(ReadFileBytes(dir.File("target.txt")), (Bytes{4, 5}));
+
+    // No folder to write into; a folder where the file should go. Nothing is left behind.
+    std::filesystem::create_directory(dir.File("folder.jpg"));
     EXPECT_FALSE(source.WriteWithExif(dir.File("no-such-folder/out.jpg"), target));
-    // A device that is always full: opening works, writing does not.
-    EXPECT_FALSE(source.WriteWithExif("/dev/full", target));
+    EXPECT_FALSE(source.WriteWithExif(dir.File("folder.jpg"), target));
     EXPECT_EQ(log.texts, (Texts{"Could not open file for write", "Could not write file in JPGExif"}));
     EXPECT_EQ(log.captionAndFlags, kErrorBox);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"folder.jpg", "link.jpg", "old.jpg", "target.txt"}));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("folder.jpg")));
 }

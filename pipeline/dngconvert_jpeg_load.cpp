@@ -1,0 +1,65 @@
+#include <exception>
+#include <sstream>
+#include <string>
+
+#include "pipeline/class_dngconvert.h"
+#include "pipeline/main_window_link.h"
+#include "platform/message_box.h"
+
+namespace pipeline {
+namespace {
+
+// The engine's row tables end here.
+constexpr int kMaxJpegHeight = 5000;
+
+std::string TooLargeText(int height) {
+    return "This JPEG is too large for Clarivane.\nThe JPEG you have selected is " + std::to_string(height) +
+           " pixels in height.\n\nCurrently Clarivane can only handle JPEGs up to 5000 pixels in height.";
+}
+
+void Refuse(const std::string& text, const char* caption) {
+    platform::MessageBox(text, caption, platform::MB_OK | platform::MB_ICONWARNING);
+}
+
+}  // namespace
+
+bool DNGConvert::LoadJPG(const std::string& path) {
+    MainWindowLink& window = *gMainWindow;
+    try {
+        Jpeg = std::make_unique<platform::JpegImage>();
+        Jpeg->LoadFromFile(path);
+        {
+            const std::vector<uint8_t>& bytes = Jpeg->Data();
+            std::istringstream stream(std::string(bytes.begin(), bytes.end()));
+            SourceExif.ReadSections(stream, JPGExif::kReadMetadata | JPGExif::kReadImage);
+        }
+
+        // The header gives the size and layout, so a refused photo is never decoded.
+        if (Jpeg->Height() > kMaxJpegHeight) {
+            Refuse(TooLargeText(Jpeg->Height()), "JPEG too large");
+            Jpeg.reset();
+            return false;
+        }
+        if (Jpeg->Format() == platform::JpegImage::DecodedFormat::Unsupported) {
+            Refuse("Clarivane can only process 8-bit of 24-bit per pixel JPGs.\n\n"
+                   "The JPG you are trying to load does not comply.",
+                   "Unsupported JPG");
+            return false;
+        }
+        platform::Bitmap decoded = Jpeg->Decode();
+        const bool grey = decoded.Format() == platform::PixelFormat::pf8bit;
+        window.BrowserPicture() = decoded;
+        window.SetModelText(grey ? "8-bits per pixel JPG" : "24-bits per pixel JPG");
+        window.PreviewPicture() = std::move(decoded);
+        window.RepaintBrowserPicture();
+        window.RepaintPreview();
+        SourceName = path.substr(path.find_last_of('/') + 1);
+        window.RepaintFileList();
+        return true;
+    } catch (const std::exception&) {
+        Refuse("Whoa... that's a bug...\n\nFailed to process the preview of this JPG...", "Clarivane error");
+        return false;
+    }
+}
+
+}  // namespace pipeline

@@ -1,0 +1,109 @@
+#include <exception>
+#include <sstream>
+#include <string>
+
+#include "dng/dng_replace_file.h"
+#include "engine/class_fft.h"
+#include "pipeline/class_dngconvert.h"
+#include "pipeline/dngconvert_jpeg_planes.h"
+#include "pipeline/main_window_link.h"
+#include "pipeline/output_naming.h"
+#include "pipeline/saving_step.h"
+#include "platform/message_box.h"
+
+namespace pipeline {
+namespace {
+
+constexpr int kQuality = 100;
+
+// A write that failed after its message box was shown.
+struct OutputNotWritten {};
+
+void ShowWriteFailure(const std::string& path, const std::string& reason) {
+    platform::MessageBox("The JPG could not be written...\n\n" + path + "\n\n" + reason + "\n\nThe result isn't stored.",
+                         kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
+}
+
+// The encoder's bytes, unchanged, through a temporary file beside `path`.
+void WriteEncoded(const platform::JpegImage& jpeg, const std::string& path) {
+    try {
+        WriteFileReplacing(path, [&](dng_stream& out) { out.Put(jpeg.Data().data(), jpeg.Data().size()); });
+    } catch (const std::exception& e) {
+        ShowWriteFailure(path, e.what());
+        throw OutputNotWritten{};
+    }
+}
+
+// A 24-bit copy: a grey bitmap's value goes into all three bytes.
+platform::Bitmap ColourCopy(const platform::Bitmap& bitmap) {
+    if (bitmap.Format() == platform::PixelFormat::pf24bit) return bitmap;
+    platform::Bitmap colour(bitmap.Width(), bitmap.Height(), platform::PixelFormat::pf24bit);
+    for (int row = 0; row < bitmap.Height(); ++row) {
+        const uint8_t* grey = bitmap.ScanLine(row);
+        uint8_t* bgr = colour.ScanLine(row);
+        for (int col = 0; col < bitmap.Width(); ++col) bgr[3 * col] = bgr[3 * col + 1] = bgr[3 * col + 2] = grey[col];
+    }
+    return colour;
+}
+
+}  // namespace
+
+bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath) {
+    MainWindowLink& window = *gMainWindow;
+    Progress.Reset(true);
+    Progress.bar = &window.OverlayStatusBar();
+    Progress.label = &window.OverlayStatusLabel();
+    try {
+        {
+            engine::ClassFFT* fft = window.FftEngine();
+            platform::Bitmap working = ColourCopy(bitmap);
+            if (!fft || !SplitPlanes(working)) return false;
+            const bool grey = bitmap.Format() == platform::PixelFormat::pf8bit;
+            if (!DeblurJpegPlanes(Planes, grey, *fft, 0, 0, &Progress, [this] { return CheckCancel(); }))
+                return false;
+            MergePlanes(working);
+            ResultJpeg = std::make_unique<platform::JpegImage>();
+            ResultJpeg->Compress(working, kQuality);
+        }
+
+        SaveRequest request;
+        request.sourceName = SourceName;
+        request.sourcePath = sourcePath;
+        request.extensions = {".jpg", ".jpeg"};
+        request.savingText = "Saving JPG to disk...";
+        request.write = [&](const std::string& path, SaveDestination destination) {
+            // Only an automatic save keeps the source's EXIF block, and only when not told to strip it.
+            if (destination == SaveDestination::PhotoFolder || window.StripExif()) {
+                WriteEncoded(*ResultJpeg, path);
+                return;
+            }
+            const std::vector<uint8_t>& bytes = ResultJpeg->Data();
+            std::istringstream encoded(std::string(bytes.begin(), bytes.end()));
+            TargetExif.ReadSections(encoded, JPGExif::kReadMetadata | JPGExif::kReadImage);
+            if (!SourceExif.WriteWithExif(path, TargetExif)) throw OutputNotWritten{};
+        };
+        return SaveFinalResult(request, Progress);
+    } catch (const OutputNotWritten&) {
+        return false;
+    } catch (const std::exception&) {
+        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this JPG...", kSaveRefusalCaption,
+                             platform::MB_OK | platform::MB_ICONWARNING);
+        return false;
+    }
+}
+
+bool DNGConvert::SaveResultJPG(const std::string& path) {
+    if (!ResultJpeg) {
+        ShowWriteFailure(path, "There is no result to save.");
+        return false;
+    }
+    const std::unique_ptr<platform::JpegImage> result = std::move(ResultJpeg);
+    try {
+        WriteEncoded(*result, path);
+        return true;
+    } catch (const OutputNotWritten&) {
+        return false;
+    }
+}
+
+}  // namespace pipeline

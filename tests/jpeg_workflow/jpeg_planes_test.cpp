@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "engine/class_fft.h"
+#include "jpeg_workflow_support.h"
+
+using namespace jpeg_workflow_test;
+
+namespace {
+
+// Channel byte of each plane in a B, G, R pixel.
+constexpr int kChannelOf[3] = {1, 2, 0};  // green, red, blue
+
+struct SizeCase {
+    int width, height, splitWidth;
+};
+
+}  // namespace
+
+TEST(JpegPlanes, SplitAndMergeAreExactInversesOnTheWidthCutToAMultipleOfFour) {
+    const SizeCase cases[] = {{1001, 5, 1000}, {1001, 6, 1000}, {1000, 7, 1000}, {1002, 3, 1000},
+                              {1003, 4, 1000}, {7, 9, 4},       {4, 1, 4},       {3, 2, 0}};
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        pipeline::HeadlessWindow window;
+        window.browser = Bitmap(1, 1, PixelFormat::pf24bit);
+        pipeline::DNGConvert& convert = window.Convert();
+        const Bitmap original = ColourPattern(c.width, c.height);
+        Bitmap bitmap = original;
+        ASSERT_TRUE(convert.SplitPlanes(bitmap));
+        ASSERT_EQ(std::tuple(bitmap.Width(), bitmap.Height(), bitmap.Format()),
+                  std::tuple(c.splitWidth, c.height, PixelFormat::pf24bit));
+
+        // Each plane holds its channel in the red byte of every pixel, nothing in the others.
+        bool placed = true;
+        for (int p = 0; p < 3; ++p) {
+            const Bitmap& plane = *convert.Planes[std::size_t(p)];
+            ASSERT_EQ(std::tuple(plane.Width(), plane.Height(), plane.Format()),
+                      std::tuple(c.splitWidth, c.height, PixelFormat::pf24bit));
+            for (int y = 0; y < c.height; ++y)
+                for (int x = 0; x < c.splitWidth; ++x) {
+                    const uint8_t* px = plane.ScanLine(y) + 3 * x;
+                    placed &= px[2] == original.ScanLine(y)[3 * x + kChannelOf[p]] && px[0] == 0 && px[1] == 0;
+                    placed &= bitmap.ScanLine(y)[3 * x + kChannelOf[p]] == original.ScanLine(y)[3 * x + kChannelOf[p]];
+                }
+        }
+        EXPECT_TRUE(placed);
+
+        Bitmap merged(c.splitWidth, c.height, PixelFormat::pf24bit);
+        convert.MergePlanes(merged);
+        EXPECT_EQ(Compare(merged, bitmap).largest, 0);
+    }
+}
+
+// The planes keep the device-independent layout: memory starts with the bottom row.
+TEST(JpegPlanes, PlaneMemoryIsBottomUpWithTheValueInTheRedByte) {
+    const int width = 8, height = 3;
+    pipeline::HeadlessWindow window;
+    Bitmap bitmap(width, height, PixelFormat::pf24bit);
+    bitmap.SetPixel(0, height - 1, platform::RGBColor(200, 100, 50));  // bottom-left
+    bitmap.SetPixel(width - 1, 0, platform::RGBColor(7, 8, 9));        // top-right
+    ASSERT_TRUE(window.Convert().SplitPlanes(bitmap));
+    const auto& planes = window.Convert().Planes;
+    const std::size_t last = std::size_t(width) * height * 3 - 3;
+    const std::tuple<int, uint8_t, uint8_t> cases[] = {{kRed, 200, 7}, {kGreen, 100, 8}, {kBlue, 50, 9}};
+    for (const auto& [plane, bottomLeft, topRight] : cases) {
+        SCOPED_TRACE(plane);
+        const uint8_t* bits = planes[std::size_t(plane)]->Bits();
+        EXPECT_EQ(std::tuple(bits[0], bits[1], bits[2]), std::tuple(0, 0, bottomLeft));
+        EXPECT_EQ(std::tuple(bits[last], bits[last + 1], bits[last + 2]), std::tuple(0, 0, topRight));
+    }
+}
+
+TEST(JpegPlanes, GreyPhotoMergesTheGreenPlaneIntoAllThreeBytes) {
+    pipeline::HeadlessWindow window;
+    pipeline::DNGConvert& convert = window.Convert();
+    window.browser = Bitmap(1, 1, PixelFormat::pf8bit);
+    Bitmap bitmap = ColourPattern(13, 6);
+    ASSERT_TRUE(convert.SplitPlanes(bitmap));
+    Bitmap merged(12, 6, PixelFormat::pf24bit);
+    convert.MergePlanes(merged);
+    bool grey = true;
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const uint8_t* px = merged.ScanLine(y) + 3 * x;
+            const uint8_t green = bitmap.ScanLine(y)[3 * x + 1];
+            grey &= px[0] == green && px[1] == green && px[2] == green;
+        }
+    EXPECT_TRUE(grey);
+}
+
+TEST(JpegPlanes, WrongFormatsAndSizesLeaveEverythingAsItWas) {
+    pipeline::HeadlessWindow window;
+    pipeline::DNGConvert& convert = window.Convert();
+    Bitmap grey = GreyPattern(10, 4);
+    EXPECT_FALSE(convert.SplitPlanes(grey));
+    EXPECT_EQ(grey.Width(), 10);
+    EXPECT_EQ(convert.Planes[0], nullptr);
+
+    Bitmap colour = ColourPattern(8, 4);
+    ASSERT_TRUE(convert.SplitPlanes(colour));
+    for (const auto& [w, h] : {std::pair(8, 5), std::pair(12, 4), std::pair(4, 4)}) {
+        Bitmap other = ColourPattern(w, h);
+        const Bitmap before = other;
+        convert.MergePlanes(other);
+        EXPECT_EQ(Compare(other, before).largest, 0) << w << " x " << h;
+    }
+}
+
+// The result patch: the maxima of the 8-bit ranges, the deblur circles placed
+// in preview coordinates (the patch sits at the crop origin) and one repaint.
+TEST(ProcessJPG, DeblursThePatchInsideCirclesPlacedOnThePreview) {
+    struct Case { int size, cropLeft, cropTop; bool grey; };
+    const Case cases[] = {{512, 40, 300, false}, {256, 333, 17, true}, {256, 0, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + (c.grey ? " grey" : " colour"));
+        pipeline::HeadlessWindow window;
+        window.browser = Bitmap(1, 1, c.grey ? PixelFormat::pf8bit : PixelFormat::pf24bit);
+        window.cropLeft = c.cropLeft;
+        window.cropTop = c.cropTop;
+        DrawLineKernel(window, 9);
+        // A circle off the patch's centre, away from the diagonal, so swapped offsets miss it.
+        const int centreRow = c.cropTop + c.size / 4, centreCol = c.cropLeft + c.size * 3 / 4;
+        window.engine.AddCircle(centreRow, centreCol);
+        window.engine.circles[0]->SetSize(40, 25, 0);
+
+        const Bitmap before = ColourPattern(c.size, c.size);
+        Bitmap patch = before;
+        window.Convert().ProcessJPG(patch);
+        EXPECT_EQ(std::tuple(window.maskingMaximum, window.localizationMaximum), std::tuple(255, 85));
+        EXPECT_EQ(window.resultPatchRepaints, 1);
+
+        int inside = 0, changedInside = 0, changedOutside = 0, notGrey = 0;
+        for (int y = 0; y < c.size; ++y)
+            for (int x = 0; x < c.size; ++x) {
+                const uint8_t* now = patch.ScanLine(y) + 3 * x;
+                const bool changed = !std::equal(now, now + 3, before.ScanLine(y) + 3 * x);
+                const bool in = window.engine.circles[0]->Depth(y + c.cropTop, x + c.cropLeft) >= 0;
+                inside += in;
+                (in ? changedInside : changedOutside) += changed;
+                notGrey += now[0] != now[1] || now[1] != now[2];
+            }
+        EXPECT_GT(inside, 1000);
+        EXPECT_GT(changedInside, inside / 2);
+        // A grey photo comes back grey everywhere, changed or not.
+        EXPECT_EQ(changedOutside, c.grey ? changedOutside : 0);
+        EXPECT_EQ(notGrey == 0, c.grey);
+    }
+}

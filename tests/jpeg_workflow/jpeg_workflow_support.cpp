@@ -1,0 +1,120 @@
+#include "jpeg_workflow_support.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+#include "tests/support/test_files.h"
+
+namespace jpeg_workflow_test {
+
+Bitmap ColourPattern(int width, int height) {
+    Bitmap bitmap(width, height, PixelFormat::pf24bit);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* line = bitmap.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            line[3 * x] = uint8_t((x * 3 + y * 7) & 0xFF);        // blue
+            line[3 * x + 1] = uint8_t((x * x + 5 * y) & 0xFF);    // green
+            line[3 * x + 2] = uint8_t((11 * y + x / 2) & 0xFF);   // red
+        }
+    }
+    return bitmap;
+}
+
+Bitmap GreyPattern(int width, int height) {
+    Bitmap bitmap(width, height, PixelFormat::pf8bit);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bitmap.ScanLine(y)[x] = uint8_t((x * 5 + y * y) & 0xFF);
+    return bitmap;
+}
+
+Bytes EncodeJpeg(const Bitmap& bitmap, int quality) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    const bool grey = bitmap.Format() == PixelFormat::pf8bit;
+    cinfo.image_width = JDIMENSION(bitmap.Width());
+    cinfo.image_height = JDIMENSION(bitmap.Height());
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(bitmap.ScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
+Decoded DecodeWithLibjpeg(const std::string& path) {
+    const Bytes bytes = test_support::ReadFileBytes(path);
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    Decoded out;
+    out.components = cinfo.num_components;
+    const bool grey = cinfo.num_components == 1;
+    cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo);
+    out.width = int(cinfo.output_width);
+    out.height = int(cinfo.output_height);
+    out.pixels = Bitmap(out.width, out.height, grey ? PixelFormat::pf8bit : PixelFormat::pf24bit);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out.pixels.ScanLine(int(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+}
+
+std::string PutFile(const std::string& folder, const std::string& name, const Bytes& bytes) {
+    const std::string path = folder + "/" + name;
+    test_support::WriteFileBytes(path, bytes);
+    return path;
+}
+
+Difference Compare(const Bitmap& a, const Bitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format())
+        throw std::invalid_argument("bitmaps differ in size or format");
+    Difference d;
+    double sum = 0;
+    const int rowBytes = a.Width() * a.BytesPerPixel();
+    for (int y = 0; y < a.Height(); ++y)
+        for (int i = 0; i < rowBytes; ++i) {
+            const int diff = std::abs(int(a.ScanLine(y)[i]) - int(b.ScanLine(y)[i]));
+            d.largest = std::max(d.largest, diff);
+            sum += diff;
+        }
+    d.mean = rowBytes > 0 && a.Height() > 0 ? sum / (double(rowBytes) * a.Height()) : 0;
+    return d;
+}
+
+void DrawLineKernel(pipeline::HeadlessWindow& window, int length) {
+    window.grid.Clear(false);
+    for (int i = 0; i < length; ++i) window.grid.ClickCell(50 - length / 2 + i, 50, false, 0x008000);
+}
+
+std::vector<std::string> MessageTexts(const pipeline::HeadlessWindow& window) {
+    std::vector<std::string> texts;
+    for (const auto& m : window.messages) texts.push_back(m.text);
+    return texts;
+}
+
+}  // namespace jpeg_workflow_test
