@@ -39,9 +39,9 @@ int ChooseBrowserPreview(const dng_info& info, const std::string& modelText) {
 
 std::vector<uint8> ReadPreviewData(dng_stream& stream, const dng_ifd& ifd) {
     const uint64 length = stream.Length();
-    const std::size_t pieces = std::min(ifd.fTileOffset.size(), ifd.fTileByteCount.size());
+    const std::size_t blocks = std::min(ifd.fTileOffset.size(), ifd.fTileByteCount.size());
     uint64 total = 0;
-    for (std::size_t i = 0; i < pieces; ++i) {
+    for (std::size_t i = 0; i < blocks; ++i) {
         const uint64 offset = ifd.fTileOffset[i];
         const uint64 count = ifd.fTileByteCount[i];
         if (offset > length || count > length - offset) ThrowBadFormat("Preview data lies outside the file");
@@ -53,7 +53,7 @@ std::vector<uint8> ReadPreviewData(dng_stream& stream, const dng_ifd& ifd) {
     if (!placeTiles) {
         std::vector<uint8> data(static_cast<std::size_t>(total));
         std::size_t at = 0;
-        for (std::size_t i = 0; i < pieces; ++i) {
+        for (std::size_t i = 0; i < blocks; ++i) {
             stream.SetReadPosition(ifd.fTileOffset[i]);
             stream.Get(data.data() + at, ifd.fTileByteCount[i]);
             at += static_cast<std::size_t>(ifd.fTileByteCount[i]);
@@ -68,7 +68,7 @@ std::vector<uint8> ReadPreviewData(dng_stream& stream, const dng_ifd& ifd) {
     std::vector<uint8> data(rowBytes * ifd.fImageLength);
     const std::size_t tileRowBytes = std::size_t(ifd.fTileWidth) * samples;
     std::vector<uint8> tile;
-    for (std::size_t i = 0; i < pieces && i < ifd.TileCount(); ++i) {
+    for (std::size_t i = 0; i < blocks && i < ifd.TileCount(); ++i) {
         tile.assign(static_cast<std::size_t>(ifd.fTileByteCount[i]), 0);
         stream.SetReadPosition(ifd.fTileOffset[i]);
         stream.Get(tile.data(), tile.size());

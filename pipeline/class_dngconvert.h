@@ -86,7 +86,7 @@ public:
     // checks its digest and expands 8-bit samples. DNG layer errors pass on.
     void ReadRawFromFile();
     // Whether the raw image is stored with 8 bits per sample: the first value
-    // of IFD 1; false for a file without IFD 1.
+    // of IFD 1 when IFD 1 holds the raw image; false for a file without IFD 1.
     static bool RawIsEightBit(const dng_info& info);
 
     // --- Preview (dngconvert_preview.cpp) ---

@@ -117,6 +117,9 @@ public:
                         engine::ProgressStatus* progress);
     void RenderMonochromeToBitmap(platform::Bitmap& bitmap, real64 zoom, int32 brightness, int32 contrast,
                                   bool full);
+    // WorkImage from a three-plane 16-bit stage 3 that no demosaic filled
+    // (a linear raw file); throws the layer's program error for fewer planes.
+    void CopyStage3ToWorkImage();
     // The bitmap from the chosen snapshot with the sliders (-75..75) applied.
     void ApplyBrightnessContrast(platform::Bitmap& bitmap, int32 brightness, int32 contrast, bool full);
     // Deblurs the result window through the main window's workflow object and,

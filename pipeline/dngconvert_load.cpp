@@ -4,7 +4,9 @@
 namespace pipeline {
 
 bool DNGConvert::RawIsEightBit(const dng_info& info) {
-    return info.IFDCount() > 1 && info.fIFD[1]->fBitsPerSample[0] == 8;
+    // IFD 1 counts only when it is the raw image: an 8-bit preview there must
+    // not get a 16-bit raw image squared.
+    return info.IFDCount() > 1 && info.fMainIndex == 1 && info.fIFD[1]->fBitsPerSample[0] == 8;
 }
 
 void DNGConvert::ReadRawFromFile() {

@@ -4,6 +4,7 @@
 #include "dng/dng_color_space.h"
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_plane16.h"
+#include "dng/dng_tile_buffer.h"
 #include "engine/progress_status.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/main_window_link.h"
@@ -44,6 +45,21 @@ uint8 CappedGamma(const uint32* gamma, float linear) {
 
 }  // namespace
 
+void TWKNegative::CopyStage3ToWorkImage() {
+    const dng_image* stage3 = Stage3Image();
+    if (!stage3 || stage3->Planes() < 3) ThrowProgramError("Colour render needs a three-plane stage-3 image");
+    const uint32 w4 = stage3->Width() & ~3u;
+    const uint32 height = stage3->Height();
+    const dng_rect bounds = stage3->Bounds();
+    const dng_const_tile_buffer buffer(*stage3, bounds);
+    for (uint32 row = 0; row < height; ++row) {
+        uint16* out = WorkImage.get() + uint64(height - 1 - row) * w4 * 3;
+        for (uint32 col = 0; col < w4; ++col)
+            for (uint32 plane = 0; plane < 3; ++plane)
+                out[col * 3 + 2 - plane] = *buffer.ConstPixel_uint16(bounds.t + int32(row), bounds.l + int32(col), plane);
+    }
+}
+
 void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int32 brightness, int32 contrast,
                                  bool full, engine::ProgressStatus* progress) {
     if (!ColorSpec) {
@@ -71,6 +87,8 @@ void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int3
 
     uint32 w4 = 0, height = 0;
     RenderSize(Stage3Image(), full, w4, height);
+    // Only a colour filter array is demosaiced through the sample hook.
+    if (!GetMosaicInfo() || !GetMosaicInfo()->IsColorFilterArray()) CopyStage3ToWorkImage();
     bitmap.SetPixelFormat(platform::PixelFormat::pf24bit);
     bitmap.SetSize(int(w4), int(height));
     const uint64 pixels = uint64(w4) * height;

@@ -281,14 +281,26 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     Directory ifd0(big);
     for (const FixturePreview& p : s.previews) {
         // The layer reads only a preview's directory, so a JPEG preview can be a bare SOI/EOI.
-        const std::vector<uint8_t> data = p.jpeg ? std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xD9}
-                                                 : std::vector<uint8_t>(size_t(p.width) * p.height * p.samples, 0x80);
+        const std::vector<uint8_t> data =
+            !p.data.empty() ? p.data
+            : p.jpeg        ? std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xD9}
+                            : std::vector<uint8_t>(size_t(p.width) * p.height * p.samples, 0x80);
         Directory d(big);
         Directory& dir = p.inIFD0 ? ifd0 : d;
         dir.Image(1, p.width, p.height, p.samples, 8, p.jpeg ? 7u : 1u, p.samples == 1 ? 1u : (p.jpeg ? 6u : 2u));
-        dir.Longs(273, {out.Block(data)});
-        dir.Longs(278, {p.height});
-        dir.Longs(279, {static_cast<uint32_t>(data.size())});
+        const uint32_t rows = p.rowsPerStrip && !p.jpeg ? p.rowsPerStrip : p.height;
+        const size_t stripBytes = size_t(rows) * p.width * p.samples;
+        const size_t strips = rows == p.height ? 1 : (p.height + rows - 1) / rows;
+        std::vector<uint32_t> stripOffsets(strips), stripCounts(strips);
+        for (size_t i = strips; i-- > 0;) {
+            const size_t begin = std::min(data.size(), i * stripBytes);
+            const size_t end = strips == 1 ? data.size() : std::min(data.size(), begin + stripBytes);
+            stripOffsets[i] = out.Block(std::vector<uint8_t>(data.begin() + long(begin), data.begin() + long(end)));
+            stripCounts[i] = static_cast<uint32_t>(end - begin);
+        }
+        dir.Longs(273, stripOffsets);
+        dir.Longs(278, {rows});
+        dir.Longs(279, stripCounts);
         ifd0Preview |= p.inIFD0;
         if (!p.inIFD0) (p.chained ? chainedDirs : subDirs).push_back(d);
     }

@@ -11,6 +11,8 @@ struct FixturePreview {
     bool jpeg = false;      // compression 7 instead of uncompressed
     bool inIFD0 = false;    // IFD 0 itself is this preview, one at most (the raw image goes to a sub-IFD)
     bool chained = false;   // linked as the next directory after IFD 0 instead of as a sub-IFD
+    std::vector<uint8_t> data;  // stored bytes; empty: a bare JPEG or mid-grey samples
+    uint32_t rowsPerStrip = 0;  // uncompressed: strips of this many rows, stored last strip first; 0: one strip
 };
 
 struct FixtureOptions {

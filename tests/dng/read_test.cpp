@@ -77,8 +77,9 @@ TEST(SyntheticFiles, DirectoriesMetadataAndReparsing) {
     options.activeArea = {2, 4, 12, 20};
     options.maskedAreas = {0, 0, 2, 20, 2, 0, 12, 4};
     options.defaultCrop = {2, 1, 12, 8};
-    const FixturePreview chained{32, 24, 3, false, false, true};
-    options.previews = {{256, 4, 3, false, true}, chained, {1024, 8, 3, true}, {40, 30, 1, true}, chained};
+    const FixturePreview chained{32, 24, 3, false, false, true, {}, 0};
+    options.previews = {{256, 4, 3, false, true, false, {}, 0}, chained, {1024, 8, 3, true, false, false, {}, 0},
+                        {40, 30, 1, true, false, false, {}, 0}, chained};
     options.previews[4].width = 48;
     options.opcodeList[0] = OpcodeListBytes({{99, 0x01040000, 1, {1, 2, 3, 4, 5}}});
     options.opcodeList[1] = OpcodeListBytes({{4, 0x01030000, 0, {0, 0, 0, 0, 0, 0, 0, 1}}, {7, 0x01030000, 2, {}}});

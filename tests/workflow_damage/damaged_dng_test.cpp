@@ -3,7 +3,6 @@
 // workflow object then previews and opens a sound photo.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "fixture_writer.h"
 #include "pipeline/class_dngconvert.h"
 #include "source_file.h"
+#include "tests/support/tiff_edits.h"
 
 namespace workflow_damage {
 namespace {
@@ -58,19 +58,10 @@ Bytes Damaged(const FixtureOptions& options, const std::function<void(Bytes&)>& 
     return bytes;
 }
 
-// Replaces every occurrence of `from` by `to` padded with NULs to the same length.
-void Rename(Bytes& bytes, const std::string& from, const std::string& to) {
-    std::string padded = to;
-    padded.resize(from.size(), '\0');
-    for (auto at = bytes.begin(); (at = std::search(at, bytes.end(), from.begin(), from.end())) != bytes.end();)
-        at = std::copy(padded.begin(), padded.end(), at);
-}
-
 // A real camera file under a supported model's name, so that it is opened, not refused.
-Bytes RealFile(const std::string& name, const std::string& model, const std::string& supported) {
-    Bytes bytes = test_support::ReadFileBytes(test_support::TestData("dng/" + name));
-    Rename(bytes, model, supported);
-    return bytes;
+Bytes RealFile(const std::string& name, const std::string& supported) {
+    return test_support::WithUniqueCameraModel(test_support::ReadFileBytes(test_support::TestData("dng/" + name)),
+                                               supported);
 }
 
 struct DamageCase {
@@ -129,25 +120,23 @@ const DamageCase kCases[] = {
      Outcome::ReadFault},
     {"RealFileCutInsideItsRawData",
      [] {
-         Bytes bytes = RealFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng", "Canon EOS Kiss X4",
-                                "Canon EOS 550D");
+         Bytes bytes = RealFile("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng", "Canon EOS 550D");
          bytes.resize(bytes.size() * 3 / 5);
          return bytes;
      },
      Outcome::ReadFault},
     {"RealLosslessJpegTileWithBadHuffmanTable",
      [] {
-         Bytes bytes = RealFile("blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng",
-                                "Blackmagic Pocket Cinema Camera", "Nikon D800");
+         Bytes bytes = RealFile("blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng", "Nikon D800");
          bytes[fixture_patch::Marker(bytes, 324, 0xC4) + 5] = 5;
          return bytes;
      },
      Outcome::ReadFault},
 };
 
-class DamagedDNG : public ::testing::TestWithParam<DamageCase> {};
+class WorkflowDamagedDNG : public ::testing::TestWithParam<DamageCase> {};
 
-TEST_P(DamagedDNG, EachOperationGivesItsOwnOutcomeOnceAndTheNextPhotoOpens) {
+TEST_P(WorkflowDamagedDNG, EachOperationGivesItsOwnOutcomeOnceAndTheNextPhotoOpens) {
     const DamageCase& c = GetParam();
     pipeline::HeadlessWindow window;
     pipeline::DNGConvert& convert = window.Convert();
@@ -178,7 +167,7 @@ TEST_P(DamagedDNG, EachOperationGivesItsOwnOutcomeOnceAndTheNextPhotoOpens) {
     EXPECT_TRUE(sound.Unchanged());
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, DamagedDNG, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Kinds, WorkflowDamagedDNG, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<DamageCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -153,9 +153,9 @@ const DamageCase kCases[] = {
     {"ArithmeticCoding", [] { return Encoded(Coding::Arithmetic); }, true, ""},
 };
 
-class DamagedJPEG : public ::testing::TestWithParam<DamageCase> {};
+class WorkflowDamagedJPEG : public ::testing::TestWithParam<DamageCase> {};
 
-TEST_P(DamagedJPEG, LoadingGivesItsOwnOutcomeOnceAndTheNextPhotoLoads) {
+TEST_P(WorkflowDamagedJPEG, LoadingGivesItsOwnOutcomeOnceAndTheNextPhotoLoads) {
     const DamageCase& c = GetParam();
     pipeline::HeadlessWindow window;
     pipeline::DNGConvert& convert = window.Convert();
@@ -177,7 +177,7 @@ TEST_P(DamagedJPEG, LoadingGivesItsOwnOutcomeOnceAndTheNextPhotoLoads) {
     EXPECT_TRUE(sound.Unchanged());
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, DamagedJPEG, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Kinds, WorkflowDamagedJPEG, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<DamageCase>& info) { return info.param.name; });
 
 }  // namespace
