@@ -2,20 +2,12 @@
 // preview render. A damaged file ends in at most one message, and a refused one leaves no open
 // DNG behind.
 #include <cstdlib>
-#include <iostream>
 
-#include "fuzz/input_file.h"
+#include "fuzz/workflow_input.h"
 #include "pipeline/class_dngconvert.h"
-#include "pipeline/headless_window.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cerr.rdbuf(nullptr);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static pipeline::HeadlessWindow window;
-    window.messages.clear();
+    pipeline::HeadlessWindow& window = fuzz::Window();
     pipeline::DNGConvert& convert = window.Convert();
     const bool opened = convert.ProcessDNG(fuzz::WriteInputFile(data, size, ".dng"), "input.dng");
     if (window.messages.size() > 1 || (!opened && convert.HasOpenDNG())) std::abort();

@@ -2,20 +2,12 @@
 // format checks, the decode into the browser and preview pictures. A damaged file ends in a
 // message and false, never in a crash or a picture of another size than the header's.
 #include <cstdlib>
-#include <iostream>
 
-#include "fuzz/input_file.h"
+#include "fuzz/workflow_input.h"
 #include "pipeline/class_dngconvert.h"
-#include "pipeline/headless_window.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cerr.rdbuf(nullptr);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static pipeline::HeadlessWindow window;
-    window.messages.clear();
+    pipeline::HeadlessWindow& window = fuzz::Window();
     pipeline::DNGConvert& convert = window.Convert();
     const bool loaded = convert.LoadJPG(fuzz::WriteInputFile(data, size, ".jpg"));
     if (loaded && (window.preview.Height() != convert.Jpeg->Height() || window.preview.Width() != convert.Jpeg->Width()))

@@ -1,4 +1,4 @@
-#include "fuzz/input_file.h"
+#include "fuzz/workflow_input.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +18,14 @@ struct InputFile {
 };
 
 }  // namespace
+
+pipeline::HeadlessWindow& Window() {
+    static const bool quiet = (std::cerr.rdbuf(nullptr), true);
+    static pipeline::HeadlessWindow window;
+    static_cast<void>(quiet);
+    window.messages.clear();
+    return window;
+}
 
 const std::string& WriteInputFile(const uint8_t* data, std::size_t size, const char* suffix) {
     static InputFile file;
