@@ -42,7 +42,8 @@ public:
     std::unique_ptr<platform::JpegImage> ResultJpeg;
     AutoPtr<dng_image> RawCache;
     bool HighQuality = false;
-    // Green, red and blue plane of the current JPEG split.
+    // Green, red and blue plane of the current JPEG split; a final result lets
+    // them go once they are merged.
     std::array<std::unique_ptr<platform::Bitmap>, 3> Planes;
     JPGExif SourceExif;
     JPGExif TargetExif;
@@ -131,7 +132,7 @@ public:
     // auto-save folder, or in plug-in mode beside the photo. True when the
     // saving ran to its end (also when the dialog was cancelled); false after
     // a cancel, a refusal or a failure, each shown, with no file written.
-    bool SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath);
+    bool SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath);
     // Writes ResultJpeg unchanged to `path` and releases it. The bytes go to
     // a temporary file beside `path`, renamed over it when complete. False,
     // after a message box, when there is no result or it cannot be written;

@@ -1,7 +1,7 @@
 #include <exception>
-#include <sstream>
 #include <string>
 
+#include "pipeline/byte_view_stream.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/main_window_link.h"
 #include "platform/message_box.h"
@@ -29,8 +29,7 @@ bool DNGConvert::LoadJPG(const std::string& path) {
         Jpeg = std::make_unique<platform::JpegImage>();
         Jpeg->LoadFromFile(path);
         {
-            const std::vector<uint8_t>& bytes = Jpeg->Data();
-            std::istringstream stream(std::string(bytes.begin(), bytes.end()));
+            ByteViewStream stream(Jpeg->Data());
             SourceExif.ReadSections(stream, JPGExif::kReadMetadata | JPGExif::kReadImage);
         }
 

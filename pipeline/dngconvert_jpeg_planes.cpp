@@ -61,7 +61,8 @@ bool DNGConvert::SplitPlanes(platform::Bitmap& bitmap) {
     const int width = bitmap.Width() - bitmap.Width() % 4;
     const int height = bitmap.Height();
     if (width != bitmap.Width()) bitmap = LeftColumns(bitmap, width);
-    for (auto& plane : Planes) plane = std::make_unique<platform::Bitmap>(width, height, platform::PixelFormat::pf24bit);
+    for (auto& plane : Planes)
+        plane = std::make_unique<platform::Bitmap>(width, height, platform::PixelFormat::pf24bit);
 
     // With the width a multiple of 4 the rows carry no fill bytes: source
     // and planes are W x H x 3 contiguous bytes in the same (bottom-up) order.

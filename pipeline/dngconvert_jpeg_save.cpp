@@ -1,9 +1,9 @@
 #include <exception>
-#include <sstream>
 #include <string>
 
 #include "dng/dng_replace_file.h"
 #include "engine/class_fft.h"
+#include "pipeline/byte_view_stream.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/dngconvert_jpeg_planes.h"
 #include "pipeline/main_window_link.h"
@@ -20,8 +20,9 @@ constexpr int kQuality = 100;
 struct OutputNotWritten {};
 
 void ShowWriteFailure(const std::string& path, const std::string& reason) {
-    platform::MessageBox("The JPG could not be written...\n\n" + path + "\n\n" + reason + "\n\nThe result isn't stored.",
-                         kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
+    platform::MessageBox(
+        "The JPG could not be written...\n\n" + path + "\n\n" + reason + "\n\nThe result isn't stored.",
+        kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 // The encoder's bytes, unchanged, through a temporary file beside `path`.
@@ -48,7 +49,7 @@ platform::Bitmap ColourCopy(const platform::Bitmap& bitmap) {
 
 }  // namespace
 
-bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath) {
+bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath) {
     MainWindowLink& window = *gMainWindow;
     Progress.Reset(true);
     Progress.bar = &window.OverlayStatusBar();
@@ -58,13 +59,22 @@ bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath
             engine::ClassFFT* fft = window.FftEngine();
             platform::Bitmap working = ColourCopy(bitmap);
             if (!fft || !SplitPlanes(working)) return false;
+            // The planes hold all of it now; its memory is better spent on the deblurring.
+            const int width = working.Width(), height = working.Height();
+            working = platform::Bitmap();
             const bool grey = bitmap.Format() == platform::PixelFormat::pf8bit;
             if (!DeblurJpegPlanes(Planes, grey, *fft, 0, 0, &Progress, [this] { return CheckCancel(); }))
                 return false;
+            working = platform::Bitmap(width, height, platform::PixelFormat::pf24bit);
             MergePlanes(working);
+            // Nothing reads the planes before the next split, and the encoding is the run's
+            // largest moment: three 24-bit planes are thrice the photo.
+            for (auto& plane : Planes) plane.reset();
             ResultJpeg = std::make_unique<platform::JpegImage>();
             ResultJpeg->Compress(working, kQuality);
         }
+        // The last plane's name would otherwise trail every status text of the saving.
+        Progress.Reset(true);
 
         SaveRequest request;
         request.sourceName = SourceName;
@@ -77,8 +87,7 @@ bool DNGConvert::SaveJPG(platform::Bitmap& bitmap, const std::string& sourcePath
                 WriteEncoded(*ResultJpeg, path);
                 return;
             }
-            const std::vector<uint8_t>& bytes = ResultJpeg->Data();
-            std::istringstream encoded(std::string(bytes.begin(), bytes.end()));
+            ByteViewStream encoded(ResultJpeg->Data());
             TargetExif.ReadSections(encoded, JPGExif::kReadMetadata | JPGExif::kReadImage);
             if (!SourceExif.WriteWithExif(path, TargetExif)) throw OutputNotWritten{};
         };

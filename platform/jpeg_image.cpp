@@ -218,12 +218,4 @@ void JpegImage::Compress(const Bitmap& bitmap, int quality) {
     format_ = DecodedFormat::Bgr24;
 }
 
-void JpegImage::SaveToFile(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw JpegError("Cannot create JPEG file " + path);
-    out.write(reinterpret_cast<const char*>(data_.data()), static_cast<std::streamsize>(data_.size()));
-    out.close();
-    if (!out) throw JpegError("Cannot write JPEG file " + path);
-}
-
 }  // namespace platform

@@ -39,8 +39,9 @@ public:
     // 24-bit bitmap at the given quality (1..100).
     void Compress(const Bitmap& bitmap, int quality);
 
+    // The encoded bytes; callers write them out themselves, so that a file
+    // appears complete or not at all.
     const std::vector<uint8_t>& Data() const { return data_; }
-    void SaveToFile(const std::string& path) const;
 
 private:
     void ReadHeader();

@@ -2,32 +2,25 @@
 // camera, behind the headless main window. Every run of a case is a process
 // of its own, so its peak memory is its own; the figures are wall time and
 // peak resident memory per run and their medians.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "fixture_writer.h"
+#include "own_process_run.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/headless_window.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
+using workflowbench::Figures;
+using workflowbench::PrintFigures;
+
 constexpr uint32_t kWidth = 6000;
 constexpr uint32_t kHeight = 4000;
 constexpr int kRuns = 5;
-
-struct Figures {
-    double seconds = 0.0;
-    double peakMiB = 0.0;
-};
 
 // A case sets the window up, then `run` is timed.
 struct WorkflowCase {
@@ -50,42 +43,9 @@ std::string WritePhoto(const test_support::TempFolder& folder) {
     return path;
 }
 
-// One run in a child process; its figures come back through a pipe.
 Figures RunOnce(const WorkflowCase& c, const std::string& photo) {
-    int channel[2];
-    if (pipe(channel) != 0) return {};
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        Figures figures;
-        {
-            pipeline::HeadlessWindow window;
-            const auto start = std::chrono::steady_clock::now();
-            c.run(window, photo);
-            figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            if (!window.messages.empty()) std::printf("  %s: %s\n", window.messages[0].caption.c_str(),
-                                                      window.messages[0].text.c_str());
-        }
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        figures.peakMiB = usage.ru_maxrss / 1024.0;
-        const ssize_t written = write(channel[1], &figures, sizeof figures);
-        std::fflush(stdout);
-        _exit(written == ssize_t(sizeof figures) ? 0 : 1);
-    }
-    close(channel[1]);
-    Figures figures;
-    const ssize_t got = read(channel[0], &figures, sizeof figures);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return got == ssize_t(sizeof figures) ? figures : Figures{};
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return workflowbench::RunWindowCase([](pipeline::HeadlessWindow&) {},
+                                        [&](pipeline::HeadlessWindow& window) { c.run(window, photo); });
 }
 
 const std::vector<WorkflowCase>& Cases() {
@@ -106,15 +66,9 @@ int main() {
     std::printf("24 MP (%u x %u) 14-bit mosaic DNG, %d runs per case, each in its own process\n", kWidth, kHeight,
                 kRuns);
     for (const WorkflowCase& c : Cases()) {
-        std::vector<double> seconds, peaks;
-        for (int run = 0; run < kRuns; ++run) {
-            const Figures f = RunOnce(c, photo);
-            seconds.push_back(f.seconds);
-            peaks.push_back(f.peakMiB);
-        }
-        std::printf("%s: median %.3f s, peak %.0f MiB (runs:", c.name, Median(seconds), Median(peaks));
-        for (double s : seconds) std::printf(" %.3f", s);
-        std::printf(" s)\n");
+        std::vector<Figures> runs;
+        for (int run = 0; run < kRuns; ++run) runs.push_back(RunOnce(c, photo));
+        PrintFigures(c.name, runs);
     }
     return 0;
 }

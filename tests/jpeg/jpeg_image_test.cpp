@@ -133,7 +133,7 @@ TEST(JpegImageDecode, DamagedDataAndEndlessScansEndInACatchableError) {
     EXPECT_THROW(FromBytes(ManyScans(Gradient(16, 16), 2)).Decode(), JpegError);  // 1 + 3 x 63 x 3 = 568 scans
 }
 
-TEST(JpegImageEncode, WritesBaselineThreeComponentJpegAtTheQualityAndSavesIt) {
+TEST(JpegImageEncode, WritesBaselineThreeComponentJpegAtTheQuality) {
     // Odd sizes so partial MCUs of the encoder's 4:2:0 and row padding are both exercised.
     const Bitmap source = Gradient(37, 23);
     JpegImage img;
@@ -154,10 +154,6 @@ TEST(JpegImageEncode, WritesBaselineThreeComponentJpegAtTheQualityAndSavesIt) {
     for (int y = 0; y < 23; ++y)
         for (int i = 0; i < 37 * 3; ++i) ASSERT_LE(std::abs(source.ScanLine(y)[i] - decoded.ScanLine(y)[i]), 12) << y;
 
-    test_support::TempFolder dir;
-    img.SaveToFile(dir.File("saved.jpg"));
-    EXPECT_EQ(ReadFileBytes(dir.File("saved.jpg")), img.Data());
-    EXPECT_THROW(img.SaveToFile(dir.File("no-such-folder/x.jpg")), JpegError);
     EXPECT_THROW(img.Compress(Bitmap(8, 8, PixelFormat::pf8bit), 100), std::invalid_argument);
     EXPECT_THROW(img.Compress(Bitmap(0, 0, PixelFormat::pf24bit), 100), JpegError);
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "jpgexif_test_support.h"
+#include "pipeline/byte_view_stream.h"
 
 namespace {
 
@@ -206,4 +207,33 @@ TEST(JPGExifCorpus, EveryKeptInputReadsConsistently) {
         ++files;
     }
     EXPECT_GT(files, 10);
+}
+
+// The workflow reads its tables through a view of bytes it already holds; the table is the same
+// as through a stream of its own copy, and the view seeks only inside the bytes.
+TEST(JPGExifRead, ByteViewStreamReadsLikeACopiedStream) {
+    const std::vector<Bytes> inputs = {
+        ReadFileBytes(TestData("jpeg/nikon_d5000_exif_xmp_icc.jpg")),
+        ReadFileBytes(TestData("jpeg/greyscale_exif_xmp_icc.jpg")),
+        AssembleJpeg({{0xE0, Payload("JFIF")}}, Bytes(70000, 0x5A)),
+        {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x02},  // a scan header and no image data at all
+    };
+    for (const Bytes& input : inputs) {
+        SCOPED_TRACE(input.size());
+        JPGExif copied, viewed;
+        const bool copiedRead = ReadTable(copied, input);
+        pipeline::ByteViewStream view(input);
+        EXPECT_EQ(viewed.ReadSections(view, JPGExif::kReadMetadata | JPGExif::kReadImage), copiedRead);
+        ASSERT_EQ(SectionTypes(viewed), SectionTypes(copied));
+        for (int i = 0; i < copied.sectionsRead; ++i) EXPECT_EQ(SectionBytes(viewed, i), SectionBytes(copied, i));
+    }
+    const Bytes bytes = {1, 2, 3, 4, 5};
+    pipeline::ByteViewStream view(bytes);
+    EXPECT_EQ(view.seekg(0, std::ios::end).tellg(), std::streampos(5));
+    EXPECT_EQ(view.seekg(-2, std::ios::cur).get(), 4);
+    EXPECT_TRUE(view.seekg(6).fail());
+    view.clear();
+    EXPECT_TRUE(view.seekg(-1, std::ios::beg).fail());
+    view.clear();
+    EXPECT_EQ(view.seekg(1).get(), 2);
 }

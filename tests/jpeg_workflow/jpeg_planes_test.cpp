@@ -72,24 +72,6 @@ TEST(JpegPlanes, PlaneMemoryIsBottomUpWithTheValueInTheRedByte) {
     }
 }
 
-TEST(JpegPlanes, GreyPhotoMergesTheGreenPlaneIntoAllThreeBytes) {
-    pipeline::HeadlessWindow window;
-    pipeline::DNGConvert& convert = window.Convert();
-    window.browser = Bitmap(1, 1, PixelFormat::pf8bit);
-    Bitmap bitmap = ColourPattern(13, 6);
-    ASSERT_TRUE(convert.SplitPlanes(bitmap));
-    Bitmap merged(12, 6, PixelFormat::pf24bit);
-    convert.MergePlanes(merged);
-    bool grey = true;
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 12; ++x) {
-            const uint8_t* px = merged.ScanLine(y) + 3 * x;
-            const uint8_t green = bitmap.ScanLine(y)[3 * x + 1];
-            grey &= px[0] == green && px[1] == green && px[2] == green;
-        }
-    EXPECT_TRUE(grey);
-}
-
 TEST(JpegPlanes, WrongFormatsAndSizesLeaveEverythingAsItWas) {
     pipeline::HeadlessWindow window;
     pipeline::DNGConvert& convert = window.Convert();

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "photo_run_jpeg.h"
 #include "picture_files.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/headless_window.h"
@@ -77,11 +78,12 @@ bool WriteThumbnail(const pipeline::DNGConvert& convert, const std::string& path
 }  // namespace
 
 int RunPhoto(const PhotoRunOptions& options, std::ostream& log) {
-    if (!EndsWithNoCase(options.photo, ".dng")) {
-        log << "photo-run: only DNG photos are taken so far\n";
+    const bool jpeg = EndsWithNoCase(options.photo, ".jpg") || EndsWithNoCase(options.photo, ".jpeg");
+    if (!jpeg && !EndsWithNoCase(options.photo, ".dng")) {
+        log << "photo-run: PHOTO must end in .dng, .jpg or .jpeg\n";
         return kBadArguments;
     }
-    if (!options.patchPath.empty() || !options.finalFolder.empty()) {
+    if (!jpeg && (!options.patchPath.empty() || !options.finalFolder.empty())) {
         log << "photo-run: --patch and --final need the deblurring operations, which this build lacks\n";
         return kBadArguments;
     }
@@ -92,6 +94,7 @@ int RunPhoto(const PhotoRunOptions& options, std::ostream& log) {
         log << "photo-run: " << e.what() << '\n';
         return kBadArguments;
     }
+    if (jpeg) return RunJpegPhoto(window, options, log) && window.messages.empty() ? kAllDone : kOperationFailed;
     pipeline::DNGConvert& convert = window.Convert();
 
     bool ok = convert.ReadPreviewDNG(options.photo);

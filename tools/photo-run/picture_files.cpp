@@ -30,6 +30,23 @@ bool WritePpm(const platform::Bitmap& bitmap, const std::string& path) {
     return bool(out);
 }
 
+platform::Bitmap CropCopy(const platform::Bitmap& preview, int left, int top, int span) {
+    platform::Bitmap patch(span, span, platform::PixelFormat::pf24bit);
+    const bool grey = preview.Format() == platform::PixelFormat::pf8bit;
+    for (int y = 0; y < span; ++y) {
+        const int row = top + y;
+        if (row < 0 || row >= preview.Height()) continue;
+        const uint8_t* from = preview.ScanLine(row);
+        uint8_t* to = patch.ScanLine(y);
+        for (int x = 0; x < span; ++x) {
+            const int col = left + x;
+            if (col < 0 || col >= preview.Width()) continue;
+            for (int b = 0; b < 3; ++b) to[3 * x + b] = grey ? from[col] : from[3 * col + b];
+        }
+    }
+    return patch;
+}
+
 platform::Bitmap BitmapOfImage(const dng_image& image) {
     const dng_rect bounds = image.Bounds();
     platform::Bitmap bitmap(int(bounds.W()), int(bounds.H()), platform::PixelFormat::pf24bit);

@@ -11,6 +11,11 @@ namespace photorun {
 // False when the file cannot be written.
 bool WritePpm(const platform::Bitmap& bitmap, const std::string& path);
 
+// The window's crop copy: a span x span 24-bit patch holding the preview's
+// pixels from (left, top) on, unchanged (grey ones in all three bytes); what
+// lies outside the preview stays black.
+platform::Bitmap CropCopy(const platform::Bitmap& preview, int left, int top, int span);
+
 // A 24-bit bitmap of an 8-bit image's first three planes (one plane as grey).
 platform::Bitmap BitmapOfImage(const dng_image& image);
 

@@ -1,0 +1,91 @@
+#include "pipeline/saving_step.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "engine/progress_status.h"
+#include "pipeline/handback_file.h"
+#include "pipeline/main_window_link.h"
+#include "pipeline/output_naming.h"
+#include "pipeline/plugin_mode.h"
+#include "platform/message_box.h"
+
+namespace pipeline {
+
+namespace {
+
+std::string TrimBlanks(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+void Refuse(const std::string& text) {
+    platform::MessageBox(text, kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
+}
+
+struct NamedOutput {
+    std::string name;
+    std::size_t extensionLength = 0;
+};
+
+std::optional<NamedOutput> NameOutput(const std::string& base, const std::vector<std::string>& extensions) {
+    for (const std::string& extension : extensions)
+        if (auto named = DeblurredName(base, extension)) return NamedOutput{*named, extension.size()};
+    return std::nullopt;
+}
+
+bool FolderExists(const std::string& folder) {
+    std::error_code error;
+    return !folder.empty() && std::filesystem::is_directory(folder, error);
+}
+
+}  // namespace
+
+bool SaveFinalResult(const SaveRequest& request, engine::ProgressStatus& progress) {
+    MainWindowLink& window = *gMainWindow;
+    if (!window.AutoSave() && !gPluginMode) {
+        progress.label = &window.StatusLabel();
+        window.SaveWithDialog();
+        progress.SetStatus("Done... ");
+        window.ShowLastSaved("[last saved: " + window.LastSavedName() + "] ");
+        return true;
+    }
+
+    progress.SetStatus(request.savingText);
+    const std::string folder = TrimBlanks(window.AutoSaveFolder());
+    if (!gPluginMode && !FolderExists(folder)) {
+        Refuse(MissingFolderText(folder));
+        return false;
+    }
+    // In plug-in mode the command-line path names the output, so it lands beside the photo.
+    const std::string base = gPluginMode ? gFileToOpen : request.sourceName;
+    const std::optional<NamedOutput> output = NameOutput(base, request.extensions);
+    if (!output) {
+        Refuse(UnsavableNameText(base, request.extensions.front()));
+        return false;
+    }
+
+    if (gPluginMode) {
+        if (WouldOverwriteSource(output->name, request.sourcePath)) {
+            Refuse(kSameAsSourceText);
+            return false;
+        }
+        const std::string path = NumberedFreeName(output->name, output->extensionLength);
+        request.write(path, SaveDestination::PhotoFolder);
+        WriteHandBackFile(TemporaryFolder(), path);
+    } else {
+        const std::string path = folder + "/" + output->name;
+        if (WouldOverwriteSource(path, request.sourcePath)) {
+            Refuse(kSameAsSourceText);
+            return false;
+        }
+        request.write(path, SaveDestination::AutoSaveFolder);
+        window.ShowLastSaved("[last saved: " + output->name + "] ");
+    }
+    progress.label = &window.StatusLabel();
+    progress.SetStatus("Done...");
+    return true;
+}
+
+}  // namespace pipeline

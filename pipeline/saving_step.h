@@ -1,0 +1,38 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace engine {
+class ProgressStatus;
+}
+
+namespace pipeline {
+
+// Where the saving step puts a result it names itself.
+enum class SaveDestination {
+    PhotoFolder,     // plug-in mode: beside the photo, numbered while the name is taken
+    AutoSaveFolder,  // "Auto save final result": into the remembered folder, replacing
+};
+
+// What the saving step of a final result needs of the photo and of its file type.
+struct SaveRequest {
+    std::string sourceName;  // file name of the photo: the base of the output name
+    std::string sourcePath;  // full path of the photo: never written to
+    // Accepted endings in lower case with the dot: {".dng"}, or {".jpg", ".jpeg"}.
+    std::vector<std::string> extensions;
+    std::string savingText;  // "Saving DNG to disk..."
+    // Writes the result to `path`; its errors pass on.
+    std::function<void(const std::string& path, SaveDestination destination)> write;
+};
+
+// Names and writes a final result: in plug-in mode beside the command-line photo
+// (numbered, then the hand-back file), with auto save into the remembered folder,
+// otherwise through the window's save dialog; shows the status texts in `progress`
+// and the main window. A destination that is the photo itself, a missing auto-save
+// folder or a name without an accepted ending are refused with a message and
+// nothing is written. Returns false on a refusal, true otherwise (also when the
+// dialog was cancelled). Errors of `write` pass on.
+bool SaveFinalResult(const SaveRequest& request, engine::ProgressStatus& progress);
+
+}  // namespace pipeline

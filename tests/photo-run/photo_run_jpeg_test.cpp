@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "engine/class_fft.h"
+#include "pipeline/class_dngconvert.h"
+#include "pipeline/headless_window.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using test_support::TestData;
+
+constexpr int kLowPass = 40;
+
+// A horizontal line of nine cells through the grid's centre, as a grid file and on a grid.
+std::string LineGridText() {
+    std::string text;
+    for (int y = 0; y < 100; ++y) text += (y == 50 ? std::string(46, '.') + std::string(9, 'c') + std::string(45, '.')
+                                                   : std::string(100, '.')) + "\n";
+    return text;
+}
+void DrawLine(controls::KernelGrid& grid) {
+    for (int x = 46; x < 55; ++x) grid.ClickCell(x, 50, false, 0x008000);
+}
+
+// Width, height and R G B bytes (top row first) of a PPM as photo-run writes it.
+struct Ppm {
+    int width = 0;
+    int height = 0;
+    Bytes rgb;
+};
+Ppm ReadPpm(const std::string& path) {
+    const Bytes bytes = test_support::ReadFileBytes(path);
+    const long headerSize = long(std::min<std::size_t>(bytes.size(), 40));
+    std::istringstream header(std::string(bytes.begin(), bytes.begin() + headerSize));
+    std::string magic;
+    int maxValue = 0;
+    Ppm ppm;
+    header >> magic >> ppm.width >> ppm.height >> maxValue;
+    const std::size_t size = std::size_t(ppm.width) * std::size_t(ppm.height) * 3;
+    if (magic != "P6" || maxValue != 255 || bytes.size() < size) return {};
+    ppm.rgb.assign(bytes.end() - long(size), bytes.end());
+    return ppm;
+}
+
+class PhotoRunJpeg : public ::testing::Test {
+protected:
+    void SetUp() override { test_support::WriteFileBytes(folder.File("line.txt"), Bytes(grid.begin(), grid.end())); }
+
+    // Runs the tool with TMPDIR in the test's folder; standard error is kept.
+    int Tool(const std::string& arguments) {
+        const std::string command = "TMPDIR='" + folder.Path() + "' " + PHOTO_RUN_PATH + " " + arguments +
+                                    " --grid " + folder.File("line.txt") + " --lowpass " + std::to_string(kLowPass) +
+                                    " 2>" + folder.File("stderr.txt");
+        int status = -1;
+        test_support::RunCommand(command, &status);
+        const Bytes out = test_support::ReadFileBytes(folder.File("stderr.txt"));
+        errors.assign(out.begin(), out.end());
+        return status;
+    }
+
+    const std::string grid = LineGridText();
+    test_support::TempFolder folder;
+    std::string errors;
+};
+
+}  // namespace
+
+// The patch is the crop at (LEFT, TOP) of the preview, 512 or 256 pixels square, deblurred as
+// the library deblurs it.
+TEST_F(PhotoRunJpeg, PatchIsTheDeblurredCropOfThePreview) {
+    struct Case { const char* file; int left, top, zoom; };
+    const Case cases[] = {{"canon_eos_350d_progressive.jpg", 230, 40, 100},
+                          {"greyscale_exif_xmp_icc.jpg", 12, 96, 200},
+                          {"nikon_d5000_exif_xmp_icc.jpg", 600, 0, 100}};  // reaches past the right edge
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string photo = TestData(std::string("jpeg/") + c.file);
+        ASSERT_EQ(Tool(photo + " --preview " + folder.File("p.ppm") + " --patch " + folder.File("q.ppm") + " --crop " +
+                       std::to_string(c.left) + "," + std::to_string(c.top) + " --zoom " + std::to_string(c.zoom)),
+                  0)
+            << errors;
+        const int span = 512 * 100 / c.zoom;
+
+        pipeline::HeadlessWindow window;
+        DrawLine(window.grid);
+        window.engine.SetLowPass(kLowPass);
+        window.cropLeft = c.left;
+        window.cropTop = c.top;
+        ASSERT_TRUE(window.Convert().LoadJPG(photo));
+        const platform::Bitmap& preview = window.preview;
+        platform::Bitmap expected(span, span, platform::PixelFormat::pf24bit);
+        for (int y = 0; y < span && c.top + y < preview.Height(); ++y)
+            for (int x = 0; x < span && c.left + x < preview.Width(); ++x)
+                expected.SetPixel(x, y, preview.Pixel(c.left + x, c.top + y));
+        window.Convert().ProcessJPG(expected);
+
+        const Ppm previewPpm = ReadPpm(folder.File("p.ppm"));
+        EXPECT_EQ(std::pair(previewPpm.width, previewPpm.height), std::pair(preview.Width(), preview.Height()));
+        const Ppm patch = ReadPpm(folder.File("q.ppm"));
+        ASSERT_EQ(std::pair(patch.width, patch.height), std::pair(span, span));
+        int differing = 0;
+        for (int y = 0; y < span; ++y)
+            for (int x = 0; x < span; ++x) {
+                const uint32_t want = expected.Pixel(x, y);
+                const uint8_t* got = &patch.rgb[(std::size_t(y) * span + x) * 3];
+                differing += got[0] != platform::RedOf(want) || got[1] != platform::GreenOf(want) ||
+                             got[2] != platform::BlueOf(want);
+            }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+TEST_F(PhotoRunJpeg, FinalResultIntoAFolderOrBesideThePhotoInPluginMode) {
+    std::filesystem::create_directory(folder.File("out"));
+    const std::string photo = folder.File("Photo.JPEG");
+    std::filesystem::copy_file(TestData("jpeg/canon_eos_5d_mark_iii_720x480_rotate90.jpg"), photo);
+    EXPECT_EQ(Tool(photo + " --final " + folder.File("out")), 0) << errors;
+    EXPECT_EQ(errors.substr(errors.rfind("status: Saving")), "status: Saving JPG to disk...\nstatus: Done...\n");
+    EXPECT_TRUE(std::filesystem::exists(folder.File("out/Photo-DB.JPEG")));
+
+    for (const char* name : {"Photo-DB.JPEG", "Photo-DB-2.JPEG"}) {
+        EXPECT_EQ(Tool(photo + " --plugin"), 0) << errors;
+        EXPECT_TRUE(std::filesystem::exists(folder.File(name))) << name;
+        const Bytes handBack = test_support::ReadFileBytes(folder.File("__exportfromclarivane.txt"));
+        EXPECT_EQ(std::string(handBack.begin(), handBack.end()), folder.File(name));
+    }
+}
+
+TEST_F(PhotoRunJpeg, RefusalsAndFailuresExitWithThreeAndBadArgumentsWithTwo) {
+    const std::string cmyk = TestData("jpeg/cmyk_adobe.jpg");
+    EXPECT_EQ(Tool(cmyk), 3);
+    const std::string refusal = "message: Unsupported JPG: Clarivane can only process 8-bit of 24-bit per pixel JPGs.";
+    EXPECT_EQ(errors.rfind(refusal, 0), 0u) << errors;
+    const std::string photo = TestData("jpeg/greyscale_exif_xmp_icc.jpg");
+    EXPECT_EQ(Tool(photo + " --final " + folder.File("missing")), 3);
+    EXPECT_NE(errors.find("status: Saving JPG to disk...\nmessage: Oops: The auto-save folder doesn't exist"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Tool(photo + " --thumbnail " + folder.File("t.ppm")), 3);
+    EXPECT_EQ(Tool(photo), 0) << errors;
+    EXPECT_EQ(Tool(folder.File("photo.png")), 2);
+}
