@@ -60,10 +60,10 @@ void BuildTable(HuffTable& table, const uint8 (&bits)[17], const uint8* values, 
 }  // namespace
 
 struct dng_lossless_decoder::Impl {
-    const uint8* data;
-    const uint8* end;
-    const uint8* pos;
-    bool oldDiff16;
+    explicit Impl(dng_byte_view data) : in(data) {}
+
+    dng_byte_reader in;
+    bool oldDiff16 = false;
     dng_ljpeg_frame frame;
     HuffTable tables[4];
     uint32 compTable[4] = {0, 0, 0, 0};
@@ -76,8 +76,8 @@ struct dng_lossless_decoder::Impl {
     bool atMarker = false;
 
     uint8 Byte() {
-        if (pos >= end) ThrowBadFormat("Lossless JPEG: stream ends inside its header");
-        return *pos++;
+        if (!in.Remaining()) ThrowBadFormat("Lossless JPEG: stream ends inside its header");
+        return in.Next8();
     }
     uint32 Word() {
         const uint32 hi = Byte();
@@ -87,18 +87,18 @@ struct dng_lossless_decoder::Impl {
     void Fill() {
         while (nbits <= 56) {
             uint32 b = 0;
-            if (!atMarker && pos < end) {
-                b = *pos;
+            if (!atMarker && in.Remaining()) {
+                b = in.Peek8();
                 if (b == 0xFF) {
-                    if (pos + 1 < end && pos[1] == 0x00) {
-                        pos += 2;
+                    if (in.Remaining() >= 2 && in.Peek8(1) == 0x00) {
+                        in.Skip(2);
                     } else {
                         atMarker = true;
                         b = 0;
                         padBits += 8;
                     }
                 } else {
-                    ++pos;
+                    in.Skip(1);
                 }
             } else {
                 padBits += 8;
@@ -165,9 +165,9 @@ struct dng_lossless_decoder::Impl {
         padBits = 0;
         atMarker = false;
         // Skip to the restart marker.
-        while (pos + 1 < end && !(pos[0] == 0xFF && pos[1] >= 0xD0 && pos[1] <= 0xD7)) ++pos;
-        if (pos + 1 >= end) ThrowBadFormat("Lossless JPEG: missing restart marker");
-        pos += 2;
+        while (in.Remaining() >= 2 && !(in.Peek8() == 0xFF && in.Peek8(1) >= 0xD0 && in.Peek8(1) <= 0xD7)) in.Skip(1);
+        if (in.Remaining() < 2) ThrowBadFormat("Lossless JPEG: missing restart marker");
+        in.Skip(2);
     }
 
     void ReadHeader();
@@ -175,6 +175,30 @@ struct dng_lossless_decoder::Impl {
     void DecodeRow(uint16* row, const uint16* prev, uint32 width, uint32 comps);
     void Decode(uint16* out);
 };
+
+namespace {
+
+// One marker segment's fields, cut out at its declared length: a field that
+// runs past that length ends the header with the segment's own message.
+class Segment {
+public:
+    Segment(dng_byte_view bytes, const char* whenShort) : fBytes(bytes), fWhenShort(whenShort) {}
+    uint64 Remaining() const { return fBytes.Remaining(); }
+    uint8 Byte() {
+        if (!fBytes.Remaining()) ThrowBadFormat(fWhenShort);
+        return fBytes.Next8();
+    }
+    uint32 Word() {
+        const uint32 hi = Byte();
+        return (hi << 8) | Byte();
+    }
+
+private:
+    dng_byte_reader fBytes;
+    const char* fWhenShort;
+};
+
+}  // namespace
 
 void dng_lossless_decoder::Impl::ReadHeader() {
     if (Byte() != 0xFF || Byte() != 0xD8) ThrowBadFormat("Lossless JPEG: missing start-of-image marker");
@@ -187,65 +211,65 @@ void dng_lossless_decoder::Impl::ReadHeader() {
         if (marker == 0xD8 || marker == 0xD9 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
             ThrowBadFormat("Lossless JPEG: unexpected marker before the scan");
         const uint32 length = Word();
-        if (length < 2 || length - 2 > static_cast<size_t>(end - pos))
-            ThrowBadFormat("Lossless JPEG: marker segment runs past the data");
-        const uint8* segmentEnd = pos + (length - 2);
+        if (length < 2 || length - 2 > in.Remaining()) ThrowBadFormat("Lossless JPEG: marker segment runs past the data");
+        const dng_byte_view bytes = in.Take(length - 2);
         if (marker == 0xC4) {
-            while (pos < segmentEnd) {
-                const uint32 tc = Byte();
+            Segment table(bytes, "Lossless JPEG: bad Huffman table size");
+            while (table.Remaining()) {
+                const uint32 tc = table.Byte();
                 if ((tc >> 4) != 0 || (tc & 15) > 3) ThrowBadFormat("Lossless JPEG: bad Huffman table id");
                 uint8 bits[17] = {0};
                 uint32 count = 0;
-                for (int i = 1; i <= 16; ++i) count += bits[i] = Byte();
-                if (count > 256 || count > static_cast<size_t>(segmentEnd - pos))
-                    ThrowBadFormat("Lossless JPEG: bad Huffman table size");
+                for (int i = 1; i <= 16; ++i) count += bits[i] = table.Byte();
+                if (count > 256 || count > table.Remaining()) ThrowBadFormat("Lossless JPEG: bad Huffman table size");
                 uint8 values[256];
                 for (uint32 i = 0; i < count; ++i) {
-                    values[i] = Byte();
+                    values[i] = table.Byte();
                     if (values[i] > 16) ThrowBadFormat("Lossless JPEG: Huffman symbol out of range");
                 }
                 BuildTable(tables[tc & 15], bits, values, count);
             }
         } else if (marker == 0xC3) {
-            frame.precision = Byte();
-            frame.height = Word();
-            frame.width = Word();
-            frame.components = Byte();
+            Segment header(bytes, "Lossless JPEG: bad frame header length");
+            frame.precision = header.Byte();
+            frame.height = header.Word();
+            frame.width = header.Word();
+            frame.components = header.Byte();
             if (frame.precision < 2 || frame.precision > 16) ThrowBadFormat("Lossless JPEG: bad precision");
             if (frame.height == 0 || frame.width == 0) ThrowBadFormat("Lossless JPEG: empty frame");
             if (frame.components < 1 || frame.components > 4) ThrowBadFormat("Lossless JPEG: bad component count");
             for (uint32 c = 0; c < frame.components; ++c) {
-                Byte();
-                if (Byte() != 0x11) ThrowBadFormat("Lossless JPEG: subsampled components are not supported");
-                Byte();
+                header.Byte();
+                if (header.Byte() != 0x11) ThrowBadFormat("Lossless JPEG: subsampled components are not supported");
+                header.Byte();
             }
             haveFrame = true;
         } else if ((marker >= 0xC0 && marker <= 0xCF) && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
             ThrowBadFormat("Lossless JPEG: frame type " + std::to_string(marker - 0xC0) + " is not lossless");
         } else if (marker == 0xDD) {
-            frame.restartInterval = Word();
+            frame.restartInterval = Segment(bytes, "Lossless JPEG: bad restart interval length").Word();
         } else if (marker == 0xDA) {
             if (!haveFrame) ThrowBadFormat("Lossless JPEG: scan before frame header");
-            const uint32 ns = Byte();
+            Segment header(bytes, "Lossless JPEG: bad scan header length");
+            const uint32 ns = header.Byte();
             if (ns != frame.components) ThrowBadFormat("Lossless JPEG: scan must hold every component");
             for (uint32 c = 0; c < ns; ++c) {
-                Byte();
-                const uint32 td = Byte() >> 4;
+                header.Byte();
+                const uint32 td = header.Byte() >> 4;
                 if (td > 3 || !tables[td].defined) ThrowBadFormat("Lossless JPEG: scan uses an undefined table");
                 compTable[c] = td;
             }
-            frame.predictor = Byte();
-            Byte();
-            frame.pointTransform = Byte() & 15;
+            frame.predictor = header.Byte();
+            header.Byte();
+            frame.pointTransform = header.Byte() & 15;
             if (frame.predictor < 1 || frame.predictor > 7) ThrowBadFormat("Lossless JPEG: bad predictor");
             if (frame.pointTransform >= frame.precision) ThrowBadFormat("Lossless JPEG: bad point transform");
-            if (pos != segmentEnd) ThrowBadFormat("Lossless JPEG: bad scan header length");
+            if (header.Remaining()) ThrowBadFormat("Lossless JPEG: bad scan header length");
             if (frame.restartInterval != 0 && frame.restartInterval % frame.width != 0)
                 ThrowBadFormat("Lossless JPEG: restart interval is not a whole number of lines");
             headerRead = true;
             return;
         }
-        pos = segmentEnd;
     }
 }
 
@@ -309,10 +333,7 @@ void dng_lossless_decoder::Impl::Decode(uint16* out) {
     }
 }
 
-dng_lossless_decoder::dng_lossless_decoder(const uint8* data, size_t size, bool oldDiff16) : fImpl(new Impl) {
-    fImpl->data = data;
-    fImpl->end = data + size;
-    fImpl->pos = data;
+dng_lossless_decoder::dng_lossless_decoder(dng_byte_view data, bool oldDiff16) : fImpl(new Impl(data)) {
     fImpl->oldDiff16 = oldDiff16;
 }
 

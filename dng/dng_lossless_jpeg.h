@@ -1,6 +1,5 @@
 #pragma once
-#include <cstddef>
-
+#include "dng/dng_byte_view.h"
 #include "dng/dng_types.h"
 
 // Frame facts of a lossless JPEG stream (SOF3).
@@ -19,9 +18,10 @@ struct dng_ljpeg_frame {
 // Any damage in the stream ends in the bad-format error.
 class dng_lossless_decoder {
 public:
-    // `oldDiff16` selects the reading of a 16-bit difference of files older than DNG 1.1,
-    // which carry 16 extra bits after it.
-    dng_lossless_decoder(const uint8* data, size_t size, bool oldDiff16 = false);
+    // Reads the stream in `data`, whose bytes must outlive the decoder. `oldDiff16` selects
+    // the reading of a 16-bit difference of files older than DNG 1.1, which carry 16 extra
+    // bits after it.
+    explicit dng_lossless_decoder(dng_byte_view data, bool oldDiff16 = false);
     ~dng_lossless_decoder();
 
     // Reads the markers up to the start of the scan data.

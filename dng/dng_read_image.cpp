@@ -140,7 +140,7 @@ AutoPtr<dng_image> ReadRawImage(dng_host& host, const dng_ifd& ifd, dng_stream& 
         } else {
             data.resize(count);
             stream.Get(data.data(), count);
-            dng_lossless_decoder decoder(data.data(), data.size(), oldDiff16);
+            dng_lossless_decoder decoder(dng_byte_view(data.data(), data.size()), oldDiff16);
             const dng_ljpeg_frame& frame = decoder.ReadHeader();
             const uint64 total = frame.Samples();
             if (total % rowSamples != 0 || total / rowSamples < area.H() || total / rowSamples > ifd.fTileLength)

@@ -25,6 +25,8 @@ constexpr int kLocalizationMaximum = 85;
 platform::Bitmap LeftColumns(const platform::Bitmap& bitmap, int width) {
     platform::Bitmap cut(width, bitmap.Height(), bitmap.Format());
     const std::size_t rowBytes = std::size_t(width) * std::size_t(bitmap.BytesPerPixel());
+    // A bitmap narrower than four columns cuts to none, whose rows have no memory.
+    if (rowBytes == 0) return cut;
     for (int row = 0; row < bitmap.Height(); ++row) std::memcpy(cut.ScanLine(row), bitmap.ScanLine(row), rowBytes);
     return cut;
 }

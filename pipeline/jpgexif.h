@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "dng/dng_byte_view.h"
+
 namespace pipeline {
 
 // One marker section of a JPEG file, or the image data that follows the
@@ -44,12 +46,13 @@ public:
     int LastSectionSize() const;
 
     // The EXIF walk. `data` is an APP1 section from its length bytes on,
-    // `length` its size; a directory lies inside the TIFF block of
-    // `blockLength` bytes at `base`.
+    // `length` its size. Damage is shown as a message and ends the walk or
+    // skips the entry; nothing is thrown.
     void ParseExif(const uint8_t* data, unsigned length);
-    void ParseExifDirectory(const uint8_t* start, const uint8_t* base, unsigned blockLength, int level);
-    // One value in the block's byte order; 0 for text and undefined data.
-    double ConvertAnyFormat(const uint8_t* value, int format);
+    // The value at the start of `value`, read in the view's byte order; 0 for
+    // text and undefined data. Throws the view's end-of-file error when the
+    // value does not fit.
+    double ConvertAnyFormat(dng_byte_view value, int format);
 
     std::unique_ptr<JPGSection[]> sections;
     int sectionsAllocated = 0;
@@ -81,9 +84,9 @@ private:
     int MarkerSectionCount() const;
     int FindSection(int type) const;
 
-    void ParseExifEntry(const uint8_t* entry, const uint8_t* base, unsigned blockLength, int level);
-    unsigned Get16(const uint8_t* p) const;
-    uint32_t Get32(const uint8_t* p) const;
+    // A directory at offset `at` of the TIFF block, and one 12-byte entry of it.
+    void ParseExifDirectory(dng_byte_view block, uint64_t at, int level);
+    void ParseExifEntry(dng_byte_view block, dng_byte_view entry, int level);
 
     // Directories the current EXIF walk has entered.
     int directoriesWalked_ = 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dng/dng_exceptions.h"
 #include "pipeline/jpgexif.h"
 
 namespace pipeline {
@@ -51,43 +52,33 @@ bool IsCheckedValueTag(unsigned tag) {
 
 }  // namespace
 
-unsigned JPGExif::Get16(const uint8_t* p) const {
-    return motorolaOrder ? (unsigned(p[0]) << 8) | p[1] : (unsigned(p[1]) << 8) | p[0];
-}
-
-uint32_t JPGExif::Get32(const uint8_t* p) const {
-    return motorolaOrder
-               ? (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]
-               : (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
-}
-
-double JPGExif::ConvertAnyFormat(const uint8_t* value, int format) {
+double JPGExif::ConvertAnyFormat(dng_byte_view value, int format) {
     switch (format) {
-        case 1: return value[0];
-        case 6: return static_cast<int8_t>(value[0]);
-        case 3: return Get16(value);
-        case 8: return static_cast<int16_t>(Get16(value));
-        case 4: return Get32(value);
-        case 9: return static_cast<int32_t>(Get32(value));
+        case 1: return value.U8(0);
+        case 6: return static_cast<int8_t>(value.U8(0));
+        case 3: return value.U16(0);
+        case 8: return static_cast<int16_t>(value.U16(0));
+        case 4: return value.U32(0);
+        case 9: return static_cast<int32_t>(value.U32(0));
         case 5: {
-            const uint32_t den = Get32(value + 4);
-            return den == 0 ? 0.0 : double(Get32(value)) / double(den);
+            const uint32_t den = value.U32(4);
+            return den == 0 ? 0.0 : double(value.U32(0)) / double(den);
         }
         case 10: {
-            const int32_t den = static_cast<int32_t>(Get32(value + 4));
-            return den == 0 ? 0.0 : double(static_cast<int32_t>(Get32(value))) / double(den);
+            const int32_t den = static_cast<int32_t>(value.U32(4));
+            return den == 0 ? 0.0 : double(static_cast<int32_t>(value.U32(0))) / double(den);
         }
         case 11: {
             // Floats follow the block's byte order like every other number.
-            const uint32_t bits = Get32(value);
+            const uint32_t bits = value.U32(0);
             float f;
             std::memcpy(&f, &bits, sizeof f);
             return f;
         }
         case 12: {
-            const uint64_t first = Get32(value);
-            const uint64_t second = Get32(value + 4);
-            const uint64_t bits = motorolaOrder ? (first << 32) | second : (second << 32) | first;
+            const uint64_t first = value.U32(0);
+            const uint64_t second = value.U32(4);
+            const uint64_t bits = value.BigEndian() ? (first << 32) | second : (second << 32) | first;
             double d;
             std::memcpy(&d, &bits, sizeof d);
             return d;
@@ -100,23 +91,23 @@ double JPGExif::ConvertAnyFormat(const uint8_t* value, int format) {
 
 void JPGExif::ParseExif(const uint8_t* data, unsigned length) {
     orientationCount = 0;
+    const dng_byte_view section(data, length);
     // Every header field is checked for being inside the section before it
     // is read: a short APP1 ends the walk with the message of that field.
-    if (length < 8 || std::memcmp(data + 2, "Exif\0\0", 6) != 0) {
+    if (!section.Matches(2, "Exif\0\0", 6)) {
         ShowError("Incorrect exif header");
         return;
     }
-    if (length >= 10 && data[8] == 'I' && data[9] == 'I') {
+    if (section.Matches(8, "II", 2)) {
         motorolaOrder = false;
-    } else if (length >= 10 && data[8] == 'M' && data[9] == 'M') {
+    } else if (section.Matches(8, "MM", 2)) {
         motorolaOrder = true;
     } else {
         ShowError("Invalid Exif alignment marker");
         return;
     }
-    const uint8_t* base = data + 8;
-    const unsigned blockLength = length - 8;
-    if (length < 12 || Get16(data + 10) != 0x2A) {
+    const dng_byte_view block = section.From(8).WithOrder(motorolaOrder ? dng_byte_order::big : dng_byte_order::little);
+    if (length < 12 || block.U16(2) != 0x2A) {
         ShowError("Invalid Exif start (1)");
         return;
     }
@@ -124,7 +115,7 @@ void JPGExif::ParseExif(const uint8_t* data, unsigned length) {
         ShowError("Invalid offset for first Exif IFD value");
         return;
     }
-    const uint32_t offset = Get32(data + 12);
+    const uint32_t offset = block.U32(4);
     if (offset < 8 || offset > 16) {
         if (offset < 8 || uint64_t(offset) + 16 > length) {
             ShowError("Invalid offset for first Exif IFD value");
@@ -133,14 +124,19 @@ void JPGExif::ParseExif(const uint8_t* data, unsigned length) {
         ShowError("Suspicious offset of first Exif IFD value");
     }
     // Offsets up to 16 pass unchecked above; the directory must still fit.
-    if (offset > blockLength) {
+    if (offset > block.Size()) {
         ShowError("Illegally sized Exif subdirectory");
         return;
     }
-    ParseExifDirectory(base + offset, base, blockLength, 0);
+    try {
+        ParseExifDirectory(block, offset, 0);
+    } catch (const dng_exception&) {
+        // A read the walk's own checks let through ends it like a short directory.
+        ShowError("Illegally sized Exif subdirectory");
+    }
 }
 
-void JPGExif::ParseExifDirectory(const uint8_t* start, const uint8_t* base, unsigned blockLength, int level) {
+void JPGExif::ParseExifDirectory(dng_byte_view block, uint64_t at, int level) {
     if (level > kMaxLevel) {
         ShowError("Maximum Exif directory nesting exceeded (corrupt Exif header)");
         return;
@@ -156,32 +152,33 @@ void JPGExif::ParseExifDirectory(const uint8_t* start, const uint8_t* base, unsi
     }
     ++directoriesWalked_;
 
-    const uint64_t at = uint64_t(start - base);
-    if (at + 2 > blockLength) {
+    const uint64_t blockLength = block.Size();
+    if (!block.Contains(at, 2)) {
         ShowError("Illegally sized Exif subdirectory");
         return;
     }
-    const unsigned count = Get16(start);
+    const unsigned count = block.U16(at);
     const uint64_t end = at + 2 + 12 * uint64_t(count);
     if (end + 4 > blockLength && end + 2 != blockLength && end != blockLength) {
         ShowError("Illegally sized Exif subdirectory");
         return;
     }
-    for (unsigned i = 0; i < count; ++i) ParseExifEntry(start + 2 + 12 * std::size_t(i), base, blockLength, level);
+    for (unsigned i = 0; i < count; ++i) ParseExifEntry(block, block.Sub(at + 2 + 12 * uint64_t(i), 12), level);
 
     if (end + 4 > blockLength) return;
-    const uint32_t link = Get32(base + end);
+    const uint32_t link = block.U32(end);
     if (link == 0) return;
     if (link <= blockLength)
-        ParseExifDirectory(base + link, base, blockLength, level + 1);
+        ParseExifDirectory(block, link, level + 1);
     else if (uint64_t(link) - blockLength >= kLinkSlack)
         ShowError("Illegal subdirectory link in Exif header");
 }
 
-void JPGExif::ParseExifEntry(const uint8_t* entry, const uint8_t* base, unsigned blockLength, int level) {
-    const unsigned tag = Get16(entry);
-    const unsigned format = Get16(entry + 2);
-    const uint32_t components = Get32(entry + 4);
+void JPGExif::ParseExifEntry(dng_byte_view block, dng_byte_view entry, int level) {
+    const uint64_t blockLength = block.Size();
+    const unsigned tag = entry.U16(0);
+    const unsigned format = entry.U16(2);
+    const uint32_t components = entry.U32(4);
     if (format < 1 || format > 12) {
         ShowError("Illegal number format for tag %04x in Exif");
         return;
@@ -191,14 +188,14 @@ void JPGExif::ParseExifEntry(const uint8_t* entry, const uint8_t* base, unsigned
         return;
     }
     const uint64_t byteCount = uint64_t(components) * kFormatSize[format];
-    const uint8_t* value = entry + 8;
+    dng_byte_view value = entry.From(8);
     if (byteCount > 4) {
-        const uint32_t offset = Get32(entry + 8);
+        const uint32_t offset = entry.U32(8);
         if (uint64_t(offset) + byteCount > blockLength) {
             ShowError("Illegal value pointer for tag %04x in Exif");
             return;
         }
-        value = base + offset;
+        value = block.Sub(offset, byteCount);
     }
     // Without a component there is no value to read: the four value bytes
     // of the entry may be all that is left of the block.
@@ -239,15 +236,15 @@ void JPGExif::ParseExifEntry(const uint8_t* entry, const uint8_t* base, unsigned
             break;
         case 0x8769:
         case 0xA005: {
-            const uint32_t link = Get32(entry + 8);
+            const uint32_t link = entry.U32(8);
             if (link > blockLength)
                 ShowError("Illegal Exif or interop ofset directory link");
             else
-                ParseExifDirectory(base + link, base, blockLength, level + 1);
+                ParseExifDirectory(block, link, level + 1);
             break;
         }
         case 0x8825:
-            if (Get32(entry + 8) > blockLength) ShowError("Illegal GPS directory link in Exif");
+            if (entry.U32(8) > blockLength) ShowError("Illegal GPS directory link in Exif");
             break;
         default:
             if (hasValue && IsCheckedValueTag(tag)) ConvertAnyFormat(value, int(format));

@@ -9,32 +9,13 @@
 
 #include "dng/dng_exceptions.h"
 #include "dng_test_support.h"
+#include "fixture_patch.h"
 #include "fixture_writer.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// Numbers in little-endian fixtures.
-uint32_t Get32(const Bytes& b, size_t i) { return b[i] | b[i + 1] << 8 | b[i + 2] << 16 | uint32_t(b[i + 3]) << 24; }
-void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> 8 * i);
-}
-
-// Offset of the value of `tag` in IFD 0 or its sub-IFDs.
-size_t ValueOf(const Bytes& b, uint16_t tag) {
-    std::vector<uint32_t> dirs = {Get32(b, 4)};
-    for (size_t d = 0; d < dirs.size(); ++d)
-        for (uint32_t i = 0, count = b[dirs[d]] | b[dirs[d] + 1] << 8; i < count; ++i) {
-            const size_t entry = dirs[d] + 2 + 12 * i;
-            const uint16_t code = b[entry] | b[entry + 1] << 8;
-            if (code == tag) return entry + 8;
-            if (code == 330) dirs.push_back(Get32(b, entry + 8));
-        }
-    ADD_FAILURE() << "tag " << tag << " not found";
-    return 0;
-}
+using namespace fixture_patch;
 
 // The error of loading `bytes` and building its stages; 0 when all went through.
 dng_exception LoadError(const Bytes& bytes) {
@@ -72,11 +53,7 @@ TEST(Malformed, TruncationAtAnyPointIsRefused) {
 }
 
 // Offset of the first JPEG `marker` in the raw strip.
-size_t Marker(const Bytes& b, uint8_t marker) {
-    size_t i = Get32(b, ValueOf(b, 273));
-    while (!(b[i] == 0xFF && b[i + 1] == marker)) ++i;
-    return i;
-}
+size_t Marker(const Bytes& b, uint8_t marker) { return fixture_patch::Marker(b, 273, marker); }
 
 TEST(Malformed, DamagedFilesNameTheirFault) {
     FixtureOptions subIFD = Base();

@@ -250,14 +250,14 @@ TEST(JPGExifWalk, ConvertAnyFormatReadsEachFormatInTheBlockOrder) {
         const long field = format == 12 ? 8 : format == 3 || format == 8 ? 2 : std::min(long(intel.size()), 4L);
         Bytes motorola = intel;
         for (auto at = motorola.begin(); at != motorola.end(); at += field) std::reverse(at, at + field);
-        table.motorolaOrder = false;
-        EXPECT_EQ(table.ConvertAnyFormat(intel.data(), format), value);
-        table.motorolaOrder = true;
-        EXPECT_EQ(table.ConvertAnyFormat(motorola.data(), format), value);
+        EXPECT_EQ(table.ConvertAnyFormat(dng_byte_view(intel.data(), intel.size(), dng_byte_order::little), format),
+                  value);
+        EXPECT_EQ(table.ConvertAnyFormat(dng_byte_view(motorola.data(), motorola.size(), dng_byte_order::big), format),
+                  value);
     }
     EXPECT_EQ(errors.All(), Texts{});
     const uint8_t text[8] = {'a', 'b', 'c', 0, 1, 2, 3, 4};
-    for (int format : {2, 7, 0, 13}) EXPECT_EQ(table.ConvertAnyFormat(text, format), 0.0);
+    for (int format : {2, 7, 0, 13}) EXPECT_EQ(table.ConvertAnyFormat(dng_byte_view(text, sizeof text), format), 0.0);
     EXPECT_EQ(errors.All(), Texts(4, kFormat));
     EXPECT_EQ(errors.boxes.texts, Texts{kFormat});
 }

@@ -72,8 +72,6 @@ TEST_F(EndToEndTest, GreenPlaneRoadGivesBackTheMosaic) {
 }
 
 TEST_F(EndToEndTest, ThreePlaneRoadGivesBackTheMosaic) {
-    using Merge = void (TWKNegative::*)(dng_image&, int, int);
-    const Merge merges[] = {&TWKNegative::MergeGreenPlane, &TWKNegative::MergeRedPlane, &TWKNegative::MergeBluePlane};
     for (int channel = 1; channel <= 3; ++channel) {
         negative->InstallStage1Copy(*raw);
         if (channel == 1)
@@ -81,7 +79,13 @@ TEST_F(EndToEndTest, ThreePlaneRoadGivesBackTheMosaic) {
         else
             negative->ProcessRedBlue(channel == 3, progress);
         DeblurWorkPlane(channel);
-        ((*negative).*merges[channel - 1])(*result, -top, -left);
+        // A call through a member-function pointer here trips GCC's vptr check falsely.
+        if (channel == 1)
+            negative->MergeGreenPlane(*result, -top, -left);
+        else if (channel == 2)
+            negative->MergeRedPlane(*result, -top, -left);
+        else
+            negative->MergeBluePlane(*result, -top, -left);
     }
     EXPECT_LE(LargestDifference(*result), 1);
 
