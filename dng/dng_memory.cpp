@@ -49,5 +49,7 @@ dng_memory_allocator& gDefaultDNGMemoryAllocator() {
 }
 
 void CopyBlock(uint8* to, const uint8* from, uint64 bytes) {
+    // An empty image may have no pixel memory at all.
+    if (bytes == 0) return;
     ForEachPiece(bytes, [&](uint64 at, uint64 size) { std::memcpy(to + at, from + at, size); });
 }
