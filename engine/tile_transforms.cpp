@@ -6,8 +6,36 @@
 #include <mutex>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace engine {
+namespace {
+
+// Every plan the process made, destroyed at exit together with FFTW's planner
+// state, so that nothing of FFTW outlives the program's own statics.
+class PlanStore {
+public:
+    ~PlanStore() {
+        for (fftw_plan plan : owned_) fftw_destroy_plan(plan);
+        fftw_cleanup();
+    }
+    // Takes ownership of `plan`; throws std::bad_alloc when FFTW could not plan.
+    fftw_plan Keep(fftw_plan plan) {
+        if (!plan) throw std::bad_alloc();
+        owned_.push_back(plan);
+        return plan;
+    }
+
+private:
+    std::vector<fftw_plan> owned_;
+};
+
+PlanStore& Plans() {
+    static PlanStore store;
+    return store;
+}
+
+}  // namespace
 
 void TileTransforms::FreeBuffer::operator()(double* p) const { fftw_free(p); }
 
@@ -23,17 +51,15 @@ TileTransforms::TileTransforms() {
     Buffer scratch = NewBuffer();
     double* real = scratch.get();
     auto* spectrum = reinterpret_cast<fftw_complex*>(scratch.get());
-    forward_ = fftw_plan_dft_r2c_2d(N, N, real, spectrum, FFTW_ESTIMATE);
-    inverse_ = fftw_plan_dft_c2r_2d(N, N, spectrum, real, FFTW_ESTIMATE);
-    if (!forward_ || !inverse_) throw std::bad_alloc();
+    forward_ = Plans().Keep(fftw_plan_dft_r2c_2d(N, N, real, spectrum, FFTW_ESTIMATE));
+    inverse_ = Plans().Keep(fftw_plan_dft_c2r_2d(N, N, spectrum, real, FFTW_ESTIMATE));
 }
 
 const TileTransforms& TileTransforms::Get() {
     static std::mutex planning;
     std::lock_guard<std::mutex> lock(planning);
-    // Kept for the life of the process, like FFTW's own planner state.
-    static const TileTransforms* transforms = new TileTransforms();
-    return *transforms;
+    static const TileTransforms transforms;
+    return transforms;
 }
 
 void TileTransforms::Complex2D(std::complex<double>* array, int n, int sign) {
@@ -48,9 +74,9 @@ void TileTransforms::Complex2D(std::complex<double>* array, int n, int sign) {
             // Planned on a scratch array, so callers' arrays of any alignment can be transformed.
             fftw_complex* scratch = fftw_alloc_complex(std::size_t(n) * std::size_t(n));
             if (!scratch) throw std::bad_alloc();
-            known = fftw_plan_dft_2d(n, n, scratch, scratch, sign, FFTW_ESTIMATE | FFTW_UNALIGNED);
+            const fftw_plan made = fftw_plan_dft_2d(n, n, scratch, scratch, sign, FFTW_ESTIMATE | FFTW_UNALIGNED);
             fftw_free(scratch);
-            if (!known) throw std::bad_alloc();
+            known = Plans().Keep(made);
         }
         plan = known;
     }
