@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include <jpeglib.h>
 
 #include "platform/jpeg_image.h"
+#include "tests/support/jpeg_encoder.h"
 #include "tests/support/test_files.h"
 
 using platform::Bitmap;
@@ -35,33 +35,14 @@ Bitmap Gradient(int width, int height) {
 // A progressive encoding of a square bitmap with one scan per AC coefficient
 // and component, each followed by `refine` successive-approximation scans.
 Bytes ManyScans(const Bitmap& bitmap, int refine) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = cinfo.image_height = JDIMENSION(bitmap.Width());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
     std::vector<jpeg_scan_info> scans{{3, {0, 1, 2, 0}, 0, 0, 0, 0}};
     for (int c = 0; c < 3; ++c)
         for (int k = 1; k < 64; ++k)
             for (int al = refine; al >= 0; --al) scans.push_back({1, {c}, k, k, al == refine ? 0 : al + 1, al});
-    cinfo.scan_info = scans.data();
-    cinfo.num_scans = int(scans.size());
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(bitmap.ScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    return test_support::EncodeJpeg(bitmap, [&](jpeg_compress_struct& c) {
+        c.scan_info = scans.data();
+        c.num_scans = int(scans.size());
+    });
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #include "jpeg_workflow_support.h"
 
-#include <cstdio>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
 #include <jpeglib.h>
 
+#include "tests/support/jpeg_encoder.h"
 #include "tests/support/test_files.h"
 
 namespace jpeg_workflow_test {
@@ -33,30 +32,7 @@ Bitmap GreyPattern(int width, int height) {
 }
 
 Bytes EncodeJpeg(const Bitmap& bitmap, int quality) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    const bool grey = bitmap.Format() == PixelFormat::pf8bit;
-    cinfo.image_width = JDIMENSION(bitmap.Width());
-    cinfo.image_height = JDIMENSION(bitmap.Height());
-    cinfo.input_components = grey ? 1 : 3;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(bitmap.ScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    return test_support::EncodeJpeg(bitmap, [&](jpeg_compress_struct& c) { jpeg_set_quality(&c, quality, TRUE); });
 }
 
 Decoded DecodeWithLibjpeg(const std::string& path) {

@@ -5,8 +5,6 @@
 
 #include <jpeglib.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "exif_builder.h"
 #include "pipeline/class_dngconvert.h"
 #include "source_file.h"
+#include "tests/support/jpeg_encoder.h"
 
 namespace workflow_damage {
 namespace {
@@ -29,32 +28,13 @@ std::string TooLarge(int height) {
 // A 45 x 29 colour picture encoded by libjpeg: baseline, progressive or arithmetic-coded.
 enum class Coding { Baseline, Progressive, Arithmetic };
 Bytes Encoded(Coding coding) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = 45;
-    cinfo.image_height = 29;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    if (coding == Coding::Progressive) jpeg_simple_progression(&cinfo);
-    cinfo.arith_code = coding == Coding::Arithmetic;
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> row(45 * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (size_t i = 0; i < row.size(); ++i) row[i] = uint8_t(i * 5 + cinfo.next_scanline * 9);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    platform::Bitmap picture(45, 29, platform::PixelFormat::pf24bit);
+    for (int y = 0; y < 29; ++y)
+        for (int i = 0; i < 45 * 3; ++i) picture.ScanLine(y)[i] = uint8_t(i * 5 + y * 9);
+    return test_support::EncodeJpeg(picture, [&](jpeg_compress_struct& c) {
+        if (coding == Coding::Progressive) jpeg_simple_progression(&c);
+        c.arith_code = coding == Coding::Arithmetic;
+    });
 }
 
 // Offset of the first marker `code` (its 0xFF) among the marker segments before the scan.
