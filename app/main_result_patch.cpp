@@ -48,6 +48,7 @@ void TFMain::UpdateResult() {
                 return;
             }
             inResultUpdate = true;
+            CopyBlurSettings();
             if (isJPEG) {
                 CopyCrop();
                 convert->ProcessJPG(img100->Bitmap());

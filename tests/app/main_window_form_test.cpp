@@ -272,9 +272,11 @@ private slots:
         QCOMPARE(window->cbStripExif->isEnabled(), stripExif);
         for (QWidget* control :
              std::initializer_list<QWidget*>{window->tvExplore, window->lvExplore, window->cbAutoSave, window->sbBrowse,
-                                             window->cbProfile, window->tbBrightness, window->tbContrast,
                                              window->btPercentage, window->sbDeblurCircle, window->btCreatePreview})
             QVERIFY2(control->isEnabled() == enabled, qPrintable(control->objectName()));
+        // The DNG-only settings never come on for a JPEG.
+        for (QWidget* control : std::initializer_list<QWidget*>{window->cbProfile, window->tbBrightness, window->tbContrast})
+            QVERIFY2(control->isEnabled() == (enabled && !isJpeg), qPrintable(control->objectName()));
         QVERIFY(!window->Label1->isEnabled());
         QVERIFY(window->Label2->isEnabled());
         QVERIFY(window->lbFolder->isEnabled());
