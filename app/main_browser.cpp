@@ -2,6 +2,7 @@
 #include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QCheckBox>
@@ -103,6 +104,8 @@ void TFMain::cbFilterChange() {
     // No photo is shown now: the per-photo controls go back to how the window starts.
     cbHighQuality->hide();
     btPercentage->setEnabled(false);
+    crop.zoomPercent = 100;
+    gbResult->setTitle("100% - drag to move the image");
     if (blurPanel) {
         blurPanel->hide();
         sbDeblurCircle->setChecked(false);

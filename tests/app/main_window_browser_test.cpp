@@ -100,6 +100,7 @@ private slots:
         SelectListed(*window, "a.dng");
         window->btCreatePreview->click();
         QVERIFY(window->imgPreview->HasPicture());
+        window->btPercentage->click();
         window->sbDeblurCircle->click();
         QVERIFY(window->sbDeblurCircle->isChecked());
         QVERIFY(!window->cbHighQuality->isHidden());
@@ -124,6 +125,8 @@ private slots:
         QVERIFY(!window->btApplyDeblur->isEnabled());
         // With no photo shown the per-photo controls are as the window starts.
         QVERIFY(window->cbHighQuality->isHidden());
+        QCOMPARE(window->crop.zoomPercent, 100);
+        QCOMPARE(window->gbResult->title(), QString("100% - drag to move the image"));
         QVERIFY(!window->sbDeblurCircle->isChecked());
         for (QWidget* control : std::initializer_list<QWidget*>{window->btPercentage, window->sbDeblurCircle,
                                                                 window->tbBrightness, window->tbContrast})
