@@ -1,11 +1,11 @@
 // The folder tree and the file list of the main window.
 #include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QCheckBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>

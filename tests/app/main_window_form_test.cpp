@@ -275,7 +275,8 @@ private slots:
                                              window->btPercentage, window->sbDeblurCircle, window->btCreatePreview})
             QVERIFY2(control->isEnabled() == enabled, qPrintable(control->objectName()));
         // The DNG-only settings never come on for a JPEG.
-        for (QWidget* control : std::initializer_list<QWidget*>{window->cbProfile, window->tbBrightness, window->tbContrast})
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{window->cbProfile, window->tbBrightness, window->tbContrast})
             QVERIFY2(control->isEnabled() == (enabled && !isJpeg), qPrintable(control->objectName()));
         QVERIFY(!window->Label1->isEnabled());
         QVERIFY(window->Label2->isEnabled());

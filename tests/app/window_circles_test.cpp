@@ -164,7 +164,8 @@ private slots:
         ExpectCircles(w, {{460, 728, radius, radius, 35, false}});
         Window::Click(w->imgCircles, QPoint(100, 120));
         ExpectCircles(w, {{460, 728, radius, radius, 35, true}});
-        QCOMPARE(w->tbCircleSize->value(), std::clamp(2 * radius, w->tbCircleSize->minimum(), w->tbCircleSize->maximum()));
+        const int shown = std::clamp(2 * radius, w->tbCircleSize->minimum(), w->tbCircleSize->maximum());
+        QCOMPARE(w->tbCircleSize->value(), shown);
         QCOMPARE(w->tbCircleFeather->value(), 35);
         QVERIFY(w->tbCircleSize->isEnabled());
     }

@@ -208,7 +208,8 @@ private slots:
             for (const bool before : {true, false})
                 for (const bool dialog : {true, false})
                     QTest::newRow(qPrintable(QString("%1, %2, %3")
-                                                 .arg(jpeg ? "JPEG" : "DNG", before ? "a DNG opened before" : "first photo",
+                                                 .arg(jpeg ? "JPEG" : "DNG",
+                                                      before ? "a DNG opened before" : "first photo",
                                                       dialog ? "dialog save" : "auto save")))
                         << jpeg << before << dialog;
     }
@@ -219,7 +220,7 @@ private slots:
         QFETCH(bool, dialog);
         Window w;
         w.AddDng("earlier.dng", 400, 300);
-        const QString photo = jpeg ? QFileInfo(w.AddJpeg()).fileName() : QFileInfo(w.AddDng("photo.dng", 400, 300)).fileName();
+        const QString photo = QFileInfo(jpeg ? w.AddJpeg() : w.AddDng("photo.dng", 400, 300)).fileName();
         if (dngOpenedBefore) QVERIFY(w.OpenDng("earlier.dng"));
         QVERIFY(jpeg ? w.Select(photo) : w.OpenDng(photo));
         QCOMPARE(bool(w->convert->Negative), !jpeg);
