@@ -3,11 +3,11 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QUrl>
 
 #include "app/form_fonts.h"
-#include "app/picture_view.h"
 #include "app/program_icon.h"
 #include "app/web_addresses.h"
 
@@ -37,9 +37,9 @@ TFAbout::TFAbout(QWidget* parent) : QDialog(parent) {
     setModal(true);
     setFont(FormFont("Tahoma", 11));
 
-    Image1 = new PictureView(this);
+    Image1 = new QLabel(this);
     Image1->setGeometry(8, 8, 48, 48);
-    Image1->SetPicture(ProgramIcon());
+    Image1->setPixmap(QPixmap::fromImage(ProgramIcon()));
 
     lbAbout = new QLabel(this);
     lbAbout->move(65, 37);

@@ -7,8 +7,6 @@ class QPushButton;
 
 namespace app {
 
-class PictureView;
-
 // The modal About box: icon, name and version, a link to the product page
 // and what the program is built with.
 class TFAbout : public QDialog {
@@ -20,7 +18,8 @@ public:
     // Opens the product web page; the address is the program's, not the link text.
     void LinkLabel1LinkClick();
 
-    PictureView* Image1 = nullptr;
+    // The program icon, drawn with its transparency.
+    QLabel* Image1 = nullptr;
     QLabel* lbAbout = nullptr;
     QLabel* LinkLabel1 = nullptr;
     QFrame* bvTransfer = nullptr;

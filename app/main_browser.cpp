@@ -1,18 +1,22 @@
 // The folder tree and the file list of the main window.
 #include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include "app/main_window.h"
 #include "app/photo_files.h"
 #include "app/picture_view.h"
 #include "controls/class_blurpanel.h"
+#include "controls/class_trackbarmouse.h"
 
 namespace app {
 
@@ -95,10 +99,21 @@ void TFMain::cbFilterChange() {
     imgPreview->ClearPicture();
     img100->ClearPicture();
     suppressListFill = false;
-    if (blurPanel)
-        blurPanel->hide();
     btCreatePreview->setEnabled(false);
     btApplyDeblur->setEnabled(false);
+    // No photo is shown now: the per-photo controls go back to how the window starts.
+    cbHighQuality->hide();
+    btPercentage->setEnabled(false);
+    crop.zoomPercent = 100;
+    gbResult->setTitle("100% - drag to move the image");
+    if (blurPanel) {
+        blurPanel->hide();
+        sbDeblurCircle->setChecked(false);
+        sbDeblurCircleClick();
+        tbBrightness->setEnabled(false);
+        tbContrast->setEnabled(false);
+    }
+    sbDeblurCircle->setEnabled(false);
     if (lvExplore->selectedItems().isEmpty()) {
         imgJPG->ClearPicture();
         lbModel->setText("");

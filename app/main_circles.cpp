@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 #include "app/circle_cursor.h"
@@ -37,12 +38,17 @@ void TFMain::sbDeblurCircleClick() {
 
 namespace {
 
-// Loads a circle's size and feather into the sliders (a changed position
-// reaches the circle through the sliders' change handler) and enables them.
+// Shows a circle's size and feather on the sliders and enables them. The
+// change handlers stay quiet: a slider clamps a size beyond its range, and
+// that clamped position must not be written back into the circle.
 void LoadCircleSliders(controls::TTrackBarMouse* size, controls::TTrackBarMouse* feather,
                        const CircleSliderValues& values) {
-    size->setValue(values.size);
-    feather->setValue(values.feather);
+    {
+        const QSignalBlocker quietSize(size);
+        const QSignalBlocker quietFeather(feather);
+        size->setValue(values.size);
+        feather->setValue(values.feather);
+    }
     size->setEnabled(true);
     feather->setEnabled(true);
 }

@@ -20,6 +20,7 @@
 namespace app {
 
 void TFMain::btApplyDeblurClick() {
+    CopyBlurSettings();
     btApplyDeblur->setEnabled(false);
     btPercentage->setEnabled(false);
     sbDeblurCircle->setEnabled(false);

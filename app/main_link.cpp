@@ -49,7 +49,11 @@ int TFMain::ProfileIndex() const { return cbProfile->currentIndex(); }
 
 void TFMain::SetHighQualityEnabled(bool enabled) { cbHighQuality->setEnabled(enabled); }
 
-void TFMain::SetHighQualityChecked(bool checked) { cbHighQuality->setChecked(checked); }
+void TFMain::SetHighQualityChecked(bool checked) {
+    // setChecked emits no click, so the workflow's method is set here as the click handler would.
+    cbHighQuality->setChecked(checked);
+    convert->HighQuality = checked;
+}
 
 bool TFMain::AutoSave() const { return cbAutoSave->isChecked(); }
 

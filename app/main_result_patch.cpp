@@ -48,6 +48,7 @@ void TFMain::UpdateResult() {
                 return;
             }
             inResultUpdate = true;
+            CopyBlurSettings();
             if (isJPEG) {
                 CopyCrop();
                 convert->ProcessJPG(img100->Bitmap());
@@ -74,10 +75,9 @@ void TFMain::CopyBlurSettings() {
     fftEngine->kernelSmoothing = blurPanel->tbKernelSmoothing->value();
 }
 
-void TFMain::BlurSettingsChanged() {
-    CopyBlurSettings();
-    UpdateResult();
-}
+// The recomputation copies the settings as it starts; a change that comes
+// while one runs must not alter the engine's settings under it.
+void TFMain::BlurSettingsChanged() { UpdateResult(); }
 
 void TFMain::KernelNotEmpty() {
     btApplyDeblur->setEnabled(true);
@@ -125,7 +125,6 @@ void TFMain::SliderMouseUp(controls::TTrackBarMouse* sender) {
             imgPreview->Refresh();
         }
     }
-    CopyBlurSettings();
     UpdateResult();
     sender->setEnabled(true);
     sender->repaint();
@@ -133,10 +132,7 @@ void TFMain::SliderMouseUp(controls::TTrackBarMouse* sender) {
 
 void TFMain::cbHighQualityClick() {
     cbHighQuality->repaint();
-    fftEngine->SetLowPass(blurPanel->tbLowPass->value());
     convert->HighQuality = cbHighQuality->isChecked();
-    fftEngine->maskThreshold = blurPanel->tbMasking->value();
-    fftEngine->SetLocalization(blurPanel->tbLocalization->value(), blurPanel->tbLocalization->maximum());
     UpdateResult();
 }
 

@@ -42,8 +42,8 @@ bool TFMain::CheckFolderWritable(const QString& folder) {
     if (probe.open())
         return true;
     platform::MessageBox(
-        "Tonewick does not have permission to write to the selected folder.\n\n"
-        "Select another folder or run Tonewikc with Administrator privileges.",
+        "Clarivane does not have permission to write to the selected folder.\n\n"
+        "Please choose a folder you may write to.",
         "No permission", platform::MB_ICONWARNING);
     return false;
 }

@@ -202,6 +202,11 @@ void TFMain::EnableControls(bool enabled) {
     if (!isJPEG)
         cbStripExif->setEnabled(false);
     EnableGroupControls(gbSettings, enabled);
+    if (isJPEG) {
+        // Colour space, brightness and contrast act on a DNG's rendering only.
+        for (QWidget* dngOnly : std::initializer_list<QWidget*>{cbProfile, tbBrightness, tbContrast})
+            dngOnly->setEnabled(false);
+    }
     gbExport->repaint();
     btPercentage->setEnabled(enabled);
     sbDeblurCircle->setEnabled(enabled);

@@ -19,14 +19,18 @@ constexpr int kAnswerTimeoutMs = 30000;
 // Paces the tries while nobody listens, e.g. while a closing instance ends.
 constexpr int kNobodyListensPauseMs = 25;
 
-}  // namespace
-
-QString InstanceLockPath() {
+QString InstanceFolder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::tempPath();
-    return QDir(folder).filePath(kInstanceLockName);
+    return folder;
 }
+
+}  // namespace
+
+QString InstanceLockPath() { return QDir(InstanceFolder()).filePath(kInstanceLockName); }
+
+QString ActivationServerPath() { return QDir(InstanceFolder()).filePath(kActivationServerName); }
 
 InstanceLock::InstanceLock() : lock_(std::make_unique<QLockFile>(InstanceLockPath())) {
     // Only a dead holder makes the lock stale, never its age.
@@ -52,7 +56,7 @@ InstanceLock::Outcome InstanceLock::Acquire(int tries) {
 
 bool SendActivation() {
     QLocalSocket socket;
-    socket.connectToServer(kActivationServerName);
+    socket.connectToServer(ActivationServerPath());
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
     socket.write(kActivation);
@@ -68,8 +72,9 @@ bool SendActivation() {
 ActivationServer::ActivationServer(std::function<void()> onActivation, QObject* parent)
     : QObject(parent), server_(new QLocalServer(this)), onActivation_(std::move(onActivation)) {
     // The instance lock is ours, so a socket left by a crashed instance is stale.
-    QLocalServer::removeServer(kActivationServerName);
-    server_->listen(kActivationServerName);
+    const QString path = ActivationServerPath();
+    QLocalServer::removeServer(path);
+    server_->listen(path);
     connect(server_, &QLocalServer::newConnection, this, &ActivationServer::AcceptConnections);
 }
 

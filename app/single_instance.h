@@ -16,8 +16,11 @@ constexpr char kInstanceLockName[] = "CLARIVANE";
 constexpr char kActivationServerName[] = "CLRVN";
 constexpr int kHandshakeTries = 200;
 
-// Folder of the lock file: the user's runtime folder, else the temporary one.
+// Full paths of the lock file and of the activation socket, both in the
+// user's runtime folder (else the temporary one), so that every user has an
+// instance of their own.
 QString InstanceLockPath();
+QString ActivationServerPath();
 
 // The starting side of the handshake.
 class InstanceLock {

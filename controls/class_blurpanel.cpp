@@ -180,6 +180,7 @@ TTrackBarMouse* BlurPanel::MakeSlider(int left, int top, int width, int maximum)
     slider->setRange(0, maximum);
     slider->setPageStep(1);
     slider->OnMouseUpEvent = [this](TTrackBarMouse* sender) { SliderMouseUp(sender); };
+    slider->OnStepEvent = [this](TTrackBarMouse* sender) { SliderMouseUp(sender); };
     connect(slider, &QSlider::valueChanged, this, [this, slider] { SliderChange(slider); });
     return slider;
 }
@@ -372,9 +373,10 @@ void BlurPanel::SliderChange(TTrackBarMouse* slider) {
 }
 
 void BlurPanel::SliderMouseUp(TTrackBarMouse* slider) {
-    // Disabled while the owner recomputes, so that no second release can
-    // start a nested recomputation. Disabling moves the focus away, so it
-    // is given back afterwards.
+    // A release, a wheel turn or a key step. Disabled while the owner
+    // recomputes, so that no second release can start a nested
+    // recomputation. Disabling moves the focus away, so it is given back
+    // afterwards.
     const bool hadFocus = slider->hasFocus();
     slider->setEnabled(false);
     slider->repaint();

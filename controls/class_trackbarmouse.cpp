@@ -1,9 +1,11 @@
 #include "controls/class_trackbarmouse.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QStylePainter>
+#include <QWheelEvent>
 
 namespace controls {
 
@@ -21,6 +23,20 @@ void TTrackBarMouse::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && OnMouseUpEvent)
         OnMouseUpEvent(this);
     QSlider::mouseReleaseEvent(event);
+}
+
+void TTrackBarMouse::keyPressEvent(QKeyEvent* event) {
+    const int before = value();
+    QSlider::keyPressEvent(event);
+    if (value() != before && OnStepEvent)
+        OnStepEvent(this);
+}
+
+void TTrackBarMouse::wheelEvent(QWheelEvent* event) {
+    const int before = value();
+    QSlider::wheelEvent(event);
+    if (value() != before && OnStepEvent)
+        OnStepEvent(this);
 }
 
 void TTrackBarMouse::paintEvent(QPaintEvent*) {

@@ -6,8 +6,10 @@ namespace controls {
 
 // A horizontal slider that also reports the left button going down on it and
 // coming up, so owners can recompute results on release only. Both reports
-// come before the slider's own handling of the press or release; moves and
-// keyboard steps report only through valueChanged. It never draws a focus cue.
+// come before the slider's own handling of the press or release. A wheel turn
+// or a key that moved the slider is reported after the move, as a completed
+// change like a release. Drags report only through valueChanged. It never
+// draws a focus cue.
 class TTrackBarMouse : public QSlider {
     Q_OBJECT
 
@@ -18,10 +20,13 @@ public:
 
     NotifyEvent OnMouseUpEvent;
     NotifyEvent OnMouseDownEvent;
+    NotifyEvent OnStepEvent;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 };
 

@@ -9,6 +9,8 @@ bool DNGConvert::ReadPreviewDNG(const std::string& path) {
     MainWindowLink& window = *gMainWindow;
     DropNegative();
     dngReady_ = false;
+    // Without a usable preview the previous photo's thumbnail must not stay.
+    window.ClearBrowserPicture();
     if (Jpeg) Jpeg = std::make_unique<platform::JpegImage>();
     try {
         dng_file_stream stream(path, false, 4096);
@@ -36,7 +38,6 @@ bool DNGConvert::ReadPreviewDNG(const std::string& path) {
         if (chosen >= 0) {
             const dng_ifd& ifd = *info.fIFD[std::size_t(chosen)];
             const std::vector<uint8> data = ReadPreviewData(stream, ifd);
-            window.ClearBrowserPicture();
             window.RepaintBrowserPicture();
             if (ifd.fCompression == 7) {
                 Jpeg->LoadFromMemory(data.data(), data.size());

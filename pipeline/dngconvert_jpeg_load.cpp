@@ -25,6 +25,12 @@ void Refuse(const std::string& text, const char* caption) {
 
 bool DNGConvert::LoadJPG(const std::string& path) {
     MainWindowLink& window = *gMainWindow;
+    // No DNG stays behind a JPEG: brightness and contrast have nothing to render.
+    DropNegative();
+    dngReady_ = false;
+    // A refused JPEG shows nothing of the photo before it.
+    window.ClearBrowserPicture();
+    window.SetModelText("");
     try {
         Jpeg = std::make_unique<platform::JpegImage>();
         Jpeg->LoadFromFile(path);

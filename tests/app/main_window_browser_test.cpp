@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/picture_view.h"
@@ -95,8 +96,17 @@ private slots:
         QFETCH(QStringList, names);
         ShownWindow window;
         QCOMPARE(ListedNames(*window), kAllPhotos);
-        SelectListed(*window, "B.JPEG");
+        // A DNG opened, the circle button down: every per-photo control is on.
+        SelectListed(*window, "a.dng");
+        window->btCreatePreview->click();
         QVERIFY(window->imgPreview->HasPicture());
+        window->btPercentage->click();
+        window->sbDeblurCircle->click();
+        QVERIFY(window->sbDeblurCircle->isChecked());
+        QVERIFY(!window->cbHighQuality->isHidden());
+        for (QWidget* control : std::initializer_list<QWidget*>{window->btPercentage, window->tbBrightness,
+                                                                window->tbContrast})
+            QVERIFY(control->isEnabled());
 
         window->cbFilter->setCurrentIndex(filter);
         if (filter == 0)
@@ -113,6 +123,40 @@ private slots:
         QVERIFY(window->blurPanel->isHidden());
         QVERIFY(!window->btCreatePreview->isEnabled());
         QVERIFY(!window->btApplyDeblur->isEnabled());
+        // With no photo shown the per-photo controls are as the window starts.
+        QVERIFY(window->cbHighQuality->isHidden());
+        QCOMPARE(window->crop.zoomPercent, 100);
+        QCOMPARE(window->gbResult->title(), QString("100% - drag to move the image"));
+        QVERIFY(!window->sbDeblurCircle->isChecked());
+        for (QWidget* control : std::initializer_list<QWidget*>{window->btPercentage, window->sbDeblurCircle,
+                                                                window->tbBrightness, window->tbContrast})
+            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+    }
+
+    // The next photo without a thumbnail of its own never shows the last
+    // one's, nor a refused one the last one's model.
+    void thumbnailGoesWhenTheNextPhotoHasNone_data() {
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("model");
+        QTest::newRow("DNG without an embedded preview") << "bare.dng" << "from: Canon EOS 550D";
+        QTest::newRow("refused JPEG") << "cmyk.jpg" << "";
+    }
+
+    void thumbnailGoesWhenTheNextPhotoHasNone() {
+        QFETCH(QString, next);
+        QFETCH(QString, model);
+        QTemporaryDir folder;
+        photo_folder::WriteDng(folder.path(), "first.dng", "Sony ILCE-7S");
+        photo_folder::WriteDng(folder.path(), "bare.dng", "Canon EOS 550D", false);
+        photo_folder::CopyJpeg(folder.path(), "cmyk.jpg", "cmyk_adobe.jpg");
+        ShownWindow window;
+        MessageLog log;
+        window->FillFileList(folder.path());
+        SelectListed(*window, "first.dng");
+        QVERIFY(window->imgJPG->HasPicture());
+        SelectListed(*window, next);
+        QVERIFY(!window->imgJPG->HasPicture());
+        QCOMPARE(window->lbModel->text(), model);
     }
 
     void expansionLeavesTheListAndTheNextClickRefillsIt() {

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "app/picture_view.h"
+#include "app/program_icon.h"
 #include "app/web_addresses.h"
 #include "app_test_main.h"
 #include "controls/class_blurpanel.h"
@@ -229,6 +230,14 @@ private slots:
             QVERIFY2(credits.contains(used), used);
         for (const char* notUsed : {"Adobe", "SDK", "JHead"})
             QVERIFY2(!credits.contains(notUsed), notUsed);
+        // The icon keeps its transparency: its empty corner shows the box's
+        // own background, its disc the icon's colour.
+        const QImage shown = about.grab().toImage();
+        const QImage icon = app::ProgramIcon();
+        const QPoint origin = about.Image1->pos();
+        QCOMPARE(icon.pixelColor(47, 0).alpha(), 0);
+        QCOMPARE(shown.pixel(origin + QPoint(47, 0)) & RGB_MASK, shown.pixel(2, 2) & RGB_MASK);
+        QCOMPARE(shown.pixel(origin + QPoint(18, 18)) & RGB_MASK, icon.pixel(18, 18) & RGB_MASK);
         for (QLabel* label : {about.Label1, about.Label2, about.Label3}) {
             QVERIFY(label->font().italic());
             const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 1000),
@@ -263,9 +272,12 @@ private slots:
         QCOMPARE(window->cbStripExif->isEnabled(), stripExif);
         for (QWidget* control :
              std::initializer_list<QWidget*>{window->tvExplore, window->lvExplore, window->cbAutoSave, window->sbBrowse,
-                                             window->cbProfile, window->tbBrightness, window->tbContrast,
                                              window->btPercentage, window->sbDeblurCircle, window->btCreatePreview})
             QVERIFY2(control->isEnabled() == enabled, qPrintable(control->objectName()));
+        // The DNG-only settings never come on for a JPEG.
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{window->cbProfile, window->tbBrightness, window->tbContrast})
+            QVERIFY2(control->isEnabled() == (enabled && !isJpeg), qPrintable(control->objectName()));
         QVERIFY(!window->Label1->isEnabled());
         QVERIFY(window->Label2->isEnabled());
         QVERIFY(window->lbFolder->isEnabled());

@@ -141,6 +141,11 @@ private slots:
         if (messages) {
             QCOMPARE(log.messages[0].caption, std::string("No permission"));
             QCOMPARE(log.messages[0].flags, unsigned(platform::MB_ICONWARNING));
+            // The program's own name and advice a Linux user can follow.
+            const QString text = QString::fromStdString(log.messages[0].text);
+            QVERIFY2(text.startsWith("Clarivane does not have permission"), qPrintable(text));
+            QVERIFY2(text.contains("choose a folder you may write to"), qPrintable(text));
+            QVERIFY2(!text.contains("Administrator"), qPrintable(text));
         }
         QVERIFY(IniLines().contains("AutoSavePathDNG=" + expand(stored)));
         QVERIFY(IniLines().contains(QString("AutoSaveDNG=") + (checked ? "1" : "0")));

@@ -11,8 +11,10 @@
 // Photos for the window's tests, written into a folder of the test's choice.
 namespace photo_folder {
 
-// A small mosaic DNG of the given camera with a 32 x 24 uncompressed preview.
-inline QString WriteDng(const QString& folder, const QString& name, const std::string& model) {
+// A small mosaic DNG of the given camera with a 32 x 24 uncompressed preview,
+// or without any preview.
+inline QString WriteDng(const QString& folder, const QString& name, const std::string& model,
+                        bool withPreview = true) {
     FixtureOptions options;
     options.model = model;
     options.width = 64;
@@ -23,7 +25,8 @@ inline QString WriteDng(const QString& folder, const QString& name, const std::s
     FixturePreview preview;
     preview.width = 32;
     preview.height = 24;
-    options.previews.push_back(preview);
+    if (withPreview)
+        options.previews.push_back(preview);
     const QString path = QDir(folder).filePath(name);
     test_support::WriteFileBytes(path.toStdString(), WriteFixtureDNG(options));
     return path;

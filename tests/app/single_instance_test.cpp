@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -13,9 +14,13 @@ constexpr int kStartMs = 20000;
 // One run of the program, watched through its standard output.
 class Instance {
 public:
-    explicit Instance(const QStringList& arguments, bool minimized = false, const QString& answer = "yes") {
+    // `runtimeFolder` stands for the user: each user has a runtime folder of their own.
+    explicit Instance(const QStringList& arguments, bool minimized = false, const QString& answer = "yes",
+                      const QString& runtimeFolder = QString()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!runtimeFolder.isEmpty())
+            environment.insert("XDG_RUNTIME_DIR", runtimeFolder);
         environment.insert("CLARIVANE_PROBE_ANSWER", answer);
         if (minimized)
             environment.insert("CLARIVANE_PROBE_MINIMIZED", "1");
@@ -103,6 +108,26 @@ private slots:
         QCOMPARE(first.ExitCode(), 0);
         QVERIFY(second.WaitFor("shown"));
         QVERIFY(!second.Lines().join(' ').contains("message"));
+    }
+
+    // Two users on one machine: each one's second start reaches that user's
+    // own first instance, never the other user's.
+    void eachRuntimeFolderHasItsOwnSingleInstance() {
+        QTemporaryDir userA, userB;
+        for (const QTemporaryDir* folder : {&userA, &userB})
+            QVERIFY(QFile::setPermissions(folder->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        Instance firstA({}, true, "yes", userA.path());
+        QVERIFY(firstA.WaitFor("minimized"));
+        Instance firstB({}, true, "yes", userB.path());
+        QVERIFY(firstB.WaitFor("minimized"));
+        for (Instance* first : {&firstA, &firstB}) {
+            Instance second({}, false, "yes", first == &firstA ? userA.path() : userB.path());
+            QVERIFY(second.WaitForEnd());
+            QCOMPARE(second.ExitCode(), 0);
+            QVERIFY(first->WaitFor("restored"));
+        }
+        QVERIFY(firstA.Running());
+        QVERIFY(firstB.Running());
     }
 
     void aKilledInstanceLeavesNoLockBehind() {

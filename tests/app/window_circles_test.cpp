@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QLabel>
+#include <QToolButton>
+#include <algorithm>
 
 #include "app_test_main.h"
 #include "engine/class_fft.h"
@@ -142,6 +144,30 @@ private slots:
         ExpectCircles(w, {{473, 769, 150, 92, 20, true}});
         w->tbCircleFeather->setValue(45);
         QCOMPARE(w->fftEngine->circles[0]->transitionPercent, 45);
+    }
+
+    // Selecting a circle shows its size on the slider, clamped where the
+    // slider ends, and never writes that position back into the circle.
+    void reselectingACircleKeepsItsRadius_data() {
+        QTest::addColumn<int>("radius");
+        for (const int radius : {3, 10, 100, 500, 850})
+            QTest::newRow(qPrintable(QString("radius %1").arg(radius))) << radius;
+    }
+
+    void reselectingACircleKeepsItsRadius() {
+        QFETCH(int, radius);
+        Window w;
+        Prepare(w);
+        Window::Click(w->imgCircles, QPoint(100, 120));
+        w->fftEngine->circles[0]->SetSize(radius, radius, 35);
+        w->sbUnselect->click();
+        ExpectCircles(w, {{460, 728, radius, radius, 35, false}});
+        Window::Click(w->imgCircles, QPoint(100, 120));
+        ExpectCircles(w, {{460, 728, radius, radius, 35, true}});
+        const int shown = std::clamp(2 * radius, w->tbCircleSize->minimum(), w->tbCircleSize->maximum());
+        QCOMPARE(w->tbCircleSize->value(), shown);
+        QCOMPARE(w->tbCircleFeather->value(), 35);
+        QVERIFY(w->tbCircleSize->isEnabled());
     }
 
     void overlappingCirclesPreferTheSelectedOne() {

@@ -1,9 +1,11 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "app/save_dialog.h"
 #include "app_test_main.h"
@@ -192,6 +194,120 @@ private slots:
         QVERIFY(values != source);
 
         ExpectCancelledRun(w, saved, true);
+    }
+
+    // Colour space, Brightness and Contrast belong to DNGs: whatever enables
+    // the window again after a result, they stay off for a JPEG, loading the
+    // JPEG lets go of any DNG, and a brightness release changes neither the
+    // JPEG's preview nor its result.
+    void dngOnlySettingsStayOffForAJpeg_data() {
+        QTest::addColumn<bool>("jpeg");
+        QTest::addColumn<bool>("dngOpenedBefore");
+        QTest::addColumn<bool>("dialog");
+        for (const bool jpeg : {true, false})
+            for (const bool before : {true, false})
+                for (const bool dialog : {true, false})
+                    QTest::newRow(qPrintable(QString("%1, %2, %3")
+                                                 .arg(jpeg ? "JPEG" : "DNG",
+                                                      before ? "a DNG opened before" : "first photo",
+                                                      dialog ? "dialog save" : "auto save")))
+                        << jpeg << before << dialog;
+    }
+
+    void dngOnlySettingsStayOffForAJpeg() {
+        QFETCH(bool, jpeg);
+        QFETCH(bool, dngOpenedBefore);
+        QFETCH(bool, dialog);
+        Window w;
+        w.AddDng("earlier.dng", 400, 300);
+        const QString photo = QFileInfo(jpeg ? w.AddJpeg() : w.AddDng("photo.dng", 400, 300)).fileName();
+        if (dngOpenedBefore) QVERIFY(w.OpenDng("earlier.dng"));
+        QVERIFY(jpeg ? w.Select(photo) : w.OpenDng(photo));
+        QCOMPARE(bool(w->convert->Negative), !jpeg);
+        w.DrawLineKernel(4);
+
+        const QString extension = jpeg ? ".jpg" : ".dng";
+        const QString out = QString::fromStdString(w.folder.File("out"));
+        const QString saved = dialog ? QString::fromStdString(w.folder.File("chosen")) + extension
+                                     : out + "/photo-DB" + extension;
+        if (dialog)
+            app::SetSaveDialogHook([&](QWidget*, const app::SaveDialogRequest&) {
+                return std::optional<std::string>(saved.toStdString());
+            });
+        else
+            AutoSaveInto(w, out);
+        RunFinalResult(w, false);
+        QVERIFY(QFile::exists(saved));
+
+        QCOMPARE(w->tbBrightness->isEnabled(), !jpeg);
+        QCOMPARE(w->tbContrast->isEnabled(), !jpeg);
+        if (!jpeg) return;
+        QVERIFY(!w->cbProfile->isEnabled());
+        const platform::Bitmap preview = w->imgPreview->Bitmap();
+        const std::vector<uint8_t> result = Bytes(saved);
+        w.ReleaseSlider(w->tbBrightness, 40);
+        QVERIFY(SameBitmap(preview, w->imgPreview->Bitmap()));
+        QVERIFY(QFile::remove(saved));
+        RunFinalResult(w, false);
+        QVERIFY(Bytes(saved) == result);
+    }
+
+    // A wheel turn or an arrow key on a blur slider recomputes the patch as a
+    // release does; the patch and the final result start from the positions shown.
+    void wheelAndKeyStepsOfBlurSlidersReachPatchAndResult_data() {
+        QTest::addColumn<int>("slider");
+        QTest::addColumn<bool>("wheel");
+        const char* const names[] = {"low pass", "localization", "masking", "kernel smoothing"};
+        for (int slider = 0; slider < 4; ++slider)
+            for (const bool wheel : {true, false})
+                QTest::newRow(qPrintable(QString("%1, %2").arg(names[slider], wheel ? "wheel" : "Right key")))
+                    << slider << wheel;
+    }
+
+    void wheelAndKeyStepsOfBlurSlidersReachPatchAndResult() {
+        QFETCH(int, slider);
+        QFETCH(bool, wheel);
+        Window w;
+        w.AddJpeg();
+        QVERIFY(w.Select("photo.jpg"));
+        w.DrawLineKernel(4);
+        controls::BlurPanel* panel = w->blurPanel;
+        controls::TTrackBarMouse* const sliders[] = {panel->tbLowPass, panel->tbLocalization, panel->tbMasking,
+                                                     panel->tbKernelSmoothing};
+        controls::TTrackBarMouse* moved = sliders[slider];
+        engine::ClassFFT& fft = *w->fftEngine;
+        const auto engineValue = [&] {
+            const int values[] = {fft.lowPass, fft.localization, fft.maskThreshold, fft.kernelSmoothing};
+            return values[slider];
+        };
+        int usedByPatch = -1;
+        platform::SetProcessMessagesHook([&] {
+            if (w->inResultUpdate) usedByPatch = engineValue();
+        });
+
+        const int before = moved->value();
+        if (wheel) {
+            const QPointF at(moved->width() / 2.0, moved->height() / 2.0);
+            QWheelEvent turn(at, moved->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                             Qt::NoScrollPhase, false);
+            QApplication::sendEvent(moved, &turn);
+        } else {
+            moved->setFocus();
+            QTest::keyClick(moved, Qt::Key_Right);
+        }
+        const int shown = moved->value();
+        QVERIFY(shown != before);
+        QCOMPARE(usedByPatch, shown);
+        QVERIFY(moved->isEnabled());
+
+        // The final result reads the slider, not what the engine last held.
+        fft.SetLowPass(before);
+        fft.SetLocalization(before, panel->tbLocalization->maximum());
+        fft.maskThreshold = before;
+        fft.kernelSmoothing = before;
+        AutoSaveInto(w, QString::fromStdString(w.folder.File("out")));
+        RunFinalResult(w, false);
+        QCOMPARE(engineValue(), shown);
     }
 
     // Plug-in mode: the first resize opens the photo, results are numbered

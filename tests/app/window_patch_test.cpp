@@ -239,15 +239,39 @@ private slots:
         QCOMPARE(fft.localizationMax, panel->tbLocalization->maximum());
         QCOMPARE(fft.maskThreshold, 23);
         QCOMPARE(fft.kernelSmoothing, 2);
-        // The three-plane box copies all but the smoothing.
+        // The three-plane box recomputes with the positions shown, all four.
         panel->tbLowPass->setValue(12);
         panel->tbMasking->setValue(5);
         panel->tbKernelSmoothing->setValue(4);
         w->cbHighQuality->click();
         QCOMPARE(fft.lowPass, 12);
         QCOMPARE(fft.maskThreshold, 5);
-        QCOMPARE(fft.kernelSmoothing, 2);
+        QCOMPARE(fft.kernelSmoothing, 4);
         QCOMPARE(w->convert->HighQuality, w->cbHighQuality->isChecked());
+    }
+
+    // The program sets the three-plane box for a monochrome DNG; the method
+    // follows the box then as it does after a click.
+    void threePlaneMethodFollowsTheBoxFromColourToMonoToColour() {
+        Window w;
+        w.AddDng("colour.dng", 400, 300);
+        pipelinetest::WriteFixtureFile(w.folder, "mono.dng", pipelinetest::MonochromeFixture(400, 300));
+        QVERIFY(w.OpenDng("colour.dng"));
+        w->cbHighQuality->click();
+        QVERIFY(w->cbHighQuality->isChecked());
+        QVERIFY(w->convert->HighQuality);
+        const struct {
+            const char* photo;
+            bool boxEnabled;
+        } steps[] = {{"mono.dng", false}, {"colour.dng", true}};
+        for (const auto& step : steps) {
+            QVERIFY2(w.OpenDng(step.photo), step.photo);
+            QVERIFY2(!w->cbHighQuality->isChecked(), step.photo);
+            QVERIFY2(w->cbHighQuality->isEnabled() == step.boxEnabled, step.photo);
+            QVERIFY2(!w->convert->HighQuality, step.photo);
+        }
+        w->cbHighQuality->click();
+        QVERIFY(w->convert->HighQuality);
     }
 
     // The DNG side: the result scale before every recomputation, and

@@ -1,5 +1,6 @@
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWheelEvent>
 #include <QtTest>
 #include <memory>
 
@@ -12,13 +13,14 @@ class TrackBarMouseTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void leftButtonReportsBeforeTheSliderMovesAndKeysOnlyChange() {
+    void leftButtonReportsBeforeTheSliderMovesKeysAndWheelAfter() {
         QStringList log;
         TTrackBarMouse slider;
         slider.setRange(0, 100);
         slider.resize(130, 22);
         slider.OnMouseDownEvent = [&](TTrackBarMouse* sender) { log << QString("down@%1").arg(sender->value()); };
         slider.OnMouseUpEvent = [&](TTrackBarMouse* sender) { log << (sender == &slider ? "up" : "up from elsewhere"); };
+        slider.OnStepEvent = [&](TTrackBarMouse* sender) { log << QString("step@%1").arg(sender->value()); };
         connect(&slider, &QSlider::valueChanged, this, [&](int v) { log << QString("value=%1").arg(v); });
         slider.show();
         QVERIFY(QTest::qWaitForWindowExposed(&slider));
@@ -28,10 +30,12 @@ private slots:
         QVERIFY2(slider.value() > 0, "the press still reaches the slider");
         QCOMPARE(log.first(), QString("down@0"));
         QCOMPARE(log.last(), QString("up"));
-        const QRegularExpression report("^(down|up)");
+        const QRegularExpression report("^(down|up|step)");
         QCOMPARE(log.filter(report).size(), 2);
 
-        // The right button fires neither report; the keyboard only the change.
+        // The right button fires no report. A key or a wheel turn that moves
+        // the slider reports a step after the change; one that cannot move it
+        // reports nothing.
         log.clear();
         mouse_input::Click(&slider, QPoint(60, 11), Qt::RightButton);
         QVERIFY(log.filter(report).isEmpty());
@@ -39,7 +43,16 @@ private slots:
         log.clear();
         QTest::keyClick(&slider, Qt::Key_Right);
         QTest::keyClick(&slider, Qt::Key_End);
-        QCOMPARE(log, QStringList({"value=1", "value=100"}));
+        QTest::keyClick(&slider, Qt::Key_Right);
+        QCOMPARE(log, QStringList({"value=1", "step@1", "value=100", "step@100"}));
+        log.clear();
+        const QPointF at(60, 11);
+        QWheelEvent turn(at, slider.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&slider, &turn);
+        QCOMPARE(log.size(), 2);
+        QVERIFY(slider.value() < 100);
+        QCOMPARE(log.last(), QString("step@%1").arg(slider.value()));
 
         // Without handlers the press works all the same.
         slider.OnMouseDownEvent = nullptr;

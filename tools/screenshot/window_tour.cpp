@@ -1,7 +1,8 @@
 // Takes the main window through one deblurring session and writes a
 // screenshot after each stage: a JPEG with its deblurred patch, deblur
 // circles on it, an opened DNG with patch and circle, the progress overlay
-// while a final result is made, and the window after it.
+// while a final result is made, the window after it, the window after a
+// change of the file filter, and the About box.
 //
 //   window-tour OUT_FOLDER PHOTO.jpg PHOTO.dng
 //
@@ -9,6 +10,7 @@
 // under an X server (screenshot.sh --tour starts one with xvfb-run).
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
@@ -50,6 +53,9 @@ void Click(QWidget* w, QPoint p) {
 // What the X server shows of the window; the widget's own rendering where
 // the screen cannot be read.
 void Shoot(QWidget* window, const QString& file) {
+    // The X server draws what the window painted a moment ago.
+    QCoreApplication::processEvents();
+    QThread::msleep(200);
     QCoreApplication::processEvents();
     QPixmap shot;
     if (QScreen* screen = window->screen())
@@ -135,6 +141,11 @@ int main(int argc, char** argv) {
         platform::SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
         Shoot(&window, out + "/5-after-final.png");
         std::printf("saved: %s\n", qPrintable(QDir(folder + "/results").entryList(QDir::Files).join(", ")));
+
+        window.cbFilter->setCurrentIndex(1);
+        Shoot(&window, out + "/6-after-filter-change.png");
+        about.show();
+        Shoot(&about, out + "/7-about.png");
         QApplication::quit();
     });
     return QApplication::exec();
