@@ -1,6 +1,9 @@
 #pragma once
-// Camera colour data read with exiftool from the test DNGs in the shared test data.
+// Camera colour data read with exiftool from real DNGs.
+#include <vector>
+
 #include "dng/dng_camera_profile.h"
+#include "fixture_writer.h"
 
 // Canon EOS 550D (Magic Lantern): one matrix.
 inline dng_matrix_3by3 Canon550DColorMatrix() {
@@ -23,6 +26,32 @@ inline dng_camera_profile Canon6DProfile(bool withForwardMatrices) {
     return p;
 }
 inline const dng_matrix_3by3 k6DCalibration1(0.9883, 1, 1);
+
+// A fixture carrying the 6D's colour tags: illuminants A and D65, both matrix pairs, the calibration.
+inline FixtureOptions Canon6DProfileFixture() {
+    const auto rowMajor = [](const dng_matrix& m) {
+        std::vector<double> v;
+        for (uint32 r = 0; r < m.Rows(); ++r)
+            for (uint32 c = 0; c < m.Cols(); ++c) v.push_back(m[r][c]);
+        return v;
+    };
+    const dng_camera_profile p = Canon6DProfile(true);
+    FixtureOptions s;
+    s.model = "Canon EOS 6D";
+    s.samples = PatternSamples(s.width, s.height, 1, s.bits);
+    s.colorMatrix = rowMajor(p.ColorMatrix1());
+    s.extraSignedRationals = {{50722, rowMajor(p.ColorMatrix2())},
+                              {50723, rowMajor(k6DCalibration1)},
+                              {50964, rowMajor(p.ForwardMatrix1())},
+                              {50965, rowMajor(p.ForwardMatrix2())}};
+    s.extraShorts = {{50778, {lsStandardLightA}}, {50779, {lsD65}}};
+    return s;
+}
+
+// Blackmagic Pocket Cinema Camera: the matrix for D65, its second illuminant.
+inline dng_matrix_3by3 BlackmagicColorMatrix2() {
+    return dng_matrix_3by3(1.00885, -0.27351, -0.08258, -0.48997, 1.34441, 0.11174, -0.06406, 0.32997, 0.53917);
+}
 
 // A four-colour camera: the 550D's matrix with a fourth row.
 inline dng_matrix FourColourMatrix() {

@@ -7,6 +7,17 @@
 
 std::string DngTestFile(const std::string& name) { return test_support::TestData("dng/" + name); }
 
+std::vector<uint8_t> DngSource::Bytes() const {
+    return realFile ? test_support::ReadFileBytes(DngTestFile(realFile)) : WriteFixtureDNG(fixture);
+}
+
+std::string DngSource::Path(const std::string& folder) const {
+    if (realFile) return DngTestFile(realFile);
+    const std::string path = folder + "/" + name + ".dng";
+    test_support::WriteFileBytes(path, WriteFixtureDNG(fixture));
+    return path;
+}
+
 std::unique_ptr<LoadedDNG> LoadDNG(const std::vector<uint8_t>& bytes, bool readRaw, std::unique_ptr<dng_host> host) {
     auto dng = std::make_unique<LoadedDNG>(host ? std::move(host) : std::make_unique<dng_host>());
     dng->stream = std::make_unique<dng_memory_stream>(bytes);

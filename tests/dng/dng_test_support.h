@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,9 +10,23 @@
 #include "dng/dng_info.h"
 #include "dng/dng_negative.h"
 #include "dng/dng_stream.h"
+#include "fixture_writer.h"
 
 // Full path of a real test DNG, e.g. DngTestFile("canon_....dng").
 std::string DngTestFile(const std::string& name);
+
+// A test DNG: a real file of the test data, or the fixture when realFile is null.
+struct DngSource {
+    const char* name;
+    const char* realFile;
+    FixtureOptions fixture;
+
+    std::vector<uint8_t> Bytes() const;
+    // The real file's path, or the fixture written as `folder`/NAME.dng.
+    std::string Path(const std::string& folder) const;
+};
+// Test names show the source's name, not its bytes.
+inline void PrintTo(const DngSource& source, std::ostream* out) { *out << source.name; }
 
 // A DNG read through the layer the way the program reads it.
 struct LoadedDNG {

@@ -36,7 +36,11 @@ inline size_t EntryOf(const Bytes& b, uint16_t tag) {
             const size_t entry = dirs[d] + 2 + 12 * i;
             const uint32_t code = Get16(b, entry);
             if (code == tag) return entry;
-            if (code == 330) dirs.push_back(Get32(b, entry + 8));
+            if (code != 330) continue;
+            // One sub-IFD offset sits in the entry, several in an array it points at.
+            const uint32_t subs = Get32(b, entry + 4);
+            for (uint32_t k = 0; k < subs; ++k)
+                dirs.push_back(Get32(b, subs == 1 ? entry + 8 : Get32(b, entry + 8) + 4 * k));
         }
     ADD_FAILURE() << "tag " << tag << " not found";
     return 0;

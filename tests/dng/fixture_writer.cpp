@@ -185,6 +185,20 @@ std::vector<uint16_t> PatternSamples(uint32_t width, uint32_t height, uint32_t s
     return v;
 }
 
+FixtureOptions PackedBGGRFixture(uint32_t width, uint32_t height) {
+    FixtureOptions s;
+    s.model.clear();
+    s.width = width;
+    s.height = height;
+    s.bits = 10;
+    s.samples = PatternSamples(width, height, 1, 10, 5);
+    s.cfaPattern = {2, 1, 1, 0};
+    s.blackRepeatRows = s.blackRepeatCols = 2;
+    s.blackLevel = {60, 62, 61, 64};
+    s.whiteLevel = {1023};
+    return s;
+}
+
 std::vector<uint8_t> OpcodeListBytes(const std::vector<FixtureOpcode>& opcodes) {
     ByteSink s(true);
     s.U32(static_cast<uint32_t>(opcodes.size()));
@@ -242,6 +256,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
 
     Directory raw(big);
     raw.Image(0, s.width, s.height, s.samplesPerPixel, s.bits, s.compression, s.cfa ? 32803u : 34892u);
+    if (s.sampleFormat != 1) raw.Shorts(339, std::vector<uint32_t>(s.samplesPerPixel, s.sampleFormat));
     if (s.tiled) {
         raw.Longs(322, {tileW});
         raw.Longs(323, {tileL});
@@ -312,7 +327,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
 
     Directory& main = rawInIFD0 ? raw : ifd0;
     main.Bytes(50706, {1, 3, 0, 0});
-    main.Ascii(50708, s.model);
+    if (!s.model.empty()) main.Ascii(50708, s.model);
     main.Ascii(271, "Fixture");
     main.Ascii(305, "fixture writer");
     if (s.colour) {
@@ -320,6 +335,8 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
         main.Shorts(50778, {21});
         main.Rationals(50728, s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral, 1000000);
     }
+    for (const auto& [tag, values] : s.extraSignedRationals) main.Rationals(tag, values, 10000, true);
+    for (const auto& [tag, values] : s.extraShorts) main.Shorts(tag, values);
     if (s.writeDigest) main.Bytes(50972, RawDigest(s.samples));
     if (!subOffsets.empty()) main.Longs(330, subOffsets);
     // Chained directories go before IFD 0, last first, so each knows where its successor is.

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,10 @@ struct FixturePreview {
 
 struct FixtureOptions {
     bool bigEndian = false;
-    std::string model = "Canon EOS 550D";
+    std::string model = "Canon EOS 550D";  // UniqueCameraModel; empty: no such tag
     uint32_t width = 8, height = 6;
     uint32_t bits = 16, samplesPerPixel = 1;
+    uint32_t sampleFormat = 1;           // SampleFormat of every sample; 1 (unsigned) is not written
     bool cfa = true;                     // CFA (one sample) or LinearRaw
     std::array<uint8_t, 4> cfaPattern{0, 1, 1, 2};
     uint32_t bayerGreenSplit = 0;
@@ -44,9 +46,17 @@ struct FixtureOptions {
     std::vector<FixturePreview> previews;
     bool writeDigest = true;
     bool rawInSubIFD = false;            // raw image in a sub-IFD even without an IFD 0 preview
+    // Further camera tags of IFD 0, replacing the writer's own: SRATIONAL (e.g. ForwardMatrix1) and SHORT
+    // (e.g. CalibrationIlluminant2).
+    std::map<uint16_t, std::vector<double>> extraSignedRationals;
+    std::map<uint16_t, std::vector<uint32_t>> extraShorts;
 };
 
 std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& options);
+
+// A sensor module's kind of raw: 10-bit samples packed in one strip, BGGR, a black level per 2x2 site
+// and no UniqueCameraModel.
+FixtureOptions PackedBGGRFixture(uint32_t width, uint32_t height);
 
 // Samples of a smooth test pattern with noise, below 2^bits.
 std::vector<uint16_t> PatternSamples(uint32_t width, uint32_t height, uint32_t samplesPerPixel, uint32_t bits,

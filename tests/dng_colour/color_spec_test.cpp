@@ -9,7 +9,6 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_temperature.h"
 #include "dng_test_support.h"
-#include "tests/support/test_files.h"
 
 namespace {
 
@@ -152,11 +151,12 @@ TEST(DngColorSpec, MalformedColourDataEndsInErrorsOrFallbacks) {
     EXPECT_TRUE(darkSpec.CameraToPCS().IsEmpty());
 }
 
-// Every real test DNG the reader accepts: its profile and as-shot white give a plausible, balanced white.
-class RealFile : public testing::TestWithParam<const char*> {};
+// Every real test DNG the reader accepts, and fixtures with a sensor module's and the 6D's colour tags:
+// the profile and as-shot white give a plausible, balanced white.
+class RealFile : public testing::TestWithParam<DngSource> {};
 
 TEST_P(RealFile, AsShotWhiteGivesAPlausibleBalance) {
-    const auto dng = LoadDNG(test_support::ReadFileBytes(DngTestFile(GetParam())), false);
+    const auto dng = LoadDNG(GetParam().Bytes(), false);
     const dng_negative& negative = *dng->negative;
     ASSERT_EQ(negative.ColorChannels(), 3u);
     dng_color_spec colorConversion(negative, negative.ProfileToEmbed());
@@ -169,15 +169,14 @@ TEST_P(RealFile, AsShotWhiteGivesAPlausibleBalance) {
     ExpectWhiteLandsOnPCS(colorConversion, 1e-6);
 }
 
-INSTANTIATE_TEST_SUITE_P(DngColorSpec, RealFile,
-                         testing::Values("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng",
-                                         "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng",
-                                         "canon_eos_6d_lossy_linearraw_mappolynomial.dng",
-                                         "oneplus_a6003_lossy_linearraw.dng",
-                                         "apple_iphone12pro_proraw_metadata_only_MM.dng",
-                                         "raspberrypi_gs_pidng_10bit_uncompressed_bggr.dng",
-                                         "gopro_fusion_GPBK7066_vc5_warprectilinear.gpr",
-                                         "gopro_hero6_GOPR0024_vc5_gainmap.gpr",
-                                         "dngsdk_testcamera_float32_linearraw.dng"));
+INSTANTIATE_TEST_SUITE_P(
+    DngColorSpec, RealFile,
+    testing::Values(DngSource{"Canon550D", "canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng", {}},
+                    DngSource{"Blackmagic", "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng", {}},
+                    DngSource{"GoProFusion", "gopro_fusion_GPBK7066_vc5_warprectilinear.gpr", {}},
+                    DngSource{"GoProHero6", "gopro_hero6_GOPR0024_vc5_gainmap.gpr", {}},
+                    DngSource{"PackedBGGR", nullptr, PackedBGGRFixture(16, 12)},
+                    DngSource{"Canon6DProfile", nullptr, Canon6DProfileFixture()}),
+    [](const testing::TestParamInfo<DngSource>& info) { return std::string(info.param.name); });
 
 }  // namespace

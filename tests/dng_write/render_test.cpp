@@ -203,12 +203,13 @@ Means LibRawMeans(const std::string& path) {
     return m;
 }
 
-class RenderAgainstLibRaw : public ::testing::TestWithParam<const char*> {};
+class RenderAgainstLibRaw : public ::testing::TestWithParam<DngSource> {};
 
 // Both renders are made without a tone curve or black point: those are the layer's own look, which
 // LibRaw does not have.
 TEST_P(RenderAgainstLibRaw, MeanPerChannelWithinAFewLevels) {
-    const std::string path = DngTestFile(GetParam());
+    const test_support::TempFolder temp;
+    const std::string path = GetParam().Path(temp.Path());
     dng_tone_curve identity;
     identity.SetNull();
     const auto image = Render(test_support::ReadFileBytes(path), [&](dng_render& r, dng_negative& negative) {
@@ -223,9 +224,19 @@ TEST_P(RenderAgainstLibRaw, MeanPerChannelWithinAFewLevels) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(RealFiles, RenderAgainstLibRaw,
-                         ::testing::Values("canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng",
-                                           "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng",
-                                           "raspberrypi_gs_pidng_10bit_uncompressed_bggr.dng"));
+// The packed fixture with a smooth dark scene: the two demosaics agree, and no channel clips.
+DngSource SmoothPackedBGGR() {
+    DngSource source{"PackedBGGR", nullptr, PackedBGGRFixture(321, 240)};
+    for (uint32_t y = 0; y < 240; ++y)
+        for (uint32_t x = 0; x < 321; ++x) source.fixture.samples[y * 321 + x] = uint16_t(70 + (x + 2 * y) / 3);
+    return source;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RenderAgainstLibRaw,
+    ::testing::Values(DngSource{"Canon550D", "canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng", {}},
+                      DngSource{"Blackmagic", "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng", {}},
+                      SmoothPackedBGGR()),
+    [](const ::testing::TestParamInfo<DngSource>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -16,13 +16,9 @@ namespace {
 
 using test_support::RunCommand;
 
-struct Source {  // a real file, or the fixture when realFile is null
-    const char *name, *realFile;
-    FixtureOptions fixture;
-};
-
 // 14-bit with an active area, crop, black pattern and deltas, green split and opcode lists. (The real files
-// bring big-endian lossless-JPEG tiles and a linearization table.)
+// bring big-endian lossless-JPEG tiles and a linearization table; the packed fixture 10-bit samples in one
+// strip, BGGR and no UniqueCameraModel.)
 FixtureOptions Fixture() {
     FixtureOptions s;
     s.width = 64;
@@ -46,13 +42,12 @@ FixtureOptions Fixture() {
     return s;
 }
 
-class WrittenThroughTool : public ::testing::TestWithParam<Source> {};
+class WrittenThroughTool : public ::testing::TestWithParam<DngSource> {};
 
 TEST_P(WrittenThroughTool, EqualsTheSourceForLibRawExifToolAndTheLayer) {
     const test_support::TempFolder temp;
     const std::string written = temp.File("out.dng");
-    std::string source = GetParam().realFile ? DngTestFile(GetParam().realFile) : temp.File("in.dng");
-    if (!GetParam().realFile) test_support::WriteFileBytes(source, WriteFixtureDNG(GetParam().fixture));
+    const std::string source = GetParam().Path(temp.Path());
     int status = -1;
     const std::string output =
         RunCommand(std::string("'") + DNG_TOOL + "' write '" + source + "' '" + written + "'", &status);
@@ -108,13 +103,13 @@ TEST_P(WrittenThroughTool, EqualsTheSourceForLibRawExifToolAndTheLayer) {
     }
 }
 
-const Source kSources[] = {
+const DngSource kSources[] = {
     {"Canon550D", "canon_eos_kiss_x4_550d_magiclantern_14bit_uncompressed.dng", {}},
     {"Blackmagic", "blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng", {}},
-    {"RaspberryPi", "raspberrypi_gs_pidng_10bit_uncompressed_bggr.dng", {}},
+    {"PackedBGGR", nullptr, PackedBGGRFixture(211, 130)},
     {"Synthetic", nullptr, Fixture()}};
 
 INSTANTIATE_TEST_SUITE_P(Sources, WrittenThroughTool, ::testing::ValuesIn(kSources),
-                         [](const ::testing::TestParamInfo<Source>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<DngSource>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -5,7 +5,8 @@
 
 namespace test_support {
 
-// Full path of a file in the shared test-data folder, e.g. TestData("jpeg/leica_t_typ701.jpg").
+// Full path of a file in the test photos (tests/data, or the folder CLARIVANE_TESTDATA names in the
+// environment), e.g. TestData("jpeg/leica_t_typ701.jpg").
 std::string TestData(const std::string& relative);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
