@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/output_file.h"
+
 namespace engine {
 class ProgressStatus;
 }
@@ -22,8 +24,8 @@ struct SaveRequest {
     // Accepted endings in lower case with the dot: {".dng"}, or {".jpg", ".jpeg"}.
     std::vector<std::string> extensions;
     std::string savingText;  // "Saving DNG to disk..."
-    // Writes the result to `path`; its errors pass on.
-    std::function<void(const std::string& path, SaveDestination destination)> write;
+    // Writes the result to `output` and returns the name it took; its errors pass on.
+    std::function<std::string(const OutputFile& output, SaveDestination destination)> write;
 };
 
 // Names and writes a final result: in plug-in mode beside the command-line photo

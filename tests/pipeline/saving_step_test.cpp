@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "dng/dng_stream.h"
 #include "engine/progress_status.h"
 #include "pipeline/handback_file.h"
 #include "pipeline/headless_window.h"
@@ -63,13 +64,16 @@ protected:
         request.sourcePath = photo;
         request.extensions = c.extensions;
         request.savingText = "Saving DNG to disk...";
-        request.write = [&](const std::string& path, pipeline::SaveDestination where) { Write(path, where); };
+        request.write = [&](const pipeline::OutputFile& output, pipeline::SaveDestination where) {
+            return Write(output, where);
+        };
         return pipeline::SaveFinalResult(request, progress);
     }
-    void Write(const std::string& path, std::optional<pipeline::SaveDestination> where) {
-        test_support::WriteFileBytes(path, Bytes("result"));
+    std::string Write(const pipeline::OutputFile& output, std::optional<pipeline::SaveDestination> where) {
+        const std::string path = output.Write([](dng_stream& s) { s.Put("result", 6); });
         written.push_back(path);
         destinations.push_back(where);
+        return path;
     }
 
     test_support::TempFolder root;
