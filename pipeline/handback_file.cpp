@@ -1,14 +1,17 @@
 #include "pipeline/handback_file.h"
 
-#include <QDir>
+#include <cstdlib>
 
 #include "dng/dng_publish_file.h"
 
 namespace pipeline {
 
 std::string TemporaryFolder() {
-    std::string folder = QDir::tempPath().toStdString();
-    if (folder.empty() || folder.back() != '/') folder += '/';
+    // Taken as given: a TMPDIR that is missing must fail the write there, not send it elsewhere
+    // (QDir::tempPath makes a missing folder the empty path, which would mean the root folder).
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp && *tmp ? tmp : "/tmp";
+    if (folder.back() != '/') folder += '/';
     return folder;
 }
 

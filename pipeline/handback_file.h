@@ -7,7 +7,7 @@ namespace pipeline {
 
 inline constexpr const char* kHandBackFileName = "__exportfromclarivane.txt";
 
-// The user's temporary folder, ending in "/".
+// The user's temporary folder ($TMPDIR, else /tmp), ending in "/".
 std::string TemporaryFolder();
 
 // Replaces the hand-back file in `folder` (which ends in "/") by the bytes of
