@@ -100,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "status: Processing final result...\n"},
         DeblurRunCase{"MissingFolder", true, "--final DIR/gone", 3, {}, nullptr,
                       "message: Oops: The auto-save folder doesn't exist...\\n"},
-        DeblurRunCase{"EmptyKernel", false, "--final DIR/", 3, {}, nullptr, "status: Creating preview...\n"}),
+        DeblurRunCase{"EmptyKernel", false, "--final DIR/", 3, {}, nullptr,
+                      "status: Creating preview...\nphoto-run: no final result: the kernel is empty\n"}),
     [](const ::testing::TestParamInfo<DeblurRunCase>& info) { return std::string(info.param.label); });
 
 }  // namespace
