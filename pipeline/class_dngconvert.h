@@ -134,6 +134,7 @@ public:
     // auto-save folder, or in plug-in mode beside the photo. True when the
     // saving ran to its end (also when the dialog was cancelled); false after
     // a cancel, a refusal or a failure, each shown, with no file written.
+    // Without a kernel it is refused at once and silently, as a DNG's result is.
     bool SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath);
     // Writes ResultJpeg unchanged to `path` and releases it. The bytes go to
     // a temporary file beside `path`, renamed over it when complete. False,

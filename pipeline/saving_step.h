@@ -13,7 +13,7 @@ namespace pipeline {
 
 // Where the saving step puts a result it names itself.
 enum class SaveDestination {
-    PhotoFolder,     // plug-in mode: beside the photo, numbered while the name is taken
+    PhotoFolder,     // plug-in mode: beside the photo, under the first free number, claimed atomically
     AutoSaveFolder,  // "Auto save final result": into the remembered folder, replacing
 };
 
@@ -32,10 +32,11 @@ struct SaveRequest {
 // (numbered, then the hand-back file), with auto save into the remembered folder,
 // otherwise through the window's save dialog; shows the status texts in `progress`
 // and the main window. Reads the plug-in values (plugin_mode.h) and the saving
-// settings of gMainWindow, which must be set. A destination that is the photo itself, a missing auto-save
-// folder or a name without an accepted ending are refused with a message and
-// nothing is written. Returns false on a refusal, true otherwise (also when the
-// dialog was cancelled). Errors of `write` pass on.
+// settings of gMainWindow, which must be set. An auto-save destination that is the photo itself, a
+// missing auto-save folder or a name without an accepted ending are refused with a message and
+// nothing is written; plug-in numbering passes over every taken name instead. A hand-back file
+// that cannot be written is told in a message that says where the result went. Returns false
+// on a refusal, true otherwise (also when the dialog was cancelled). Errors of `write` pass on.
 bool SaveFinalResult(const SaveRequest& request, engine::ProgressStatus& progress);
 
 }  // namespace pipeline
