@@ -35,7 +35,7 @@ std::optional<NamedOutput> NameOutput(const std::string& base, const std::vector
     return std::nullopt;
 }
 
-// Tells the host which file was saved; the path is absolute, as the host may run elsewhere.
+// Tells the host which file was saved, by an absolute path: the host has a working folder of its own.
 void HandBack(const std::string& savedPath) {
     std::string path = savedPath;
     std::error_code error;
