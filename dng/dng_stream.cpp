@@ -148,14 +148,9 @@ void dng_memory_stream::DoWrite(const void* data, uint64 count, uint64 offset) {
     std::memcpy(fData.data() + offset, data, count);
 }
 
-dng_file_stream::dng_file_stream(const std::string& path, bool output, uint32 bufferSize)
-    : dng_stream(bufferSize), fOutput(output) {
-    if (output) {
-        fFile = std::fopen(path.c_str(), "wb");
-    } else {
-        const int fd = platform::OpenRegularFileForReading(path);
-        if (fd >= 0 && !(fFile = ::fdopen(fd, "rb"))) ::close(fd);
-    }
+dng_file_stream::dng_file_stream(const std::string& path, uint32 bufferSize) : dng_stream(bufferSize) {
+    const int fd = platform::OpenRegularFileForReading(path);
+    if (fd >= 0 && !(fFile = ::fdopen(fd, "rb"))) ::close(fd);
     if (!fFile) ThrowOpenFile("Cannot open file: " + path);
 }
 
@@ -163,7 +158,7 @@ dng_file_stream::dng_file_stream(int fd, uint32 bufferSize) : dng_stream(bufferS
     fFile = ::fdopen(fd, "wb");
     if (!fFile) {
         ::close(fd);
-        ThrowOpenFile("Cannot write to the temporary file");
+        ThrowOpenFile("Cannot write to the file");
     }
 }
 

@@ -59,8 +59,11 @@ TEST_P(NumberedOutputTest, TakesTheFirstFreeNameAndLeavesTheRest) {
     EXPECT_EQ(written, folder.File(c.expected));
     EXPECT_EQ(test_support::ReadFileBytes(written), BytesOf("result"));
     EXPECT_EQ(test_support::ReadFileBytes(photo), BytesOf("source"));
-    for (const Present& p : c.present)
-        if (p.kind == Kind::File) EXPECT_EQ(test_support::ReadFileBytes(folder.File(p.name)), BytesOf(p.name));
+    for (const Present& p : c.present) {
+        if (p.kind == Kind::File) {
+            EXPECT_EQ(test_support::ReadFileBytes(folder.File(p.name)), BytesOf(p.name));
+        }
+    }
     // Exactly one new entry: the result, no temporary file beside it.
     auto after = test_support::FolderEntries(folder.Path());
     after.erase(std::find(after.begin(), after.end(), c.expected));
