@@ -5,7 +5,7 @@
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_negative.h"
-#include "dng/dng_replace_file.h"
+#include "dng/dng_publish_file.h"
 #include "dng/dng_tag_codes.h"
 #include "dng/dng_tag_reader.h"
 #include "dng/dng_tiff_directory.h"

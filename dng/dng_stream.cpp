@@ -1,10 +1,13 @@
 #include "dng/dng_stream.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "dng/dng_exceptions.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -145,10 +148,18 @@ void dng_memory_stream::DoWrite(const void* data, uint64 count, uint64 offset) {
     std::memcpy(fData.data() + offset, data, count);
 }
 
-dng_file_stream::dng_file_stream(const std::string& path, bool output, uint32 bufferSize)
-    : dng_stream(bufferSize), fOutput(output) {
-    fFile = std::fopen(path.c_str(), output ? "wb" : "rb");
+dng_file_stream::dng_file_stream(const std::string& path, uint32 bufferSize) : dng_stream(bufferSize) {
+    const int fd = platform::OpenRegularFileForReading(path);
+    if (fd >= 0 && !(fFile = ::fdopen(fd, "rb"))) ::close(fd);
     if (!fFile) ThrowOpenFile("Cannot open file: " + path);
+}
+
+dng_file_stream::dng_file_stream(int fd, uint32 bufferSize) : dng_stream(bufferSize), fOutput(true) {
+    fFile = ::fdopen(fd, "wb");
+    if (!fFile) {
+        ::close(fd);
+        ThrowOpenFile("Cannot write to the file");
+    }
 }
 
 dng_file_stream::~dng_file_stream() {

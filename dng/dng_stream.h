@@ -83,10 +83,13 @@ private:
     std::vector<uint8> fData;
 };
 
-// Stream over a file, opened either for reading or for writing (truncated).
+// Stream over a file: one read from a path, or one written through a descriptor.
 class dng_file_stream : public dng_stream {
 public:
-    dng_file_stream(const std::string& path, bool output = false, uint32 bufferSize = kDefaultBufferSize);
+    // Reads the regular file at `path`, opened without waiting; anything else is an open error.
+    explicit dng_file_stream(const std::string& path, uint32 bufferSize = kDefaultBufferSize);
+    // Writes to the open descriptor `fd`, which the stream takes over and closes.
+    explicit dng_file_stream(int fd, uint32 bufferSize = kDefaultBufferSize);
     ~dng_file_stream() override;
 
 protected:

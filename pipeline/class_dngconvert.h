@@ -9,6 +9,7 @@
 #include "engine/progress_status.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/jpgexif.h"
+#include "pipeline/output_file.h"
 #include "platform/bitmap.h"
 #include "platform/jpeg_image.h"
 
@@ -113,8 +114,9 @@ public:
     bool DeblurDNG(int mode);
 
     // --- Writing (dngconvert_write.cpp) ---
-    // Writes the negative with Thumbnail as a DNG file. DNG layer errors pass on.
-    void WriteDNG(const std::string& path);
+    // Writes the negative with Thumbnail as a DNG file and returns the name it took.
+    // DNG layer errors pass on.
+    std::string WriteDNG(const OutputFile& output);
 
     // --- JPEG workflow (dngconvert_jpeg*.cpp) ---
     // Releases the previous JPEG, reads the one at `path` with its marker
@@ -132,6 +134,7 @@ public:
     // auto-save folder, or in plug-in mode beside the photo. True when the
     // saving ran to its end (also when the dialog was cancelled); false after
     // a cancel, a refusal or a failure, each shown, with no file written.
+    // Without a kernel it is refused at once and silently, as a DNG's result is.
     bool SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath);
     // Writes ResultJpeg unchanged to `path` and releases it. The bytes go to
     // a temporary file beside `path`, renamed over it when complete. False,

@@ -13,7 +13,7 @@ bool DNGConvert::ReadPreviewDNG(const std::string& path) {
     window.ClearBrowserPicture();
     if (Jpeg) Jpeg = std::make_unique<platform::JpegImage>();
     try {
-        dng_file_stream stream(path, false, 4096);
+        dng_file_stream stream(path, 4096);
         Host.SetPreferredSize(0);
         Host.SetMinimumSize(0);
         Host.SetMaximumSize(0);

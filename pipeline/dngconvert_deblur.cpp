@@ -109,7 +109,7 @@ bool DNGConvert::SaveDeblurred(DeblurRun& run) {
     request.sourcePath = SourcePath;
     request.extensions = {".dng"};
     request.savingText = "Saving DNG to disk...";
-    request.write = [this](const std::string& path, SaveDestination) { WriteDNG(path); };
+    request.write = [this](const OutputFile& output, SaveDestination) { return WriteDNG(output); };
     return SaveFinalResult(request, Progress);
 }
 

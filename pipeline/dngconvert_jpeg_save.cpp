@@ -1,7 +1,7 @@
 #include <exception>
+#include <optional>
 #include <string>
 
-#include "dng/dng_replace_file.h"
 #include "engine/class_fft.h"
 #include "pipeline/byte_view_stream.h"
 #include "pipeline/class_dngconvert.h"
@@ -25,12 +25,12 @@ void ShowWriteFailure(const std::string& path, const std::string& reason) {
         kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
 }
 
-// The encoder's bytes, unchanged, through a temporary file beside `path`.
-void WriteEncoded(const platform::JpegImage& jpeg, const std::string& path) {
+// The encoder's bytes, unchanged; returns the name the file took.
+std::string WriteEncoded(const platform::JpegImage& jpeg, const OutputFile& output) {
     try {
-        WriteFileReplacing(path, [&](dng_stream& out) { out.Put(jpeg.Data().data(), jpeg.Data().size()); });
+        return output.Write([&](dng_stream& out) { out.Put(jpeg.Data().data(), jpeg.Data().size()); });
     } catch (const std::exception& e) {
-        ShowWriteFailure(path, e.what());
+        ShowWriteFailure(output.Path(), e.what());
         throw OutputNotWritten{};
     }
 }
@@ -54,6 +54,8 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
     Progress.Reset(true);
     Progress.bar = &window.OverlayStatusBar();
     Progress.label = &window.OverlayStatusLabel();
+    // As with a DNG: without a kernel there is nothing deblurred to save.
+    if (!window.KernelIsNotEmpty()) return false;
     try {
         {
             engine::ClassFFT* fft = window.FftEngine();
@@ -81,15 +83,15 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
         request.sourcePath = sourcePath;
         request.extensions = {".jpg", ".jpeg"};
         request.savingText = "Saving JPG to disk...";
-        request.write = [&](const std::string& path, SaveDestination destination) {
+        request.write = [&](const OutputFile& output, SaveDestination destination) {
             // Only an automatic save keeps the source's EXIF block, and only when not told to strip it.
-            if (destination == SaveDestination::PhotoFolder || window.StripExif()) {
-                WriteEncoded(*ResultJpeg, path);
-                return;
-            }
+            if (destination == SaveDestination::PhotoFolder || window.StripExif())
+                return WriteEncoded(*ResultJpeg, output);
             ByteViewStream encoded(ResultJpeg->Data());
             TargetExif.ReadSections(encoded, JPGExif::kReadMetadata | JPGExif::kReadImage);
-            if (!SourceExif.WriteWithExif(path, TargetExif)) throw OutputNotWritten{};
+            const std::optional<std::string> written = SourceExif.WriteWithExif(output, TargetExif);
+            if (!written) throw OutputNotWritten{};
+            return *written;
         };
         return SaveFinalResult(request, Progress);
     } catch (const OutputNotWritten&) {

@@ -33,7 +33,7 @@ bool DNGConvert::ProcessDNG(const std::string& path, const std::string& name) {
         SourceName = name;
         CancelRequested = false;
         SourceStream.reset();
-        SourceStream = std::make_unique<dng_file_stream>(path, false, kStreamBuffer);
+        SourceStream = std::make_unique<dng_file_stream>(path, kStreamBuffer);
         CameraCode = 0;
         Host.SetPreferredSize(0);
         Host.SetMinimumSize(0);

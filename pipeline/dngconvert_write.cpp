@@ -3,12 +3,12 @@
 
 namespace pipeline {
 
-void DNGConvert::WriteDNG(const std::string& path) {
-    // The writer fills a temporary file beside `path` and renames it into place only
-    // once complete, so a failed write leaves neither a partial file nor a damaged
-    // earlier one.
+std::string DNGConvert::WriteDNG(const OutputFile& output) {
+    // The file appears under its name only once complete, so a failed write leaves
+    // neither a partial file nor a damaged earlier one.
     dng_image_writer writer;
-    writer.WriteDNGFile(Host, path, *Negative, Thumbnail, 1);
+    return output.Write(
+        [&](dng_stream& stream) { writer.WriteDNG(Host, stream, *Negative, Thumbnail, 1); });
 }
 
 }  // namespace pipeline

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "dng/dng_exceptions.h"
-#include "dng/dng_replace_file.h"
+#include "dng/dng_stream.h"
 #include "platform/message_box.h"
 
 namespace pipeline {
@@ -232,7 +232,7 @@ int JPGExif::FindSection(int type) const {
     return -1;
 }
 
-bool JPGExif::WriteWithExif(const std::string& path, JPGExif& target) {
+std::optional<std::string> JPGExif::WriteWithExif(const OutputFile& output, JPGExif& target) {
     errorBoxShown_ = false;
     const bool startsWithHeader = sectionsRead > 0 && (sections[0].type == kAPP0 || sections[0].type == kAPP1);
     if (!startsWithHeader && (resolutionUnit == 2 || resolutionUnit == 3)) {
@@ -266,16 +266,14 @@ bool JPGExif::WriteWithExif(const std::string& path, JPGExif& target) {
         if (target.LastSectionData()) out.Put(target.LastSectionData(), uint64_t(target.LastSectionSize()));
     };
     try {
-        WriteFileReplacing(path, write);
+        return output.Write(write);
     } catch (const dng_exception& e) {
         ShowError(e.ErrorCode() == dng_error_open_file ? "Could not open file for write"
                                                        : "Could not write file in JPGExif");
-        return false;
     } catch (const std::exception&) {
         ShowError("Could not write file in JPGExif");
-        return false;
     }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace pipeline

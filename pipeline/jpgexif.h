@@ -2,9 +2,11 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dng/dng_byte_view.h"
+#include "pipeline/output_file.h"
 
 namespace pipeline {
 
@@ -35,11 +37,11 @@ public:
     bool ReadSections(std::istream& stream, int mode);
 
     // Called on the source table: writes `target`'s sections and image data
-    // to path with this table's EXIF block in place of target's JFIF header.
-    // The bytes go to a temporary file in path's folder, renamed over path
-    // once complete. False, after a message, when the file could not be
-    // created or written; then path is as it was.
-    bool WriteWithExif(const std::string& path, JPGExif& target);
+    // to `output` with this table's EXIF block in place of target's JFIF
+    // header, and returns the name the file took. The file appears under its
+    // name only once complete. Nothing, after a message, when it could not be
+    // created or written; then no file of the name was made or changed.
+    std::optional<std::string> WriteWithExif(const OutputFile& output, JPGExif& target);
 
     // The image data once it has been read; null and 0 before.
     const uint8_t* LastSectionData() const;

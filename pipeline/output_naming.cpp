@@ -23,20 +23,10 @@ std::optional<std::string> DeblurredName(const std::string& name, const std::str
     return name.substr(0, at) + "-DB" + name.substr(at);
 }
 
-bool NameTaken(const std::string& path) {
-    std::error_code error;
-    // symlink_status: a link whose target is gone still holds the name. A name that
-    // cannot be looked at counts as free; writing to it will tell.
-    const auto type = std::filesystem::symlink_status(path, error).type();
-    return type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none;
-}
-
-std::string NumberedFreeName(const std::string& path, std::size_t extensionLength, const FileExistsTest& taken) {
+std::string NumberedName(const std::string& path, std::size_t extensionLength, unsigned long number) {
+    if (number <= 1) return path;
     const std::size_t at = path.size() - std::min(extensionLength, path.size());
-    std::string candidate = path;
-    for (unsigned long n = 2; taken(candidate); ++n)
-        candidate = path.substr(0, at) + "-" + std::to_string(n) + path.substr(at);
-    return candidate;
+    return path.substr(0, at) + "-" + std::to_string(number) + path.substr(at);
 }
 
 bool WouldOverwriteSource(const std::string& destination, const std::string& source) {

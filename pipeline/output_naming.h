@@ -1,6 +1,5 @@
 #pragma once
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,16 +11,9 @@ namespace pipeline {
 // nullopt when `name` does not end in it, compared without regard to letter case.
 std::optional<std::string> DeblurredName(const std::string& name, const std::string& extension);
 
-using FileExistsTest = std::function<bool(const std::string& path)>;
-
-// Whether anything (a file, a folder, a link, even a dangling one) has this name.
-bool NameTaken(const std::string& path);
-
-// The first of `path`, then `path` with "-2", "-3", ... inserted before its last
-// `extensionLength` characters, that `taken` reports free. Each candidate is made from
-// `path` itself, so the series is x-DB.dng, x-DB-2.dng, x-DB-3.dng.
-std::string NumberedFreeName(const std::string& path, std::size_t extensionLength,
-                             const FileExistsTest& taken = NameTaken);
+// `path` for `number` 1, else `path` with "-NUMBER" inserted before its last
+// `extensionLength` characters: x-DB.dng, x-DB-2.dng, x-DB-3.dng.
+std::string NumberedName(const std::string& path, std::size_t extensionLength, unsigned long number);
 
 // Whether writing to `destination` would replace the photo at `source`: the same path
 // without regard to letter case, or another name of the same file on disk.

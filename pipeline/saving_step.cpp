@@ -35,6 +35,19 @@ std::optional<NamedOutput> NameOutput(const std::string& base, const std::vector
     return std::nullopt;
 }
 
+// Tells the host which file was saved, by an absolute path: the host has a working folder of its own.
+void HandBack(const std::string& savedPath) {
+    std::string path = savedPath;
+    std::error_code error;
+    if (std::filesystem::path(path).is_relative()) {
+        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+        if (!error) path = absolute.lexically_normal().string();
+    }
+    std::string reason;
+    if (!WriteHandBackFile(TemporaryFolder(), path, &reason))
+        Refuse(HandBackFailureText(path, TemporaryFolder() + kHandBackFileName, reason));
+}
+
 bool FolderExists(const std::string& folder) {
     std::error_code error;
     return !folder.empty() && std::filesystem::is_directory(folder, error);
@@ -67,13 +80,11 @@ bool SaveFinalResult(const SaveRequest& request, engine::ProgressStatus& progres
     }
 
     if (gPluginMode) {
-        if (WouldOverwriteSource(output->name, request.sourcePath)) {
-            Refuse(kSameAsSourceText);
-            return false;
-        }
-        const std::string path = NumberedFreeName(output->name, output->extensionLength);
-        request.write(path, SaveDestination::PhotoFolder);
-        WriteHandBackFile(TemporaryFolder(), path);
+        // Numbering passes over every taken name, a link to the photo among them.
+        const std::string path = request.write(
+            OutputFile::Numbered(output->name, output->extensionLength, request.sourcePath),
+            SaveDestination::PhotoFolder);
+        HandBack(path);
     } else {
         const std::string path = folder + "/" + output->name;
         if (WouldOverwriteSource(path, request.sourcePath)) {

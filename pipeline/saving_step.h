@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/output_file.h"
+
 namespace engine {
 class ProgressStatus;
 }
@@ -11,7 +13,7 @@ namespace pipeline {
 
 // Where the saving step puts a result it names itself.
 enum class SaveDestination {
-    PhotoFolder,     // plug-in mode: beside the photo, numbered while the name is taken
+    PhotoFolder,     // plug-in mode: beside the photo, under the first free number, claimed atomically
     AutoSaveFolder,  // "Auto save final result": into the remembered folder, replacing
 };
 
@@ -22,18 +24,19 @@ struct SaveRequest {
     // Accepted endings in lower case with the dot: {".dng"}, or {".jpg", ".jpeg"}.
     std::vector<std::string> extensions;
     std::string savingText;  // "Saving DNG to disk..."
-    // Writes the result to `path`; its errors pass on.
-    std::function<void(const std::string& path, SaveDestination destination)> write;
+    // Writes the result to `output` and returns the name it took; its errors pass on.
+    std::function<std::string(const OutputFile& output, SaveDestination destination)> write;
 };
 
 // Names and writes a final result: in plug-in mode beside the command-line photo
 // (numbered, then the hand-back file), with auto save into the remembered folder,
 // otherwise through the window's save dialog; shows the status texts in `progress`
 // and the main window. Reads the plug-in values (plugin_mode.h) and the saving
-// settings of gMainWindow, which must be set. A destination that is the photo itself, a missing auto-save
-// folder or a name without an accepted ending are refused with a message and
-// nothing is written. Returns false on a refusal, true otherwise (also when the
-// dialog was cancelled). Errors of `write` pass on.
+// settings of gMainWindow, which must be set. An auto-save destination that is the photo itself, a
+// missing auto-save folder or a name without an accepted ending are refused with a message and
+// nothing is written; plug-in numbering passes over every taken name instead. A hand-back file
+// that cannot be written is told in a message that says where the result went. Returns false
+// on a refusal, true otherwise (also when the dialog was cancelled). Errors of `write` pass on.
 bool SaveFinalResult(const SaveRequest& request, engine::ProgressStatus& progress);
 
 }  // namespace pipeline

@@ -1,15 +1,18 @@
 #include "platform/jpeg_image.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 #include <jerror.h>
+
+#include "platform/regular_file.h"
 
 namespace platform {
 namespace {
@@ -115,13 +118,19 @@ void JpegImage::Clear() {
 }
 
 void JpegImage::LoadFromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // A FIFO or a device as a photo would block or never end.
+    const int fd = OpenRegularFileForReading(path);
+    if (fd < 0) {
         Clear();
         throw JpegError("Cannot open JPEG file " + path);
     }
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    ssize_t got = 0;
+    while ((got = ::read(fd, chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
+        if (got > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    ::close(fd);
+    if (got < 0) {
         Clear();
         throw JpegError("Cannot read JPEG file " + path);
     }

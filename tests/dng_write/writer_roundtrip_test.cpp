@@ -12,7 +12,7 @@
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_writer.h"
-#include "dng/dng_replace_file.h"
+#include "dng/dng_publish_file.h"
 #include "dng_test_support.h"
 #include "fixture_writer.h"
 #include "tests/support/test_files.h"

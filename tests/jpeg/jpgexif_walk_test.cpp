@@ -290,7 +290,7 @@ TEST(JPGExifWalk, OneMessageBoxPerFileRead) {
         // A write after the reads has its own box.
         JPGExif target;
         ASSERT_TRUE(ReadTable(target, photo));
-        EXPECT_FALSE(table.WriteWithExif("/nonexistent-folder/out.jpg", target));
+        EXPECT_FALSE(table.WriteWithExif(std::string("/nonexistent-folder/out.jpg"), target));
         EXPECT_EQ(errors.boxes.texts.size(), c.first ? 3u : 1u);
         EXPECT_EQ(errors.boxes.texts.back(), "Could not open file for write");
         EXPECT_EQ(errors.boxes.captionAndFlags, kErrorBox);

@@ -154,8 +154,6 @@ TEST_F(JpegSaveTest, RefusalsWriteNothingAndSaySo) {
         // The source path given to the run is what the output would be called.
         {"auto-save over the source", Mode::AutoSave, root.File("auto"), "photo.jpg", root.File("auto/PHOTO-db.JPG"),
          "Whoa... that's a bug...\n\nDestination folder and filename are the same"},
-        {"plug-in over the source", Mode::Plugin, "", "photo.jpg", photos + "/photo-DB.jpg",
-         "Whoa... that's a bug...\n\nDestination folder and filename are the same"},
         {"auto-save folder gone", Mode::AutoSave, root.File("gone"), "photo.jpg", photos + "/photo.jpg",
          "The auto-save folder doesn't exist..."},
         {"name without a JPEG ending", Mode::AutoSave, root.File("auto"), "photo.jfif", photos + "/photo.jfif",
@@ -183,6 +181,32 @@ TEST_F(JpegSaveTest, RefusalsWriteNothingAndSaySo) {
     EXPECT_FALSE(Save(Mode::AutoSave, photo));
     ASSERT_EQ(window.messages.size(), 1u);
     EXPECT_EQ(ReadFileBytes(photo), bytes);
+}
+
+// In plug-in mode a name that stands for the source is passed over like any taken name.
+TEST_F(JpegSaveTest, PluginNumberingPassesOverTheSourcesName) {
+    const std::string photo = LoadCopy(EncodeJpeg(ColourPattern(24, 16)), "photo.jpg");
+    const std::string photos = root.File("photos");
+    EXPECT_TRUE(Save(Mode::Plugin, photo, photos + "/photo-DB.jpg"));
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(FolderEntries(photos), (std::vector<std::string>{"photo-DB-2.jpg", "photo.jpg"}));
+    const std::string written = photos + "/photo-DB-2.jpg";
+    EXPECT_EQ(ReadFileBytes(temp.File("__exportfromclarivane.txt")), Bytes(written.begin(), written.end()));
+}
+
+// Without a kernel nothing is deblurred, and the result is refused as a DNG's is: no file, no box.
+TEST_F(JpegSaveTest, AnEmptyKernelWritesNothingInAnyMode) {
+    const std::string photo = LoadCopy(EncodeJpeg(ColourPattern(24, 16)), "photo.jpg");
+    window.grid.Clear(false);
+    window.dialogPath = root.File("auto/chosen.jpg");
+    for (const Mode mode : {Mode::Dialog, Mode::AutoSave, Mode::Plugin}) {
+        SCOPED_TRACE(int(mode));
+        EXPECT_FALSE(Save(mode, photo));
+        EXPECT_TRUE(window.messages.empty());
+        EXPECT_EQ(FolderEntries(root.File("auto")), std::vector<std::string>{});
+        EXPECT_EQ(FolderEntries(root.File("photos")), std::vector<std::string>{"photo.jpg"});
+        EXPECT_EQ(FolderEntries(temp.Path()), std::vector<std::string>{});
+    }
 }
 
 // A result that cannot be written is told and reported as a failure; nothing half-written stays.

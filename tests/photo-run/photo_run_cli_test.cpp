@@ -49,6 +49,22 @@ TEST_F(PhotoRunCli, RefusedCameraPrintsItsMessageOnOneLineAndFails) {
     EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1);
 }
 
+// A failure that shows no message still says why.
+TEST_F(PhotoRunCli, SilentRefusalsAreExplainedOnStandardError) {
+    auto tiff = pipelinetest::MosaicFixture(20, 14);
+    tiff.colour = false;  // a CFA without a colour matrix is no valid DNG
+    const std::string notDng = pipelinetest::WriteFixtureFile(folder, "tiff.dng", tiff);
+    ToolRun run = Tool(notDng);
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.errors, "photo-run: not a DNG that can be read: " + notDng + "\n");
+
+    std::filesystem::copy_file(test_support::TestData("jpeg/greyscale_exif_xmp_icc.jpg"), folder.File("p.jpg"));
+    run = Tool(folder.File("p.jpg") + " --plugin");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.errors, "photo-run: no final result: the kernel is empty\n");
+    EXPECT_EQ(test_support::FolderEntries(folder.Path()), (std::vector<std::string>{"p.jpg", "stderr.txt", "tiff.dng"}));
+}
+
 TEST_F(PhotoRunCli, BadArgumentsAndUnreadableGridExitWithTwo) {
     EXPECT_EQ(Tool("").status, 2);
     EXPECT_EQ(Tool(folder.File("a.dng") + " --zoom 150").status, 2);
@@ -100,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "status: Processing final result...\n"},
         DeblurRunCase{"MissingFolder", true, "--final DIR/gone", 3, {}, nullptr,
                       "message: Oops: The auto-save folder doesn't exist...\\n"},
-        DeblurRunCase{"EmptyKernel", false, "--final DIR/", 3, {}, nullptr, "status: Creating preview...\n"}),
+        DeblurRunCase{"EmptyKernel", false, "--final DIR/", 3, {}, nullptr,
+                      "status: Creating preview...\nphoto-run: no final result: the kernel is empty\n"}),
     [](const ::testing::TestParamInfo<DeblurRunCase>& info) { return std::string(info.param.label); });
 
 }  // namespace

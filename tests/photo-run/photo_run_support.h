@@ -13,11 +13,14 @@ struct ToolRun {
     std::string errors;
 };
 
-// Runs photo-run with `arguments` and TMPDIR (where the hand-back file goes) set to `folder`.
-inline ToolRun RunTool(const test_support::TempFolder& folder, const std::string& arguments) {
+// Runs photo-run with `arguments` and TMPDIR (where the hand-back file goes) set to `folder`;
+// `launcher`, when given, comes first (more variables, a command such as timeout).
+inline ToolRun RunTool(const test_support::TempFolder& folder, const std::string& arguments,
+                       const std::string& launcher = "") {
     ToolRun run;
     const std::string errors = folder.File("stderr.txt");
-    test_support::RunCommand("TMPDIR='" + folder.Path() + "' " + PHOTO_RUN_PATH + " " + arguments + " 2>" + errors,
+    test_support::RunCommand("TMPDIR='" + folder.Path() + "' " + launcher + " " + PHOTO_RUN_PATH + " " + arguments +
+                                 " 2>" + errors,
                              &run.status);
     const std::vector<uint8_t> bytes = test_support::ReadFileBytes(errors);
     run.errors.assign(bytes.begin(), bytes.end());

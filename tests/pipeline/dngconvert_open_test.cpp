@@ -1,5 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <optional>
 #include <string>
 
@@ -135,6 +140,22 @@ TEST(ProcessDNG, FileThatIsNoDNGIsRefusedSilentlyAndMissingFileWithTheBox) {
     EXPECT_EQ(window.messages[0].caption, "Clarivane error");
     EXPECT_EQ(window.messages[0].text, "Whoa... that's a bug...\n\nFailed to process this DNG...");
     EXPECT_EQ(window.messages[0].flags, unsigned(platform::MB_OK | platform::MB_ICONWARNING));
+}
+
+// A photo swapped for a FIFO after it was listed is refused with the box, without waiting for a writer.
+TEST(ProcessDNG, AFifoIsRefusedWithoutWaiting) {
+    test_support::TempFolder folder;
+    HeadlessWindow window;
+    const std::string fifo = folder.File("x.dng");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    auto opened = std::async(std::launch::async, [&] { return window.Convert().ProcessDNG(fifo, "x.dng"); });
+    if (opened.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "the open waits for a writer";
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets it go on to the end of the data
+    }
+    EXPECT_FALSE(opened.get());
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text, "Whoa... that's a bug...\n\nFailed to process this DNG...");
 }
 
 TEST(OpenDNG, FillsThePreviewRecordStatusAndPreviewBitmap) {

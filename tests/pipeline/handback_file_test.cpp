@@ -53,10 +53,17 @@ TEST(HandBackFileTest, FailuresAreReportedWithoutThrowingOrLeavingFiles) {
     EXPECT_EQ(test_support::FolderEntries(folder.Path()).size(), 1u);
 }
 
+// TMPDIR as given, even when missing (the write then fails there), else /tmp; always ending in "/".
 TEST(HandBackFileTest, TemporaryFolderFollowsTheEnvironmentAndEndsInASlash) {
     test_support::TempFolder folder;
     const test_support::ScopedTmpDir tmp(folder.Path());
     EXPECT_EQ(pipeline::TemporaryFolder(), folder.Path() + "/");
+    ::setenv("TMPDIR", (folder.Path() + "/missing/").c_str(), 1);
+    EXPECT_EQ(pipeline::TemporaryFolder(), folder.Path() + "/missing/");
+    ::setenv("TMPDIR", "", 1);
+    EXPECT_EQ(pipeline::TemporaryFolder(), "/tmp/");
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ(pipeline::TemporaryFolder(), "/tmp/");
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <set>
 
 #include "tests/support/test_files.h"
 
@@ -46,59 +45,6 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"photo.jpeg", ".dng", nullptr},
                     NameCase{"photo.JPeG", ".jpeg", "photo-DB.JPeG"},
                     NameCase{"/a.dng/photo.jpg", ".dng", nullptr}));
-
-struct NumberCase {
-    const char* path;
-    std::size_t extensionLength;
-    std::set<std::string> taken;
-    const char* expected;
-};
-
-class NumberedNameTest : public testing::TestWithParam<NumberCase> {};
-
-TEST_P(NumberedNameTest, TakesTheFirstFreeNumber) {
-    const NumberCase& c = GetParam();
-    std::vector<std::string> asked;
-    const std::string chosen = pipeline::NumberedFreeName(c.path, c.extensionLength, [&](const std::string& p) {
-        asked.push_back(p);
-        return c.taken.count(p) > 0;
-    });
-    EXPECT_EQ(chosen, c.expected);
-    // Stops at the first free name and never asks for one twice.
-    EXPECT_EQ(asked.back(), chosen);
-    EXPECT_EQ(std::set<std::string>(asked.begin(), asked.end()).size(), asked.size());
-}
-
-std::set<std::string> Series(const std::string& stem, const std::string& extension, int last) {
-    std::set<std::string> names{stem + extension};
-    for (int n = 2; n <= last; ++n) names.insert(stem + "-" + std::to_string(n) + extension);
-    return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Series, NumberedNameTest,
-    testing::Values(NumberCase{"/p/x-DB.dng", 4, {}, "/p/x-DB.dng"},
-                    NumberCase{"/p/x-DB.dng", 4, {"/p/x-DB.dng"}, "/p/x-DB-2.dng"},
-                    NumberCase{"/P/L1000123-DB.DNG", 4, {"/P/L1000123-DB.DNG", "/P/L1000123-DB-2.DNG"},
-                               "/P/L1000123-DB-3.DNG"},
-                    // A gap is filled: the series restarts from the base each time.
-                    NumberCase{"/p/x-DB.dng", 4, {"/p/x-DB.dng", "/p/x-DB-3.dng"}, "/p/x-DB-2.dng"},
-                    NumberCase{"/p/x-DB.dng", 4, Series("/p/x-DB", ".dng", 10), "/p/x-DB-11.dng"},
-                    NumberCase{"/p/y-DB.jpeg", 5, {"/p/y-DB.jpeg"}, "/p/y-DB-2.jpeg"},
-                    NumberCase{"/p/y-DB.jpg", 4, {"/p/y-DB.jpg", "/p/y-DB-2.jpg"}, "/p/y-DB-3.jpg"},
-                    // Other spellings of the taken name do not count.
-                    NumberCase{"/p/x-DB.dng", 4, {"/p/X-DB.dng", "/p/x-DB.DNG"}, "/p/x-DB.dng"}));
-
-TEST(NumberedNameOnDiskTest, LinksAndFoldersHoldTheirNames) {
-    test_support::TempFolder folder;
-    const std::string base = folder.File("x-DB.dng");
-    // A link to nothing, a folder and a file each keep their name from being used.
-    ASSERT_EQ(::symlink(folder.File("gone").c_str(), base.c_str()), 0);
-    std::filesystem::create_directory(folder.File("x-DB-2.dng"));
-    test_support::WriteFileBytes(folder.File("x-DB-3.dng"), {1});
-    EXPECT_EQ(pipeline::NumberedFreeName(base, 4), folder.File("x-DB-4.dng"));
-    EXPECT_EQ(pipeline::NumberedFreeName(folder.File("y-DB.dng"), 4), folder.File("y-DB.dng"));
-}
 
 struct GuardCase {
     const char* label;

@@ -1,10 +1,13 @@
 #include "pipeline/saving_step.h"
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "dng/dng_stream.h"
 #include "engine/progress_status.h"
 #include "pipeline/handback_file.h"
 #include "pipeline/headless_window.h"
@@ -31,7 +34,7 @@ struct SaveCase {
 std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 // One saving run in a photo folder, an auto-save folder and a private temporary folder.
-class SavingStepTest : public testing::TestWithParam<SaveCase> {
+class SavingStep : public testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directory(root.File("photos"));
@@ -63,13 +66,16 @@ protected:
         request.sourcePath = photo;
         request.extensions = c.extensions;
         request.savingText = "Saving DNG to disk...";
-        request.write = [&](const std::string& path, pipeline::SaveDestination where) { Write(path, where); };
+        request.write = [&](const pipeline::OutputFile& output, pipeline::SaveDestination where) {
+            return Write(output, where);
+        };
         return pipeline::SaveFinalResult(request, progress);
     }
-    void Write(const std::string& path, std::optional<pipeline::SaveDestination> where) {
-        test_support::WriteFileBytes(path, Bytes("result"));
+    std::string Write(const pipeline::OutputFile& output, std::optional<pipeline::SaveDestination> where) {
+        const std::string path = output.Write([](dng_stream& s) { s.Put("result", 6); });
         written.push_back(path);
         destinations.push_back(where);
+        return path;
     }
 
     test_support::TempFolder root;
@@ -80,6 +86,8 @@ protected:
     std::vector<std::string> written;
     std::vector<std::optional<pipeline::SaveDestination>> destinations;
 };
+
+class SavingStepTest : public SavingStep, public testing::WithParamInterface<SaveCase> {};
 
 TEST_P(SavingStepTest, NamesGuardsAndWrites) {
     const SaveCase& c = GetParam();
@@ -187,6 +195,104 @@ TEST_F(SavingStepTest, ACancelledDialogStillShowsTheLastSavedName) {
     EXPECT_EQ(window.statusLabel.text, "Done... ");
     EXPECT_EQ(window.lastSavedCaption, "[last saved: earlier-DB.dng] ");
     EXPECT_TRUE(window.lastSavedVisible);
+}
+
+// Without the powers that let root write anywhere, for the calling thread and one scope, so
+// the file modes of a test folder hold for root as for anyone.
+class WithoutFileOverrides {
+public:
+    WithoutFileOverrides() {
+        if (::geteuid() != 0) return;
+        ::syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            reduced[power / 32].effective &= ~(1u << (power % 32));
+        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~WithoutFileOverrides() {
+        if (dropped_) ::syscall(SYS_capset, &header_, saved_);
+    }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
+enum class HandBackBlock { MissingFolder, ReadOnlyFolder, FolderInTheWay, OtherUsersFile };
+
+class HandBackFailureTest : public SavingStep, public testing::WithParamInterface<HandBackBlock> {};
+
+// The result is saved and the message says so, where it is and which file could not be written;
+// whatever stood at the hand-back name stays.
+TEST_P(HandBackFailureTest, IsToldWithTheSavedResult) {
+    const std::string folder = temp.File("handback");
+    const std::string handBack = folder + "/" + pipeline::kHandBackFileName;
+    constexpr uid_t kOtherUser = 65534;
+    switch (GetParam()) {
+    case HandBackBlock::MissingFolder: break;
+    case HandBackBlock::ReadOnlyFolder:
+        std::filesystem::create_directory(folder);
+        ::chmod(folder.c_str(), 0555);
+        break;
+    case HandBackBlock::FolderInTheWay: std::filesystem::create_directories(handBack); break;
+    case HandBackBlock::OtherUsersFile:
+        // A shared sticky folder where another user's file has the name.
+        if (::geteuid() != 0) GTEST_SKIP() << "only root can make another user's file";
+        std::filesystem::create_directory(folder);
+        test_support::WriteFileBytes(handBack, Bytes("theirs"));
+        ASSERT_EQ(::chown(handBack.c_str(), kOtherUser, kOtherUser), 0);
+        ASSERT_EQ(::chown(folder.c_str(), kOtherUser, kOtherUser), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+        break;
+    }
+    const test_support::ScopedTmpDir blocked(folder);
+    bool saved = false;
+    {
+        const WithoutFileOverrides limits;
+        saved = Save(SaveCase{"", Mode::Plugin, "x.dng", {}, kDng, nullptr, nullptr});
+    }
+    const std::string result = root.File("photos/x-DB.dng");
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(test_support::ReadFileBytes(result), Bytes("result"));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].caption, "Oops");
+    EXPECT_EQ(window.messages[0].flags, unsigned(platform::MB_OK | platform::MB_ICONWARNING));
+    EXPECT_EQ(window.messages[0].text.rfind("The result is saved as\n\n" + result + "\n\n", 0), 0u)
+        << window.messages[0].text;
+    EXPECT_NE(window.messages[0].text.find(handBack), std::string::npos) << window.messages[0].text;
+    // Whatever stood at the name is still there, and nothing appeared where nothing was.
+    switch (GetParam()) {
+    case HandBackBlock::OtherUsersFile: EXPECT_EQ(test_support::ReadFileBytes(handBack), Bytes("theirs")); break;
+    case HandBackBlock::FolderInTheWay: EXPECT_TRUE(std::filesystem::is_directory(handBack)); break;
+    default: EXPECT_FALSE(std::filesystem::exists(handBack)); break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, HandBackFailureTest,
+                         testing::Values(HandBackBlock::MissingFolder, HandBackBlock::ReadOnlyFolder,
+                                         HandBackBlock::FolderInTheWay, HandBackBlock::OtherUsersFile));
+
+// A photo named by a relative path is handed back by its absolute one.
+TEST_F(SavingStepTest, TheHandBackPathIsAbsolute) {
+    const std::string before = std::filesystem::current_path();
+    std::filesystem::current_path(root.Path());
+    SaveCase c{"", Mode::Plugin, "x.dng", {}, kDng, nullptr, nullptr};
+    test_support::WriteFileBytes(root.File("photos/x.dng"), Bytes("source"));
+    pipeline::gPluginMode = true;
+    pipeline::gFileToOpen = "./photos/x.dng";
+    pipeline::SaveRequest request;
+    request.sourceName = "x.dng";
+    request.sourcePath = "./photos/x.dng";
+    request.extensions = kDng;
+    request.write = [&](const pipeline::OutputFile& output, pipeline::SaveDestination where) {
+        return Write(output, where);
+    };
+    const bool saved = pipeline::SaveFinalResult(request, progress);
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(test_support::ReadFileBytes(temp.File(pipeline::kHandBackFileName)),
+              Bytes(root.File("photos/x-DB.dng")));
 }
 
 }  // namespace

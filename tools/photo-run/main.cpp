@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "naming_hold.h"
 #include "photo_options.h"
 #include "photo_run.h"
 
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
         std::cerr << "photo-run: " << e.what() << '\n' << photorun::kUsage << '\n';
         return photorun::kBadArguments;
     }
+    photorun::HoldBeforeNamingWhenAsked();
     return photorun::RunPhoto(options, std::cerr);
 }

@@ -77,6 +77,10 @@ bool WriteThumbnail(const pipeline::DNGConvert& convert, const std::string& path
 
 }  // namespace
 
+std::string SilentRefusalReason(const pipeline::HeadlessWindow& window) {
+    return window.KernelIsNotEmpty() ? "no final result was saved" : "no final result: the kernel is empty";
+}
+
 int RunPhoto(const PhotoRunOptions& options, std::ostream& log) {
     const bool jpeg = EndsWithNoCase(options.photo, ".jpg") || EndsWithNoCase(options.photo, ".jpeg");
     if (!jpeg && !EndsWithNoCase(options.photo, ".dng")) {
@@ -93,8 +97,9 @@ int RunPhoto(const PhotoRunOptions& options, std::ostream& log) {
     if (jpeg) return RunJpegPhoto(window, options, log) && window.messages.empty() ? kAllDone : kOperationFailed;
     pipeline::DNGConvert& convert = window.Convert();
 
-    bool ok = convert.ReadPreviewDNG(options.photo);
-    ok = ok && convert.ProcessDNG(options.photo, FileNameOf(options.photo));
+    // A step that fails without a message is explained here, or the exit code would be all.
+    bool ok = convert.ReadPreviewDNG(options.photo) && convert.ProcessDNG(options.photo, FileNameOf(options.photo));
+    if (!ok && window.messages.empty()) log << "photo-run: not a DNG that can be read: " << options.photo << '\n';
     ok = ok && convert.HasOpenDNG();
     if (ok) convert.Negative->fResultScale = options.zoom / 100.0;
     if (ok && !options.previewPath.empty() && !WritePpm(window.preview, options.previewPath)) {
@@ -114,8 +119,11 @@ int RunPhoto(const PhotoRunOptions& options, std::ostream& log) {
         }
     }
     // In plug-in mode the result goes beside the photo, so --plugin alone asks for it too.
-    if (ok && (!options.finalFolder.empty() || options.plugin))
+    if (ok && (!options.finalFolder.empty() || options.plugin)) {
+        const std::size_t shown = window.messages.size();
         ok = convert.DeblurDNG(pipeline::DNGConvert::kFinalResult);
+        if (!ok && window.messages.size() == shown) log << "photo-run: " << SilentRefusalReason(window) << '\n';
+    }
     return ok && window.messages.empty() ? kAllDone : kOperationFailed;
 }
 

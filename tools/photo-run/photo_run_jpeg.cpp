@@ -1,5 +1,6 @@
 #include "photo_run_jpeg.h"
 
+#include "photo_run.h"
 #include "picture_files.h"
 #include "pipeline/class_dngconvert.h"
 
@@ -31,8 +32,11 @@ bool RunJpegPhoto(pipeline::HeadlessWindow& window, const PhotoRunOptions& optio
         convert.ProcessJPG(patch);
         if (!WriteOrSay(patch, options.patchPath, log)) return false;
     }
-    if (!options.finalFolder.empty() || options.plugin) return convert.SaveJPG(window.preview, options.photo);
-    return true;
+    if (options.finalFolder.empty() && !options.plugin) return true;
+    const std::size_t shown = window.messages.size();
+    if (convert.SaveJPG(window.preview, options.photo)) return true;
+    if (window.messages.size() == shown) log << "photo-run: " << SilentRefusalReason(window) << '\n';
+    return false;
 }
 
 }  // namespace photorun
