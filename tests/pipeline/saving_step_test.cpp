@@ -56,17 +56,20 @@ protected:
         pipeline::gFileToOpen = pipeline::gPluginMode ? photo : "";
         window.autoSave = c.mode == Mode::AutoSave;
         window.autoSaveFolder = "  " + root.File("auto") + " ";
-        window.writeChosenFile = [&](const std::string& path) { Write(path, std::nullopt); };
 
         pipeline::SaveRequest request;
         request.sourceName = c.photo;
         request.sourcePath = photo;
+        request.choices = pipeline::TakeSaveChoices();
+        // The run goes by the choices it took; the window's boxes may have changed since.
+        window.autoSave = !window.autoSave;
+        window.autoSaveFolder = root.File("photos");
         request.extensions = c.extensions;
         request.savingText = "Saving DNG to disk...";
         request.write = [&](const std::string& path, pipeline::SaveDestination where) { Write(path, where); };
         return pipeline::SaveFinalResult(request, progress);
     }
-    void Write(const std::string& path, std::optional<pipeline::SaveDestination> where) {
+    void Write(const std::string& path, pipeline::SaveDestination where) {
         test_support::WriteFileBytes(path, Bytes("result"));
         written.push_back(path);
         destinations.push_back(where);
@@ -78,7 +81,7 @@ protected:
     pipeline::HeadlessWindow window;
     engine::ProgressStatus progress;
     std::vector<std::string> written;
-    std::vector<std::optional<pipeline::SaveDestination>> destinations;
+    std::vector<pipeline::SaveDestination> destinations;
 };
 
 TEST_P(SavingStepTest, NamesGuardsAndWrites) {
@@ -124,8 +127,9 @@ TEST_P(SavingStepTest, NamesGuardsAndWrites) {
         EXPECT_EQ(window.lastSavedCaption, std::string("[last saved: ") + c.expected + "] ");
         break;
     case Mode::Dialog:
-        EXPECT_EQ(destinations[0], std::nullopt);
+        EXPECT_EQ(destinations[0], pipeline::SaveDestination::Dialog);
         EXPECT_FALSE(std::filesystem::exists(handBack));
+        EXPECT_TRUE(window.lastSavedVisible);
         EXPECT_EQ(window.lastSavedCaption, "[last saved: chosen.dng] ");
         break;
     }
@@ -179,14 +183,14 @@ TEST_F(SavingStepTest, ALinkToThePhotoUnderTheOutputNameIsRefused) {
     EXPECT_EQ(test_support::ReadFileBytes(photo), Bytes("source"));
 }
 
-TEST_F(SavingStepTest, ACancelledDialogStillShowsTheLastSavedName) {
+// The label names only a file that was written: a cancel leaves it as it was.
+TEST_F(SavingStepTest, ACancelledDialogShowsNoLastSavedName) {
     window.lastSavedName = "earlier-DB.dng";
     window.dialogPath.clear();
     EXPECT_TRUE(Save(SaveCase{"", Mode::Dialog, "x.dng", {}, kDng, nullptr, nullptr}));
     EXPECT_TRUE(written.empty());
     EXPECT_EQ(window.statusLabel.text, "Done... ");
-    EXPECT_EQ(window.lastSavedCaption, "[last saved: earlier-DB.dng] ");
-    EXPECT_TRUE(window.lastSavedVisible);
+    EXPECT_FALSE(window.lastSavedVisible);
 }
 
 }  // namespace
