@@ -19,6 +19,7 @@
 #include "pipeline/output_naming.h"
 #include "pipeline/plugin_mode.h"
 #include "platform/jpeg_image.h"
+#include "tests/controls/mouse_input.h"
 #include "window_fixture.h"
 
 using windowtest::SameBitmap;
@@ -194,19 +195,25 @@ private slots:
         QTest::addColumn<QString>("focus");  // the control the focus was left on
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<bool>("cancels");
+        QTest::addColumn<bool>("wheel");  // three notches on the blur panel's radius slider
         for (const bool isJPEG : {true, false}) {
             const char* kind = isJPEG ? "JPEG: " : "DNG: ";
-            QTest::addRow("%sSpace on Auto save", kind) << isJPEG << "cbAutoSave" << QKeySequence("Space") << false;
+            QTest::addRow("%sSpace on Auto save", kind)
+                << isJPEG << "cbAutoSave" << QKeySequence("Space") << false << false;
+            QTest::addRow("%sthe wheel on the radius slider", kind)
+                << isJPEG << "lvExplore" << QKeySequence() << false << true;
             // Strip EXIF for a JPEG; the folder button for a DNG, where Strip EXIF is disabled.
-            QTest::addRow("%sTab, Space", kind) << isJPEG << "cbAutoSave" << QKeySequence("Tab, Space") << false;
+            QTest::addRow("%sTab, Space", kind)
+                << isJPEG << "cbAutoSave" << QKeySequence("Tab, Space") << false << false;
             QTest::addRow("%sUp, Down, Down in the list", kind)
-                << isJPEG << "lvExplore" << QKeySequence("Up, Down, Down") << false;
+                << isJPEG << "lvExplore" << QKeySequence("Up, Down, Down") << false << false;
             // The run disables the button, and the focus moves on to the next control.
             // Back to the list (JPEG), or to the three-plane box (DNG).
             QTest::addRow("%sShift+Tab, Up or Space, Return after clicking Create final result", kind)
-                << isJPEG << "btApplyDeblur" << QKeySequence(isJPEG ? "Shift+Tab, Up, Return" : "Shift+Tab, Space, Return")
-                << false;
-            QTest::addRow("%sEscape presses Cancel", kind) << isJPEG << "lvExplore" << QKeySequence("Esc") << true;
+                << isJPEG << "btApplyDeblur"
+                << QKeySequence(isJPEG ? "Shift+Tab, Up, Return" : "Shift+Tab, Space, Return") << false << false;
+            QTest::addRow("%sEscape presses Cancel", kind)
+                << isJPEG << "lvExplore" << QKeySequence("Esc") << true << false;
         }
     }
 
@@ -215,6 +222,7 @@ private slots:
         QFETCH(QString, focus);
         QFETCH(QKeySequence, keys);
         QFETCH(bool, cancels);
+        QFETCH(bool, wheel);
         Window w;
         const QString out = QString::fromStdString(w.folder.File("out"));
         AutoSaveInto(w, out);
@@ -223,6 +231,7 @@ private slots:
         const QString autoSaveFolder = w->lbFolder->text();
         const int profile = w->cbProfile->currentIndex();
         const bool threePlanes = w->cbHighQuality->isChecked();
+        const int radius = w->blurPanel->tbRadius->value();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.main));
         w->findChild<QWidget*>(focus)->setFocus();
@@ -234,6 +243,8 @@ private slots:
                 QVERIFY(target);
                 QTest::keyClick(target, keys[i].key(), keys[i].keyboardModifiers());
             }
+            for (int notch = 0; wheel && notch < 3; ++notch)
+                mouse_input::Wheel(w->blurPanel->tbRadius, QPoint(0, 120));
         });
         QCOMPARE(IniBytes(), ini);
         QVERIFY(w->cbAutoSave->isChecked());
@@ -241,6 +252,7 @@ private slots:
         QCOMPARE(w->lbFolder->text(), autoSaveFolder);
         QCOMPARE(w->cbProfile->currentIndex(), profile);
         QCOMPARE(w->cbHighQuality->isChecked(), threePlanes);
+        QCOMPARE(w->blurPanel->tbRadius->value(), radius);
         QCOMPARE(w->lvExplore->currentItem()->text(), photo);
         const QString result = QString(photo).replace("photo.", "photo-DB.");
         QCOMPARE(QDir(out).entryList(QDir::Files), cancels ? QStringList() : QStringList{result});
@@ -258,7 +270,6 @@ private slots:
         QTest::addColumn<QStringList>("refusals");  // "source" or "missing folder", in order
         QTest::addColumn<QString>("written");      // the file made, "" when none
         QTest::addColumn<bool>("failureTold");
-        const QString source = "source";
         for (const bool isJPEG : {true, false}) {
             const char* kind = isJPEG ? "JPEG: " : "DNG: ";
             const QString ext = isJPEG ? ".jpg" : ".dng";
@@ -268,10 +279,10 @@ private slots:
                 << isJPEG << QStringList{"a free name far longer than the label has room for, ending in" + ext}
                 << QStringList{} << "a free name far longer than the label has room for, ending in" + ext << false;
             QTest::addRow("%sthe source, then a free name", kind)
-                << isJPEG << QStringList{"photo" + ext, "chosen" + ext} << QStringList{source} << "chosen" + ext
+                << isJPEG << QStringList{"photo" + ext, "chosen" + ext} << QStringList{"source"} << "chosen" + ext
                 << false;
             QTest::addRow("%sanother spelling of the source, a hard link to it, cancel", kind)
-                << isJPEG << QStringList{"./photo" + ext, "link" + ext, ""} << QStringList{source, source} << ""
+                << isJPEG << QStringList{"./photo" + ext, "link" + ext, ""} << QStringList{"source", "source"} << ""
                 << false;
             QTest::addRow("%sa missing folder, cancel", kind)
                 << isJPEG << QStringList{"gone/chosen" + ext, ""}
@@ -312,11 +323,10 @@ private slots:
         if (failureTold) {
             QCOMPARE(shown.size(), 1);
         } else {
+            const std::string missing = app::MissingDialogFolderText((folder + "/gone").toStdString());
             QStringList expected;
             for (const QString& refusal : refusals)
-                expected << QString::fromStdString(refusal == "source"
-                                                       ? std::string(pipeline::kSameAsSourceText)
-                                                       : app::MissingDialogFolderText((folder + "/gone").toStdString()));
+                expected << QString::fromStdString(refusal == "source" ? pipeline::kSameAsSourceText : missing);
             QCOMPARE(shown, expected);
         }
         QCOMPARE(Bytes(photo), source);
@@ -329,12 +339,12 @@ private slots:
         if (!written.isEmpty()) {
             // A name too long for the label loses its middle; the tooltip has it all.
             const QString caption = "[last saved: " + written + "] ";
-            const QString shown = w->lbLastSaved->text();
+            const QString label = w->lbLastSaved->text();
             QCOMPARE(w->lbLastSaved->toolTip(), caption);
-            QVERIFY2(shown.startsWith("[last saved: " + written.left(6)) && shown.endsWith(written.right(10) + "] "),
-                     qPrintable(shown));
-            QVERIFY(w->lbLastSaved->fontMetrics().horizontalAdvance(shown) <= w->lbLastSaved->width());
-            if (written.size() < 20) QCOMPARE(shown, caption);
+            QVERIFY2(label.startsWith("[last saved: " + written.left(6)) && label.endsWith(written.right(10) + "] "),
+                     qPrintable(label));
+            QVERIFY(w->lbLastSaved->fontMetrics().horizontalAdvance(label) <= w->lbLastSaved->width());
+            if (written.size() < 20) QCOMPARE(label, caption);
         }
         ExpectWindowUsable(w);
     }
