@@ -258,6 +258,10 @@ private slots:
         QCOMPARE(QDir(out).entryList(QDir::Files), cancels ? QStringList() : QStringList{result});
         if (isJPEG && !cancels) QVERIFY(HasExifBlock(out + "/" + result));
         ExpectWindowUsable(w);
+        // Once the overlay is gone the window takes keys again.
+        w->cbAutoSave->setFocus();
+        QTest::keyClick(w->cbAutoSave, Qt::Key_Space);
+        QVERIFY(!w->cbAutoSave->isChecked());
     }
 
     // Each answer of the save dialog in turn: the photo itself (under any
