@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -5,8 +7,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
-#include <QTreeWidget>
-#include <unistd.h>
 
 #include "app/dir_dialog.h"
 #include "app/save_dialog.h"
@@ -112,9 +112,8 @@ void ShowPhotoAmongOthers(Window& w, bool isJPEG) {
 
 // The controls a person leaves usable once the result is saved or refused.
 void ExpectWindowUsable(Window& w) {
-    for (QWidget* control : std::initializer_list<QWidget*>{w->lvExplore, w->tvExplore, w->cbAutoSave,
-                                                           w->btApplyDeblur})
-        QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+    for (const char* name : {"lvExplore", "tvExplore", "cbAutoSave", "btApplyDeblur"})
+        QVERIFY2(w->findChild<QWidget*>(name)->isEnabled(), name);
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!app::FBlend->isVisible());
 }
