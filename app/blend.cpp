@@ -67,7 +67,7 @@ TFBlend::TFBlend(QWidget* owner) : QWidget(owner) {
 }
 
 TFBlend::~TFBlend() {
-    qApp->removeEventFilter(this);
+    if (qApp) qApp->removeEventFilter(this);
     if (FBlend == this) FBlend = nullptr;
 }
 
