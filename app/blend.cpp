@@ -1,5 +1,8 @@
 #include "app/blend.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
@@ -64,6 +67,7 @@ TFBlend::TFBlend(QWidget* owner) : QWidget(owner) {
 }
 
 TFBlend::~TFBlend() {
+    if (qApp) qApp->removeEventFilter(this);
     if (FBlend == this) FBlend = nullptr;
 }
 
@@ -99,7 +103,39 @@ bool TFBlend::ShowOver(QWidget* window) {
 
 void TFBlend::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    qApp->installEventFilter(this);
     FormShow();
+}
+
+void TFBlend::hideEvent(QHideEvent* event) {
+    qApp->removeEventFilter(this);
+    QWidget::hideEvent(event);
+}
+
+TFBlend::Target TFBlend::TargetOf(const QObject* object) const {
+    const QWidget* covered = parentWidget();
+    auto* widget = qobject_cast<const QWidget*>(object);
+    if (!widget) {
+        // A shortcut goes to its action, which belongs to a widget of the window.
+        const auto* action = qobject_cast<const QAction*>(object);
+        widget = action ? qobject_cast<const QWidget*>(action->parent()) : nullptr;
+    }
+    if (!covered || !widget || widget->window() != covered->window()) return Target::Elsewhere;
+    return widget == this || isAncestorOf(widget) ? Target::Overlay : Target::Covered;
+}
+
+bool TFBlend::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride &&
+        type != QEvent::Shortcut && type != QEvent::Wheel)
+        return false;
+    const Target target = TargetOf(watched);
+    if (target == Target::Elsewhere) return false;
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (btCancel->isEnabled()) btCancel->click();
+        return true;
+    }
+    return target == Target::Covered;
 }
 
 void TFBlend::FormShow() {

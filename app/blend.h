@@ -12,7 +12,10 @@ namespace app {
 // The progress overlay shown while a final result is made: a darkened
 // snapshot of the main window with "Working, please wait...", a status
 // line, a progress bar and a Cancel button. A child of the main window that
-// covers its client area while shown, so the window below gets no input.
+// covers its client area while shown, so the window below gets no mouse input;
+// keys, shortcuts and the wheel meant for the window's controls are swallowed
+// too, and Escape presses Cancel. Other windows (dialogs, message boxes) keep
+// their input.
 class TFBlend : public QWidget {
     Q_OBJECT
 
@@ -40,9 +43,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Where an event sent to `object` is bound.
+    enum class Target { Elsewhere, Overlay, Covered };
+    Target TargetOf(const QObject* object) const;
     void FormShow();
     void btCancelClick();
 

@@ -63,21 +63,19 @@ std::string TFMain::AutoSaveFolder() const { return lbFolder->text().toStdString
 
 std::string TFMain::LastSavedName() const { return lastSavedName.toStdString(); }
 
-void TFMain::SaveWithDialog() {
+bool TFMain::SaveWithDialog(const std::string& sourcePath, const std::function<void(const std::string&)>& write) {
     std::string chosenName = lastSavedName.toStdString();
-    app::SaveWithDialog(
-        this, isJPEG, chosenName, [this](bool enabled) { EnableControls(enabled); },
-        [this](const std::string& path) {
-            if (isJPEG)
-                convert->SaveResultJPG(path);
-            else
-                convert->WriteDNG(path);
-        });
+    const bool written = app::SaveWithDialog(
+        this, isJPEG, sourcePath, chosenName, [this](bool enabled) { EnableControls(enabled); }, write);
     lastSavedName = QString::fromStdString(chosenName);
+    return written;
 }
 
+// Right-aligned, a long name would lose its start; the middle goes instead.
 void TFMain::ShowLastSaved(const std::string& caption) {
-    lbLastSaved->setText(QString::fromStdString(caption));
+    const QString full = QString::fromStdString(caption);
+    lbLastSaved->setText(lbLastSaved->fontMetrics().elidedText(full, Qt::ElideMiddle, lbLastSaved->width()));
+    lbLastSaved->setToolTip(full);
     lbLastSaved->show();
 }
 

@@ -91,7 +91,8 @@ public:
     std::string AutoSaveFolder() const override;
     std::string LastSavedName() const override;
     void ShowLastSaved(const std::string& caption) override;
-    void SaveWithDialog() override;
+    bool SaveWithDialog(const std::string& sourcePath,
+                        const std::function<void(const std::string& path)>& write) override;
     platform::StatusLabelControl& StatusLabel() override;
     platform::ProgressBarControl& StatusBar() override;
     platform::StatusLabelControl& OverlayStatusLabel() override;

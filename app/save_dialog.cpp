@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <filesystem>
+
+#include "pipeline/output_naming.h"
+#include "platform/message_box.h"
 
 namespace app {
 
@@ -42,17 +46,57 @@ std::string FileNamePart(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool SaveWithDialog(QWidget* parent, bool isJPEG, std::string& lastSavedName,
+std::string MissingDialogFolderText(const std::string& folder) {
+    return "The folder doesn't exist...\n\n" + folder + "\n\nChoose another folder.";
+}
+
+namespace {
+
+// The text refusing `path` as a destination, or empty when it may be written.
+std::string RefusalOf(const std::string& path, const std::string& sourcePath) {
+    if (pipeline::WouldOverwriteSource(path, sourcePath)) return pipeline::kSameAsSourceText;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) return MissingDialogFolderText(folder);
+    return "";
+}
+
+// Disables the window's controls and shows the wait cursor while it lives.
+class BusyWindow {
+public:
+    explicit BusyWindow(const std::function<void(bool)>& enableControls) : enableControls_(enableControls) {
+        if (enableControls_) enableControls_(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyWindow() {
+        if (enableControls_) enableControls_(true);
+        QApplication::restoreOverrideCursor();
+    }
+    BusyWindow(const BusyWindow&) = delete;
+    BusyWindow& operator=(const BusyWindow&) = delete;
+
+private:
+    const std::function<void(bool)>& enableControls_;
+};
+
+}  // namespace
+
+bool SaveWithDialog(QWidget* parent, bool isJPEG, const std::string& sourcePath, std::string& lastSavedName,
                     const std::function<void(bool)>& enableControls,
                     const std::function<void(const std::string&)>& write) {
-    const std::optional<std::string> path = AskSavePath(parent, SaveDialogFor(isJPEG));
-    if (!path) return false;
-    if (enableControls) enableControls(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<std::string> path;
+    for (;;) {
+        path = AskSavePath(parent, SaveDialogFor(isJPEG));
+        if (!path) return false;
+        const std::string refusal = RefusalOf(*path, sourcePath);
+        if (refusal.empty()) break;
+        platform::MessageBox(refusal, pipeline::kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
+    }
+    {
+        const BusyWindow busy(enableControls);
+        if (write) write(*path);
+    }
     lastSavedName = FileNamePart(*path);
-    if (write) write(*path);
-    if (enableControls) enableControls(true);
-    QApplication::restoreOverrideCursor();
     return true;
 }
 

@@ -30,12 +30,18 @@ std::optional<std::string> AskSavePath(QWidget* parent, const SaveDialogRequest&
 // The file name part of a path: what follows its last "/".
 std::string FileNamePart(const std::string& path);
 
-// The steps around one save dialog: asks for a path; on a choice disables
-// the window's working controls, remembers the chosen file name in
-// `lastSavedName`, has `write` store the result there and enables the
-// controls again. A cancel writes nothing and changes nothing. Returns
-// whether a path was chosen.
-bool SaveWithDialog(QWidget* parent, bool isJPEG, std::string& lastSavedName,
+// The text that refuses a chosen path whose folder does not exist.
+std::string MissingDialogFolderText(const std::string& folder);
+
+// The steps around one save dialog: asks for a path until the user cancels or
+// chooses one that is neither the photo at `sourcePath` (under any name) nor in
+// a folder that does not exist, each refused with an "Oops" message. Then
+// disables the window's working controls, shows the wait cursor and has `write`
+// store the result there; the controls and the cursor come back on every way
+// out, a throwing `write` included, whose error then passes on. `lastSavedName`
+// takes the chosen file name once `write` returned. Returns whether a file was
+// written; false after a cancel, which writes nothing and changes nothing.
+bool SaveWithDialog(QWidget* parent, bool isJPEG, const std::string& sourcePath, std::string& lastSavedName,
                     const std::function<void(bool enabled)>& enableControls,
                     const std::function<void(const std::string& path)>& write);
 

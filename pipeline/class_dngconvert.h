@@ -15,6 +15,8 @@
 
 namespace pipeline {
 
+struct SaveRequest;
+
 // The workflow object of the photo the main window works on: the open DNG
 // with its negative and cached raw image, or the loaded JPEG with its planes
 // and marker sections. One per main window; everything it shows or reads of
@@ -131,7 +133,8 @@ public:
     void ProcessJPG(platform::Bitmap& bitmap);
     // Deblurs a 24-bit copy of the preview bitmap, encodes it into ResultJpeg
     // at quality 100 and saves it: through the save dialog, into the
-    // auto-save folder, or in plug-in mode beside the photo. True when the
+    // auto-save folder, or in plug-in mode beside the photo; with the source's
+    // EXIF block unless "Strip EXIF" was ticked as the run started. True when the
     // saving ran to its end (also when the dialog was cancelled); false after
     // a cancel, a refusal or a failure, each shown, with no file written.
     // Without a kernel it is refused at once and silently, as a DNG's result is.
@@ -164,8 +167,9 @@ private:
     bool DeblurOnePlane(DeblurRun& run);
     bool DeblurThreePlanes(DeblurRun& run);
     // The final result's end: the file's raw image read again with the deblurred
-    // mosaic stored into its active area, new identifiers, then named and saved.
-    bool SaveDeblurred(DeblurRun& run);
+    // mosaic stored into its active area, new identifiers, then saved as `request`
+    // (taken when the run started) says.
+    bool SaveDeblurred(DeblurRun& run, const SaveRequest& request);
 
     // Releases the negative's stage images and deletes it.
     void DropNegative();

@@ -31,6 +31,14 @@ bool DNGConvert::DeblurDNG(int mode) {
     MainWindowLink& window = *gMainWindow;
     const bool patch = mode == kResultPatch;
     try {
+        // Where the result goes and under which name is settled as the run starts.
+        SaveRequest request;
+        request.sourceName = SourceName;
+        request.sourcePath = SourcePath;
+        request.extensions = {".dng"};
+        request.savingText = "Saving DNG to disk...";
+        request.choices = TakeSaveChoices();
+        request.write = [this](const OutputFile& output, SaveDestination) { return WriteDNG(output); };
         DeblurRun run;
         run.window = patch;
         LoadNegative(patch);
@@ -70,7 +78,7 @@ bool DNGConvert::DeblurDNG(int mode) {
         }
         // Without a kernel there is no deblurred mosaic to save.
         if (!run.rawCopy) return false;
-        return SaveDeblurred(run);
+        return SaveDeblurred(run, request);
     } catch (...) {
         platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this DNG...", "Oops",
                              platform::MB_OK | platform::MB_ICONWARNING);
@@ -78,7 +86,7 @@ bool DNGConvert::DeblurDNG(int mode) {
     }
 }
 
-bool DNGConvert::SaveDeblurred(DeblurRun& run) {
+bool DNGConvert::SaveDeblurred(DeblurRun& run, const SaveRequest& request) {
     // The file's own raw image again, read afresh rather than from RawCache, so
     // the masked borders outside the active area are written as the file has them.
     Negative->ReleaseStage1();
@@ -103,13 +111,6 @@ bool DNGConvert::SaveDeblurred(DeblurRun& run) {
     Progress.Reset(true);
     if (Progress.bar) Progress.bar->SetPosition(0);
     Negative->SetRawDataUniqueID(NewRawDataUniqueID());
-
-    SaveRequest request;
-    request.sourceName = SourceName;
-    request.sourcePath = SourcePath;
-    request.extensions = {".dng"};
-    request.savingText = "Saving DNG to disk...";
-    request.write = [this](const OutputFile& output, SaveDestination) { return WriteDNG(output); };
     return SaveFinalResult(request, Progress);
 }
 

@@ -51,6 +51,13 @@ platform::Bitmap ColourCopy(const platform::Bitmap& bitmap) {
 
 bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath) {
     MainWindowLink& window = *gMainWindow;
+    // Name, source and destination are settled as the run starts.
+    SaveRequest request;
+    request.sourceName = SourceName;
+    request.sourcePath = sourcePath;
+    request.extensions = {".jpg", ".jpeg"};
+    request.savingText = "Saving JPG to disk...";
+    request.choices = TakeSaveChoices();
     Progress.Reset(true);
     Progress.bar = &window.OverlayStatusBar();
     Progress.label = &window.OverlayStatusLabel();
@@ -78,15 +85,13 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
         // The last plane's name would otherwise trail every status text of the saving.
         Progress.Reset(true);
 
-        SaveRequest request;
-        request.sourceName = SourceName;
-        request.sourcePath = sourcePath;
-        request.extensions = {".jpg", ".jpeg"};
-        request.savingText = "Saving JPG to disk...";
-        request.write = [&](const OutputFile& output, SaveDestination destination) {
-            // Only an automatic save keeps the source's EXIF block, and only when not told to strip it.
-            if (destination == SaveDestination::PhotoFolder || window.StripExif())
-                return WriteEncoded(*ResultJpeg, output);
+        request.write = [this, strip = request.choices.stripExif](const OutputFile& output, SaveDestination) {
+            // Every destination keeps the source's EXIF block unless told to strip it.
+            if (strip) {
+                // As SaveResultJPG does: the encoded result is spent by its write, whatever comes of it.
+                const std::unique_ptr<platform::JpegImage> result = std::move(ResultJpeg);
+                return WriteEncoded(*result, output);
+            }
             ByteViewStream encoded(ResultJpeg->Data());
             TargetExif.ReadSections(encoded, JPGExif::kReadMetadata | JPGExif::kReadImage);
             const std::optional<std::string> written = SourceExif.WriteWithExif(output, TargetExif);

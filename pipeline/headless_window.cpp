@@ -44,11 +44,12 @@ void HeadlessWindow::ShowLastSaved(const std::string& caption) {
     lastSavedVisible = true;
 }
 
-void HeadlessWindow::SaveWithDialog() {
-    if (dialogPath.empty()) return;
+bool HeadlessWindow::SaveWithDialog(const std::string&, const std::function<void(const std::string&)>& write) {
+    if (dialogPath.empty()) return false;
+    write(dialogPath);
     const std::size_t slash = dialogPath.find_last_of('/');
     lastSavedName = slash == std::string::npos ? dialogPath : dialogPath.substr(slash + 1);
-    if (writeChosenFile) writeChosenFile(dialogPath);
+    return true;
 }
 
 }  // namespace pipeline

@@ -82,9 +82,10 @@ public:
     std::string AutoSaveFolder() const override { return autoSaveFolder; }
     std::string LastSavedName() const override { return lastSavedName; }
     void ShowLastSaved(const std::string& caption) override;
-    // Answers with dialogPath (empty: Cancel), keeps its file name as the
-    // last saved name and hands the path to writeChosenFile.
-    void SaveWithDialog() override;
+    // Answers with dialogPath (empty: Cancel) and hands it to `write`; once that
+    // returned, its file name is the last saved name.
+    bool SaveWithDialog(const std::string& sourcePath,
+                        const std::function<void(const std::string& path)>& write) override;
 
     platform::StatusLabelControl& StatusLabel() override { return statusLabel; }
     platform::ProgressBarControl& StatusBar() override { return statusBar; }
@@ -128,9 +129,6 @@ public:
     bool lastSavedVisible = false;
     // What the save dialog answers; empty for Cancel.
     std::string dialogPath;
-    // Writes the prepared result to the chosen path, as the window does with
-    // WriteDNG or SaveResultJPG; the caller wires the one it links.
-    std::function<void(const std::string& path)> writeChosenFile;
 
     RecordingLabel statusLabel;
     RecordingBar statusBar;

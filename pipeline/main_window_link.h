@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 namespace engine {
@@ -52,13 +53,16 @@ public:
     virtual bool AutoSave() const = 0;
     virtual bool StripExif() const = 0;
     virtual std::string AutoSaveFolder() const = 0;
-    // File name of the last save through the dialog ("" before the first).
+    // File name of the last file written through the dialog ("" before the first).
     virtual std::string LastSavedName() const = 0;
     // Sets the last-saved label's caption and shows it.
     virtual void ShowLastSaved(const std::string& caption) = 0;
-    // Asks for a file name and writes the prepared result there (a DNG
-    // through WriteDNG, a JPEG through SaveResultJPG); nothing on cancel.
-    virtual void SaveWithDialog() = 0;
+    // Asks for a file name, refusing the photo at `sourcePath` and a folder that
+    // does not exist (and asking again), and has `write` store the prepared result
+    // there. True once `write` returned; false when the dialog was cancelled.
+    // Errors of `write` pass on, with the window usable again.
+    virtual bool SaveWithDialog(const std::string& sourcePath,
+                                const std::function<void(const std::string& path)>& write) = 0;
 
     // The main window's status label and bar, and those of the progress overlay.
     virtual platform::StatusLabelControl& StatusLabel() = 0;

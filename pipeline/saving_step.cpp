@@ -55,18 +55,28 @@ bool FolderExists(const std::string& folder) {
 
 }  // namespace
 
+SaveChoices TakeSaveChoices() {
+    const MainWindowLink& window = *gMainWindow;
+    SaveChoices choices;
+    choices.autoSave = window.AutoSave();
+    choices.stripExif = !gPluginMode && window.StripExif();
+    choices.autoSaveFolder = window.AutoSaveFolder();
+    return choices;
+}
+
 bool SaveFinalResult(const SaveRequest& request, engine::ProgressStatus& progress) {
     MainWindowLink& window = *gMainWindow;
-    if (!window.AutoSave() && !gPluginMode) {
+    if (!request.choices.autoSave && !gPluginMode) {
         progress.label = &window.StatusLabel();
-        window.SaveWithDialog();
+        const bool written = window.SaveWithDialog(
+            request.sourcePath, [&](const std::string& path) { request.write(path, SaveDestination::Dialog); });
         progress.SetStatus("Done... ");
-        window.ShowLastSaved("[last saved: " + window.LastSavedName() + "] ");
+        if (written) window.ShowLastSaved("[last saved: " + window.LastSavedName() + "] ");
         return true;
     }
 
     progress.SetStatus(request.savingText);
-    const std::string folder = TrimBlanks(window.AutoSaveFolder());
+    const std::string folder = TrimBlanks(request.choices.autoSaveFolder);
     if (!gPluginMode && !FolderExists(folder)) {
         Refuse(MissingFolderText(folder));
         return false;

@@ -1,4 +1,6 @@
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -110,6 +112,36 @@ private slots:
         QVERIFY(blend->ShowOver(&window));
         QTest::mouseClick(blend->btCancel, Qt::LeftButton);
         QCOMPARE(blend->lbStatus->text(), QString("Cancelling..."));
+    }
+
+    // Keys meant for the covered window are swallowed and Escape cancels; a
+    // dialog of that window (the save dialog comes up during a run) keeps its keys.
+    void keysReachOtherWindowsOnly() {
+        QWidget window;
+        window.resize(300, 200);
+        auto* field = new QLineEdit(&window);
+        QDialog dialog(&window);
+        auto* dialogField = new QLineEdit(&dialog);
+        auto* blend = new TFBlend(&window);
+        int requests = 0;
+        blend->RequestCancel = [&] { ++requests; };
+        window.show();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(blend->ShowOver(&window));
+
+        QTest::keyClicks(field, "ab");
+        QTest::keyClicks(dialogField, "ab");
+        QTest::keyClick(dialogField, Qt::Key_Escape);
+        QCOMPARE(field->text(), QString());
+        QCOMPARE(dialogField->text(), QString("ab"));
+        QCOMPARE(requests, 0);
+        QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(requests, 1);
+
+        blend->hide();
+        QTest::keyClicks(field, "c");
+        QCOMPARE(field->text(), QString("c"));
     }
 
     void hourglassOverTheOverlayArrowOverCancel() {

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -7,6 +9,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "app/dir_dialog.h"
 #include "app/save_dialog.h"
 #include "app_test_main.h"
 #include "dng_test_support.h"
@@ -14,8 +17,10 @@
 #include "libraw_values.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/handback_file.h"
+#include "pipeline/output_naming.h"
 #include "pipeline/plugin_mode.h"
 #include "platform/jpeg_image.h"
+#include "tests/controls/mouse_input.h"
 #include "window_fixture.h"
 
 using windowtest::SameBitmap;
@@ -34,12 +39,14 @@ struct RunView {
 };
 
 // Runs "Create final result"; with `cancel` presses Cancel on the overlay
-// the first time the running work lets messages through.
-RunView RunFinalResult(Window& w, bool cancel) {
+// the first time the running work lets messages through; `onOverlay` runs
+// the first time the overlay is up.
+RunView RunFinalResult(Window& w, bool cancel, const std::function<void()>& onOverlay = nullptr) {
     RunView view;
     platform::SetProcessMessagesHook([&] {
         QCoreApplication::processEvents();
         if (!app::FBlend || !app::FBlend->isVisible()) return;
+        if (!view.overlayShown && onOverlay) onOverlay();
         view.overlayShown = true;
         view.coversWindow = app::FBlend->geometry() == w->rect();
         view.applyDisabled = !w->btApplyDeblur->isEnabled();
@@ -77,6 +84,41 @@ void KernelAndCircle(Window& w) {
 
 std::vector<uint8_t> Bytes(const QString& path) { return test_support::ReadFileBytes(path.toStdString()); }
 
+// The source's EXIF block takes the place of the encoder's header.
+bool HasExifBlock(const QString& jpeg) {
+    const std::vector<uint8_t> bytes = Bytes(jpeg);
+    return bytes.size() > 12 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF && bytes[3] == 0xE1 &&
+           std::string(bytes.begin() + 6, bytes.begin() + 10) == "Exif";
+}
+
+QString IniPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Clarivane/Clarivane.ini";
+}
+
+QByteArray IniBytes() {
+    QFile file(IniPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// "photo.jpg" selected or "photo.dng" opened, between two other photos of its
+// kind, and a line kernel drawn.
+void ShowPhotoAmongOthers(Window& w, bool isJPEG) {
+    for (const char* stem : {"a", "photo", "z"}) {
+        const QString name = QString(stem) + (isJPEG ? ".jpg" : ".dng");
+        isJPEG ? w.AddJpeg(name) : w.AddDng(name);
+    }
+    QVERIFY(isJPEG ? w.Select("photo.jpg") : w.OpenDng("photo.dng"));
+    w.DrawLineKernel(4);
+}
+
+// The controls a person leaves usable once the result is saved or refused.
+void ExpectWindowUsable(Window& w) {
+    for (const char* name : {"lvExplore", "tvExplore", "cbAutoSave", "btApplyDeblur"})
+        QVERIFY2(w->findChild<QWidget*>(name)->isEnabled(), name);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!app::FBlend->isVisible());
+}
+
 // Runs the result again with Cancel pressed: every cancel flag is raised (the
 // negative's only when there is one), nothing is written, and the next result
 // patch still works.
@@ -105,7 +147,15 @@ class WindowFinalResultTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { app::ResetSaveDialogHook(); }
+    // Each window starts from no settings file; a folder picker opened by mistake answers another folder.
+    void init() {
+        QFile::remove(IniPath());
+        app::TDirDialog::answerHook = [](const QString&) { return std::optional<QString>(QDir::tempPath()); };
+    }
+    void cleanup() {
+        app::ResetSaveDialogHook();
+        app::TDirDialog::answerHook = nullptr;
+    }
 
     void jpegRoadWithAutoSaveThenCancel() {
         Window w;
@@ -126,10 +176,7 @@ private slots:
         QVERIFY(w->imgPreview->isEnabled());
         const QString saved = out + "/photo-DB.jpg";
         QVERIFY(QFile::exists(saved));
-        const std::vector<uint8_t> bytes = Bytes(saved);
-        // The source's EXIF block takes the place of the encoder's header.
-        QVERIFY(bytes.size() > 12 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF && bytes[3] == 0xE1);
-        QCOMPARE(std::string(bytes.begin() + 6, bytes.begin() + 10), std::string("Exif"));
+        QVERIFY(HasExifBlock(saved));
         platform::JpegImage decoded;
         decoded.LoadFromFile(saved.toStdString());
         QCOMPARE(decoded.Width(), 1728);
@@ -141,32 +188,169 @@ private slots:
         ExpectCancelledRun(w, saved, false);
     }
 
-    void jpegThroughTheSaveDialog() {
+    // Keys a person presses while the result is made reach no control but the
+    // overlay's: settings, selection, output name and EXIF stay as the run found them.
+    void keysDuringARunReachNoControl_data() {
+        QTest::addColumn<bool>("isJPEG");
+        QTest::addColumn<QString>("focus");  // the control the focus was left on
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<bool>("cancels");
+        QTest::addColumn<bool>("wheel");  // three notches on the blur panel's radius slider
+        for (const bool isJPEG : {true, false}) {
+            const char* kind = isJPEG ? "JPEG: " : "DNG: ";
+            QTest::addRow("%sSpace on Auto save", kind)
+                << isJPEG << "cbAutoSave" << QKeySequence("Space") << false << false;
+            QTest::addRow("%sthe wheel on the radius slider", kind)
+                << isJPEG << "lvExplore" << QKeySequence() << false << true;
+            // Strip EXIF for a JPEG; the folder button for a DNG, where Strip EXIF is disabled.
+            QTest::addRow("%sTab, Space", kind)
+                << isJPEG << "cbAutoSave" << QKeySequence("Tab, Space") << false << false;
+            QTest::addRow("%sUp, Down, Down in the list", kind)
+                << isJPEG << "lvExplore" << QKeySequence("Up, Down, Down") << false << false;
+            // The run disables the button, and the focus moves on to the next control.
+            // Back to the list (JPEG), or to the three-plane box (DNG).
+            QTest::addRow("%sShift+Tab, Up or Space, Return after clicking Create final result", kind)
+                << isJPEG << "btApplyDeblur"
+                << QKeySequence(isJPEG ? "Shift+Tab, Up, Return" : "Shift+Tab, Space, Return") << false << false;
+            QTest::addRow("%sEscape presses Cancel", kind)
+                << isJPEG << "lvExplore" << QKeySequence("Esc") << true << false;
+        }
+    }
+
+    void keysDuringARunReachNoControl() {
+        QFETCH(bool, isJPEG);
+        QFETCH(QString, focus);
+        QFETCH(QKeySequence, keys);
+        QFETCH(bool, cancels);
+        QFETCH(bool, wheel);
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        const QString out = QString::fromStdString(w.folder.File("out"));
+        AutoSaveInto(w, out);
+        ShowPhotoAmongOthers(w, isJPEG);
+        const QString photo = w->lvExplore->currentItem()->text();
+        const QString autoSaveFolder = w->lbFolder->text();
+        const int profile = w->cbProfile->currentIndex();
+        const bool threePlanes = w->cbHighQuality->isChecked();
+        const int radius = w->blurPanel->tbRadius->value();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.main));
+        w->findChild<QWidget*>(focus)->setFocus();
+        const QByteArray ini = IniBytes();
+
+        RunFinalResult(w, false, [&] {
+            for (int i = 0; i < keys.count(); ++i) {
+                QWidget* target = QApplication::focusWidget();
+                QVERIFY(target);
+                QTest::keyClick(target, keys[i].key(), keys[i].keyboardModifiers());
+            }
+            for (int notch = 0; wheel && notch < 3; ++notch)
+                mouse_input::Wheel(w->blurPanel->tbRadius, QPoint(0, 120));
+        });
+        QCOMPARE(IniBytes(), ini);
+        QVERIFY(w->cbAutoSave->isChecked());
+        QVERIFY(!w->cbStripExif->isChecked());
+        QCOMPARE(w->lbFolder->text(), autoSaveFolder);
+        QCOMPARE(w->cbProfile->currentIndex(), profile);
+        QCOMPARE(w->cbHighQuality->isChecked(), threePlanes);
+        QCOMPARE(w->blurPanel->tbRadius->value(), radius);
+        QCOMPARE(w->lvExplore->currentItem()->text(), photo);
+        const QString result = QString(photo).replace("photo.", "photo-DB.");
+        QCOMPARE(QDir(out).entryList(QDir::Files), cancels ? QStringList() : QStringList{result});
+        if (isJPEG && !cancels) QVERIFY(HasExifBlock(out + "/" + result));
+        ExpectWindowUsable(w);
+        // Once the overlay is gone the window takes keys again.
+        w->cbAutoSave->setFocus();
+        QTest::keyClick(w->cbAutoSave, Qt::Key_Space);
+        QVERIFY(!w->cbAutoSave->isChecked());
+    }
+
+    // Each answer of the save dialog in turn: the photo itself (under any
+    // name) and a missing folder are refused and asked again, a write that
+    // fails is told; the window is usable again after each, and the label
+    // names only a file that was written.
+    void saveDialogAnswers_data() {
+        QTest::addColumn<bool>("isJPEG");
+        QTest::addColumn<QStringList>("answers");  // in the photo folder; "" cancels
+        QTest::addColumn<QStringList>("refusals");  // "source" or "missing folder", in order
+        QTest::addColumn<QString>("written");      // the file made, "" when none
+        QTest::addColumn<bool>("failureTold");
+        for (const bool isJPEG : {true, false}) {
+            const char* kind = isJPEG ? "JPEG: " : "DNG: ";
+            const QString ext = isJPEG ? ".jpg" : ".dng";
+            QTest::addRow("%sfree name", kind) << isJPEG << QStringList{"chosen" + ext} << QStringList{}
+                                               << "chosen" + ext << false;
+            QTest::addRow("%sa long free name", kind)
+                << isJPEG << QStringList{"a free name far longer than the label has room for, ending in" + ext}
+                << QStringList{} << "a free name far longer than the label has room for, ending in" + ext << false;
+            QTest::addRow("%sthe source, then a free name", kind)
+                << isJPEG << QStringList{"photo" + ext, "chosen" + ext} << QStringList{"source"} << "chosen" + ext
+                << false;
+            QTest::addRow("%sanother spelling of the source, a hard link to it, cancel", kind)
+                << isJPEG << QStringList{"./photo" + ext, "link" + ext, ""} << QStringList{"source", "source"} << ""
+                << false;
+            QTest::addRow("%sa missing folder, cancel", kind)
+                << isJPEG << QStringList{"gone/chosen" + ext, ""}
+                << QStringList{"missing folder"} << "" << false;
+            QTest::addRow("%sa write that fails", kind) << isJPEG << QStringList{"taken" + ext} << QStringList{}
+                                                        << "" << true;
+        }
+    }
+
+    void saveDialogAnswers() {
+        QFETCH(bool, isJPEG);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, refusals);
+        QFETCH(QString, written);
+        QFETCH(bool, failureTold);
+        Window w;
+        const QString folder = QString::fromStdString(w.folder.Path());
+        const QString ext = isJPEG ? ".jpg" : ".dng";
+        const QString photo = isJPEG ? w.AddJpeg() : w.AddDng();
+        QVERIFY(isJPEG ? w.Select("photo.jpg") : w.OpenDng("photo.dng"));
         w.DrawLineKernel(4);
-        const QString chosen = QString::fromStdString(w.folder.File("chosen.jpg"));
-        QStringList titles;
-        app::SetSaveDialogHook([&](QWidget*, const app::SaveDialogRequest& r) -> std::optional<std::string> {
-            titles << QString::fromStdString(r.title);
-            return chosen.toStdString();
+        QVERIFY(::link(photo.toUtf8().constData(), (folder + "/link" + ext).toUtf8().constData()) == 0);
+        QVERIFY(QDir(folder).mkdir("taken" + ext));
+        const std::vector<uint8_t> source = Bytes(photo);
+        const QStringList before = QDir(folder).entryList(QDir::Files);
+        int asked = 0;
+        app::SetSaveDialogHook([&](QWidget*, const app::SaveDialogRequest&) -> std::optional<std::string> {
+            const QString answer = asked < answers.size() ? answers[asked] : QString();
+            ++asked;
+            if (answer.isEmpty()) return std::nullopt;
+            return (folder + "/" + answer).toStdString();
         });
         RunFinalResult(w, false);
-        QCOMPARE(titles, QStringList({"Save JPG"}));
-        QVERIFY(QFile::exists(chosen));
-        // Saved through the dialog: the encoder's own header, no EXIF block.
-        const std::vector<uint8_t> bytes = Bytes(chosen);
-        QVERIFY(bytes.size() > 4 && bytes[3] == 0xE0);
-        QCOMPARE(w->lastSavedName, QString("chosen.jpg"));
-        QCOMPARE(w->lbLastSaved->text(), QString("[last saved: chosen.jpg] "));
 
-        // A cancelled dialog writes nothing and keeps the name.
-        app::SetSaveDialogHook([](QWidget*, const app::SaveDialogRequest&) { return std::optional<std::string>(); });
-        QVERIFY(QFile::remove(chosen));
-        RunFinalResult(w, false);
-        QVERIFY(!QFile::exists(chosen));
-        QCOMPARE(w->lastSavedName, QString("chosen.jpg"));
+        QCOMPARE(asked, answers.size());
+        QStringList shown;
+        for (const MessageLog::Message& m : w.messages.messages) shown << QString::fromStdString(m.text);
+        if (failureTold) {
+            QCOMPARE(shown.size(), 1);
+        } else {
+            const std::string missing = app::MissingDialogFolderText((folder + "/gone").toStdString());
+            QStringList expected;
+            for (const QString& refusal : refusals)
+                expected << QString::fromStdString(refusal == "source" ? pipeline::kSameAsSourceText : missing);
+            QCOMPARE(shown, expected);
+        }
+        QCOMPARE(Bytes(photo), source);
+        QStringList files = before;
+        if (!written.isEmpty()) files << written;
+        files.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files);
+        if (isJPEG && !written.isEmpty()) QVERIFY(HasExifBlock(folder + "/" + written));
+        QCOMPARE(w->lbLastSaved->isVisible(), !written.isEmpty());
+        if (!written.isEmpty()) {
+            // A name too long for the label loses its middle; the tooltip has it all.
+            const QString caption = "[last saved: " + written + "] ";
+            const QString label = w->lbLastSaved->text();
+            QCOMPARE(w->lbLastSaved->toolTip(), caption);
+            QVERIFY2(label.startsWith("[last saved: " + written.left(6)) && label.endsWith(written.right(10) + "] "),
+                     qPrintable(label));
+            QVERIFY(w->lbLastSaved->fontMetrics().horizontalAdvance(label) <= w->lbLastSaved->width());
+            if (written.size() < 20) QCOMPARE(label, caption);
+        }
+        ExpectWindowUsable(w);
     }
 
     void dngRoadWithAutoSaveThenCancel() {

@@ -17,7 +17,7 @@ using test_support::TestData;
 
 namespace {
 
-enum class Mode { Dialog, AutoSave, AutoSaveStripped, Plugin };
+enum class Mode { Dialog, DialogStripped, AutoSave, AutoSaveStripped, Plugin };
 
 // Every tag of the metadata sections other than EXIF that a camera or editor leaves.
 std::string OtherMetadata(const std::string& path) {
@@ -33,7 +33,6 @@ protected:
         std::filesystem::create_directory(root.File("photos"));
         std::filesystem::create_directory(root.File("auto"));
         window.autoSaveFolder = "  " + root.File("auto") + " ";
-        window.writeChosenFile = [this](const std::string& path) { window.Convert().SaveResultJPG(path); };
         DrawLineKernel(window, 5);
     }
     void TearDown() override {
@@ -49,9 +48,10 @@ protected:
     }
 
     // Saves the loaded `photo` in `mode`, the run given `sourcePath` (by default the photo's own) as its source.
+    // In plug-in mode "Strip EXIF" is hidden, and ticked here to show that it is not heeded.
     bool Save(Mode mode, const std::string& photo, const std::string& sourcePath = "") {
         window.autoSave = mode == Mode::AutoSave || mode == Mode::AutoSaveStripped;
-        window.stripExif = mode == Mode::AutoSaveStripped;
+        window.stripExif = mode == Mode::AutoSaveStripped || mode == Mode::DialogStripped || mode == Mode::Plugin;
         pipeline::gPluginMode = mode == Mode::Plugin;
         pipeline::gFileToOpen = mode == Mode::Plugin ? photo : "";
         return window.Convert().SaveJPG(window.preview, sourcePath.empty() ? photo : sourcePath);
@@ -65,15 +65,17 @@ protected:
 
 }  // namespace
 
-// Only an automatic save without stripping carries the source's EXIF block, byte for byte,
-// and no save carries the source's other metadata sections.
-TEST_F(JpegSaveTest, ExifBlockTravelsOnlyWithAnUnstrippedAutomaticSave) {
+// Every destination carries the source's EXIF block, byte for byte, unless "Strip EXIF" was
+// ticked as the run started (a change while it works is not seen); no save carries the
+// source's other metadata sections.
+TEST_F(JpegSaveTest, ExifBlockTravelsUnlessStripped) {
     struct Case { Mode mode; const char* output; bool exif; const char* status; };
     const Case cases[] = {
         {Mode::AutoSave, "auto/photo-DB.jpg", true, "Done..."},
         {Mode::AutoSaveStripped, "auto/photo-DB.jpg", false, "Done..."},
-        {Mode::Dialog, "auto/chosen.jpg", false, "Done... "},
-        {Mode::Plugin, "photos/photo-DB.jpg", false, "Done..."},
+        {Mode::Dialog, "auto/chosen.jpg", true, "Done... "},
+        {Mode::DialogStripped, "auto/chosen.jpg", false, "Done... "},
+        {Mode::Plugin, "photos/photo-DB.jpg", true, "Done..."},
     };
     for (const char* source : {"nikon_d5000_exif_xmp_icc.jpg", "greyscale_exif_xmp_icc.jpg"}) {
         const Bytes original = ReadFileBytes(TestData(std::string("jpeg/") + source));
@@ -81,7 +83,12 @@ TEST_F(JpegSaveTest, ExifBlockTravelsOnlyWithAnUnstrippedAutomaticSave) {
             SCOPED_TRACE(std::string(source) + " -> " + c.output);
             window.dialogPath = root.File(c.output);
             const std::string photo = LoadCopy(original, "photo.jpg");
+            window.overlayLabel.onText = [&](const std::string&) {
+                window.autoSave = !(c.mode == Mode::AutoSave || c.mode == Mode::AutoSaveStripped);
+                window.stripExif = c.exif;
+            };
             ASSERT_TRUE(Save(c.mode, photo));
+            window.overlayLabel.onText = nullptr;
             EXPECT_TRUE(window.messages.empty());
             EXPECT_EQ(window.statusLabel.text, c.status);
             const std::string output = root.File(c.output);
@@ -209,23 +216,27 @@ TEST_F(JpegSaveTest, AnEmptyKernelWritesNothingInAnyMode) {
     }
 }
 
-// A result that cannot be written is told and reported as a failure; nothing half-written stays.
+// A result that cannot be written is told and reported as a failure, with no last-saved name;
+// nothing half-written stays.
 TEST_F(JpegSaveTest, WriteFailuresAreToldAndLeaveNoPartialFile) {
     const std::string photo = LoadCopy(EncodeJpeg(ColourPattern(24, 16)), "photo.jpg");
     std::filesystem::create_directory(root.File("auto/photo-DB.jpg"));  // a folder where the file should go
     struct Case { Mode mode; const char* text; const char* caption; };
     const Case cases[] = {
         {Mode::AutoSave, "Could not write file in JPGExif", "JPGExif error"},
+        {Mode::Dialog, "Could not open file for write", "JPGExif error"},
+        {Mode::DialogStripped, "The JPG could not be written...", "Oops"},
         {Mode::AutoSaveStripped, "The JPG could not be written...", "Oops"},
-        {Mode::Dialog, "The JPG could not be written...", "Oops"},
     };
     window.dialogPath = root.File("auto/no-such-folder/chosen.jpg");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         window.messages.clear();
         window.statusLabel.SetText("");
-        const bool saved = Save(c.mode, photo);
-        EXPECT_EQ(saved, c.mode == Mode::Dialog);  // the dialog road tells its failure in its own box
+        window.lastSavedVisible = false;
+        EXPECT_FALSE(Save(c.mode, photo));
+        EXPECT_FALSE(window.lastSavedVisible);
+        EXPECT_NE(window.statusLabel.text.rfind("Done...", 0), 0u);
         ASSERT_EQ(window.messages.size(), 1u);
         EXPECT_EQ(window.messages[0].text.rfind(c.text, 0), 0u) << window.messages[0].text;
         EXPECT_EQ(window.messages[0].caption, c.caption);

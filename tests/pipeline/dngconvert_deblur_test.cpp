@@ -179,14 +179,16 @@ TEST(DeblurDNG, PluginRunsNumberTheirOutputsAndEachGetsItsOwnIdentity) {
     EXPECT_NE(a->negative->RawDataUniqueID(), b->negative->RawDataUniqueID());
 }
 
+// The destination is taken as the run starts: auto save ticked while it works is not seen.
 TEST(DeblurDNG, TheSaveDialogWritesWhereTheUserChose) {
     Workbench bench(Colour());
     bench.window.autoSave = false;
     bench.window.dialogPath = bench.folder.File("chosen name.dng");
-    bench.window.writeChosenFile = [&](const std::string& path) { bench.convert.WriteDNG(path); };
     DrawLine(bench.window);
     ASSERT_TRUE(bench.convert.ProcessDNG(bench.source, "photo.dng"));
+    bench.window.overlayLabel.onText = [&](const std::string&) { bench.window.autoSave = true; };
     ASSERT_TRUE(bench.convert.DeblurDNG(DNGConvert::kFinalResult));
+    EXPECT_TRUE(bench.window.autoSave);
     EXPECT_NE(bench.Samples(bench.window.dialogPath), bench.Samples(bench.source));
     EXPECT_EQ(bench.window.statusLabel.text, "Done... ");
     EXPECT_EQ(bench.window.lastSavedCaption, "[last saved: chosen name.dng] ");

@@ -59,11 +59,14 @@ protected:
         pipeline::gFileToOpen = pipeline::gPluginMode ? photo : "";
         window.autoSave = c.mode == Mode::AutoSave;
         window.autoSaveFolder = "  " + root.File("auto") + " ";
-        window.writeChosenFile = [&](const std::string& path) { Write(path, std::nullopt); };
 
         pipeline::SaveRequest request;
         request.sourceName = c.photo;
         request.sourcePath = photo;
+        request.choices = pipeline::TakeSaveChoices();
+        // The run goes by the choices it took; the window's boxes may have changed since.
+        window.autoSave = !window.autoSave;
+        window.autoSaveFolder = root.File("photos");
         request.extensions = c.extensions;
         request.savingText = "Saving DNG to disk...";
         request.write = [&](const pipeline::OutputFile& output, pipeline::SaveDestination where) {
@@ -71,7 +74,7 @@ protected:
         };
         return pipeline::SaveFinalResult(request, progress);
     }
-    std::string Write(const pipeline::OutputFile& output, std::optional<pipeline::SaveDestination> where) {
+    std::string Write(const pipeline::OutputFile& output, pipeline::SaveDestination where) {
         const std::string path = output.Write([](dng_stream& s) { s.Put("result", 6); });
         written.push_back(path);
         destinations.push_back(where);
@@ -84,7 +87,7 @@ protected:
     pipeline::HeadlessWindow window;
     engine::ProgressStatus progress;
     std::vector<std::string> written;
-    std::vector<std::optional<pipeline::SaveDestination>> destinations;
+    std::vector<pipeline::SaveDestination> destinations;
 };
 
 class SavingStepTest : public SavingStep, public testing::WithParamInterface<SaveCase> {};
@@ -132,8 +135,9 @@ TEST_P(SavingStepTest, NamesGuardsAndWrites) {
         EXPECT_EQ(window.lastSavedCaption, std::string("[last saved: ") + c.expected + "] ");
         break;
     case Mode::Dialog:
-        EXPECT_EQ(destinations[0], std::nullopt);
+        EXPECT_EQ(destinations[0], pipeline::SaveDestination::Dialog);
         EXPECT_FALSE(std::filesystem::exists(handBack));
+        EXPECT_TRUE(window.lastSavedVisible);
         EXPECT_EQ(window.lastSavedCaption, "[last saved: chosen.dng] ");
         break;
     }
@@ -187,14 +191,14 @@ TEST_F(SavingStepTest, ALinkToThePhotoUnderTheOutputNameIsRefused) {
     EXPECT_EQ(test_support::ReadFileBytes(photo), Bytes("source"));
 }
 
-TEST_F(SavingStepTest, ACancelledDialogStillShowsTheLastSavedName) {
+// The label names only a file that was written: a cancel leaves it as it was.
+TEST_F(SavingStepTest, ACancelledDialogShowsNoLastSavedName) {
     window.lastSavedName = "earlier-DB.dng";
     window.dialogPath.clear();
     EXPECT_TRUE(Save(SaveCase{"", Mode::Dialog, "x.dng", {}, kDng, nullptr, nullptr}));
     EXPECT_TRUE(written.empty());
     EXPECT_EQ(window.statusLabel.text, "Done... ");
-    EXPECT_EQ(window.lastSavedCaption, "[last saved: earlier-DB.dng] ");
-    EXPECT_TRUE(window.lastSavedVisible);
+    EXPECT_FALSE(window.lastSavedVisible);
 }
 
 // Without the powers that let root write anywhere, for the calling thread and one scope, so
