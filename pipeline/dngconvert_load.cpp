@@ -29,7 +29,7 @@ void DNGConvert::LoadNegative(bool window) {
     if (!RawCache) {
         ReadRawFromFile();
         RawCache = Negative->Stage1Image()->Clone();
-    } else {
+    } else if (!window) {
         Negative->InstallStage1Copy(*RawCache);
     }
     if (!window) return;
@@ -39,7 +39,8 @@ void DNGConvert::LoadNegative(bool window) {
     const int32 left = cropLeft + cropLeft % 2 + ActiveLeft;
     const int32 top = cropTop + cropTop % 2 + ActiveTop;
     const int32 side = TWKNegative::ResultBoxSize(Negative->fResultScale);
-    Negative->CropStage1(Host, left, top, side, side);
+    // Only the window is copied: a whole copy of the raw image per patch pass costs far more than the patch.
+    Negative->InstallStage1Crop(Host, *RawCache, left, top, side, side);
 }
 
 void DNGConvert::RebuildStage2() {
