@@ -8,6 +8,7 @@
 #include "engine/class_fft.h"
 #include "engine/image_plane16.h"
 #include "engine/int_plane.h"
+#include "engine/parallel_run.h"
 #include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
 
@@ -38,21 +39,26 @@ public:
     int Height() const { return height_; }
     int Width() const { return width_; }
 
+    // Rows go in bands on the worker threads; row pointers for the raw writes are taken first, on this one.
     void ReadInto(IntPlane& plane) {
-        if (image_) rawRows_.resize(std::size_t(height_));
-        for (int r = 0; r < height_; ++r) {
-            int32_t* dst = plane.Row(r);
-            if (image_) {
-                const uint16_t* src = image_->Row(r);
-                std::copy(src, src + width_, dst);
-                rawRows_[std::size_t(r)] = image_->MutableRow(r);
-            } else {
-                // DIB memory is bottom-up; the value sits in the red byte (byte 2).
-                const uint8_t* src = bitmap_->Bits() +
-                                     std::size_t(height_ - 1 - r) * std::size_t(bitmap_->Stride());
-                for (int c = 0; c < width_; ++c) dst[c] = src[3 * c + 2];
-            }
+        if (image_) {
+            rawRows_.resize(std::size_t(height_));
+            for (int r = 0; r < height_; ++r) rawRows_[std::size_t(r)] = image_->MutableRow(r);
         }
+        RunRowBands(height_, kCopyBandRows, [&](int first, int last, int) {
+            for (int r = first; r < last; ++r) {
+                int32_t* dst = plane.Row(r);
+                if (image_) {
+                    const uint16_t* src = image_->Row(r);
+                    std::copy(src, src + width_, dst);
+                } else {
+                    // DIB memory is bottom-up; the value sits in the red byte (byte 2).
+                    const uint8_t* src = bitmap_->Bits() +
+                                         std::size_t(height_ - 1 - r) * std::size_t(bitmap_->Stride());
+                    for (int c = 0; c < width_; ++c) dst[c] = src[3 * c + 2];
+                }
+            }
+        });
     }
 
     // Row pointer for raw writes, null for a bitmap plane; safe on any thread.
@@ -65,6 +71,8 @@ public:
     }
 
 private:
+    static constexpr int kCopyBandRows = 32;
+
     ImagePlane16* image_;
     platform::Bitmap* bitmap_;
     int height_ = 0;
