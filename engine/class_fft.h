@@ -8,11 +8,11 @@
 
 namespace platform {
 class Bitmap;
-}
+class ImagePlane16;
+}  // namespace platform
 
 namespace engine {
 
-class ImagePlane16;
 class KernelGridSource;
 class ProgressStatus;
 
@@ -50,7 +50,7 @@ public:
     // plane) and `bitmap` (24-bit bitmap, value in the red byte) is given.
     // Channel 0 is a single plane; 1, 2, 3 the colour planes of one image,
     // in that order, sharing one kernel spectrum.
-    void Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
+    void Deblur(platform::ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
                 int channel, int white, ProgressStatus* progress);
 
     void AddCircle(int y, int x);

@@ -8,9 +8,9 @@
 #include "engine/class_fft.h"
 #include "engine/deblur_tiles.h"
 #include "engine/edge_mask.h"
-#include "engine/image_plane16.h"
+#include "platform/image_plane16.h"
 #include "engine/int_plane.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
 #include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
@@ -102,7 +102,7 @@ std::vector<double> FilterWeights(const Complex* kernel, double gamma) {
 
 }  // namespace
 
-void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
+void ClassFFT::Deblur(platform::ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
                       int channel, int white, ProgressStatus* progress) {
     cancelRequested = false;
     const SpectrumRelease spectrumRelease(*this, channel == 0 || channel == 3);
@@ -166,14 +166,14 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     const int tileRows = (height + step - 1) / step;
     const int tileCols = (width + step - 1) / step;
     const int tiles = tileRows * tileCols;
-    std::vector<TileScratch> scratch(std::size_t(std::min(WorkerCount(), std::max(tiles, 1))));
+    std::vector<TileScratch> scratch(std::size_t(std::min(platform::WorkerCount(), std::max(tiles, 1))));
     const TileJob job{*this,  plane, in,    masked ? &mask : nullptr, weights,      transforms,
                       stopping, height, width, step, white, rowOffset, columnOffset,
                       std::abs(localization - localizationMax), localization > 0};
     const auto runTile = [&](int index, int worker) {
         job.Run(index / tileCols * step, index % tileCols * step, scratch[std::size_t(worker)]);
     };
-    RunParallel(tiles, runTile, progress, cancelled);
+    platform::RunParallel(tiles, runTile, progress, cancelled);
 }
 
 }  // namespace engine

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engine/class_fft.h"
-#include "engine/image_plane16.h"
+#include "platform/image_plane16.h"
 #include "engine/int_plane.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
 
@@ -20,7 +20,7 @@ namespace engine {
 // that are taken on the calling thread before the workers start.
 class PlaneAccess {
 public:
-    PlaneAccess(ImagePlane16* image, platform::Bitmap* bitmap) : image_(image), bitmap_(bitmap) {
+    PlaneAccess(platform::ImagePlane16* image, platform::Bitmap* bitmap) : image_(image), bitmap_(bitmap) {
         if (image_) {
             height_ = std::max(image_->Height(), 0);
             width_ = std::max(image_->Width(), 0);
@@ -45,7 +45,7 @@ public:
             rawRows_.resize(std::size_t(height_));
             for (int r = 0; r < height_; ++r) rawRows_[std::size_t(r)] = image_->MutableRow(r);
         }
-        RunRowBands(height_, kCopyBandRows, [&](int first, int last, int) {
+        platform::RunRowBands(height_, kCopyBandRows, [&](int first, int last, int) {
             for (int r = first; r < last; ++r) {
                 int32_t* dst = plane.Row(r);
                 if (image_) {
@@ -73,7 +73,7 @@ public:
 private:
     static constexpr int kCopyBandRows = 32;
 
-    ImagePlane16* image_;
+    platform::ImagePlane16* image_;
     platform::Bitmap* bitmap_;
     int height_ = 0;
     int width_ = 0;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/class_fft.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace engine {
 namespace {
@@ -58,7 +58,7 @@ void SmoothRow(const IntPlane& z, int r, int height, int width, const double* g,
 bool EdgeMask(const IntPlane& in, int height, int width, int white, int threshold, IntPlane& mask,
               const std::function<bool()>& stop) {
     IntPlane z(height, width);
-    const bool sobelDone = RunParallel(
+    const bool sobelDone = platform::RunParallel(
         height, [&](int r, int) { SobelRow(in, r, height, width, white, threshold, z.Row(r)); }, nullptr, stop);
     if (!sobelDone) return false;
 
@@ -66,8 +66,8 @@ bool EdgeMask(const IntPlane& in, int height, int width, int white, int threshol
     ClassFFT::GaussianKernel(2, g, 1.5);
     double gsum = 0.0;
     for (double w : g) gsum += w;
-    std::vector<std::vector<double>> sums(WorkerCount(), std::vector<double>(std::size_t(std::max(width, 1))));
-    return RunParallel(
+    std::vector<std::vector<double>> sums(platform::WorkerCount(), std::vector<double>(std::size_t(std::max(width, 1))));
+    return platform::RunParallel(
         height, [&](int r, int worker) { SmoothRow(z, r, height, width, g, gsum, sums[worker].data(), mask.Row(r)); },
         nullptr, stop);
 }

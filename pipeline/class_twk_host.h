@@ -6,7 +6,6 @@
 #include "dng/dng_negative.h"
 
 namespace engine {
-class ImagePlane16;
 class ProgressStatus;
 }  // namespace engine
 
@@ -16,7 +15,8 @@ class MosaicRows;
 
 namespace platform {
 class Bitmap;
-}
+class ImagePlane16;
+}  // namespace platform
 
 class TWKNegative;
 
@@ -95,7 +95,7 @@ public:
 
     // Copies the raw plane into the row table; with balancing, greens of blue
     // rows close above the greens of the neighbouring red rows take their mean.
-    void ReadMosaicRows(pipeline::MosaicRows& rows, const engine::ImagePlane16& source, bool balanceGreens);
+    void ReadMosaicRows(pipeline::MosaicRows& rows, const platform::ImagePlane16& source, bool balanceGreens);
 
     // Full green plane from the stage-1 mosaic, in place; a clone becomes WorkPlane.
     void ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engine::ProgressStatus& progress);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/class_fft.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/main_window_link.h"
@@ -27,7 +27,7 @@ constexpr int kBandRows = 32;
 // Runs `work` over byte ranges of whole rows of a W x H x 3 block on the worker threads.
 void ForRowBytes(int width, int height, const std::function<void(std::size_t begin, std::size_t end)>& work) {
     const std::size_t rowBytes = std::size_t(width) * 3;
-    engine::RunRowBands(height, kBandRows,
+    platform::RunRowBands(height, kBandRows,
                         [&](int first, int last, int) { work(std::size_t(first) * rowBytes, std::size_t(last) * rowBytes); });
 }
 
@@ -77,7 +77,7 @@ void SplitIntoPlanes(const platform::Bitmap& source, std::array<std::unique_ptr<
     uint8_t* blue = planes[kBlue]->Bits();
     uint8_t* green = planes[kGreen]->Bits();
     uint8_t* red = planes[kRed]->Bits();
-    engine::RunRowBands(height, kBandRows, [&](int first, int last, int) {
+    platform::RunRowBands(height, kBandRows, [&](int first, int last, int) {
         for (int row = first; row < last; ++row) {
             const uint8_t* from = source.Bits() + std::size_t(row) * std::size_t(source.Stride());
             const std::size_t at = std::size_t(row) * planeRow;

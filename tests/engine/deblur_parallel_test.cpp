@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "engine_fixture.h"
 #include "reference_deblur.h"
 
@@ -29,7 +29,7 @@ CountingPlane PhotoPlane(int width, int height, int white, unsigned seed) {
 
 class ParallelDeblurTest : public enginetest::EngineFixture {
 protected:
-    ~ParallelDeblurTest() override { engine::SetWorkerCount(0); }
+    ~ParallelDeblurTest() override { platform::SetWorkerCount(0); }
 
     // A slanted line with a hook: neither symmetric nor its own transpose.
     void SlantedKernel() {
@@ -84,7 +84,7 @@ TEST_F(ParallelDeblurTest, ResultsDoNotDependOnTheNumberOfThreads) {
     const CountingPlane input = PhotoPlane(1100, 700, 4095, 9);
     std::vector<uint16_t> first;
     for (const int threads : {1, 3, 8, 0}) {
-        engine::SetWorkerCount(threads);
+        platform::SetWorkerCount(threads);
         CountingPlane plane = input;
         Run(plane, 4095);
         if (first.empty()) {
@@ -123,7 +123,7 @@ void ExpectWholeWindows(const CountingPlane& after, const CountingPlane& before,
 }
 
 TEST_F(ParallelDeblurTest, CancelInTheMiddleStopsTheWorkersAndReleasesEverything) {
-    engine::SetWorkerCount(4);
+    platform::SetWorkerCount(4);
     SlantedKernel();
     const CountingPlane before = PhotoPlane(3000, 2100, 4095, 11);
     const CountingPlane full = Deblurred(before, 4095);

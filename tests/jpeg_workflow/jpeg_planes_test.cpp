@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "engine/class_fft.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "pipeline/dngconvert_jpeg_planes.h"
 #include "jpeg_workflow_support.h"
 
@@ -26,7 +26,7 @@ TEST(JpegPlanes, SplitAndMergeAreExactInversesOnTheWidthCutToAMultipleOfFour) {
     const SizeCase cases[] = {{1001, 5, 1000}, {1001, 6, 1000}, {1000, 7, 1000}, {1002, 3, 1000}, {1003, 4, 1000},
                               {7, 9, 4},       {4, 1, 4},       {3, 2, 0},       {1001, 70, 1000}, {37, 97, 36}};
     for (const int threads : {1, 3}) {
-        engine::SetWorkerCount(threads);
+        platform::SetWorkerCount(threads);
         for (const SizeCase& c : cases) {
             SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + ", " +
                          std::to_string(threads) + " threads");
@@ -59,7 +59,7 @@ TEST(JpegPlanes, SplitAndMergeAreExactInversesOnTheWidthCutToAMultipleOfFour) {
             EXPECT_EQ(Compare(merged, bitmap).largest, 0);
         }
     }
-    engine::SetWorkerCount(0);
+    platform::SetWorkerCount(0);
 }
 
 // The planes keep the device-independent layout: memory starts with the bottom row.
@@ -101,7 +101,7 @@ TEST(JpegPlanes, WrongFormatsAndSizesLeaveEverythingAsItWas) {
 
 // A final result splits a grey picture directly: its 8-bit rows are padded to 4 bytes.
 TEST(JpegPlanes, GreyPictureSplitsIntoThreeEqualPlanesOverItsPaddedRows) {
-    engine::SetWorkerCount(3);
+    platform::SetWorkerCount(3);
     for (const int width : {13, 16}) {
         const Bitmap grey = GreyPattern(width, 45);
         std::array<std::unique_ptr<Bitmap>, 3> planes;
@@ -116,7 +116,7 @@ TEST(JpegPlanes, GreyPictureSplitsIntoThreeEqualPlanesOverItsPaddedRows) {
         }
         EXPECT_TRUE(placed) << width;
     }
-    engine::SetWorkerCount(0);
+    platform::SetWorkerCount(0);
 }
 
 // The result patch: the maxima of the 8-bit ranges, the deblur circles placed
