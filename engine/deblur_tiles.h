@@ -40,14 +40,14 @@ public:
     int Width() const { return width_; }
 
     // Rows go in bands on the worker threads; row pointers for the raw writes are taken first, on this one.
-    void ReadInto(IntPlane& plane) {
+    void ReadInto(SamplePlane& plane) {
         if (image_) {
             rawRows_.resize(std::size_t(height_));
             for (int r = 0; r < height_; ++r) rawRows_[std::size_t(r)] = image_->MutableRow(r);
         }
         platform::RunRowBands(height_, kCopyBandRows, [&](int first, int last, int) {
             for (int r = first; r < last; ++r) {
-                int32_t* dst = plane.Row(r);
+                uint16_t* dst = plane.Row(r);
                 if (image_) {
                     const uint16_t* src = image_->Row(r);
                     std::copy(src, src + width_, dst);
@@ -91,8 +91,10 @@ struct TileScratch {
 struct TileJob {
     const ClassFFT& engine;
     const PlaneAccess& plane;
-    const IntPlane& in;
-    const IntPlane* mask;
+    const SamplePlane& in;
+    // The edge mask, in whichever of the two is given, or none.
+    const SamplePlane* mask16;
+    const IntPlane* mask32;
     const std::vector<double>& weights;
     const TileTransforms& transforms;
     const std::atomic<bool>& stopping;
