@@ -47,7 +47,8 @@ public:
     void SetLocalization(int position, int maximum);
 
     // Deconvolves the plane in place. Exactly one of `image` (16-bit raw
-    // plane) and `bitmap` (24-bit bitmap, value in the red byte) is given.
+    // plane) and `bitmap` (8-bit grey bitmap, or 24-bit with the value in the
+    // red byte) is given.
     // Channel 0 is a single plane; 1, 2, 3 the colour planes of one image,
     // in that order, sharing one kernel spectrum.
     void Deblur(platform::ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,

@@ -114,7 +114,6 @@ void ClassFFT::Deblur(platform::ImagePlane16* image, platform::Bitmap* bitmap, i
     PlaneAccess plane(image, bitmap);
 
     // Refuse what would make the run read or divide by nonsense; the plane stays as it is.
-    if (bitmap && bitmap->Format() != platform::PixelFormat::pf24bit) return;
     if (white < 1) return;
     if (buildsSpectrum && !kernelPanel) return;
     if (!buildsSpectrum && !kernelSpectrum) return;

@@ -51,10 +51,12 @@ public:
                 if (image_) {
                     const uint16_t* src = image_->Row(r);
                     std::copy(src, src + width_, dst);
+                } else if (bitmap_->Format() == platform::PixelFormat::pf8bit) {
+                    const uint8_t* src = bitmap_->ScanLine(r);
+                    std::copy(src, src + width_, dst);
                 } else {
-                    // DIB memory is bottom-up; the value sits in the red byte (byte 2).
-                    const uint8_t* src = bitmap_->Bits() +
-                                         std::size_t(height_ - 1 - r) * std::size_t(bitmap_->Stride());
+                    // A 24-bit plane holds its value in the red byte (byte 2).
+                    const uint8_t* src = bitmap_->ScanLine(r);
                     for (int c = 0; c < width_; ++c) dst[c] = src[3 * c + 2];
                 }
             }
@@ -66,8 +68,11 @@ public:
 
     // Distinct pixels of a bitmap may be written from different threads.
     void WriteBitmap(int row, int col, double v) const {
-        const int value = int(std::min(std::max(v, 0.0), 255.0));
-        bitmap_->SetPixel(col, row, platform::RGBColor(uint8_t(value), 0, 0));
+        const uint8_t value = uint8_t(int(std::min(std::max(v, 0.0), 255.0)));
+        if (bitmap_->Format() == platform::PixelFormat::pf8bit)
+            bitmap_->ScanLine(row)[col] = value;
+        else
+            bitmap_->SetPixel(col, row, platform::RGBColor(value, 0, 0));
     }
 
 private:

@@ -24,12 +24,6 @@ constexpr int kLocalizationMaximum = 85;
 // Rows per band of the split and merge loops on the worker threads.
 constexpr int kBandRows = 32;
 
-// Runs `work` over byte ranges of whole rows of a W x H x 3 block on the worker threads.
-void ForRowBytes(int width, int height, const std::function<void(std::size_t begin, std::size_t end)>& work) {
-    const std::size_t rowBytes = std::size_t(width) * 3;
-    platform::RunRowBands(height, kBandRows,
-                        [&](int first, int last, int) { work(std::size_t(first) * rowBytes, std::size_t(last) * rowBytes); });
-}
 
 // The left `width` columns of a bitmap.
 platform::Bitmap LeftColumns(const platform::Bitmap& bitmap, int width) {
@@ -69,24 +63,22 @@ bool DeblurJpegPlanes(std::array<std::unique_ptr<platform::Bitmap>, 3>& planes, 
 void SplitIntoPlanes(const platform::Bitmap& source, std::array<std::unique_ptr<platform::Bitmap>, 3>& planes) {
     const int width = source.Width() - source.Width() % 4;
     const int height = source.Height();
-    for (auto& plane : planes) plane = std::make_unique<platform::Bitmap>(width, height, platform::PixelFormat::pf24bit);
+    for (auto& plane : planes) plane = std::make_unique<platform::Bitmap>(width, height, platform::PixelFormat::pf8bit);
     const bool grey = source.Format() == platform::PixelFormat::pf8bit;
     // With the width a multiple of 4 the planes' rows carry no fill bytes: each is
-    // W x H x 3 contiguous bytes in the source's (bottom-up) row order.
-    const std::size_t planeRow = std::size_t(width) * 3;
+    // W x H contiguous bytes in the source's (bottom-up) row order.
     uint8_t* blue = planes[kBlue]->Bits();
     uint8_t* green = planes[kGreen]->Bits();
     uint8_t* red = planes[kRed]->Bits();
     platform::RunRowBands(height, kBandRows, [&](int first, int last, int) {
         for (int row = first; row < last; ++row) {
             const uint8_t* from = source.Bits() + std::size_t(row) * std::size_t(source.Stride());
-            const std::size_t at = std::size_t(row) * planeRow;
+            const std::size_t at = std::size_t(row) * std::size_t(width);
             for (int col = 0; col < width; ++col) {
-                const std::size_t i = at + std::size_t(col) * 3;
                 const uint8_t* pixel = grey ? from + col : from + 3 * col;
-                blue[i + 2] = pixel[0];
-                green[i + 2] = pixel[grey ? 0 : 1];
-                red[i + 2] = pixel[grey ? 0 : 2];
+                blue[at + col] = pixel[0];
+                green[at + col] = pixel[grey ? 0 : 1];
+                red[at + col] = pixel[grey ? 0 : 2];
             }
         }
     });
@@ -110,17 +102,14 @@ void DNGConvert::MergePlanes(platform::Bitmap& bitmap) {
     const uint8_t* blue = Planes[kBlue]->Bits();
     const uint8_t* green = Planes[kGreen]->Bits();
     const uint8_t* red = Planes[kRed]->Bits();
-    if (LoadedJpegIsGrey()) {
-        ForRowBytes(bitmap.Width(), bitmap.Height(), [&](std::size_t begin, std::size_t end) {
-            for (std::size_t i = begin; i < end; i += 3) target[i] = target[i + 1] = target[i + 2] = green[i + 2];
-        });
-        return;
-    }
-    ForRowBytes(bitmap.Width(), bitmap.Height(), [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; i += 3) {
-            target[i] = blue[i + 2];
-            target[i + 1] = green[i + 2];
-            target[i + 2] = red[i + 2];
+    const bool grey = LoadedJpegIsGrey();
+    const std::size_t width = std::size_t(bitmap.Width());
+    platform::RunRowBands(bitmap.Height(), kBandRows, [&](int first, int last, int) {
+        for (std::size_t i = std::size_t(first) * width; i < std::size_t(last) * width; ++i) {
+            uint8_t* pixel = target + 3 * i;
+            pixel[0] = grey ? green[i] : blue[i];
+            pixel[1] = green[i];
+            pixel[2] = grey ? green[i] : red[i];
         }
     });
 }

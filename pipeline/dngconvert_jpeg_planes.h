@@ -13,8 +13,8 @@ class ProgressStatus;
 namespace pipeline {
 
 // Makes the green, red and blue planes of the left columns of a 24-bit or grey
-// bitmap, cut to a multiple of 4: each value in the red byte of a 24-bit bitmap
-// of that size; a grey value goes into all three. The bitmap stays as it is.
+// bitmap, cut to a multiple of 4: 8-bit grey bitmaps of that size; a grey
+// value goes into all three. The bitmap stays as it is.
 void SplitIntoPlanes(const platform::Bitmap& source, std::array<std::unique_ptr<platform::Bitmap>, 3>& planes);
 
 // Deblurs the planes of one split (green, red, blue) with the engine: all

@@ -54,7 +54,7 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
             platform::Bitmap working(width, height, platform::PixelFormat::pf24bit);
             MergePlanes(working);
             // Nothing reads the planes before the next split, and the encoding is the run's
-            // largest moment: three 24-bit planes are thrice the photo.
+            // largest moment: the three planes are as large as the photo.
             for (auto& plane : Planes) plane.reset();
             ResultJpeg = std::make_unique<platform::JpegImage>();
             ResultJpeg->Compress(working, kQuality);

@@ -39,16 +39,15 @@ TEST(JpegPlanes, SplitAndMergeAreExactInversesOnTheWidthCutToAMultipleOfFour) {
             ASSERT_EQ(std::tuple(bitmap.Width(), bitmap.Height(), bitmap.Format()),
                       std::tuple(c.splitWidth, c.height, PixelFormat::pf24bit));
 
-            // Each plane holds its channel in the red byte of every pixel, nothing in the others.
+            // Each plane holds its channel, one byte a pixel.
             bool placed = true;
             for (int p = 0; p < 3; ++p) {
                 const Bitmap& plane = *convert.Planes[std::size_t(p)];
                 ASSERT_EQ(std::tuple(plane.Width(), plane.Height(), plane.Format()),
-                          std::tuple(c.splitWidth, c.height, PixelFormat::pf24bit));
+                          std::tuple(c.splitWidth, c.height, PixelFormat::pf8bit));
                 for (int y = 0; y < c.height; ++y)
                     for (int x = 0; x < c.splitWidth; ++x) {
-                        const uint8_t* px = plane.ScanLine(y) + 3 * x;
-                        placed &= px[2] == original.ScanLine(y)[3 * x + kChannelOf[p]] && px[0] == 0 && px[1] == 0;
+                        placed &= plane.ScanLine(y)[x] == original.ScanLine(y)[3 * x + kChannelOf[p]];
                         placed &= bitmap.ScanLine(y)[3 * x + kChannelOf[p]] == original.ScanLine(y)[3 * x + kChannelOf[p]];
                     }
             }
@@ -63,7 +62,7 @@ TEST(JpegPlanes, SplitAndMergeAreExactInversesOnTheWidthCutToAMultipleOfFour) {
 }
 
 // The planes keep the device-independent layout: memory starts with the bottom row.
-TEST(JpegPlanes, PlaneMemoryIsBottomUpWithTheValueInTheRedByte) {
+TEST(JpegPlanes, PlaneMemoryIsBottomUpOneBytePerPixel) {
     const int width = 8, height = 3;
     pipeline::HeadlessWindow window;
     Bitmap bitmap(width, height, PixelFormat::pf24bit);
@@ -71,13 +70,13 @@ TEST(JpegPlanes, PlaneMemoryIsBottomUpWithTheValueInTheRedByte) {
     bitmap.SetPixel(width - 1, 0, platform::RGBColor(7, 8, 9));        // top-right
     ASSERT_TRUE(window.Convert().SplitPlanes(bitmap));
     const auto& planes = window.Convert().Planes;
-    const std::size_t last = std::size_t(width) * height * 3 - 3;
+    const std::size_t last = std::size_t(width) * height - 1;
     const std::tuple<int, uint8_t, uint8_t> cases[] = {{kRed, 200, 7}, {kGreen, 100, 8}, {kBlue, 50, 9}};
     for (const auto& [plane, bottomLeft, topRight] : cases) {
         SCOPED_TRACE(plane);
         const uint8_t* bits = planes[std::size_t(plane)]->Bits();
-        EXPECT_EQ(std::tuple(bits[0], bits[1], bits[2]), std::tuple(0, 0, bottomLeft));
-        EXPECT_EQ(std::tuple(bits[last], bits[last + 1], bits[last + 2]), std::tuple(0, 0, topRight));
+        EXPECT_EQ(bits[0], bottomLeft);
+        EXPECT_EQ(bits[last], topRight);
     }
 }
 
@@ -110,9 +109,9 @@ TEST(JpegPlanes, GreyPictureSplitsIntoThreeEqualPlanesOverItsPaddedRows) {
         bool placed = true;
         for (const auto& plane : planes) {
             ASSERT_EQ(std::tuple(plane->Width(), plane->Height(), plane->Format()),
-                      std::tuple(cut, 45, PixelFormat::pf24bit));
+                      std::tuple(cut, 45, PixelFormat::pf8bit));
             for (int y = 0; y < 45; ++y)
-                for (int x = 0; x < cut; ++x) placed &= plane->ScanLine(y)[3 * x + 2] == grey.ScanLine(y)[x];
+                for (int x = 0; x < cut; ++x) placed &= plane->ScanLine(y)[x] == grey.ScanLine(y)[x];
         }
         EXPECT_TRUE(placed) << width;
     }
