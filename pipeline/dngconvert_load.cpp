@@ -23,7 +23,9 @@ void DNGConvert::LoadNegative(bool window) {
     // Parsing again undoes whatever a final result changed in the metadata.
     Negative->Parse(Host, *SourceStream, Info);
     Negative->PostParse(Host, *SourceStream, Info);
-    Negative->ReleaseStage1();
+    // The stage-3 image and an earlier pass's work plane are never read again (a
+    // patch builds its own), and a final result has better use for their memory.
+    Negative->ReleaseStageImages();
     Negative->ReleaseStage2();
 
     if (!RawCache) {
