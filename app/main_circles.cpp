@@ -6,8 +6,8 @@
 #include <QToolButton>
 
 #include "app/circle_cursor.h"
-#include "app/circle_overlay.h"
 #include "app/circle_editor.h"
+#include "app/circle_overlay.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
 #include "controls/class_trackbarmouse.h"

@@ -8,12 +8,12 @@
 #include "engine/class_fft.h"
 #include "engine/deblur_tiles.h"
 #include "engine/edge_mask.h"
-#include "platform/image_plane16.h"
 #include "engine/int_plane.h"
-#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
 #include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
+#include "platform/image_plane16.h"
+#include "platform/parallel_run.h"
 
 namespace engine {
 namespace {

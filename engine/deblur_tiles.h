@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "engine/class_fft.h"
-#include "platform/image_plane16.h"
 #include "engine/int_plane.h"
-#include "platform/parallel_run.h"
 #include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
+#include "platform/image_plane16.h"
+#include "platform/parallel_run.h"
 
 // The tiles of a deconvolution run: how the plane is read and written, and
 // the work of one tile, which the run hands to its worker threads.

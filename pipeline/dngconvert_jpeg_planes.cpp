@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "engine/class_fft.h"
-#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/main_window_link.h"
+#include "platform/parallel_run.h"
 
 namespace pipeline {
 namespace {
@@ -23,7 +23,6 @@ constexpr int kMaskingMaximum = 255;
 constexpr int kLocalizationMaximum = 85;
 // Rows per band of the split and merge loops on the worker threads.
 constexpr int kBandRows = 32;
-
 
 // The left `width` columns of a bitmap.
 platform::Bitmap LeftColumns(const platform::Bitmap& bitmap, int width) {

@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "dng/dng_exceptions.h"
-#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
+#include "platform/parallel_run.h"
 #include "platform/progress_controls.h"
 
 namespace pipeline {

@@ -6,11 +6,11 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_plane16.h"
 #include "dng/dng_tile_buffer.h"
-#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/main_window_link.h"
 #include "platform/bitmap.h"
+#include "platform/parallel_run.h"
 #include "platform/progress_controls.h"
 
 float TWKNegative::RenderWhite[3] = {1.0f, 1.0f, 1.0f};

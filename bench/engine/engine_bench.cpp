@@ -16,8 +16,8 @@
 
 #include "engine/class_fft.h"
 #include "engine/memory_plane16.h"
-#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
+#include "platform/parallel_run.h"
 #include "platform/process_messages.h"
 #include "reference_deblur.h"
 #include "text_kernel_grid.h"

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "dng/dng_image_plane16.h"
-#include "platform/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/mosaic_rows.h"
+#include "platform/parallel_run.h"
 #include "synthetic_negative.h"
 
 namespace {

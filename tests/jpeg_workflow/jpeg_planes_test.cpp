@@ -3,8 +3,8 @@
 #include <tuple>
 
 #include "engine/class_fft.h"
-#include "platform/parallel_run.h"
 #include "pipeline/dngconvert_jpeg_planes.h"
+#include "platform/parallel_run.h"
 #include "jpeg_workflow_support.h"
 
 using namespace jpeg_workflow_test;
