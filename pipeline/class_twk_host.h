@@ -86,9 +86,10 @@ public:
     static int32 ResultBoxSize(real64 resultScale);
     // Square law v x v / 4 over plane 0 of an 8-bit raw image held as 16 bits.
     void ExpandEightBitRaw();
-    // Stage 1 becomes a copy of that window of `image` (which may be stage 1 itself);
-    // the window must lie inside. The result patch takes its window this way from
-    // the cached raw image, with no whole copy.
+    // Stage 1 becomes a copy of that window of itself; the window must lie inside.
+    void CropStage1(dng_host& host, int32 left, int32 top, int32 width, int32 height);
+    // The same with the window taken from `image`, which stays as it is: the result
+    // patch takes its window this way from the cached raw image, with no whole copy.
     void InstallStage1Crop(dng_host& host, const dng_image& image, int32 left, int32 top, int32 width,
                            int32 height);
     void CopyStage2ToStage3();

@@ -28,7 +28,8 @@ void DNGConvert::LoadNegative(bool window) {
     Negative->ReleaseStageImages();
     Negative->ReleaseStage2();
 
-    if (!RawCache) {
+    const bool cached = bool(RawCache);
+    if (!cached) {
         ReadRawFromFile();
         RawCache = Negative->Stage1Image()->Clone();
     } else if (!window) {
@@ -41,8 +42,12 @@ void DNGConvert::LoadNegative(bool window) {
     const int32 left = cropLeft + cropLeft % 2 + ActiveLeft;
     const int32 top = cropTop + cropTop % 2 + ActiveTop;
     const int32 side = TWKNegative::ResultBoxSize(Negative->fResultScale);
-    // Only the window is copied: a whole copy of the raw image per patch pass costs far more than the patch.
-    Negative->InstallStage1Crop(Host, *RawCache, left, top, side, side);
+    // Only the window is copied from the cache: a whole copy of the raw image per
+    // patch pass costs far more than the patch.
+    if (cached)
+        Negative->InstallStage1Crop(Host, *RawCache, left, top, side, side);
+    else
+        Negative->CropStage1(Host, left, top, side, side);
 }
 
 void DNGConvert::RebuildStage2() {

@@ -19,6 +19,11 @@ void TWKNegative::ExpandEightBitRaw() {
     }
 }
 
+void TWKNegative::CropStage1(dng_host& host, int32 left, int32 top, int32 width, int32 height) {
+    if (!fStage1Image) ThrowProgramError("No stage-1 image to crop");
+    InstallStage1Crop(host, *fStage1Image, left, top, width, height);
+}
+
 void TWKNegative::InstallStage1Crop(dng_host& host, const dng_image& image, int32 left, int32 top, int32 width,
                                     int32 height) {
     if (width <= 0 || height <= 0) ThrowProgramError("Empty crop window");
