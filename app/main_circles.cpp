@@ -8,18 +8,13 @@
 
 #include "app/circle_cursor.h"
 #include "app/circle_editor.h"
+#include "app/circle_overlay.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
 
 namespace app {
-
-namespace {
-
-constexpr QRgb kOverlayTransparent = 0xFF808080;
-
-}  // namespace
 
 void TFMain::sbDeblurCircleClick() {
     if (sbDeblurCircle->isChecked()) {
@@ -30,7 +25,7 @@ void TFMain::sbDeblurCircleClick() {
     tbCircleFeather->setEnabled(false);
     circleEditor.UnselectAll();
     platform::Bitmap& overlay = imgCircles->Bitmap();
-    std::fill(overlay.Bits(), overlay.Bits() + overlay.ByteSize(), uint8_t(0x80));
+    ClearOverlay(overlay);
     imgCircles->Refresh();
     actionUnselectCircleUpdate();
     actionDeleteCircleUpdate();
@@ -139,7 +134,7 @@ void TFMain::DrawCircles() {
     if (!sbDeblurCircle->isChecked()) return;
     const int span = crop.Span();
     QImage overlay(span, span, QImage::Format_RGB32);
-    overlay.fill(kOverlayTransparent);
+    overlay.fill(OverlayTransparentColor());
     QPainter painter(&overlay);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);

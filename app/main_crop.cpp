@@ -1,6 +1,7 @@
 // Which part of the preview the result patch shows: the crop, the zoom and panning.
 #include <QGroupBox>
 
+#include "app/circle_overlay.h"
 #include "app/crop_model.h"
 #include "app/main_window.h"
 #include "app/picture_view.h"
@@ -16,7 +17,7 @@ void TFMain::PositionCrop(int, int, bool repaintPatch) {
     img100->Bitmap() = platform::Bitmap(span, span, platform::PixelFormat::pf24bit);
     platform::Bitmap& overlay = imgCircles->Bitmap();
     overlay = platform::Bitmap(span, span, platform::PixelFormat::pf24bit);
-    std::fill(overlay.Bits(), overlay.Bits() + overlay.ByteSize(), uint8_t(0x80));
+    ClearOverlay(overlay);
     imgCircles->Refresh();
 
     const platform::Bitmap& preview = imgPreview->Bitmap();

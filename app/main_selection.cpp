@@ -18,15 +18,9 @@
 #include "engine/class_fft.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/plugin_mode.h"
+#include "pipeline/supported_cameras.h"
 
 namespace app {
-
-namespace {
-
-// Camera codes of the models whose DNGs correct lens distortion by an opcode.
-bool NeedsLensDistortionNote(int cameraCode) { return cameraCode == 3 || cameraCode == 32; }
-
-}  // namespace
 
 QString TFMain::SelectedListPath() const {
     const QList<QListWidgetItem*> selected = lvExplore->selectedItems();
@@ -103,7 +97,7 @@ void TFMain::FileSelected() {
     }
 
     cbHighQuality->hide();
-    lbLeicaTDistortion->setVisible(!isJPEG && NeedsLensDistortionNote(convert->CameraCode));
+    lbLeicaTDistortion->setVisible(!isJPEG && pipeline::CorrectsLensDistortion(convert->CameraCode));
 }
 
 bool TFMain::OpenSelectedPhotos() {

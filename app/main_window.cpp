@@ -13,10 +13,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <algorithm>
-
 #include "app/about_form.h"
 #include "app/blend.h"
+#include "app/circle_overlay.h"
 #include "app/ini_file.h"
 #include "app/picture_view.h"
 #include "app/program_icon.h"
@@ -33,13 +32,6 @@
 namespace app {
 
 TFMain* FMain = nullptr;
-
-namespace {
-
-// Grey level of the circle overlay's see-through colour: the overlay starts empty.
-constexpr uint8_t kOverlayGrey = 0x80;
-
-}  // namespace
 
 // The fields start as their initializers in the class say.
 TFMain::TFMain(QWidget* parent) : QWidget(parent) {
@@ -141,8 +133,8 @@ void TFMain::FormShow() {
 
     platform::Bitmap& overlay = imgCircles->Bitmap();
     overlay = platform::Bitmap(img100->width(), img100->height(), platform::PixelFormat::pf24bit);
-    std::fill(overlay.Bits(), overlay.Bits() + overlay.ByteSize(), kOverlayGrey);
-    imgCircles->transparentColor = QColor(kOverlayGrey, kOverlayGrey, kOverlayGrey);
+    ClearOverlay(overlay);
+    imgCircles->transparentColor = OverlayTransparentColor();
     imgCircles->Refresh();
 
     if (pipeline::gPluginMode)

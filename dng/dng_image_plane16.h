@@ -1,10 +1,10 @@
 #pragma once
 #include "dng/dng_tile_buffer.h"
-#include "engine/image_plane16.h"
+#include "platform/image_plane16.h"
 
 // The engine's view of plane 0 of a 16-bit image. Rows are the image's own
 // memory, so writes are in the image at once.
-class dng_image_plane16 : public engine::ImagePlane16 {
+class dng_image_plane16 : public platform::ImagePlane16 {
 public:
     // Reports "Pixel type access mismatch" for an image of another pixel type.
     explicit dng_image_plane16(dng_image& image);

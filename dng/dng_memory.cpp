@@ -5,7 +5,7 @@
 #include <new>
 
 #include "dng/dng_exceptions.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void ForEachPiece(uint64 bytes, const Piece& piece) {
         return;
     }
     const int pieces = int((bytes + kPieceBytes - 1) / kPieceBytes);
-    engine::RunRowBands(pieces, 1, [&](int first, int, int) {
+    platform::RunRowBands(pieces, 1, [&](int first, int, int) {
         const uint64 start = uint64(first) * kPieceBytes;
         piece(start, std::min(kPieceBytes, bytes - start));
     });

@@ -8,7 +8,7 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_info.h"
 #include "dng/dng_tile_buffer.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void dng_mosaic_info::InterpolateGeneric(dng_host& host, dng_negative& negative,
     const int32 tileCols = (dstArea.W() + kInterpolateTile - 1) / kInterpolateTile;
     const int32 tileRows = (dstArea.H() + kInterpolateTile - 1) / kInterpolateTile;
     // Tiles write disjoint areas, so they run on all cores, each worker with its own window.
-    std::vector<std::vector<uint16>> windows(size_t(engine::WorkerCount()));
+    std::vector<std::vector<uint16>> windows(size_t(platform::WorkerCount()));
     const auto interpolateTile = [&](int index, int worker) {
         host.SniffForAbort();
         std::vector<uint16>& window = windows[size_t(worker)];
@@ -100,5 +100,5 @@ void dng_mosaic_info::InterpolateGeneric(dng_host& host, dng_negative& negative,
         dng_dirty_tile_buffer dst(dstImage, tile);
         interpolator.Interpolate(srcBuffer, dst, negative, H, W);
     };
-    engine::RunParallel(tileRows * tileCols, interpolateTile, nullptr, nullptr);
+    platform::RunParallel(tileRows * tileCols, interpolateTile, nullptr, nullptr);
 }

@@ -6,7 +6,7 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_lossless_jpeg.h"
 #include "dng/dng_tile_buffer.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void UnpackRow(const uint8* src, uint32 bits, bool bigEndian, uint64 count, uint
 void StoreRows(dng_image& image, const dng_rect& area, const uint16* samples, uint64 rowSamples, uint32 planes) {
     dng_dirty_tile_buffer buffer(image, area);
     const uint32 width = area.W();
-    engine::RunRowBands(int(area.H()), kBandRows, [&](int first, int last, int) {
+    platform::RunRowBands(int(area.H()), kBandRows, [&](int first, int last, int) {
         for (uint32 r = uint32(first); r < uint32(last); ++r) {
             const uint16* src = samples + r * rowSamples;
             if (planes == 1) {
@@ -132,7 +132,7 @@ AutoPtr<dng_image> ReadRawImage(dng_host& host, const dng_ifd& ifd, dng_stream& 
             stream.Get(data.data(), needed);
             samples.resize(rowSamples * area.H());
             const bool bigEndian = stream.BigEndian();
-            engine::RunRowBands(int(area.H()), kBandRows, [&](int first, int last, int) {
+            platform::RunRowBands(int(area.H()), kBandRows, [&](int first, int last, int) {
                 for (uint32 r = uint32(first); r < uint32(last); ++r)
                     UnpackRow(data.data() + r * rowBytes, bits, bigEndian, uint64(area.W()) * spp,
                               samples.data() + r * rowSamples);

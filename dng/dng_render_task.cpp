@@ -10,7 +10,7 @@
 #include "dng/dng_render.h"
 #include "dng/dng_temperature.h"
 #include "dng/dng_tile_buffer.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace {
 
@@ -270,7 +270,7 @@ void dng_render_task::Perform(dng_host& host) {
     Start();
     const dng_rect bounds = fDstImage.Bounds();
     constexpr int32 kBandRows = 32;
-    engine::RunRowBands(int(bounds.H()), kBandRows, [&](int first, int last, int) {
+    platform::RunRowBands(int(bounds.H()), kBandRows, [&](int first, int last, int) {
         host.SniffForAbort();
         ProcessArea(dng_rect(bounds.t + first, bounds.l, bounds.t + last, bounds.r));
     });

@@ -5,7 +5,7 @@
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_tile_buffer.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ void ResampleImage(dng_host& host, const dng_image& srcImage, dng_image& dstImag
     dng_const_tile_buffer src(srcImage, bounds);
     dng_dirty_tile_buffer dst(dstImage, dstArea);
     // One vertical sum and its rounded row per worker.
-    const int workers = engine::WorkerCount();
+    const int workers = platform::WorkerCount();
     std::vector<std::vector<int64>> accumulators(workers, std::vector<int64>(span));
     std::vector<std::vector<uint16>> rows(workers, std::vector<uint16>(span));
     const uint32 height = dstArea.H();
@@ -110,5 +110,5 @@ void ResampleImage(dng_host& host, const dng_image& srcImage, dng_image& dstImag
             d[i] = Clamp16((sum + kWeightOne / 2) >> 14);
         }
     };
-    engine::RunParallel(int(srcImage.Planes() * height), resampleRow, nullptr, nullptr);
+    platform::RunParallel(int(srcImage.Planes() * height), resampleRow, nullptr, nullptr);
 }

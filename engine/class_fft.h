@@ -8,11 +8,11 @@
 
 namespace platform {
 class Bitmap;
-}
+class ImagePlane16;
+}  // namespace platform
 
 namespace engine {
 
-class ImagePlane16;
 class KernelGridSource;
 class ProgressStatus;
 
@@ -47,10 +47,11 @@ public:
     void SetLocalization(int position, int maximum);
 
     // Deconvolves the plane in place. Exactly one of `image` (16-bit raw
-    // plane) and `bitmap` (24-bit bitmap, value in the red byte) is given.
+    // plane) and `bitmap` (8-bit grey bitmap, or 24-bit with the value in the
+    // red byte) is given.
     // Channel 0 is a single plane; 1, 2, 3 the colour planes of one image,
     // in that order, sharing one kernel spectrum.
-    void Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
+    void Deblur(platform::ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
                 int channel, int white, ProgressStatus* progress);
 
     void AddCircle(int y, int x);

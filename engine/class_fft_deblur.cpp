@@ -8,12 +8,12 @@
 #include "engine/class_fft.h"
 #include "engine/deblur_tiles.h"
 #include "engine/edge_mask.h"
-#include "engine/image_plane16.h"
 #include "engine/int_plane.h"
-#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
 #include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
+#include "platform/image_plane16.h"
+#include "platform/parallel_run.h"
 
 namespace engine {
 namespace {
@@ -102,7 +102,7 @@ std::vector<double> FilterWeights(const Complex* kernel, double gamma) {
 
 }  // namespace
 
-void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
+void ClassFFT::Deblur(platform::ImagePlane16* image, platform::Bitmap* bitmap, int rowOffset, int columnOffset,
                       int channel, int white, ProgressStatus* progress) {
     cancelRequested = false;
     const SpectrumRelease spectrumRelease(*this, channel == 0 || channel == 3);
@@ -114,7 +114,6 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     PlaneAccess plane(image, bitmap);
 
     // Refuse what would make the run read or divide by nonsense; the plane stays as it is.
-    if (bitmap && bitmap->Format() != platform::PixelFormat::pf24bit) return;
     if (white < 1) return;
     if (buildsSpectrum && !kernelPanel) return;
     if (!buildsSpectrum && !kernelSpectrum) return;
@@ -122,7 +121,7 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     const int height = plane.Height();
     const int width = plane.Width();
 
-    IntPlane in(height, width);
+    SamplePlane in(height, width);
     plane.ReadInto(in);
 
     const TileTransforms& transforms = TileTransforms::Get();
@@ -160,20 +159,40 @@ void ClassFFT::Deblur(ImagePlane16* image, platform::Bitmap* bitmap, int rowOffs
     };
 
     const bool masked = maskThreshold != 0;
-    IntPlane mask(masked ? height : 0, masked ? width : 0);
-    if (masked && !EdgeMask(in, height, width, white, maskThreshold, mask, cancelled)) return;
+    // Mask values stay within the larger of the white level and the input's 16 bits (less a
+    // threshold of at least 0), so a 16-bit mask holds them exactly unless the white level is above.
+    const bool narrowMask = white <= 0xFFFF && maskThreshold >= 0;
+    const bool use16 = masked && narrowMask;
+    const bool use32 = masked && !narrowMask;
+    SamplePlane mask16(use16 ? height : 0, use16 ? width : 0);
+    IntPlane mask32(use32 ? height : 0, use32 ? width : 0);
+    if (use16 && !EdgeMask(in, height, width, white, maskThreshold, mask16, cancelled)) return;
+    if (use32 && !EdgeMask(in, height, width, white, maskThreshold, mask32, cancelled)) return;
 
     const int tileRows = (height + step - 1) / step;
     const int tileCols = (width + step - 1) / step;
     const int tiles = tileRows * tileCols;
-    std::vector<TileScratch> scratch(std::size_t(std::min(WorkerCount(), std::max(tiles, 1))));
-    const TileJob job{*this,  plane, in,    masked ? &mask : nullptr, weights,      transforms,
-                      stopping, height, width, step, white, rowOffset, columnOffset,
-                      std::abs(localization - localizationMax), localization > 0};
+    std::vector<TileScratch> scratch(std::size_t(std::min(platform::WorkerCount(), std::max(tiles, 1))));
+    const TileJob job{*this,
+                      plane,
+                      in,
+                      use16 ? &mask16 : nullptr,
+                      use32 ? &mask32 : nullptr,
+                      weights,
+                      transforms,
+                      stopping,
+                      height,
+                      width,
+                      step,
+                      white,
+                      rowOffset,
+                      columnOffset,
+                      std::abs(localization - localizationMax),
+                      localization > 0};
     const auto runTile = [&](int index, int worker) {
         job.Run(index / tileCols * step, index % tileCols * step, scratch[std::size_t(worker)]);
     };
-    RunParallel(tiles, runTile, progress, cancelled);
+    platform::RunParallel(tiles, runTile, progress, cancelled);
 }
 
 }  // namespace engine

@@ -21,18 +21,18 @@ int WindowEnd(int origin, int step, int extent) {
 // 5 x 5 minimum and maximum of I around columns first .. last of `row`
 // (all at least two inside the plane): column extremes over the five rows
 // first, then over five columns. low[i] and high[i] belong to column first + i.
-void WindowExtremes(const IntPlane& in, int row, int first, int last, TileScratch& s) {
+void WindowExtremes(const SamplePlane& in, int row, int first, int last, TileScratch& s) {
     const int from = first - 2;
     const int count = last - first + 5;
-    const int32_t* rows[5];
+    const uint16_t* rows[5];
     for (int i = 0; i < 5; ++i) rows[i] = in.Row(row - 2 + i) + from;
     int32_t* lo = s.low.data();
     int32_t* hi = s.high.data();
     for (int c = 0; c < count; ++c) {
         int32_t a = rows[0][c], b = rows[0][c];
         for (int i = 1; i < 5; ++i) {
-            a = std::min(a, rows[i][c]);
-            b = std::max(b, rows[i][c]);
+            a = std::min<int32_t>(a, rows[i][c]);
+            b = std::max<int32_t>(b, rows[i][c]);
         }
         lo[c] = a;
         hi[c] = b;
@@ -58,7 +58,7 @@ void TileJob::Run(int tileRow, int tileCol, TileScratch& s) const {
             double* dst = tile + std::size_t(r) * kStride;
             int c = 0;
             if (r < rows) {
-                const int32_t* src = in.Row(tileRow + r) + tileCol;
+                const uint16_t* src = in.Row(tileRow + r) + tileCol;
                 for (; c < cols; ++c) dst[c] = src[c];
             }
             std::fill(dst + c, dst + N, 0.0);
@@ -91,8 +91,9 @@ void TileJob::WriteRow(int row, int tileCol, int cStart, int cEnd, const double*
         const int first = tileCol + cStart;
         const int end = tileCol + cEnd;
         const double inverseArea = 1.0 / (double(N) * double(N));
-        const int32_t* inRow = in.Row(row);
-        const int32_t* maskRow = mask ? mask->Row(row) : nullptr;
+        const uint16_t* inRow = in.Row(row);
+        const uint16_t* mask16Row = mask16 ? mask16->Row(row) : nullptr;
+        const int32_t* mask32Row = mask32 ? mask32->Row(row) : nullptr;
         uint16_t* rawRow = plane.RawRow(row);
         // Columns with 5 x 5 bounds: two inside the plane on every side.
         const bool rowInside = localized && row >= 2 && row <= height - 3;
@@ -114,8 +115,8 @@ void TileJob::WriteRow(int row, int tileCol, int cStart, int cEnd, const double*
                 if (hi > 0) v = std::min(v, double(hi));
             }
 
-            if (maskRow) {
-                const int z = maskRow[col];
+            if (mask16Row || mask32Row) {
+                const int z = mask16Row ? mask16Row[col] : mask32Row[col];
                 v = z > 0 ? i - (i - v) / white * z : i;
             }
 

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "engine/class_fft.h"
-#include "engine/image_plane16.h"
 #include "engine/int_plane.h"
 #include "engine/tile_transforms.h"
 #include "platform/bitmap.h"
+#include "platform/image_plane16.h"
+#include "platform/parallel_run.h"
 
 // The tiles of a deconvolution run: how the plane is read and written, and
 // the work of one tile, which the run hands to its worker threads.
@@ -19,7 +20,7 @@ namespace engine {
 // that are taken on the calling thread before the workers start.
 class PlaneAccess {
 public:
-    PlaneAccess(ImagePlane16* image, platform::Bitmap* bitmap) : image_(image), bitmap_(bitmap) {
+    PlaneAccess(platform::ImagePlane16* image, platform::Bitmap* bitmap) : image_(image), bitmap_(bitmap) {
         if (image_) {
             height_ = std::max(image_->Height(), 0);
             width_ = std::max(image_->Width(), 0);
@@ -38,21 +39,28 @@ public:
     int Height() const { return height_; }
     int Width() const { return width_; }
 
-    void ReadInto(IntPlane& plane) {
-        if (image_) rawRows_.resize(std::size_t(height_));
-        for (int r = 0; r < height_; ++r) {
-            int32_t* dst = plane.Row(r);
-            if (image_) {
-                const uint16_t* src = image_->Row(r);
-                std::copy(src, src + width_, dst);
-                rawRows_[std::size_t(r)] = image_->MutableRow(r);
-            } else {
-                // DIB memory is bottom-up; the value sits in the red byte (byte 2).
-                const uint8_t* src = bitmap_->Bits() +
-                                     std::size_t(height_ - 1 - r) * std::size_t(bitmap_->Stride());
-                for (int c = 0; c < width_; ++c) dst[c] = src[3 * c + 2];
-            }
+    // Rows go in bands on the worker threads; row pointers for the raw writes are taken first, on this one.
+    void ReadInto(SamplePlane& plane) {
+        if (image_) {
+            rawRows_.resize(std::size_t(height_));
+            for (int r = 0; r < height_; ++r) rawRows_[std::size_t(r)] = image_->MutableRow(r);
         }
+        platform::RunRowBands(height_, kCopyBandRows, [&](int first, int last, int) {
+            for (int r = first; r < last; ++r) {
+                uint16_t* dst = plane.Row(r);
+                if (image_) {
+                    const uint16_t* src = image_->Row(r);
+                    std::copy(src, src + width_, dst);
+                } else if (bitmap_->Format() == platform::PixelFormat::pf8bit) {
+                    const uint8_t* src = bitmap_->ScanLine(r);
+                    std::copy(src, src + width_, dst);
+                } else {
+                    // A 24-bit plane holds its value in the red byte (byte 2).
+                    const uint8_t* src = bitmap_->ScanLine(r);
+                    for (int c = 0; c < width_; ++c) dst[c] = src[3 * c + 2];
+                }
+            }
+        });
     }
 
     // Row pointer for raw writes, null for a bitmap plane; safe on any thread.
@@ -60,12 +68,17 @@ public:
 
     // Distinct pixels of a bitmap may be written from different threads.
     void WriteBitmap(int row, int col, double v) const {
-        const int value = int(std::min(std::max(v, 0.0), 255.0));
-        bitmap_->SetPixel(col, row, platform::RGBColor(uint8_t(value), 0, 0));
+        const uint8_t value = uint8_t(int(std::min(std::max(v, 0.0), 255.0)));
+        if (bitmap_->Format() == platform::PixelFormat::pf8bit)
+            bitmap_->ScanLine(row)[col] = value;
+        else
+            bitmap_->SetPixel(col, row, platform::RGBColor(value, 0, 0));
     }
 
 private:
-    ImagePlane16* image_;
+    static constexpr int kCopyBandRows = 32;
+
+    platform::ImagePlane16* image_;
     platform::Bitmap* bitmap_;
     int height_ = 0;
     int width_ = 0;
@@ -83,8 +96,10 @@ struct TileScratch {
 struct TileJob {
     const ClassFFT& engine;
     const PlaneAccess& plane;
-    const IntPlane& in;
-    const IntPlane* mask;
+    const SamplePlane& in;
+    // The edge mask, in whichever of the two is given, or none.
+    const SamplePlane* mask16;
+    const IntPlane* mask32;
     const std::vector<double>& weights;
     const TileTransforms& transforms;
     const std::atomic<bool>& stopping;

@@ -5,22 +5,34 @@
 #include <vector>
 
 #include "engine/class_fft.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace engine {
 namespace {
 
 constexpr int kEdgeScale = 600000;
+// Mask rows per band on the worker threads.
+constexpr int kBandRows = 64;
+// The smoothing reads this many Sobel rows on either side of its own.
+constexpr int kReach = 2;
+
+// Sobel rows first .. first + count - 1 of a band, held by its worker.
+struct SobelRows {
+    const int32_t* Row(int r) const { return base + std::size_t(r - first) * std::size_t(width); }
+    const int32_t* base;
+    int first;
+    int width;
+};
 
 // One row of the thresholded Sobel response; rows and columns where the
 // 3 x 3 window does not fit keep the input sample.
-void SobelRow(const IntPlane& in, int r, int height, int width, int white, int threshold, int32_t* out) {
-    const int32_t* mid = in.Row(r);
+void SobelRow(const SamplePlane& in, int r, int height, int width, int white, int threshold, int32_t* out) {
+    const uint16_t* mid = in.Row(r);
     std::copy(mid, mid + width, out);
     if (r >= 2 && r <= height - 2) {
         const int t = kEdgeScale / white;
-        const int32_t* up = in.Row(r - 1);
-        const int32_t* down = in.Row(r + 1);
+        const uint16_t* up = in.Row(r - 1);
+        const uint16_t* down = in.Row(r + 1);
         for (int c = 2; c <= width - 2; ++c) {
             const int a = up[c - 1], b = up[c], d = up[c + 1];
             const int e = mid[c - 1], f = mid[c + 1];
@@ -36,8 +48,9 @@ void SobelRow(const IntPlane& in, int r, int height, int width, int white, int t
 // One row of the smoothed mask. Each sample sums its 25 products in the
 // order rows outer, columns inner, so the result does not depend on how the
 // loop is vectorised.
-void SmoothRow(const IntPlane& z, int r, int height, int width, const double* g, double gsum, double* sum,
-               int32_t* out) {
+template <typename Sample>
+void SmoothRow(const SobelRows& z, int r, int height, int width, const double* g, double gsum, double* sum,
+               Sample* out) {
     const int32_t* own = z.Row(r);
     std::copy(own, own + width, out);
     if (r < 2 || r > height - 3 || width < 5) return;
@@ -55,21 +68,39 @@ void SmoothRow(const IntPlane& z, int r, int height, int width, const double* g,
 
 }  // namespace
 
-bool EdgeMask(const IntPlane& in, int height, int width, int white, int threshold, IntPlane& mask,
+template <typename MaskPlane>
+bool EdgeMask(const SamplePlane& in, int height, int width, int white, int threshold, MaskPlane& mask,
               const std::function<bool()>& stop) {
-    IntPlane z(height, width);
-    const bool sobelDone = RunParallel(
-        height, [&](int r, int) { SobelRow(in, r, height, width, white, threshold, z.Row(r)); }, nullptr, stop);
-    if (!sobelDone) return false;
-
     double g[25];
     ClassFFT::GaussianKernel(2, g, 1.5);
     double gsum = 0.0;
     for (double w : g) gsum += w;
-    std::vector<std::vector<double>> sums(WorkerCount(), std::vector<double>(std::size_t(std::max(width, 1))));
-    return RunParallel(
-        height, [&](int r, int worker) { SmoothRow(z, r, height, width, g, gsum, sums[worker].data(), mask.Row(r)); },
-        nullptr, stop);
+
+    // Each band works out the Sobel rows it smooths, a few beyond its own, so no
+    // whole plane of them is ever held.
+    struct Scratch {
+        std::vector<int32_t> sobel;
+        std::vector<double> sums;
+    };
+    std::vector<Scratch> scratch(std::size_t(platform::WorkerCount()));
+    const int bands = height > 0 ? (height - 1) / kBandRows + 1 : 0;
+    const auto runBand = [&](int band, int worker) {
+        const int first = band * kBandRows;
+        const int last = std::min(height, first + kBandRows);
+        const int sobelFirst = std::max(first - kReach, 0);
+        const int sobelLast = std::min(last + kReach, height);
+        Scratch& s = scratch[std::size_t(worker)];
+        s.sobel.resize(std::size_t(sobelLast - sobelFirst) * std::size_t(width));
+        s.sums.resize(std::size_t(std::max(width, 1)));
+        for (int r = sobelFirst; r < sobelLast; ++r)
+            SobelRow(in, r, height, width, white, threshold, s.sobel.data() + std::size_t(r - sobelFirst) * width);
+        const SobelRows z{s.sobel.data(), sobelFirst, width};
+        for (int r = first; r < last; ++r) SmoothRow(z, r, height, width, g, gsum, s.sums.data(), mask.Row(r));
+    };
+    return platform::RunParallel(bands, runBand, nullptr, stop);
 }
+
+template bool EdgeMask(const SamplePlane&, int, int, int, int, SamplePlane&, const std::function<bool()>&);
+template bool EdgeMask(const SamplePlane&, int, int, int, int, IntPlane&, const std::function<bool()>&);
 
 }  // namespace engine

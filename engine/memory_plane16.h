@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/image_plane16.h"
+#include "platform/image_plane16.h"
 
 namespace engine {
 
 // A 16-bit plane held in memory, rows contiguous; for tools and tests.
-class MemoryPlane16 : public ImagePlane16 {
+class MemoryPlane16 : public platform::ImagePlane16 {
 public:
     MemoryPlane16(int width, int height)
         : width_(width), height_(height), samples_(std::size_t(width) * std::size_t(height)) {}

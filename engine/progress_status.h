@@ -1,16 +1,13 @@
 #pragma once
 #include <string>
 
-namespace platform {
-class ProgressBarControl;
-class StatusLabelControl;
-}  // namespace platform
+#include "platform/progress_controls.h"
 
 namespace engine {
 
 // Status text and progress bar of a long operation. The owner points `bar`
 // and `label` at whatever the current operation shows, or at nothing.
-class ProgressStatus {
+class ProgressStatus : public platform::ProgressSteps {
 public:
     platform::ProgressBarControl* bar = nullptr;
     platform::StatusLabelControl* label = nullptr;
@@ -24,7 +21,7 @@ public:
     void SetStatus(const std::string& text);
     void AppendStatus(const std::string& text);
     // Advances the bar; lets pending messages run once 100 steps have gathered.
-    void Step(int n);
+    void Step(int n) override;
 };
 
 }  // namespace engine

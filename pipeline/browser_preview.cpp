@@ -1,21 +1,15 @@
 #include "pipeline/browser_preview.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "dng/dng_exceptions.h"
+#include "pipeline/supported_cameras.h"
 
 namespace pipeline {
 namespace {
 
-// Models whose converter stores a usable small JPEG preview.
-constexpr std::array<const char*, 3> kJpegPreviewModels = {"LEICA M (Typ 240)", "LEICA T (Typ 701)", "Leica S2"};
 constexpr uint32 kNarrowerThan = 500;
-
-bool ShowsJpegPreviews(const std::string& model) {
-    return std::find(kJpegPreviewModels.begin(), kJpegPreviewModels.end(), model) != kJpegPreviewModels.end();
-}
 
 uint32 SamplesOf(const dng_ifd& ifd) { return ifd.fPhotometricInterpretation == 1 ? 1 : 3; }
 
@@ -27,7 +21,7 @@ int ChooseBrowserPreview(const dng_info& info, const std::string& modelText) {
     for (uint32 i = 0; i < info.IFDCount(); ++i) {
         const dng_ifd& ifd = *info.fIFD[i];
         const bool qualifies = ifd.fNewSubFileType == 1 &&
-                               (ifd.fCompression == 1 || (ifd.fCompression == 7 && ShowsJpegPreviews(modelText)));
+                               (ifd.fCompression == 1 || (ifd.fCompression == 7 && StoresJpegPreview(modelText)));
         if (!qualifies || ifd.fImageWidth >= kNarrowerThan) continue;
         if (chosen < 0 || ifd.fImageWidth > chosenWidth) {
             chosen = int(i);

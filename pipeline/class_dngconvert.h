@@ -145,9 +145,9 @@ public:
     // `path` is then as it was.
     bool SaveResultJPG(const std::string& path);
     // Cuts the width of a 24-bit bitmap down to a multiple of 4 and makes
-    // Planes from it: its green, red and blue values, each in the red byte of
-    // a 24-bit bitmap of that size. False, with nothing changed, for a bitmap
-    // of another pixel format.
+    // Planes from it: its green, red and blue values, each an 8-bit grey
+    // bitmap of that size. False, with nothing changed, for a bitmap of
+    // another pixel format.
     bool SplitPlanes(platform::Bitmap& bitmap);
     // Writes Planes back into a bitmap of their size: blue, green and red
     // from their planes, or for a grey photo (the browser picture is 8-bit)

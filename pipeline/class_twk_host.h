@@ -6,7 +6,6 @@
 #include "dng/dng_negative.h"
 
 namespace engine {
-class ImagePlane16;
 class ProgressStatus;
 }  // namespace engine
 
@@ -16,7 +15,8 @@ class MosaicRows;
 
 namespace platform {
 class Bitmap;
-}
+class ImagePlane16;
+}  // namespace platform
 
 class TWKNegative;
 
@@ -88,11 +88,15 @@ public:
     void ExpandEightBitRaw();
     // Stage 1 becomes a copy of that window of itself; the window must lie inside.
     void CropStage1(dng_host& host, int32 left, int32 top, int32 width, int32 height);
+    // The same with the window taken from `image`, which stays as it is: the result
+    // patch takes its window this way from the cached raw image, with no whole copy.
+    void InstallStage1Crop(dng_host& host, const dng_image& image, int32 left, int32 top, int32 width,
+                           int32 height);
     void CopyStage2ToStage3();
 
     // Copies the raw plane into the row table; with balancing, greens of blue
     // rows close above the greens of the neighbouring red rows take their mean.
-    void ReadMosaicRows(pipeline::MosaicRows& rows, const engine::ImagePlane16& source, bool balanceGreens);
+    void ReadMosaicRows(pipeline::MosaicRows& rows, const platform::ImagePlane16& source, bool balanceGreens);
 
     // Full green plane from the stage-1 mosaic, in place; a clone becomes WorkPlane.
     void ProcessPhoto(int firstRow, int firstCol, bool fromOrigin, engine::ProgressStatus& progress);

@@ -1,6 +1,7 @@
 #include "pipeline/browser_preview.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/main_window_link.h"
+#include "pipeline/supported_cameras.h"
 #include "platform/message_box.h"
 
 namespace pipeline {
@@ -32,7 +33,7 @@ bool DNGConvert::ReadPreviewDNG(const std::string& path) {
             Model = model;
             window.SetModelText("from: " + model);
         }
-        CameraCode = model == "LEICA T (Typ 701)" ? 3 : (model == "Sony ILCE-7S" ? 32 : 0);
+        CameraCode = BrowsedCameraCode(model);
 
         const int chosen = ChooseBrowserPreview(info, model);
         if (chosen >= 0) {

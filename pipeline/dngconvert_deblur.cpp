@@ -89,7 +89,7 @@ bool DNGConvert::DeblurDNG(int mode) {
 bool DNGConvert::SaveDeblurred(DeblurRun& run, const SaveRequest& request) {
     // The file's own raw image again, read afresh rather than from RawCache, so
     // the masked borders outside the active area are written as the file has them.
-    Negative->ReleaseStage1();
+    Negative->ReleaseStageImages();
     Negative->ReleaseStage2();
     SourceStream->SetReadPosition(0);
     // Parsing once more brings back what the stage-2 builds dropped from the

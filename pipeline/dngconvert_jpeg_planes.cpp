@@ -7,6 +7,7 @@
 #include "engine/progress_status.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/main_window_link.h"
+#include "platform/parallel_run.h"
 
 namespace pipeline {
 namespace {
@@ -20,6 +21,8 @@ constexpr int kWhite = 255;
 // Slider ranges that suit 8-bit planes.
 constexpr int kMaskingMaximum = 255;
 constexpr int kLocalizationMaximum = 85;
+// Rows per band of the split and merge loops on the worker threads.
+constexpr int kBandRows = 32;
 
 // The left `width` columns of a bitmap.
 platform::Bitmap LeftColumns(const platform::Bitmap& bitmap, int width) {
@@ -56,26 +59,35 @@ bool DeblurJpegPlanes(std::array<std::unique_ptr<platform::Bitmap>, 3>& planes, 
     return true;
 }
 
+void SplitIntoPlanes(const platform::Bitmap& source, std::array<std::unique_ptr<platform::Bitmap>, 3>& planes) {
+    const int width = source.Width() - source.Width() % 4;
+    const int height = source.Height();
+    for (auto& plane : planes) plane = std::make_unique<platform::Bitmap>(width, height, platform::PixelFormat::pf8bit);
+    const bool grey = source.Format() == platform::PixelFormat::pf8bit;
+    // With the width a multiple of 4 the planes' rows carry no fill bytes: each is
+    // W x H contiguous bytes in the source's (bottom-up) row order.
+    uint8_t* blue = planes[kBlue]->Bits();
+    uint8_t* green = planes[kGreen]->Bits();
+    uint8_t* red = planes[kRed]->Bits();
+    platform::RunRowBands(height, kBandRows, [&](int first, int last, int) {
+        for (int row = first; row < last; ++row) {
+            const uint8_t* from = source.Bits() + std::size_t(row) * std::size_t(source.Stride());
+            const std::size_t at = std::size_t(row) * std::size_t(width);
+            for (int col = 0; col < width; ++col) {
+                const uint8_t* pixel = grey ? from + col : from + 3 * col;
+                blue[at + col] = pixel[0];
+                green[at + col] = pixel[grey ? 0 : 1];
+                red[at + col] = pixel[grey ? 0 : 2];
+            }
+        }
+    });
+}
+
 bool DNGConvert::SplitPlanes(platform::Bitmap& bitmap) {
     if (bitmap.Format() != platform::PixelFormat::pf24bit) return false;
     const int width = bitmap.Width() - bitmap.Width() % 4;
-    const int height = bitmap.Height();
     if (width != bitmap.Width()) bitmap = LeftColumns(bitmap, width);
-    for (auto& plane : Planes)
-        plane = std::make_unique<platform::Bitmap>(width, height, platform::PixelFormat::pf24bit);
-
-    // With the width a multiple of 4 the rows carry no fill bytes: source
-    // and planes are W x H x 3 contiguous bytes in the same (bottom-up) order.
-    const uint8_t* source = bitmap.Bits();
-    uint8_t* blue = Planes[kBlue]->Bits();
-    uint8_t* green = Planes[kGreen]->Bits();
-    uint8_t* red = Planes[kRed]->Bits();
-    const std::size_t bytes = std::size_t(width) * std::size_t(height) * 3;
-    for (std::size_t i = 0; i < bytes; i += 3) {
-        blue[i + 2] = source[i];
-        green[i + 2] = source[i + 1];
-        red[i + 2] = source[i + 2];
-    }
+    SplitIntoPlanes(bitmap, Planes);
     return true;
 }
 
@@ -89,16 +101,16 @@ void DNGConvert::MergePlanes(platform::Bitmap& bitmap) {
     const uint8_t* blue = Planes[kBlue]->Bits();
     const uint8_t* green = Planes[kGreen]->Bits();
     const uint8_t* red = Planes[kRed]->Bits();
-    const std::size_t bytes = std::size_t(bitmap.Width()) * std::size_t(bitmap.Height()) * 3;
-    if (LoadedJpegIsGrey()) {
-        for (std::size_t i = 0; i < bytes; i += 3) target[i] = target[i + 1] = target[i + 2] = green[i + 2];
-        return;
-    }
-    for (std::size_t i = 0; i < bytes; i += 3) {
-        target[i] = blue[i + 2];
-        target[i + 1] = green[i + 2];
-        target[i + 2] = red[i + 2];
-    }
+    const bool grey = LoadedJpegIsGrey();
+    const std::size_t width = std::size_t(bitmap.Width());
+    platform::RunRowBands(bitmap.Height(), kBandRows, [&](int first, int last, int) {
+        for (std::size_t i = std::size_t(first) * width; i < std::size_t(last) * width; ++i) {
+            uint8_t* pixel = target + 3 * i;
+            pixel[0] = grey ? green[i] : blue[i];
+            pixel[1] = green[i];
+            pixel[2] = grey ? green[i] : red[i];
+        }
+    });
 }
 
 void DNGConvert::ProcessJPG(platform::Bitmap& bitmap) {

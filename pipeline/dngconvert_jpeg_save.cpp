@@ -35,18 +35,6 @@ std::string WriteEncoded(const platform::JpegImage& jpeg, const OutputFile& outp
     }
 }
 
-// A 24-bit copy: a grey bitmap's value goes into all three bytes.
-platform::Bitmap ColourCopy(const platform::Bitmap& bitmap) {
-    if (bitmap.Format() == platform::PixelFormat::pf24bit) return bitmap;
-    platform::Bitmap colour(bitmap.Width(), bitmap.Height(), platform::PixelFormat::pf24bit);
-    for (int row = 0; row < bitmap.Height(); ++row) {
-        const uint8_t* grey = bitmap.ScanLine(row);
-        uint8_t* bgr = colour.ScanLine(row);
-        for (int col = 0; col < bitmap.Width(); ++col) bgr[3 * col] = bgr[3 * col + 1] = bgr[3 * col + 2] = grey[col];
-    }
-    return colour;
-}
-
 }  // namespace
 
 bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath) {
@@ -66,18 +54,16 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
     try {
         {
             engine::ClassFFT* fft = window.FftEngine();
-            platform::Bitmap working = ColourCopy(bitmap);
-            if (!fft || !SplitPlanes(working)) return false;
-            // The planes hold all of it now; its memory is better spent on the deblurring.
-            const int width = working.Width(), height = working.Height();
-            working = platform::Bitmap();
+            if (!fft) return false;
+            SplitIntoPlanes(bitmap, Planes);
+            const int width = Planes[0]->Width(), height = Planes[0]->Height();
             const bool grey = bitmap.Format() == platform::PixelFormat::pf8bit;
             if (!DeblurJpegPlanes(Planes, grey, *fft, 0, 0, &Progress, [this] { return CheckCancel(); }))
                 return false;
-            working = platform::Bitmap(width, height, platform::PixelFormat::pf24bit);
+            platform::Bitmap working(width, height, platform::PixelFormat::pf24bit);
             MergePlanes(working);
             // Nothing reads the planes before the next split, and the encoding is the run's
-            // largest moment: three 24-bit planes are thrice the photo.
+            // largest moment: the three planes are as large as the photo.
             for (auto& plane : Planes) plane.reset();
             ResultJpeg = std::make_unique<platform::JpegImage>();
             ResultJpeg->Compress(working, kQuality);

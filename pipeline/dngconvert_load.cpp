@@ -23,13 +23,16 @@ void DNGConvert::LoadNegative(bool window) {
     // Parsing again undoes whatever a final result changed in the metadata.
     Negative->Parse(Host, *SourceStream, Info);
     Negative->PostParse(Host, *SourceStream, Info);
-    Negative->ReleaseStage1();
+    // The stage-3 image and an earlier pass's work plane are never read again (a
+    // patch builds its own), and a final result has better use for their memory.
+    Negative->ReleaseStageImages();
     Negative->ReleaseStage2();
 
-    if (!RawCache) {
+    const bool cached = bool(RawCache);
+    if (!cached) {
         ReadRawFromFile();
         RawCache = Negative->Stage1Image()->Clone();
-    } else {
+    } else if (!window) {
         Negative->InstallStage1Copy(*RawCache);
     }
     if (!window) return;
@@ -39,7 +42,12 @@ void DNGConvert::LoadNegative(bool window) {
     const int32 left = cropLeft + cropLeft % 2 + ActiveLeft;
     const int32 top = cropTop + cropTop % 2 + ActiveTop;
     const int32 side = TWKNegative::ResultBoxSize(Negative->fResultScale);
-    Negative->CropStage1(Host, left, top, side, side);
+    // Only the window is copied from the cache: a whole copy of the raw image per
+    // patch pass costs far more than the patch.
+    if (cached)
+        Negative->InstallStage1Crop(Host, *RawCache, left, top, side, side);
+    else
+        Negative->CropStage1(Host, left, top, side, side);
 }
 
 void DNGConvert::RebuildStage2() {

@@ -2,12 +2,12 @@
 #include <cstdlib>
 
 #include "dng/dng_exceptions.h"
-#include "engine/image_plane16.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/mosaic_rows.h"
 #include "pipeline/twk_pass_support.h"
+#include "platform/image_plane16.h"
 
-void TWKNegative::ReadMosaicRows(pipeline::MosaicRows& rows, const engine::ImagePlane16& source,
+void TWKNegative::ReadMosaicRows(pipeline::MosaicRows& rows, const platform::ImagePlane16& source,
                                  bool balanceGreens) {
     const int32 H = rows.Height();
     const int32 W = rows.Width();

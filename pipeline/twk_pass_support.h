@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "dng/dng_exceptions.h"
-#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
+#include "platform/parallel_run.h"
 #include "platform/progress_controls.h"
 
 namespace pipeline {
@@ -23,18 +23,18 @@ inline void ResetProgressBar(engine::ProgressStatus& progress, int maximum) {
 }
 
 // Runs `row(r)` for r = first .. last - 1 on all cores, each row whole and
-// on its own (engine::RunParallel): the bar steps once per row started, and
+// on its own (platform::RunParallel): the bar steps once per row started, and
 // the calling thread lets messages run and stops handing out rows once
 // `abortFlag` is set. Returns false when it stopped before every row was done.
 inline bool RunRows(int first, int last, const std::function<void(int)>& row, engine::ProgressStatus& progress,
                     const uint8_t& abortFlag) {
-    return engine::RunParallel(
+    return platform::RunParallel(
         last - first, [&](int index, int) { row(first + index); }, &progress, [&] { return abortFlag != 0; });
 }
 
 // The same without progress or abort, for the short copy passes.
 inline void RunRows(int first, int last, const std::function<void(int)>& row) {
-    engine::RunParallel(last - first, [&](int index, int) { row(first + index); }, nullptr, nullptr);
+    platform::RunParallel(last - first, [&](int index, int) { row(first + index); }, nullptr, nullptr);
 }
 
 }  // namespace pipeline

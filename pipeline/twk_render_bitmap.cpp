@@ -6,11 +6,11 @@
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_plane16.h"
 #include "dng/dng_tile_buffer.h"
-#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/main_window_link.h"
 #include "platform/bitmap.h"
+#include "platform/parallel_run.h"
 #include "platform/progress_controls.h"
 
 float TWKNegative::RenderWhite[3] = {1.0f, 1.0f, 1.0f};
@@ -94,7 +94,7 @@ void TWKNegative::CopyStage3ToWorkImage() {
     const uint32 height = stage3->Height();
     const dng_rect bounds = stage3->Bounds();
     const dng_const_tile_buffer buffer(*stage3, bounds);
-    engine::RunRowBands(int(height), kBandRows, [&](int first, int last, int) {
+    platform::RunRowBands(int(height), kBandRows, [&](int first, int last, int) {
         for (uint32 row = uint32(first); row < uint32(last); ++row) {
             uint16* out = WorkImage.get() + uint64(height - 1 - row) * w4 * 3;
             for (uint32 plane = 0; plane < 3; ++plane) {
@@ -158,7 +158,7 @@ void TWKNegative::RenderToBitmap(platform::Bitmap& bitmap, real64 /*zoom*/, int3
         RenderColourPixels(work, snapshot, first, last, matrices, shown);
     };
     const auto stepsAt = [&](int started) { return int(std::min<uint64>(uint64(started) * kStepsPerIndex, steps)); };
-    engine::RunParallel(indices, renderSteps, steps > 0 ? progress : nullptr, nullptr, stepsAt);
+    platform::RunParallel(indices, renderSteps, steps > 0 ? progress : nullptr, nullptr, stepsAt);
     // The sliders' pass below writes every byte of the bitmap from the snapshot.
     ApplyBrightnessContrast(bitmap, brightness, contrast, full);
 }
@@ -179,7 +179,7 @@ void TWKNegative::RenderMonochromeToBitmap(platform::Bitmap& bitmap, real64 /*zo
     uint8* snapshot = full ? FullSnapshot.get() : PatchSnapshot;
     const std::size_t rowBytes = std::size_t(w4) * 3;
     const ShownLevels shown = ShownGamma(GammaTable);
-    engine::RunRowBands(int(height), kBandRows, [&](int first, int last, int) {
+    platform::RunRowBands(int(height), kBandRows, [&](int first, int last, int) {
         const uint8* levels = shown.data();
         for (uint32 y = uint32(first); y < uint32(last); ++y) {
             const uint16* samples = plane.Row(int(y));
@@ -209,7 +209,7 @@ void TWKNegative::ApplyBrightnessContrast(platform::Bitmap& bitmap, int32 bright
     }
     const int rows = bitmap.Height();
     const std::size_t rowBytes = rows > 0 ? (n + rows - 1) / rows : 0;
-    engine::RunRowBands(rows, kBandRows, [&](int first, int last, int) {
+    platform::RunRowBands(rows, kBandRows, [&](int first, int last, int) {
         const std::array<uint8, 256> levels = tone;
         const std::size_t end = std::min(n, std::size_t(last) * rowBytes);
         for (std::size_t k = std::size_t(first) * rowBytes; k < end; ++k) destination[k] = levels[source[k]];

@@ -21,12 +21,17 @@ void TWKNegative::ExpandEightBitRaw() {
 
 void TWKNegative::CropStage1(dng_host& host, int32 left, int32 top, int32 width, int32 height) {
     if (!fStage1Image) ThrowProgramError("No stage-1 image to crop");
+    InstallStage1Crop(host, *fStage1Image, left, top, width, height);
+}
+
+void TWKNegative::InstallStage1Crop(dng_host& host, const dng_image& image, int32 left, int32 top, int32 width,
+                                    int32 height) {
     if (width <= 0 || height <= 0) ThrowProgramError("Empty crop window");
-    AutoPtr<dng_image> cropped = host.Make_dng_image(dng_rect(uint32(height), uint32(width)),
-                                                     fStage1Image->Planes(), fStage1Image->PixelType());
+    AutoPtr<dng_image> cropped =
+        host.Make_dng_image(dng_rect(uint32(height), uint32(width)), image.Planes(), image.PixelType());
     {
         // Reports a window reaching outside the image instead of reading there.
-        const dng_const_tile_buffer source(*fStage1Image, dng_rect(top, left, top + height, left + width));
+        const dng_const_tile_buffer source(image, dng_rect(top, left, top + height, left + width));
         dng_dirty_tile_buffer target(*cropped, cropped->Bounds());
         for (int32 r = 0; r < height; ++r) {
             const uint16* from = source.ConstPixel_uint16(top + r, left, 0);

@@ -17,6 +17,13 @@ public:
     virtual void Repaint() = 0;
 };
 
+// What a parallel run (parallel_run.h) steps as it hands out its indices.
+class ProgressSteps {
+public:
+    virtual ~ProgressSteps() = default;
+    virtual void Step(int n) = 0;
+};
+
 // What a long operation may do with a status label it does not own.
 class StatusLabelControl {
 public:

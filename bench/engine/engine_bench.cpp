@@ -16,8 +16,8 @@
 
 #include "engine/class_fft.h"
 #include "engine/memory_plane16.h"
-#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
+#include "platform/parallel_run.h"
 #include "platform/process_messages.h"
 #include "reference_deblur.h"
 #include "text_kernel_grid.h"
@@ -90,7 +90,7 @@ void RunOne(int width, int height, bool compare) {
     engine::MemoryPlane16 wiener = input;
     const double reference = enginebench::WienerSeconds(wiener, kLineLength);
     std::printf("%13s  again  %8.3f s   whole-plane FFTW Wiener %6.3f s   engine / Wiener %5.2f   (%d threads)\n", "",
-                repeated, reference, repeated / reference, engine::WorkerCount());
+                repeated, reference, repeated / reference, platform::WorkerCount());
 
     // A cancel from the event pump in the middle of a run, as the progress overlay's button gives it.
     engine::MemoryPlane16 cancelled = input;

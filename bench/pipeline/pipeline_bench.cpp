@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "dng/dng_image_plane16.h"
-#include "engine/parallel_run.h"
 #include "engine/progress_status.h"
 #include "pipeline/mosaic_rows.h"
+#include "platform/parallel_run.h"
 #include "synthetic_negative.h"
 
 namespace {
@@ -94,7 +94,7 @@ void RunInChild(const Pass& pass) {
 
 int main() {
     std::printf("%d x %d mosaic (%.1f megapixels); set-up holds the raw image and a mosaic copy; %d threads\n",
-                kWidth, kHeight, kWidth * double(kHeight) / 1e6, engine::WorkerCount());
+                kWidth, kHeight, kWidth * double(kHeight) / 1e6, platform::WorkerCount());
     const std::vector<Pass> passes = {
         {"ReadMosaicRows (balancing)", nullptr,
          [](Setup& s) {
@@ -102,7 +102,7 @@ int main() {
              s.negative->ReadMosaicRows(rows, dng_image_plane16(*s.negative->Stage1Image()), true);
          }},
         {"ProcessPhoto (green plane)", nullptr, [](Setup& s) { s.negative->ProcessPhoto(0, 0, false, s.progress); }},
-        {"ProcessPhoto (one thread)", [](Setup&) { engine::SetWorkerCount(1); },
+        {"ProcessPhoto (one thread)", [](Setup&) { platform::SetWorkerCount(1); },
          [](Setup& s) { s.negative->ProcessPhoto(0, 0, false, s.progress); }},
         {"ProcessFinalResult (no circles)", [](Setup& s) { s.GreenWorkPlane(); },
          [](Setup& s) { s.negative->ProcessFinalResult(*s.mosaic, 0, 0, s.progress); }},
@@ -115,7 +115,7 @@ int main() {
          [](Setup& s) { s.negative->ProcessFinalResult(*s.mosaic, 0, 0, s.progress); }},
         {"ProcessRedBlue (red)", nullptr, [](Setup& s) { s.negative->ProcessRedBlue(false, s.progress); }},
         {"ProcessRedBlue (blue)", nullptr, [](Setup& s) { s.negative->ProcessRedBlue(true, s.progress); }},
-        {"ProcessRedBlue (red, one thread)", [](Setup&) { engine::SetWorkerCount(1); },
+        {"ProcessRedBlue (red, one thread)", [](Setup&) { platform::SetWorkerCount(1); },
          [](Setup& s) { s.negative->ProcessRedBlue(false, s.progress); }},
         {"MergeGreenPlane (no circles)", [](Setup& s) { s.GreenWorkPlane(); },
          [](Setup& s) { s.negative->MergeGreenPlane(*s.mosaic, 0, 0); }},

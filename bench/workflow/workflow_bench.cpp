@@ -79,6 +79,15 @@ void ResultPatch(pipeline::HeadlessWindow& window, const std::string&) {
     window.Convert().DeblurPreview(patch);
 }
 
+// A patch after the first one, as on every later slider release: the first pays for the
+// transform plans.
+Step AfterAFirstPatch(const Step& open) {
+    return [=](pipeline::HeadlessWindow& window, const std::string& photo) {
+        open(window, photo);
+        ResultPatch(window, photo);
+    };
+}
+
 void FinalResult(pipeline::HeadlessWindow& window, const std::string&) {
     window.Convert().DeblurDNG(pipeline::DNGConvert::kFinalResult);
 }
@@ -93,6 +102,10 @@ const std::vector<WorkflowCase>& Cases() {
         {"result patch 200%, one plane", OpenForDeblurring(200, false), ResultPatch},
         {"result patch 100%, three planes", OpenForDeblurring(100, true), ResultPatch},
         {"result patch 200%, three planes", OpenForDeblurring(200, true), ResultPatch},
+        {"later result patch 100%, one plane", AfterAFirstPatch(OpenForDeblurring(100, false)), ResultPatch},
+        {"later result patch 200%, one plane", AfterAFirstPatch(OpenForDeblurring(200, false)), ResultPatch},
+        {"later result patch 100%, three planes", AfterAFirstPatch(OpenForDeblurring(100, true)), ResultPatch},
+        {"later result patch 200%, three planes", AfterAFirstPatch(OpenForDeblurring(200, true)), ResultPatch},
         {"final result, one plane, written", OpenForDeblurring(100, false), FinalResult},
         {"final result, three planes, written", OpenForDeblurring(100, true), FinalResult},
     };

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dng/dng_memory.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 namespace {
 
@@ -18,12 +18,12 @@ struct BlockCase {
 
 class LargeBlocks : public ::testing::TestWithParam<BlockCase> {
 protected:
-    void TearDown() override { engine::SetWorkerCount(0); }
+    void TearDown() override { platform::SetWorkerCount(0); }
 };
 
 TEST_P(LargeBlocks, AllocatedBlocksAreZeroEvenWhereMemoryIsReused) {
     const BlockCase& c = GetParam();
-    engine::SetWorkerCount(c.threads);
+    platform::SetWorkerCount(c.threads);
     dng_memory_allocator allocator;
     // A freed block filled with a pattern is likely handed out again.
     for (int round = 0; round < 3; ++round) {
@@ -37,7 +37,7 @@ TEST_P(LargeBlocks, AllocatedBlocksAreZeroEvenWhereMemoryIsReused) {
 
 TEST_P(LargeBlocks, CopiesReachEveryByteAndNoMore) {
     const BlockCase& c = GetParam();
-    engine::SetWorkerCount(c.threads);
+    platform::SetWorkerCount(c.threads);
     std::vector<uint8> from(c.bytes);
     for (uint64 i = 0; i < c.bytes; ++i) from[i] = uint8(i * 131 + (i >> 16));
     // One guard byte past the end must stay as it was.

@@ -207,20 +207,31 @@ TEST_F(DeblurFilterTest, ColourPlanesShareTheSpectrumOfTheFirstPlane) {
     }
 }
 
-TEST_F(DeblurFilterTest, BitmapPlaneGoesThroughTheRedByteBottomUpLikeARawPlane) {
+// A bitmap plane is a grey bitmap, or a 24-bit one with the value in the red byte.
+TEST_F(DeblurFilterTest, BitmapPlaneGoesThroughItsValueByteBottomUpLikeARawPlane) {
     LineKernel(5);
     fft.lowPass = 3;
-    const int width = 37, height = 29;  // rows padded in memory
+    const int width = 37, height = 29;  // rows padded in memory in both formats
     const CountingPlane input = NoisePlane(width, height, 0, 255, 17);
     const CountingPlane raw = Deblurred(input, 255);
 
-    platform::Bitmap bitmap(width, height, platform::PixelFormat::pf24bit);
-    for (int r = 0; r < height; ++r)
-        for (int c = 0; c < width; ++c) bitmap.SetPixel(c, r, platform::RGBColor(uint8_t(input.At(r, c)), 0, 0));
-    fft.Deblur(nullptr, &bitmap, 0, 0, 0, 255, nullptr);
-    for (int r = 0; r < height; ++r)
-        for (int c = 0; c < width; ++c)
-            ASSERT_EQ(bitmap.Pixel(c, r), platform::RGBColor(uint8_t(raw.At(r, c)), 0, 0)) << r << "," << c;
+    for (const auto format : {platform::PixelFormat::pf24bit, platform::PixelFormat::pf8bit}) {
+        const bool grey = format == platform::PixelFormat::pf8bit;
+        const auto valueAt = [&](platform::Bitmap& b, int r, int c) -> uint8_t& {
+            return b.ScanLine(r)[grey ? c : 3 * c + 2];
+        };
+        platform::Bitmap bitmap(width, height, format);
+        for (int r = 0; r < height; ++r)
+            for (int c = 0; c < width; ++c) valueAt(bitmap, r, c) = uint8_t(input.At(r, c));
+        fft.Deblur(nullptr, &bitmap, 0, 0, 0, 255, nullptr);
+        for (int r = 0; r < height; ++r)
+            for (int c = 0; c < width; ++c) {
+                ASSERT_EQ(valueAt(bitmap, r, c), raw.At(r, c)) << r << "," << c << (grey ? " grey" : " 24-bit");
+                if (!grey) {
+                    ASSERT_EQ(bitmap.ScanLine(r)[3 * c] | bitmap.ScanLine(r)[3 * c + 1], 0) << r << "," << c;
+                }
+            }
+    }
 }
 
 TEST_F(DeblurFilterTest, RefusedRunsLeaveThePlaneAlone) {
@@ -241,7 +252,6 @@ TEST_F(DeblurFilterTest, RefusedRunsLeaveThePlaneAlone) {
 
     platform::Bitmap grey(40, 30, platform::PixelFormat::pf8bit);
     grey.Bits()[5] = 77;
-    fft.Deblur(nullptr, &grey, 0, 0, 0, 255, nullptr);
     fft.Deblur(&plane, &grey, 0, 0, 0, 255, nullptr);  // two planes at once
     EXPECT_EQ(plane.Samples(), input.Samples());
     EXPECT_EQ(grey.Bits()[5], 77);

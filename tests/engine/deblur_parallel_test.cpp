@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "engine_fixture.h"
 #include "reference_deblur.h"
 
@@ -29,7 +29,7 @@ CountingPlane PhotoPlane(int width, int height, int white, unsigned seed) {
 
 class ParallelDeblurTest : public enginetest::EngineFixture {
 protected:
-    ~ParallelDeblurTest() override { engine::SetWorkerCount(0); }
+    ~ParallelDeblurTest() override { platform::SetWorkerCount(0); }
 
     // A slanted line with a hook: neither symmetric nor its own transpose.
     void SlantedKernel() {
@@ -44,6 +44,8 @@ TEST_F(ParallelDeblurTest, OutputStaysWithinOneLevelOfTheFormerEngine) {
         {700, 530, 4095, 10, 0, 0, false},     {1030, 520, 65535, 3, 380, 0, false},
         {512, 512, 4095, 250, 1300, 40, false}, {257, 301, 4095, 1, 1365, 0, true},
         {1300, 900, 16383, 20, 5000, 200, true}, {900, 1300, 255, 8, 80, 10, false},
+        // A white level above 16 bits lets the edge mask outgrow them.
+        {600, 330, 70000, 10, 0, 20, false},
     };
     long differing = 0, samples = 0;
     for (const Case& k : cases) {
@@ -84,7 +86,7 @@ TEST_F(ParallelDeblurTest, ResultsDoNotDependOnTheNumberOfThreads) {
     const CountingPlane input = PhotoPlane(1100, 700, 4095, 9);
     std::vector<uint16_t> first;
     for (const int threads : {1, 3, 8, 0}) {
-        engine::SetWorkerCount(threads);
+        platform::SetWorkerCount(threads);
         CountingPlane plane = input;
         Run(plane, 4095);
         if (first.empty()) {
@@ -123,7 +125,7 @@ void ExpectWholeWindows(const CountingPlane& after, const CountingPlane& before,
 }
 
 TEST_F(ParallelDeblurTest, CancelInTheMiddleStopsTheWorkersAndReleasesEverything) {
-    engine::SetWorkerCount(4);
+    platform::SetWorkerCount(4);
     SlantedKernel();
     const CountingPlane before = PhotoPlane(3000, 2100, 4095, 11);
     const CountingPlane full = Deblurred(before, 4095);

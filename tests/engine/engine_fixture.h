@@ -78,7 +78,7 @@ protected:
         for (int i = 0; i < length; ++i) grid.Set(50 - length / 2 + i, 50);
     }
 
-    void Run(engine::ImagePlane16& plane, int white, int channel = 0, engine::ProgressStatus* progress = nullptr,
+    void Run(platform::ImagePlane16& plane, int white, int channel = 0, engine::ProgressStatus* progress = nullptr,
              int rowOffset = 0, int columnOffset = 0) {
         fft.Deblur(&plane, nullptr, rowOffset, columnOffset, channel, white, progress);
     }

@@ -46,7 +46,7 @@ Ints EdgeMask(const Ints& in, int height, int width, int white, int threshold) {
 
 }  // namespace
 
-void ReferenceDeblur(const engine::ClassFFT& settings, engine::ImagePlane16& image, int rowOffset, int columnOffset,
+void ReferenceDeblur(const engine::ClassFFT& settings, platform::ImagePlane16& image, int rowOffset, int columnOffset,
                      int white) {
     const int height = image.Height();
     const int width = image.Width();

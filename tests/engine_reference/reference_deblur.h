@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/class_fft.h"
-#include "engine/image_plane16.h"
+#include "platform/image_plane16.h"
 
 namespace enginetest {
 
@@ -9,7 +9,7 @@ namespace enginetest {
 // engine's own FFT2D, each tile writing its whole window. Kept so that the
 // engine's output can be compared with it. Channel 0, a raw plane, no
 // progress and no cancel; reads the settings and circles of `settings`.
-void ReferenceDeblur(const engine::ClassFFT& settings, engine::ImagePlane16& image, int rowOffset, int columnOffset,
+void ReferenceDeblur(const engine::ClassFFT& settings, platform::ImagePlane16& image, int rowOffset, int columnOffset,
                      int white);
 
 }  // namespace enginetest

@@ -3,6 +3,8 @@
 #include <tuple>
 
 #include "engine/class_fft.h"
+#include "pipeline/dngconvert_jpeg_planes.h"
+#include "platform/parallel_run.h"
 #include "jpeg_workflow_support.h"
 
 using namespace jpeg_workflow_test;
@@ -18,43 +20,49 @@ struct SizeCase {
 
 }  // namespace
 
+// Split and merge run in row bands on the worker threads: the taller cases span
+// several bands with a short last one, on one worker and on three.
 TEST(JpegPlanes, SplitAndMergeAreExactInversesOnTheWidthCutToAMultipleOfFour) {
-    const SizeCase cases[] = {{1001, 5, 1000}, {1001, 6, 1000}, {1000, 7, 1000}, {1002, 3, 1000},
-                              {1003, 4, 1000}, {7, 9, 4},       {4, 1, 4},       {3, 2, 0}};
-    for (const SizeCase& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
-        pipeline::HeadlessWindow window;
-        window.browser = Bitmap(1, 1, PixelFormat::pf24bit);
-        pipeline::DNGConvert& convert = window.Convert();
-        const Bitmap original = ColourPattern(c.width, c.height);
-        Bitmap bitmap = original;
-        ASSERT_TRUE(convert.SplitPlanes(bitmap));
-        ASSERT_EQ(std::tuple(bitmap.Width(), bitmap.Height(), bitmap.Format()),
-                  std::tuple(c.splitWidth, c.height, PixelFormat::pf24bit));
-
-        // Each plane holds its channel in the red byte of every pixel, nothing in the others.
-        bool placed = true;
-        for (int p = 0; p < 3; ++p) {
-            const Bitmap& plane = *convert.Planes[std::size_t(p)];
-            ASSERT_EQ(std::tuple(plane.Width(), plane.Height(), plane.Format()),
+    const SizeCase cases[] = {{1001, 5, 1000}, {1001, 6, 1000}, {1000, 7, 1000}, {1002, 3, 1000}, {1003, 4, 1000},
+                              {7, 9, 4},       {4, 1, 4},       {3, 2, 0},       {1001, 70, 1000}, {37, 97, 36}};
+    for (const int threads : {1, 3}) {
+        platform::SetWorkerCount(threads);
+        for (const SizeCase& c : cases) {
+            SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + ", " +
+                         std::to_string(threads) + " threads");
+            pipeline::HeadlessWindow window;
+            window.browser = Bitmap(1, 1, PixelFormat::pf24bit);
+            pipeline::DNGConvert& convert = window.Convert();
+            const Bitmap original = ColourPattern(c.width, c.height);
+            Bitmap bitmap = original;
+            ASSERT_TRUE(convert.SplitPlanes(bitmap));
+            ASSERT_EQ(std::tuple(bitmap.Width(), bitmap.Height(), bitmap.Format()),
                       std::tuple(c.splitWidth, c.height, PixelFormat::pf24bit));
-            for (int y = 0; y < c.height; ++y)
-                for (int x = 0; x < c.splitWidth; ++x) {
-                    const uint8_t* px = plane.ScanLine(y) + 3 * x;
-                    placed &= px[2] == original.ScanLine(y)[3 * x + kChannelOf[p]] && px[0] == 0 && px[1] == 0;
-                    placed &= bitmap.ScanLine(y)[3 * x + kChannelOf[p]] == original.ScanLine(y)[3 * x + kChannelOf[p]];
-                }
-        }
-        EXPECT_TRUE(placed);
 
-        Bitmap merged(c.splitWidth, c.height, PixelFormat::pf24bit);
-        convert.MergePlanes(merged);
-        EXPECT_EQ(Compare(merged, bitmap).largest, 0);
+            // Each plane holds its channel, one byte a pixel.
+            bool placed = true;
+            for (int p = 0; p < 3; ++p) {
+                const Bitmap& plane = *convert.Planes[std::size_t(p)];
+                ASSERT_EQ(std::tuple(plane.Width(), plane.Height(), plane.Format()),
+                          std::tuple(c.splitWidth, c.height, PixelFormat::pf8bit));
+                for (int y = 0; y < c.height; ++y)
+                    for (int x = 0; x < c.splitWidth; ++x) {
+                        placed &= plane.ScanLine(y)[x] == original.ScanLine(y)[3 * x + kChannelOf[p]];
+                        placed &= bitmap.ScanLine(y)[3 * x + kChannelOf[p]] == original.ScanLine(y)[3 * x + kChannelOf[p]];
+                    }
+            }
+            EXPECT_TRUE(placed);
+
+            Bitmap merged(c.splitWidth, c.height, PixelFormat::pf24bit);
+            convert.MergePlanes(merged);
+            EXPECT_EQ(Compare(merged, bitmap).largest, 0);
+        }
     }
+    platform::SetWorkerCount(0);
 }
 
 // The planes keep the device-independent layout: memory starts with the bottom row.
-TEST(JpegPlanes, PlaneMemoryIsBottomUpWithTheValueInTheRedByte) {
+TEST(JpegPlanes, PlaneMemoryIsBottomUpOneBytePerPixel) {
     const int width = 8, height = 3;
     pipeline::HeadlessWindow window;
     Bitmap bitmap(width, height, PixelFormat::pf24bit);
@@ -62,13 +70,13 @@ TEST(JpegPlanes, PlaneMemoryIsBottomUpWithTheValueInTheRedByte) {
     bitmap.SetPixel(width - 1, 0, platform::RGBColor(7, 8, 9));        // top-right
     ASSERT_TRUE(window.Convert().SplitPlanes(bitmap));
     const auto& planes = window.Convert().Planes;
-    const std::size_t last = std::size_t(width) * height * 3 - 3;
+    const std::size_t last = std::size_t(width) * height - 1;
     const std::tuple<int, uint8_t, uint8_t> cases[] = {{kRed, 200, 7}, {kGreen, 100, 8}, {kBlue, 50, 9}};
     for (const auto& [plane, bottomLeft, topRight] : cases) {
         SCOPED_TRACE(plane);
         const uint8_t* bits = planes[std::size_t(plane)]->Bits();
-        EXPECT_EQ(std::tuple(bits[0], bits[1], bits[2]), std::tuple(0, 0, bottomLeft));
-        EXPECT_EQ(std::tuple(bits[last], bits[last + 1], bits[last + 2]), std::tuple(0, 0, topRight));
+        EXPECT_EQ(bits[0], bottomLeft);
+        EXPECT_EQ(bits[last], topRight);
     }
 }
 
@@ -88,6 +96,26 @@ TEST(JpegPlanes, WrongFormatsAndSizesLeaveEverythingAsItWas) {
         convert.MergePlanes(other);
         EXPECT_EQ(Compare(other, before).largest, 0) << w << " x " << h;
     }
+}
+
+// A final result splits a grey picture directly: its 8-bit rows are padded to 4 bytes.
+TEST(JpegPlanes, GreyPictureSplitsIntoThreeEqualPlanesOverItsPaddedRows) {
+    platform::SetWorkerCount(3);
+    for (const int width : {13, 16}) {
+        const Bitmap grey = GreyPattern(width, 45);
+        std::array<std::unique_ptr<Bitmap>, 3> planes;
+        pipeline::SplitIntoPlanes(grey, planes);
+        const int cut = width - width % 4;
+        bool placed = true;
+        for (const auto& plane : planes) {
+            ASSERT_EQ(std::tuple(plane->Width(), plane->Height(), plane->Format()),
+                      std::tuple(cut, 45, PixelFormat::pf8bit));
+            for (int y = 0; y < 45; ++y)
+                for (int x = 0; x < cut; ++x) placed &= plane->ScanLine(y)[x] == grey.ScanLine(y)[x];
+        }
+        EXPECT_TRUE(placed) << width;
+    }
+    platform::SetWorkerCount(0);
 }
 
 // The result patch: the maxima of the 8-bit ranges, the deblur circles placed

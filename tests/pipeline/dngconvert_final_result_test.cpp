@@ -155,6 +155,11 @@ TEST_P(RealFinalResult, OpensPatchesAndWritesADNGTheReadersAccept) {
 
     ASSERT_TRUE(convert.DeblurDNG(DNGConvert::kFinalResult));
     ASSERT_TRUE(window.messages.empty()) << window.messages[0].text;
+    // The final result leaves nothing behind that a later patch would see.
+    platform::Bitmap again;
+    convert.DeblurPreview(again);
+    ASSERT_EQ(again.ByteSize(), patch.ByteSize());
+    EXPECT_TRUE(std::equal(again.Bits(), again.Bits() + again.ByteSize(), patch.Bits()));
     const std::string written = folder.File("out/photo-DB.dng");
     EXPECT_EQ(test_support::ReadFileBytes(source), sourceBytes);
 

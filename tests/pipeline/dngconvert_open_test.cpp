@@ -55,6 +55,25 @@ INSTANTIATE_TEST_SUITE_P(
                       ModelCase{"Leica S", std::nullopt}, ModelCase{"", std::nullopt}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
+// What the browser and the window ask of the same table: the lens-distortion note
+// and the JPEG preview, each for exact, untrimmed names only.
+TEST(SupportedCameraTable, BrowsedCodeLensNoteAndJpegPreviewFollowTheModel) {
+    struct Case { std::string model; uint16_t browsedCode; bool lensNote; bool jpegPreview; };
+    const Case cases[] = {{"LEICA T (Typ 701)", 3, true, true}, {"Sony ILCE-7S", 32, true, false},
+                          {"LEICA M (Typ 240)", 0, false, true}, {"Leica S2", 0, false, true},
+                          {"Canon EOS 550D", 0, false, false}, {"M9 Digital Camera", 0, false, false},
+                          {" Sony ILCE-7S", 0, false, false},  {"LEICA T (Typ 701) ", 0, false, false},
+                          {"leica s2", 0, false, false},       {"", 0, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE('"' + c.model + '"');
+        EXPECT_EQ(pipeline::BrowsedCameraCode(c.model), c.browsedCode);
+        EXPECT_EQ(pipeline::CorrectsLensDistortion(c.browsedCode), c.lensNote);
+        EXPECT_EQ(pipeline::StoresJpegPreview(c.model), c.jpegPreview);
+    }
+    // Codes of supported cameras without the note.
+    for (const uint16_t code : {0, 1, 2, 12, 17, 22}) EXPECT_FALSE(pipeline::CorrectsLensDistortion(code)) << code;
+}
+
 struct OpenCase {
     const char* name;
     std::string model;

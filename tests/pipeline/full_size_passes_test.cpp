@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dng/dng_exceptions.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "pass_helpers.h"
 
 namespace pipelinetest {
@@ -157,8 +157,8 @@ TEST(GreenPassTest, AbortLeavesWholeRowsAndNoWorkPlane) {
 
 // Tears down the worker count a test set.
 struct WorkerCount {
-    explicit WorkerCount(int count) { engine::SetWorkerCount(count); }
-    ~WorkerCount() { engine::SetWorkerCount(0); }
+    explicit WorkerCount(int count) { platform::SetWorkerCount(count); }
+    ~WorkerCount() { platform::SetWorkerCount(0); }
 };
 
 TEST(PassThreadsTest, AnAbortInTheMiddleOfAManyThreadedPassLeavesWholeRowsAndNoNewWorkPlane) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dng_test_support.h"
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/headless_window.h"
 #include "workflow_fixture.h"
@@ -39,7 +39,7 @@ struct Opened {
 };
 
 Opened OpenWithThreads(const RenderCase& c, int threads) {
-    engine::SetWorkerCount(threads);
+    platform::SetWorkerCount(threads);
     test_support::TempFolder folder;
     HeadlessWindow window;
     window.profileIndex = c.profile;
@@ -56,7 +56,7 @@ Opened OpenWithThreads(const RenderCase& c, int threads) {
     }
     Opened opened;
     const bool ok = window.Convert().ProcessDNG(pipelinetest::WriteFixtureFile(folder, "r.dng", fixture), "r.dng");
-    engine::SetWorkerCount(0);
+    platform::SetWorkerCount(0);
     EXPECT_TRUE(ok) << c.name;
     EXPECT_TRUE(window.messages.empty()) << c.name;
     if (!ok) return opened;
@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RenderBands, EveryPixelOfAnUnevenPhotoIsRenderedAgain) {
     test_support::TempFolder folder;
     HeadlessWindow window;
-    engine::SetWorkerCount(5);
+    platform::SetWorkerCount(5);
     const FixtureOptions fixture = pipelinetest::MosaicFixture(131, 97, "Canon EOS 40D");
     ASSERT_TRUE(window.Convert().ProcessDNG(pipelinetest::WriteFixtureFile(folder, "u.dng", fixture), "u.dng"));
     TWKNegative& negative = *window.Convert().Negative;
@@ -126,7 +126,7 @@ TEST(RenderBands, EveryPixelOfAnUnevenPhotoIsRenderedAgain) {
                 ASSERT_TRUE(std::equal(bits, bits + 3, bits + i)) << "pixel " << i / 3 << " level " << level;
             EXPECT_EQ(window.overlayBar.position, int(128 * 97 / 100));
         }
-    engine::SetWorkerCount(0);
+    platform::SetWorkerCount(0);
 }
 
 struct BandCase {
@@ -137,18 +137,18 @@ class RowBands : public ::testing::TestWithParam<BandCase> {};
 
 TEST_P(RowBands, EveryRowOnceInBandsOfTheGivenSize) {
     const BandCase& c = GetParam();
-    engine::SetWorkerCount(c.threads);
+    platform::SetWorkerCount(c.threads);
     std::vector<int> visits(std::max(c.rows, 0), 0);
     std::vector<int> sizes;
     std::mutex mutex;
-    engine::RunRowBands(c.rows, c.bandRows, [&](int first, int last, int worker) {
+    platform::RunRowBands(c.rows, c.bandRows, [&](int first, int last, int worker) {
         EXPECT_GE(worker, 0);
         EXPECT_LT(worker, c.threads);
         for (int r = first; r < last; ++r) ++visits[r];
         std::lock_guard<std::mutex> lock(mutex);
         sizes.push_back(last - first);
     });
-    engine::SetWorkerCount(0);
+    platform::SetWorkerCount(0);
     EXPECT_EQ(std::count(visits.begin(), visits.end(), 1), long(visits.size()));
     const int size = std::max(c.bandRows, 1);
     EXPECT_EQ(int(sizes.size()), c.rows > 0 ? (c.rows + size - 1) / size : 0);
@@ -161,14 +161,14 @@ INSTANTIATE_TEST_SUITE_P(Sizes, RowBands,
                                            BandCase{7, 0, 2}));
 
 TEST(RowBands, AnErrorOfABandReachesTheCaller) {
-    engine::SetWorkerCount(4);
-    EXPECT_THROW(engine::RunRowBands(
+    platform::SetWorkerCount(4);
+    EXPECT_THROW(platform::RunRowBands(
                      100, 8,
                      [](int first, int, int) {
                          if (first == 48) throw std::runtime_error("band");
                      }),
                  std::runtime_error);
-    engine::SetWorkerCount(0);
+    platform::SetWorkerCount(0);
 }
 
 }  // namespace

@@ -90,17 +90,30 @@ TEST(Stage2Test, EightBitRawExpandsBySquareLaw) {
     for (int c = 0; c < 6; ++c) EXPECT_EQ(At(*negative->Stage1Image(), 0, c), expected[c]) << c;
 }
 
+// The window comes from stage 1 itself or, for a patch, from the cached raw image
+// (other samples here), which stays as it is.
 TEST(Stage2Test, CropKeepsTheSampleOfItsTopLeftSiteAtEvenAndOddOriginsAndStaysInside) {
     TWKHost host;
-    for (const auto& origin : {std::make_pair(2, 4), std::make_pair(3, 5)}) {
-        auto negative = WholePhoto();
-        negative->CropStage1(host, origin.second, origin.first, 7, 5);
-        EXPECT_EQ(negative->Stage1Image()->Bounds(), dng_rect(5, 7));
-        for (int r = 0; r < 5; ++r)
-            for (int c = 0; c < 7; ++c)
-                ASSERT_EQ(At(*negative->Stage1Image(), r, c), Raw(origin.first + r, origin.second + c));
-    }
-    EXPECT_THROW(WholePhoto()->CropStage1(host, 600, 0, 512, 512), dng_exception);  // reaches outside
+    const auto cached = [](int r, int c) { return (r * 13 + c * 29) % 4000; };
+    const AutoPtr<dng_image> cache = MakePlane(600, 700, cached);
+    for (const bool fromCache : {false, true})
+        for (const auto& origin : {std::make_pair(2, 4), std::make_pair(3, 5)}) {
+            auto negative = WholePhoto();
+            if (fromCache)
+                negative->InstallStage1Crop(host, *cache, origin.second, origin.first, 7, 5);
+            else
+                negative->CropStage1(host, origin.second, origin.first, 7, 5);
+            EXPECT_EQ(negative->Stage1Image()->Bounds(), dng_rect(5, 7));
+            for (int r = 0; r < 5; ++r)
+                for (int c = 0; c < 7; ++c) {
+                    const int row = origin.first + r, col = origin.second + c;
+                    ASSERT_EQ(At(*negative->Stage1Image(), r, c), fromCache ? cached(row, col) : Raw(row, col));
+                }
+        }
+    EXPECT_EQ(cache->Bounds(), dng_rect(600, 700));
+    EXPECT_EQ(At(*cache, 599, 699), cached(599, 699));
+    EXPECT_THROW(WholePhoto()->CropStage1(host, 600, 0, 512, 512), dng_exception);                 // reaches outside
+    EXPECT_THROW(WholePhoto()->InstallStage1Crop(host, *cache, 0, 600, 512, 512), dng_exception);  // reaches outside
 }
 
 }  // namespace

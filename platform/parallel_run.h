@@ -1,9 +1,9 @@
 #pragma once
 #include <functional>
 
-namespace engine {
+namespace platform {
 
-class ProgressStatus;
+class ProgressSteps;
 
 // Worker threads of the parallel loops: one per core unless set otherwise.
 int WorkerCount();
@@ -21,14 +21,14 @@ using IndexWork = std::function<void(int index, int worker)>;
 // messages run and asks `stop`; once `stop` answers true no further index is
 // started. Returns true when every index was done. An exception of `work` or
 // `stop` ends the run and passes to the caller once every worker has finished.
-bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop);
+bool RunParallel(int count, const IndexWork& work, ProgressSteps* progress, const std::function<bool()>& stop);
 
 // Bar steps to show once `started` indices (1 .. count) have been handed out.
 using StepsAt = std::function<int(int started)>;
 
 // The same, for indices worth more than one bar step each: the bar is stepped
 // up to `stepsAt(started)` instead of `started`.
-bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop,
+bool RunParallel(int count, const IndexWork& work, ProgressSteps* progress, const std::function<bool()>& stop,
                  const StepsAt& stepsAt);
 
 // Work on rows first .. last - 1 on worker `worker`.
@@ -39,4 +39,4 @@ using BandWork = std::function<void(int first, int last, int worker)>;
 // work too short to need either. Exceptions of `work` pass to the caller.
 void RunRowBands(int rows, int bandRows, const BandWork& work);
 
-}  // namespace engine
+}  // namespace platform

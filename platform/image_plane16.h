@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-namespace engine {
+namespace platform {
 
 // Narrow view of plane 0 of an image with 16-bit unsigned samples whose
 // bounds begin at row 0, column 0. The DNG layer's image provides one; tests
@@ -18,4 +18,4 @@ public:
     virtual void Commit() {}
 };
 
-}  // namespace engine
+}  // namespace platform

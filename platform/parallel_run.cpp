@@ -1,4 +1,4 @@
-#include "engine/parallel_run.h"
+#include "platform/parallel_run.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "engine/progress_status.h"
 #include "platform/process_messages.h"
+#include "platform/progress_controls.h"
 
-namespace engine {
+namespace platform {
 namespace {
 
 std::atomic<int> gWorkerCount{0};
@@ -82,7 +82,7 @@ private:
 // run that can be stopped, pumps messages and asks whether to stop.
 class Ticker {
 public:
-    Ticker(int count, ProgressStatus* progress, const std::function<bool()>& stop, const StepsAt& stepsAt)
+    Ticker(int count, ProgressSteps* progress, const std::function<bool()>& stop, const StepsAt& stepsAt)
         : count_(count), progress_(progress), stop_(stop), stepsAt_(stepsAt) {}
 
     bool Tick(int started) {
@@ -91,14 +91,14 @@ public:
         if (progress_ && target > reported_) progress_->Step(target - reported_);
         reported_ = std::max(reported_, target);
         if (!stop_) return false;
-        platform::ProcessMessages();
+        ProcessMessages();
         return stop_();
     }
 
 private:
     int count_;
     int reported_ = 0;
-    ProgressStatus* progress_;
+    ProgressSteps* progress_;
     const std::function<bool()>& stop_;
     const StepsAt& stepsAt_;
 };
@@ -113,11 +113,11 @@ int WorkerCount() {
 
 void SetWorkerCount(int count) { gWorkerCount = std::max(count, 0); }
 
-bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop) {
+bool RunParallel(int count, const IndexWork& work, ProgressSteps* progress, const std::function<bool()>& stop) {
     return RunParallel(count, work, progress, stop, nullptr);
 }
 
-bool RunParallel(int count, const IndexWork& work, ProgressStatus* progress, const std::function<bool()>& stop,
+bool RunParallel(int count, const IndexWork& work, ProgressSteps* progress, const std::function<bool()>& stop,
                  const StepsAt& stepsAt) {
     if (count <= 0) return true;
     Ticker ticker(count, progress, stop, stepsAt);
@@ -158,4 +158,4 @@ void RunRowBands(int rows, int bandRows, const BandWork& work) {
         nullptr, nullptr);
 }
 
-}  // namespace engine
+}  // namespace platform
