@@ -182,6 +182,8 @@ private slots:
         QVERIFY(!w->actionDeleteCircle->isEnabled());
         Window::Click(w->imgCircles, QPoint(190, 120));  // neither selected: A, the first
         ExpectCircles(w, {{460, 728, 100, 100, 20, true}, {460, 908, 100, 100, 20, false}});
+        // Away from the outlines the overlay keeps its see-through grey.
+        QCOMPARE(OverlayPixel(w, 450, 450), qRgb(128, 128, 128) & RGB_MASK);
 
         w->actionDeleteCircle->trigger();
         ExpectCircles(w, {{460, 908, 100, 100, 20, false}});
