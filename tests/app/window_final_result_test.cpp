@@ -51,8 +51,8 @@ RunView RunFinalResult(Window& w, bool cancel, const std::function<void()>& onOv
         view.overlayShown = true;
         view.coversWindow = app::FBlend->geometry() == w->rect();
         view.applyDisabled = !w->btApplyDeblur->isEnabled();
-        if (!view.overlayTexts.contains(app::FBlend->lbStatus->text()))
-            view.overlayTexts << app::FBlend->lbStatus->text();
+        const QString text = app::FBlend->lbStatus->text();
+        if (!view.overlayTexts.contains(text)) view.overlayTexts << text;
         if (cancel && !view.cancelClicked && app::FBlend->btCancel->isEnabled()) {
             view.cancelClicked = true;
             QTest::mouseClick(app::FBlend->btCancel, Qt::LeftButton);
