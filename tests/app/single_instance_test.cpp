@@ -1,9 +1,13 @@
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <chrono>
+#include <future>
 #include <memory>
 
+#include "app/single_instance.h"
 #include "app_test_main.h"
 #include "photo_folder.h"
 
@@ -137,6 +141,33 @@ private slots:
         Instance second({});
         QVERIFY(second.WaitFor("shown"));
         QVERIFY(second.Running());
+    }
+
+    // An instance that answers but never lets go is asked once per try, then given up on.
+    void aHolderThatKeepsTheLockIsAskedEachTryThenGivenUpOn_data() {
+        QTest::addColumn<int>("tries");
+        QTest::newRow("none") << 0;
+        QTest::newRow("one") << 1;
+        QTest::newRow("three") << 3;
+    }
+
+    void aHolderThatKeepsTheLockIsAskedEachTryThenGivenUpOn() {
+        QFETCH(int, tries);
+        QLockFile holder(app::InstanceLockPath());
+        QVERIFY(holder.tryLock(0));
+        int activations = 0;
+        app::ActivationServer server([&] { ++activations; }, nullptr);
+        QVERIFY(server.Listening());
+        app::InstanceLock lock;
+        // The asking side blocks on each answer, so it runs beside this thread's event loop.
+        std::future<app::InstanceLock::Outcome> outcome =
+            std::async(std::launch::async, [&] { return lock.Acquire(tries); });
+        QVERIFY(QTest::qWaitFor(
+            [&] { return outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, kStartMs));
+        QVERIFY(outcome.get() == app::InstanceLock::Outcome::GaveUp);
+        QCOMPARE(lock.ActivationsSent(), tries);
+        QCOMPARE(activations, tries);
+        QVERIFY(holder.isLocked());
     }
 
     void wrongFormatQuestionComesFirst_data() {

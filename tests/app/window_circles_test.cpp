@@ -200,8 +200,13 @@ private slots:
         QVERIFY(!w->tbCircleSize->isEnabled());
         Window::Click(w->imgCircles, QPoint(300, 300));
         QCOMPARE(w->fftEngine->circles.size(), std::size_t(1));
-        for (const QPoint p : {QPoint(0, 0), QPoint(30, 70), QPoint(511, 511)})
-            QCOMPARE(OverlayPixel(w, p.x(), p.y()), qRgb(128, 128, 128) & RGB_MASK);
+        // Moving the crop then leaves the overlay see-through too.
+        for (const bool moved : {false, true}) {
+            if (moved) Window::Click(w->imgPreview, QPoint(120, 90));
+            for (const QPoint p : {QPoint(0, 0), QPoint(30, 70), QPoint(511, 511)})
+                QCOMPARE(OverlayPixel(w, p.x(), p.y()), qRgb(128, 128, 128) & RGB_MASK);
+        }
+        QVERIFY(w->crop.cropLeft != 608);
     }
 
     // At 200% the circle lands under the pointer, near the far corner too.

@@ -36,6 +36,7 @@ struct RunView {
     bool cancelClicked = false;
     bool flagsAfterCancel[3] = {false, false, false};
     QString overlayStatusAtCancel;
+    QStringList overlayTexts;  // each text the overlay's label showed, once
 };
 
 // Runs "Create final result"; with `cancel` presses Cancel on the overlay
@@ -50,6 +51,8 @@ RunView RunFinalResult(Window& w, bool cancel, const std::function<void()>& onOv
         view.overlayShown = true;
         view.coversWindow = app::FBlend->geometry() == w->rect();
         view.applyDisabled = !w->btApplyDeblur->isEnabled();
+        const QString text = app::FBlend->lbStatus->text();
+        if (!view.overlayTexts.contains(text)) view.overlayTexts << text;
         if (cancel && !view.cancelClicked && app::FBlend->btCancel->isEnabled()) {
             view.cancelClicked = true;
             QTest::mouseClick(app::FBlend->btCancel, Qt::LeftButton);
@@ -363,6 +366,7 @@ private slots:
 
         const RunView run = RunFinalResult(w, false);
         QVERIFY(run.overlayShown);
+        QVERIFY2(run.overlayTexts.contains("Processing photo..."), qPrintable(run.overlayTexts.join('|')));
         const QString saved = out + "/photo-DB.dng";
         QVERIFY(QFile::exists(saved));
         // Read back by the project's layer and by LibRaw.

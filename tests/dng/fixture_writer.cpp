@@ -167,6 +167,28 @@ std::vector<std::vector<uint8_t>> EncodeRawBlocks(const FixtureOptions& s, uint3
     return blocks;
 }
 
+// Whole tiles of an uncompressed preview; what lies past the picture's edges is 0xEE.
+void WritePreviewTiles(const FixturePreview& p, const std::vector<uint8_t>& data, ByteSink& out, Directory& dir) {
+    const uint32_t across = (p.width + p.tileWidth - 1) / p.tileWidth;
+    const uint32_t down = (p.height + p.tileLength - 1) / p.tileLength;
+    std::vector<uint32_t> offsets(size_t(across) * down), counts(offsets.size());
+    for (size_t i = offsets.size(); i-- > 0;) {
+        const uint32_t top = uint32_t(i / across) * p.tileLength, left = uint32_t(i % across) * p.tileWidth;
+        std::vector<uint8_t> tile(size_t(p.tileWidth) * p.tileLength * p.samples, 0xEE);
+        for (uint32_t r = 0; r < p.tileLength && top + r < p.height; ++r)
+            for (uint32_t c = 0; c < p.tileWidth && left + c < p.width; ++c)
+                for (uint32_t k = 0; k < p.samples; ++k)
+                    tile[(size_t(r) * p.tileWidth + c) * p.samples + k] =
+                        data[(size_t(top + r) * p.width + left + c) * p.samples + k];
+        offsets[i] = out.Block(tile);
+        counts[i] = static_cast<uint32_t>(tile.size());
+    }
+    dir.Longs(322, {p.tileWidth});
+    dir.Longs(323, {p.tileLength});
+    dir.Longs(324, offsets);
+    dir.Longs(325, counts);
+}
+
 }  // namespace
 
 std::vector<uint16_t> PatternSamples(uint32_t width, uint32_t height, uint32_t spp, uint32_t bits, uint32_t seed) {
@@ -303,19 +325,24 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
         Directory d(big);
         Directory& dir = p.inIFD0 ? ifd0 : d;
         dir.Image(1, p.width, p.height, p.samples, 8, p.jpeg ? 7u : 1u, p.samples == 1 ? 1u : (p.jpeg ? 6u : 2u));
-        const uint32_t rows = p.rowsPerStrip && !p.jpeg ? p.rowsPerStrip : p.height;
-        const size_t stripBytes = size_t(rows) * p.width * p.samples;
-        const size_t strips = rows == p.height ? 1 : (p.height + rows - 1) / rows;
-        std::vector<uint32_t> stripOffsets(strips), stripCounts(strips);
-        for (size_t i = strips; i-- > 0;) {
-            const size_t begin = std::min(data.size(), i * stripBytes);
-            const size_t end = strips == 1 ? data.size() : std::min(data.size(), begin + stripBytes);
-            stripOffsets[i] = out.Block(std::vector<uint8_t>(data.begin() + long(begin), data.begin() + long(end)));
-            stripCounts[i] = static_cast<uint32_t>(end - begin);
+        if (p.tileWidth && !p.jpeg) {
+            WritePreviewTiles(p, data, out, dir);
+        } else {
+            const uint32_t rows = p.rowsPerStrip && !p.jpeg ? p.rowsPerStrip : p.height;
+            const size_t stripBytes = size_t(rows) * p.width * p.samples;
+            const size_t strips = rows == p.height ? 1 : (p.height + rows - 1) / rows;
+            std::vector<uint32_t> stripOffsets(strips), stripCounts(strips);
+            for (size_t i = strips; i-- > 0;) {
+                const size_t begin = std::min(data.size(), i * stripBytes);
+                const size_t end = strips == 1 ? data.size() : std::min(data.size(), begin + stripBytes);
+                stripOffsets[i] =
+                    out.Block(std::vector<uint8_t>(data.begin() + long(begin), data.begin() + long(end)));
+                stripCounts[i] = static_cast<uint32_t>(end - begin);
+            }
+            dir.Longs(273, stripOffsets);
+            dir.Longs(278, {rows});
+            dir.Longs(279, stripCounts);
         }
-        dir.Longs(273, stripOffsets);
-        dir.Longs(278, {rows});
-        dir.Longs(279, stripCounts);
         ifd0Preview |= p.inIFD0;
         if (!p.inIFD0) (p.chained ? chainedDirs : subDirs).push_back(d);
     }
@@ -333,7 +360,9 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     if (s.colour) {
         main.Rationals(50721, s.colorMatrix, 10000, true);
         main.Shorts(50778, {21});
-        main.Rationals(50728, s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral, 1000000);
+        const std::vector<double> neutral =
+            s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral;
+        if (s.writeNeutral) main.Rationals(50728, neutral, 1000000);
     }
     for (const auto& [tag, values] : s.extraSignedRationals) main.Rationals(tag, values, 10000, true);
     for (const auto& [tag, values] : s.extraShorts) main.Shorts(tag, values);

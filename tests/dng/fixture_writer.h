@@ -14,6 +14,7 @@ struct FixturePreview {
     bool chained = false;   // linked as the next directory after IFD 0 instead of as a sub-IFD
     std::vector<uint8_t> data;  // stored bytes; empty: a bare JPEG or mid-grey samples
     uint32_t rowsPerStrip = 0;  // uncompressed: strips of this many rows, stored last strip first; 0: one strip
+    uint32_t tileWidth = 0, tileLength = 0;  // uncompressed: tiles of this size instead of strips, stored last first
 };
 
 struct FixtureOptions {
@@ -41,7 +42,8 @@ struct FixtureOptions {
     std::array<int32_t, 4> activeArea{};   // top left bottom right; all 0 for none
     std::vector<uint32_t> maskedAreas;      // 4 values (top left bottom right) per area
     std::array<uint32_t, 4> defaultCrop{}; // origin h v, size h v; sizes 0 for none
-    std::vector<double> asShotNeutral;
+    std::vector<double> asShotNeutral;  // empty: 0.5 1 0.6
+    bool writeNeutral = true;            // false: no AsShotNeutral at all
     std::vector<uint8_t> opcodeList[3];
     std::vector<FixturePreview> previews;
     bool writeDigest = true;

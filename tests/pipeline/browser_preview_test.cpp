@@ -115,16 +115,19 @@ BrowseResult Browse(const std::vector<uint8_t>& bytes) {
 
 struct DrawCase {
     uint32_t width, height, samples, rowsPerStrip;
+    uint32_t tileWidth = 0, tileLength = 0;  // 0: strips
 };
 
 class UncompressedPreview : public ::testing::TestWithParam<DrawCase> {};
 
-TEST_P(UncompressedPreview, EveryStripAtItsOwnOffsetEveryRowInItsOwnBitmapRow) {
+TEST_P(UncompressedPreview, EveryStripOrTileAtItsOwnPlaceEveryRowInItsOwnBitmapRow) {
     const DrawCase& c = GetParam();
     FixtureOptions fixture = pipelinetest::MosaicFixture(12, 8, "Nikon D200");
     FixturePreview preview = Preview(c.width, c.height, false, c.samples);
     preview.data = Ramp(c.width, c.height, c.samples);
     preview.rowsPerStrip = c.rowsPerStrip;
+    preview.tileWidth = c.tileWidth;
+    preview.tileLength = c.tileLength;
     fixture.previews = {preview};
     const BrowseResult got = Browse(WriteFixtureDNG(fixture));
     ASSERT_TRUE(got.ok);
@@ -145,7 +148,8 @@ TEST_P(UncompressedPreview, EveryStripAtItsOwnOffsetEveryRowInItsOwnBitmapRow) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, UncompressedPreview,
                          ::testing::Values(DrawCase{17, 5, 3, 0}, DrawCase{17, 5, 3, 2}, DrawCase{16, 9, 3, 4},
-                                           DrawCase{13, 4, 1, 0}, DrawCase{13, 7, 1, 3}));
+                                           DrawCase{13, 4, 1, 0}, DrawCase{13, 7, 1, 3},
+                                           DrawCase{37, 21, 3, 0, 16, 8}, DrawCase{13, 7, 1, 0, 8, 4}));
 
 TEST(BrowsePreview, ShortDataIsNotDrawnButTheModelLineShows) {
     FixtureOptions fixture = pipelinetest::MosaicFixture(12, 8, "Sony ILCE-7S");

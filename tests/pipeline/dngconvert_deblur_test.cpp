@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "dng_test_support.h"
@@ -49,6 +50,31 @@ FixtureOptions Colour() {
     return o;
 }
 
+// The colour filter's phase follows the active area's corner: one masked row more above the
+// same active pixels, an odd top with an even left, leaves the deblurred active pixels as they were.
+TEST(DeblurDNG, AnOddActiveTopWithAnEvenLeftDeblursLikeTheEvenOne) {
+    const FixtureOptions even = Colour();
+    FixtureOptions odd = even;
+    odd.height += 1;
+    odd.activeArea[0] += 1;
+    odd.activeArea[2] += 1;
+    odd.samples.insert(odd.samples.begin(), even.samples.begin(), even.samples.begin() + even.width);
+    std::vector<std::vector<uint16_t>> results;
+    for (const FixtureOptions& fixture : {even, odd}) {
+        Workbench bench(fixture);
+        DrawLine(bench.window);
+        ASSERT_TRUE(bench.convert.ProcessDNG(bench.source, "photo.dng"));
+        ASSERT_TRUE(bench.convert.DeblurDNG(DNGConvert::kFinalResult));
+        results.push_back(bench.Samples(bench.folder.File("out/photo-DB.dng")));
+    }
+    ASSERT_EQ(results[1].size(), results[0].size() + even.width);
+    EXPECT_NE(results[0], even.samples);
+    // Near its top edge the deblur also sees the masked rows, one more in the second photo.
+    const std::size_t from = std::size_t(even.activeArea[0] + 32) * even.width;
+    EXPECT_TRUE(
+        std::equal(results[0].begin() + long(from), results[0].end(), results[1].begin() + long(from + even.width)));
+}
+
 enum class Opened { Never, RefusedCamera, FailedRead };
 
 struct RefusalCase {
@@ -80,6 +106,8 @@ TEST_P(NothingOpen, DeblurringRefusesWithoutTouchingAnything) {
     platform::Bitmap patch(8, 8, platform::PixelFormat::pf24bit);
     patch.SetPixel(3, 4, 0x123456);
     bench.convert.DeblurPreview(patch);
+    // Nor do the brightness and contrast sliders reach a negative left by the open.
+    for (const bool full : {false, true}) bench.convert.ApplyBrightnessContrast(patch, 0, 40, 30, full);
     EXPECT_EQ(patch.Width(), 8);
     EXPECT_EQ(patch.Pixel(3, 4), 0x123456u);
     EXPECT_TRUE(bench.Output().empty());
@@ -232,6 +260,7 @@ TEST_P(PatchEllipse, TheDeblurAreaIsPlacedAtTheCropOrigin) {
     fixture.activeArea = {4, 2, int32_t(fixture.height), int32_t(fixture.width)};
     Workbench bench(fixture);
     ASSERT_TRUE(bench.convert.ProcessDNG(bench.source, "photo.dng"));
+    const platform::Bitmap preview = bench.window.preview;
     bench.window.zoomPercent = c.zoom;
     bench.convert.Negative->fResultScale = c.zoom / 100.0;
     bench.window.cropLeft = c.cropLeft;
@@ -267,6 +296,11 @@ TEST_P(PatchEllipse, TheDeblurAreaIsPlacedAtTheCropOrigin) {
         }
     EXPECT_EQ(outsideDiffer, 0);
     EXPECT_GT(insideDiffer, inside / 2);
+
+    // The patch has a snapshot of its own: the preview's sliders still start from the whole photo.
+    platform::Bitmap redrawn = preview;
+    bench.convert.ApplyBrightnessContrast(redrawn, 0, 0, 0, true);
+    EXPECT_TRUE(std::equal(redrawn.Bits(), redrawn.Bits() + redrawn.ByteSize(), preview.Bits()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, PatchEllipse,

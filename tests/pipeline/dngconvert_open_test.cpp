@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <optional>
@@ -130,7 +131,8 @@ TEST(ProcessDNG, AfterRefusalOrMonochromeTheNextColourPhotoOpensWithTheBoxEnable
     pipeline::DNGConvert& convert = window.Convert();
     const std::string mono = WriteFixtureFile(folder, "mono.dng", MonochromeFixture(20, 14));
     const std::string refused = WriteFixtureFile(folder, "other.dng", MosaicFixture(20, 14, "Canon EOS 7D"));
-    const std::string colour = WriteFixtureFile(folder, "colour.dng", MosaicFixture(20, 14, "Sony ILCE-7S"));
+    // Samples of their own: nothing read for an earlier photo may show in this one.
+    const std::string colour = WriteFixtureFile(folder, "colour.dng", MosaicFixture(20, 14, "Sony ILCE-7S", 14, 2));
 
     ASSERT_TRUE(convert.ProcessDNG(mono, "mono.dng"));
     EXPECT_FALSE(window.highQualityEnabled);
@@ -142,6 +144,12 @@ TEST(ProcessDNG, AfterRefusalOrMonochromeTheNextColourPhotoOpensWithTheBoxEnable
     EXPECT_FALSE(window.highQualityChecked);
     EXPECT_EQ(convert.CameraCode, 32);
     EXPECT_EQ(window.messages.size(), 1u) << "only the refusal shows a message";
+
+    HeadlessWindow alone;
+    ASSERT_TRUE(alone.Convert().ProcessDNG(colour, "colour.dng"));
+    ASSERT_EQ(window.preview.ByteSize(), alone.preview.ByteSize());
+    EXPECT_TRUE(std::equal(window.preview.Bits(), window.preview.Bits() + window.preview.ByteSize(),
+                           alone.preview.Bits()));
 }
 
 TEST(ProcessDNG, FileThatIsNoDNGIsRefusedSilentlyAndMissingFileWithTheBox) {

@@ -171,25 +171,40 @@ TEST_F(ColourRender, ReporterStepsOncePerHundredPixels) {
     EXPECT_EQ(window.overlayBar.position, 40 * 30 / 100);
 }
 
-// A linear raw photo has no demosaic to fill the work image; the render takes stage 3.
-TEST(LinearRawRender, PreviewComesFromStage3) {
-    struct Level {
-        uint16_t sample;
-        uint8_t shown;
-    };
-    for (const Level level : {Level{16383, 255}, Level{0, 0}}) {
-        test_support::TempFolder folder;
-        pipeline::HeadlessWindow window;
-        FixtureOptions fixture = pipelinetest::MosaicFixture(36, 20, "Leica S2");
-        fixture.cfa = false;
-        fixture.samplesPerPixel = 3;
-        fixture.samples.assign(36 * 20 * 3, level.sample);
-        ASSERT_TRUE(window.Convert().ProcessDNG(pipelinetest::WriteFixtureFile(folder, "l.dng", fixture), "l.dng"));
-        ASSERT_TRUE(window.messages.empty());
-        ASSERT_EQ(window.preview.Width(), 36);
-        const uint8_t* bits = window.preview.Bits();
-        EXPECT_EQ(std::count(bits, bits + window.preview.ByteSize(), level.shown), long(window.preview.ByteSize()))
-            << level.sample;
+// Without a camera white or neutral the render balances for the white point (0.3324, 0.3474).
+TEST(ColourRenderWhite, WithoutACameraNeutralTheDefaultWhitePoint) {
+    test_support::TempFolder folder;
+    HeadlessWindow window;
+    FixtureOptions fixture = pipelinetest::MosaicFixture(44, 30, "Canon EOS 40D");
+    fixture.writeNeutral = false;
+    ASSERT_TRUE(window.Convert().ProcessDNG(pipelinetest::WriteFixtureFile(folder, "w.dng", fixture), "w.dng"));
+    const TWKNegative& negative = *window.Convert().Negative;
+    ASSERT_FALSE(negative.HasCameraNeutral());
+    ASSERT_FALSE(negative.HasCameraWhiteXY());
+    dng_vector white(3);
+    for (uint32_t c = 0; c < 3; ++c) white[c] = TWKNegative::RenderWhite[c];
+    const dng_xy_coord xy = negative.ColorSpec->NeutralToXY(white);
+    EXPECT_NEAR(xy.x, 0.3324, 2e-4);
+    EXPECT_NEAR(xy.y, 0.3474, 2e-4);
+}
+
+// A linear raw photo has no demosaic to fill the work image; the render takes stage 3, top row first.
+TEST(LinearRawRender, PreviewComesFromStage3InRowOrder) {
+    test_support::TempFolder folder;
+    pipeline::HeadlessWindow window;
+    FixtureOptions fixture = pipelinetest::MosaicFixture(36, 20, "Leica S2");
+    fixture.cfa = false;
+    fixture.samplesPerPixel = 3;
+    constexpr int kWhiteRows = 7;  // white at the top, black below
+    fixture.samples.assign(36 * 20 * 3, 0);
+    std::fill_n(fixture.samples.begin(), 36 * kWhiteRows * 3, uint16_t(16383));
+    ASSERT_TRUE(window.Convert().ProcessDNG(pipelinetest::WriteFixtureFile(folder, "l.dng", fixture), "l.dng"));
+    ASSERT_TRUE(window.messages.empty());
+    ASSERT_EQ(window.preview.Width(), 36);
+    ASSERT_EQ(window.preview.Height(), 20);
+    for (int y = 0; y < 20; ++y) {
+        const uint8_t* row = window.preview.ScanLine(y);
+        EXPECT_EQ(std::count(row, row + 36 * 3, y < kWhiteRows ? 255 : 0), 36 * 3) << y;
     }
 }
 
