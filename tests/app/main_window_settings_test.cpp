@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -20,21 +19,17 @@ namespace {
 
 const QString kNoFolder = "[specify folder]";
 
-QString IniPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Clarivane/Clarivane.ini";
-}
-
 // The INI file's lines of the section, as written.
 QStringList IniLines() {
-    QFile file(IniPath());
+    QFile file(SettingsFilePath());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
 void WriteIni(const QStringList& lines) {
-    QDir().mkpath(QFileInfo(IniPath()).path());
-    QFile file(IniPath());
+    QDir().mkpath(QFileInfo(SettingsFilePath()).path());
+    QFile file(SettingsFilePath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(("[Persistent]\n" + lines.join('\n') + '\n').toUtf8());
 }
@@ -60,14 +55,14 @@ class MainWindowSettingsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QFile::remove(IniPath()); }
+    void init() { QFile::remove(SettingsFilePath()); }
 
     void firstRunStartsWithNothingChosen() {
         // The folder label and its button are the form's table.
         ShownWindow window;
         QVERIFY(!window->cbAutoSave->isChecked());
         QVERIFY(!window->cbStripExif->isChecked());
-        QVERIFY(QFileInfo(IniPath()).dir().exists());
+        QVERIFY(QFileInfo(SettingsFilePath()).dir().exists());
     }
 
     void savedSettingsComeBackOnlyWithTheirFolder_data() {

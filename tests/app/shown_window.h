@@ -1,5 +1,6 @@
 #pragma once
 #include <QCoreApplication>
+#include <QStandardPaths>
 #include <QtTest>
 #include <memory>
 
@@ -7,6 +8,11 @@
 #include "app/form_fonts.h"
 #include "app/main_window.h"
 #include "pipeline/plugin_mode.h"
+
+// Where the program keeps its settings.
+inline QString SettingsFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Clarivane/Clarivane.ini";
+}
 
 // A main window made and first shown as the program does it, in regular or
 // plug-in mode, with the About box beside it.

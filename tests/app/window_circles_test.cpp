@@ -8,6 +8,7 @@
 #include "window_fixture.h"
 
 using windowtest::Window;
+using namespace mouse_input;
 
 namespace {
 
@@ -58,7 +59,7 @@ private slots:
         Prepare(w);
         QCOMPARE(w->lbCirclesCount->text(), QString("-"));
         QVERIFY(!w->actionDeleteCircle->isEnabled());
-        Window::Move(w->imgCircles, QPoint(100, 120), Qt::NoButton);
+        Move(w->imgCircles, QPoint(100, 120), Qt::NoButton);
         QCOMPARE(w->circleCursorIndex, 5);
         QCOMPARE(w->imgCircles->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(w->imgCircles->cursor().hotSpot(), QPoint(100, 100));
@@ -98,13 +99,13 @@ private slots:
         ExpectCircles(w, {{460, 728, 100, 100, 20, true}});
 
         // Drag by a grip point off the centre: the grip stays under the pointer.
-        Window::Move(w->imgCircles, QPoint(130, 150), Qt::NoButton);
+        Move(w->imgCircles, QPoint(130, 150), Qt::NoButton);
         QCOMPARE(w->imgCircles->cursor().shape(), Qt::SizeAllCursor);
-        Window::Press(w->imgCircles, QPoint(130, 150));
+        Press(w->imgCircles, QPoint(130, 150));
         QCOMPARE(w->circleEditor.dragOffsetX, -30);
         QCOMPARE(w->circleEditor.dragOffsetY, -30);
-        Window::Move(w->imgCircles, QPoint(171, 163), Qt::LeftButton);
-        Window::Release(w->imgCircles, QPoint(171, 163));
+        Move(w->imgCircles, QPoint(171, 163));
+        Release(w->imgCircles, QPoint(171, 163));
         ExpectCircles(w, {{473, 769, 100, 100, 20, true}});
         QVERIFY(!w->circleEditor.moveMode && !w->circleEditor.circleHit && !w->circleEditor.circleMouseDown);
 
@@ -126,12 +127,12 @@ private slots:
             w->tbCircleSize->blockSignals(true);
             w->tbCircleSize->setValue(500);
             w->tbCircleSize->blockSignals(false);
-            Window::Move(w->imgCircles, h.handle, Qt::NoButton);
+            Move(w->imgCircles, h.handle, Qt::NoButton);
             QVERIFY2(w->imgCircles->cursor().shape() == h.cursor, h.what);
-            Window::Press(w->imgCircles, h.handle);
+            Press(w->imgCircles, h.handle);
             QVERIFY2((w->tbCircleSize->value() != 500) == h.reloads, h.what);
-            Window::Move(w->imgCircles, h.dragTo, Qt::LeftButton);
-            Window::Release(w->imgCircles, h.dragTo);
+            Move(w->imgCircles, h.dragTo);
+            Release(w->imgCircles, h.dragTo);
             const auto& c = *w->fftEngine->circles[0];
             QVERIFY2(int(c.radiusX) == h.radiusX, h.what);
             QVERIFY2(int(c.radiusY) == h.radiusY, h.what);
@@ -227,14 +228,14 @@ private slots:
         // A press on the centre and a drag of a few pixels moves it by as much.
         const QPoint centre(int(std::ceil((c.x - w->crop.cropLeft) * scale)), int(std::ceil((c.y - w->crop.cropTop) * scale)));
         const int x0 = c.x;
-        Window::Move(w->imgCircles, centre, Qt::NoButton);
-        Window::Press(w->imgCircles, centre);
-        Window::Move(w->imgCircles, centre, Qt::LeftButton);
+        Move(w->imgCircles, centre, Qt::NoButton);
+        Press(w->imgCircles, centre);
+        Move(w->imgCircles, centre);
         QCOMPARE(w->fftEngine->circles[0]->x, x0);
         // Drag towards the middle of the control, so the pointer stays on it.
         const int shift = centre.x() < 236 ? 37 : -37;
-        Window::Move(w->imgCircles, centre + QPoint(shift, 0), Qt::LeftButton);
-        Window::Release(w->imgCircles, centre + QPoint(shift, 0));
+        Move(w->imgCircles, centre + QPoint(shift, 0));
+        Release(w->imgCircles, centre + QPoint(shift, 0));
         QVERIFY(std::abs((w->fftEngine->circles[0]->x - x0) * scale - shift) <= scale);
     }
 

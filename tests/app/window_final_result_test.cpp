@@ -91,12 +91,8 @@ bool HasExifBlock(const QString& jpeg) {
            std::string(bytes.begin() + 6, bytes.begin() + 10) == "Exif";
 }
 
-QString IniPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Clarivane/Clarivane.ini";
-}
-
 QByteArray IniBytes() {
-    QFile file(IniPath());
+    QFile file(SettingsFilePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -119,28 +115,6 @@ void ExpectWindowUsable(Window& w) {
     QVERIFY(!app::FBlend->isVisible());
 }
 
-// Runs the result again with Cancel pressed: every cancel flag is raised (the
-// negative's only when there is one), nothing is written, and the next result
-// patch still works.
-void ExpectCancelledRun(Window& w, const QString& saved, bool hasNegative) {
-    QVERIFY(QFile::remove(saved));
-    const RunView cancelled = RunFinalResult(w, true);
-    QVERIFY(cancelled.cancelClicked);
-    QCOMPARE(cancelled.overlayStatusAtCancel, QString("Cancelling..."));
-    QVERIFY(cancelled.flagsAfterCancel[0]);
-    QCOMPARE(cancelled.flagsAfterCancel[1], hasNegative);
-    QVERIFY(cancelled.flagsAfterCancel[2]);
-    QVERIFY(QDir(QFileInfo(saved).path()).entryList(QDir::Files).isEmpty());
-    QCOMPARE(w->lbStatus->text(), QString("Cancelled..."));
-    QVERIFY(!w->convert->CancelRequested);
-    QVERIFY(w->btApplyDeblur->isEnabled());
-
-    const platform::Bitmap before = w->img100->Bitmap();
-    w.DrawLineKernel(8);
-    QVERIFY(!SameBitmap(before, w->img100->Bitmap()));
-    QCOMPARE(w->lbStat->text(), QString("on "));
-}
-
 }  // namespace
 
 class WindowFinalResultTest : public QObject {
@@ -149,7 +123,7 @@ class WindowFinalResultTest : public QObject {
 private slots:
     // Each window starts from no settings file; a folder picker opened by mistake answers another folder.
     void init() {
-        QFile::remove(IniPath());
+        QFile::remove(SettingsFilePath());
         app::TDirDialog::answerHook = [](const QString&) { return std::optional<QString>(QDir::tempPath()); };
     }
     void cleanup() {
@@ -157,12 +131,21 @@ private slots:
         app::TDirDialog::answerHook = nullptr;
     }
 
-    void jpegRoadWithAutoSaveThenCancel() {
+    // Auto save writes the result beside nothing else; a second run cancelled
+    // from the overlay raises every flag (the negative's only for a DNG),
+    // writes nothing, and the next result patch still works.
+    void autoSavedResultThenACancelledRun_data() {
+        QTest::addColumn<bool>("isJPEG");
+        QTest::newRow("JPEG") << true;
+        QTest::newRow("DNG") << false;
+    }
+
+    void autoSavedResultThenACancelledRun() {
+        QFETCH(bool, isJPEG);
         Window w;
-        w.AddJpeg();
         const QString out = QString::fromStdString(w.folder.File("out"));
         AutoSaveInto(w, out);
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(isJPEG));
         KernelAndCircle(w);
 
         // The list loses its selection; the photo as it was loaded is saved.
@@ -171,21 +154,46 @@ private slots:
         QVERIFY(run.overlayShown);
         QVERIFY(run.coversWindow);
         QVERIFY(run.applyDisabled);
-        QVERIFY(!app::FBlend->isVisible());
-        QVERIFY(w->btApplyDeblur->isEnabled());
         QVERIFY(w->imgPreview->isEnabled());
-        const QString saved = out + "/photo-DB.jpg";
-        QVERIFY(QFile::exists(saved));
-        QVERIFY(HasExifBlock(saved));
-        platform::JpegImage decoded;
-        decoded.LoadFromFile(saved.toStdString());
-        QCOMPARE(decoded.Width(), 1728);
-        QCOMPARE(decoded.Height(), 1152);
-        QCOMPARE(w->lbLastSaved->text(), QString("[last saved: photo-DB.jpg] "));
-        QVERIFY(QFile::exists(w.folder.File("photo.jpg").c_str()));
+        ExpectWindowUsable(w);
+        const QString name = isJPEG ? "photo-DB.jpg" : "photo-DB.dng";
+        const QString saved = out + "/" + name;
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(w->lbLastSaved->text(), "[last saved: " + name + "] ");
+        QVERIFY(QFile::exists(w.folder.File(isJPEG ? "photo.jpg" : "photo.dng").c_str()));
+        if (isJPEG) {
+            QVERIFY(HasExifBlock(saved));
+            platform::JpegImage decoded;
+            decoded.LoadFromFile(saved.toStdString());
+            QCOMPARE(decoded.Width(), 1728);
+            QCOMPARE(decoded.Height(), 1152);
+        } else {
+            // Read back by the project's layer and by LibRaw.
+            const auto loaded = LoadDNG(Bytes(saved));
+            QVERIFY(loaded->negative);
+            QCOMPARE(QString::fromStdString(loaded->negative->ModelName()), QString("Canon EOS 550D"));
+            uint32_t width = 0, height = 0;
+            const std::vector<uint16_t> values = LibRawValues(saved.toStdString(), &width, &height);
+            QCOMPARE(width, 1040u);
+            QCOMPARE(height, 700u);
+            QVERIFY(values != LibRawValues(w.folder.File("photo.dng"), &width, &height));
+        }
 
-        // Again, cancelled from the overlay.
-        ExpectCancelledRun(w, saved, false);
+        QVERIFY(QFile::remove(saved));
+        const RunView cancelled = RunFinalResult(w, true);
+        QVERIFY(cancelled.cancelClicked);
+        QCOMPARE(cancelled.overlayStatusAtCancel, QString("Cancelling..."));
+        QVERIFY(cancelled.flagsAfterCancel[0]);
+        QCOMPARE(cancelled.flagsAfterCancel[1], !isJPEG);
+        QVERIFY(cancelled.flagsAfterCancel[2]);
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+        QCOMPARE(w->lbStatus->text(), QString("Cancelled..."));
+        QVERIFY(!w->convert->CancelRequested);
+        QVERIFY(w->btApplyDeblur->isEnabled());
+        const platform::Bitmap before = w->img100->Bitmap();
+        w.DrawLineKernel(8);
+        QVERIFY(!SameBitmap(before, w->img100->Bitmap()));
+        QCOMPARE(w->lbStat->text(), QString("on "));
     }
 
     // Keys a person presses while the result is made reach no control but the
@@ -353,33 +361,6 @@ private slots:
         ExpectWindowUsable(w);
     }
 
-    void dngRoadWithAutoSaveThenCancel() {
-        Window w;
-        w.AddDng();
-        const QString out = QString::fromStdString(w.folder.File("out"));
-        AutoSaveInto(w, out);
-        QVERIFY(w.OpenDng("photo.dng"));
-        KernelAndCircle(w);
-
-        const RunView run = RunFinalResult(w, false);
-        QVERIFY(run.overlayShown);
-        const QString saved = out + "/photo-DB.dng";
-        QVERIFY(QFile::exists(saved));
-        // Read back by the project's layer and by LibRaw.
-        const auto loaded = LoadDNG(Bytes(saved));
-        QVERIFY(loaded->negative);
-        QCOMPARE(QString::fromStdString(loaded->negative->ModelName()), QString("Canon EOS 550D"));
-        uint32_t width = 0, height = 0;
-        const std::vector<uint16_t> values = LibRawValues(saved.toStdString(), &width, &height);
-        QVERIFY(!values.empty());
-        QCOMPARE(width, 1040u);
-        QCOMPARE(height, 700u);
-        const std::vector<uint16_t> source = LibRawValues(w.folder.File("photo.dng"), &width, &height);
-        QVERIFY(values != source);
-
-        ExpectCancelledRun(w, saved, true);
-    }
-
     // Colour space, Brightness and Contrast belong to DNGs: whatever enables
     // the window again after a result, they stay off for a JPEG, loading the
     // JPEG lets go of any DNG, and a brightness release changes neither the
@@ -452,8 +433,7 @@ private slots:
         QFETCH(int, slider);
         QFETCH(bool, wheel);
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         w.DrawLineKernel(4);
         controls::BlurPanel* panel = w->blurPanel;
         controls::TTrackBarMouse* const sliders[] = {panel->tbLowPass, panel->tbLocalization, panel->tbMasking,

@@ -10,6 +10,7 @@
 
 using windowtest::SameBitmap;
 using windowtest::Window;
+using namespace mouse_input;
 
 namespace {
 
@@ -51,11 +52,10 @@ private slots:
         QFETCH(int, left);
         QFETCH(int, top);
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         QCOMPARE(w->imgPreview->Bitmap().Width(), 1728);
         if (zoomed) w->btPercentage->click();
-        Window::Press(w->imgPreview, press);
+        Press(w->imgPreview, press);
         QCOMPARE(w->previewDragging, true);
         QCOMPARE(w->crop.cropLeft, left);
         QCOMPARE(w->crop.cropTop, top);
@@ -68,13 +68,13 @@ private slots:
                                QPoint(span / 2 + 1, span / 3)})
             QCOMPARE(patch.Pixel(p.x(), p.y()), preview.Pixel(left + p.x(), top + p.y()));
         // Dragging follows; the release ends the drag.
-        Window::Move(w->imgPreview, press + QPoint(2, 0), Qt::LeftButton);
-        Window::Release(w->imgPreview, press + QPoint(2, 0));
+        Move(w->imgPreview, press + QPoint(2, 0));
+        Release(w->imgPreview, press + QPoint(2, 0));
         QCOMPARE(w->previewDragging, false);
         QCOMPARE(w->crop.cropCentreX, double(press.x() + 2));
         // A move without a press does not move the crop.
         const int leftBefore = w->crop.cropLeft;
-        Window::Move(w->imgPreview, QPoint(0, 0), Qt::NoButton);
+        Move(w->imgPreview, QPoint(0, 0), Qt::NoButton);
         QCOMPARE(w->crop.cropLeft, leftBefore);
     }
 
@@ -105,16 +105,16 @@ private slots:
         Window w;
         w.ShowCentredJpeg();
         // Pointer right and up: the crop goes left and down.
-        Window::Press(w->imgCircles, QPoint(200, 200));
-        Window::Move(w->imgCircles, QPoint(230, 190), Qt::LeftButton);
+        Press(w->imgCircles, QPoint(200, 200));
+        Move(w->imgCircles, QPoint(230, 190));
         QCOMPARE(w->crop.cropLeft, 578 + 0);
         QCOMPARE(w->crop.cropTop, 330);
         const platform::Bitmap& preview = w->imgPreview->Bitmap();
         QCOMPARE(w->img100->Bitmap().Pixel(7, 9), preview.Pixel(578 + 7, 330 + 9));
-        Window::Release(w->imgCircles, QPoint(230, 190));
+        Release(w->imgCircles, QPoint(230, 190));
         QCOMPARE(w->circleEditor.circleMouseDown, false);
         // Without a press moves do nothing.
-        Window::Move(w->imgCircles, QPoint(10, 10), Qt::NoButton);
+        Move(w->imgCircles, QPoint(10, 10), Qt::NoButton);
         QCOMPARE(w->crop.cropLeft, 578);
     }
 
@@ -122,8 +122,7 @@ private slots:
     // refuses clicks until the running one has finished.
     void busyGuardDropsNestedRequests() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         w.DrawLineKernel(4);
         int nested = 0;
         bool editableDuringDrop = true;
@@ -149,8 +148,7 @@ private slots:
 
     void indicatorFollowsKernelSliderAndComputation() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         const QRgb face = w->palette().color(QPalette::Button).rgb() & RGB_MASK;
         const auto expect = [&](const Indicator& want, const char* what) {
             const Indicator got = ReadIndicator(*w);
@@ -183,9 +181,9 @@ private slots:
         expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "released");
 
         // A press on the preview turns it off until the release recomputes.
-        Window::Press(w->imgPreview, QPoint(100, 100));
+        Press(w->imgPreview, QPoint(100, 100));
         expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "preview pressed");
-        Window::Release(w->imgPreview, QPoint(100, 100));
+        Release(w->imgPreview, QPoint(100, 100));
         expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "preview released");
 
         // Emptying the kernel: off at once and no final result.
@@ -197,10 +195,8 @@ private slots:
 
     void compareShowsTheUndeblurredCropAndRestoresThePatchExactly() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
-        Window::Press(w->imgPreview, QPoint(150, 90));
-        Window::Release(w->imgPreview, QPoint(150, 90));
+        QVERIFY(w.ShowNewPhoto(true));
+        Click(w->imgPreview, QPoint(150, 90));
         const platform::Bitmap undeblurred = w->img100->Bitmap();
         w.DrawLineKernel(6);
         const platform::Bitmap deblurred = w->img100->Bitmap();
@@ -224,8 +220,7 @@ private slots:
 
     void blurSettingsReachTheEngine() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         w.DrawLineKernel(3);
         controls::BlurPanel* panel = w->blurPanel;
         panel->tbLowPass->setValue(37);
@@ -278,8 +273,7 @@ private slots:
     // brightness applied only when its position changed.
     void dngPatchGetsItsScaleAndBrightnessOnlyOnChange() {
         Window w;
-        w.AddDng();
-        QVERIFY(w.OpenDng("photo.dng"));
+        QVERIFY(w.ShowNewPhoto(false));
         QVERIFY(w->convert->HasOpenDNG());
         // What the preview shows is the rendered bitmap.
         const platform::Bitmap& rendered = w->imgPreview->Bitmap();
