@@ -106,12 +106,6 @@ private slots:
             QCOMPARE(QString::fromStdString(*path), dir.filePath(want));
         }
     }
-
-    void fileNamePartIsWhatFollowsTheLastSlash() {
-        QCOMPARE(app::FileNamePart("/a/b/c.dng"), std::string("c.dng"));
-        QCOMPARE(app::FileNamePart("c.dng"), std::string("c.dng"));
-        QCOMPARE(app::FileNamePart("/a/b/"), std::string(""));
-    }
 };
 
 QTEST_MAIN(SaveDialogTest)

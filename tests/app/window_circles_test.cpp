@@ -63,6 +63,7 @@ private slots:
         QCOMPARE(w->circleCursorIndex, 5);
         QCOMPARE(w->imgCircles->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(w->imgCircles->cursor().hotSpot(), QPoint(100, 100));
+        QCOMPARE(w->imgCircles->cursor().pixmap().size(), QSize(200, 200));
 
         Window::Click(w->imgCircles, QPoint(100, 120));
         ExpectCircles(w, {{460, 728, 100, 100, 20, true}});
