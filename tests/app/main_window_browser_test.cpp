@@ -211,7 +211,8 @@ private slots:
         const QString click = "Click 'Open DNG' to load the photo...";
         const QString initial = "Select a DNG or JPG on the left...";
         QTest::newRow("DNG") << Selection{"a.dng", false, true, false, click, "from: Canon EOS 550D", 0};
-        QTest::newRow("JPEG in capitals") << Selection{"B.JPEG", true, false, true, initial, "24-bits per pixel JPG", 0};
+        QTest::newRow("JPEG in capitals")
+            << Selection{"B.JPEG", true, false, true, initial, "24-bits per pixel JPG", 0};
         QTest::newRow("refused JPEG") << Selection{"cmyk.jpg", false, false, true, initial, "", 1};
     }
 

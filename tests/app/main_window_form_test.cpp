@@ -243,7 +243,8 @@ private slots:
         QTest::addColumn<bool>("enabled");
         for (const bool isJpeg : {true, false})
             for (const bool enabled : {true, false})
-                QTest::addRow("%s, %s", isJpeg ? "JPEG" : "DNG", enabled ? "enabling" : "disabling") << isJpeg << enabled;
+                QTest::addRow("%s, %s", isJpeg ? "JPEG" : "DNG", enabled ? "enabling" : "disabling")
+                    << isJpeg << enabled;
     }
 
     void enableControlsLeavesLabelsAndDngExifAlone() {

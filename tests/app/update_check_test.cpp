@@ -39,20 +39,20 @@ private slots:
         QTest::newRow("older is offered too") << Reply{200, "1.0", no, question("1.0")};
         QTest::newRow("six characters") << Reply{200, "1.10.1", no, question("1.10.1")};
         QTest::newRow("seven characters") << Reply{200, "1.10.10", 0, lacking};
-        QTest::newRow("text ends at a zero byte") << Reply{200, QByteArray("1.3\0garbage-after", 17), no, question("1.3")};
+        QTest::newRow("text ends at a zero byte")
+            << Reply{200, QByteArray("1.3\0garbage-after", 17), no, question("1.3")};
         QTest::newRow("error page") << Reply{404, "<html><body>Not Found</body></html>", 0, lacking};
         QTest::newRow("empty body") << Reply{200, QByteArray(), 0, QString()};
     }
 
     void eachServerAnswerGetsItsMessage() {
         QFETCH(Reply, r);
-        const auto& [status, body, answer, message, opensPage] = r;
         LocalHttpServer server;
-        server.status = status;
-        server.body = body;
+        server.status = r.status;
+        server.body = r.body;
         MessageLog log;
-        if (answer)
-            log.answers.push_back(answer);
+        if (r.answer)
+            log.answers.push_back(r.answer);
         catcher_.opened.clear();
 
         const UpdateReply reply = FetchUpdateReply(QUrl(server.UrlOf("/software/clarivaneupdate.txt")));
@@ -62,16 +62,16 @@ private slots:
         QVERIFY(server.requests.first().startsWith("GET /software/clarivaneupdate.txt "));
         QVERIFY(server.requests.first().contains("User-Agent: Clarivane\r\n"));
         QVERIFY(server.requests.first().toLower().contains("cache-control: no-cache"));
-        if (message.isEmpty()) {
+        if (r.message.isEmpty()) {
             QCOMPARE(log.messages.size(), size_t(0));
         } else {
             QCOMPARE(log.messages.size(), size_t(1));
-            QCOMPARE(QString::fromStdString(log.messages[0].text), message);
+            QCOMPARE(QString::fromStdString(log.messages[0].text), r.message);
             QCOMPARE(log.messages[0].caption, std::string("Update check"));
-            const unsigned buttons = answer ? platform::MB_YESNO : platform::MB_OK;
+            const unsigned buttons = r.answer ? platform::MB_YESNO : platform::MB_OK;
             QCOMPARE(log.messages[0].flags, buttons | platform::MB_ICONINFORMATION);
         }
-        QCOMPARE(catcher_.opened, opensPage ? QList<QUrl>{QUrl(ProductPageUrl())} : QList<QUrl>{});
+        QCOMPARE(catcher_.opened, r.opensPage ? QList<QUrl>{QUrl(ProductPageUrl())} : QList<QUrl>{});
     }
 
     void noServerOrNoAnswerMeansNoConnection_data() {

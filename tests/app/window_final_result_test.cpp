@@ -28,6 +28,24 @@ using windowtest::Window;
 
 namespace {
 
+// Keys pressed during a run with the focus left on a control, and three
+// notches of the wheel on the blur panel's radius slider.
+struct KeysInARun {
+    QString focus;
+    QKeySequence keys;
+    bool cancels = false;
+    bool wheel = false;
+};
+
+// The save dialog's answers in the photo folder ("" cancels), the refusals
+// ("source" or "missing folder", in order), the file made ("" when none).
+struct DialogAnswers {
+    QStringList answers;
+    QStringList refusals;
+    QString written;
+    bool failureTold = false;
+};
+
 // What one final result run looked like from inside.
 struct RunView {
     bool overlayShown = false;
@@ -200,37 +218,32 @@ private slots:
     // overlay's: settings, selection, output name and EXIF stay as the run found them.
     void keysDuringARunReachNoControl_data() {
         QTest::addColumn<bool>("isJPEG");
-        QTest::addColumn<QString>("focus");  // the control the focus was left on
-        QTest::addColumn<QKeySequence>("keys");
-        QTest::addColumn<bool>("cancels");
-        QTest::addColumn<bool>("wheel");  // three notches on the blur panel's radius slider
+        QTest::addColumn<KeysInARun>("k");
         for (const bool isJPEG : {true, false}) {
             const char* kind = isJPEG ? "JPEG: " : "DNG: ";
-            QTest::addRow("%sSpace on Auto save", kind)
-                << isJPEG << "cbAutoSave" << QKeySequence("Space") << false << false;
+            QTest::addRow("%sSpace on Auto save", kind) << isJPEG << KeysInARun{"cbAutoSave", QKeySequence("Space")};
             QTest::addRow("%sthe wheel on the radius slider", kind)
-                << isJPEG << "lvExplore" << QKeySequence() << false << true;
+                << isJPEG << KeysInARun{"lvExplore", {}, false, true};
             // Strip EXIF for a JPEG; the folder button for a DNG, where Strip EXIF is disabled.
-            QTest::addRow("%sTab, Space", kind)
-                << isJPEG << "cbAutoSave" << QKeySequence("Tab, Space") << false << false;
+            QTest::addRow("%sTab, Space", kind) << isJPEG << KeysInARun{"cbAutoSave", QKeySequence("Tab, Space")};
             QTest::addRow("%sUp, Down, Down in the list", kind)
-                << isJPEG << "lvExplore" << QKeySequence("Up, Down, Down") << false << false;
+                << isJPEG << KeysInARun{"lvExplore", QKeySequence("Up, Down, Down")};
             // The run disables the button, and the focus moves on to the next control.
             // Back to the list (JPEG), or to the three-plane box (DNG).
             QTest::addRow("%sShift+Tab, Up or Space, Return after clicking Create final result", kind)
-                << isJPEG << "btApplyDeblur"
-                << QKeySequence(isJPEG ? "Shift+Tab, Up, Return" : "Shift+Tab, Space, Return") << false << false;
+                << isJPEG
+                << KeysInARun{"btApplyDeblur",
+                              QKeySequence(isJPEG ? "Shift+Tab, Up, Return" : "Shift+Tab, Space, Return")};
             QTest::addRow("%sEscape presses Cancel", kind)
-                << isJPEG << "lvExplore" << QKeySequence("Esc") << true << false;
+                << isJPEG << KeysInARun{"lvExplore", QKeySequence("Esc"), true};
         }
     }
 
     void keysDuringARunReachNoControl() {
         QFETCH(bool, isJPEG);
-        QFETCH(QString, focus);
-        QFETCH(QKeySequence, keys);
-        QFETCH(bool, cancels);
-        QFETCH(bool, wheel);
+        QFETCH(KeysInARun, k);
+        const QKeySequence& keys = k.keys;
+        const bool wheel = k.wheel;
         Window w;
         const QString out = QString::fromStdString(w.folder.File("out"));
         AutoSaveInto(w, out);
@@ -242,7 +255,7 @@ private slots:
         const int radius = w->blurPanel->tbRadius->value();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.main));
-        w->findChild<QWidget*>(focus)->setFocus();
+        w->findChild<QWidget*>(k.focus)->setFocus();
         const QByteArray ini = IniBytes();
 
         RunFinalResult(w, false, [&] {
@@ -263,8 +276,8 @@ private slots:
         QCOMPARE(w->blurPanel->tbRadius->value(), radius);
         QCOMPARE(w->lvExplore->currentItem()->text(), photo);
         const QString result = QString(photo).replace("photo.", "photo-DB.");
-        QCOMPARE(QDir(out).entryList(QDir::Files), cancels ? QStringList() : QStringList{result});
-        if (isJPEG && !cancels) QVERIFY(HasExifBlock(out + "/" + result));
+        QCOMPARE(QDir(out).entryList(QDir::Files), k.cancels ? QStringList() : QStringList{result});
+        if (isJPEG && !k.cancels) QVERIFY(HasExifBlock(out + "/" + result));
         ExpectWindowUsable(w);
         // Once the overlay is gone the window takes keys again.
         w->cbAutoSave->setFocus();
@@ -278,38 +291,28 @@ private slots:
     // names only a file that was written.
     void saveDialogAnswers_data() {
         QTest::addColumn<bool>("isJPEG");
-        QTest::addColumn<QStringList>("answers");  // in the photo folder; "" cancels
-        QTest::addColumn<QStringList>("refusals");  // "source" or "missing folder", in order
-        QTest::addColumn<QString>("written");      // the file made, "" when none
-        QTest::addColumn<bool>("failureTold");
+        QTest::addColumn<DialogAnswers>("d");
         for (const bool isJPEG : {true, false}) {
             const char* kind = isJPEG ? "JPEG: " : "DNG: ";
             const QString ext = isJPEG ? ".jpg" : ".dng";
-            QTest::addRow("%sfree name", kind) << isJPEG << QStringList{"chosen" + ext} << QStringList{}
-                                               << "chosen" + ext << false;
-            QTest::addRow("%sa long free name", kind)
-                << isJPEG << QStringList{"a free name far longer than the label has room for, ending in" + ext}
-                << QStringList{} << "a free name far longer than the label has room for, ending in" + ext << false;
+            const QString longName = "a free name far longer than the label has room for, ending in" + ext;
+            QTest::addRow("%sfree name", kind) << isJPEG << DialogAnswers{{"chosen" + ext}, {}, "chosen" + ext};
+            QTest::addRow("%sa long free name", kind) << isJPEG << DialogAnswers{{longName}, {}, longName};
             QTest::addRow("%sthe source, then a free name", kind)
-                << isJPEG << QStringList{"photo" + ext, "chosen" + ext} << QStringList{"source"} << "chosen" + ext
-                << false;
+                << isJPEG << DialogAnswers{{"photo" + ext, "chosen" + ext}, {"source"}, "chosen" + ext};
             QTest::addRow("%sanother spelling of the source, a hard link to it, cancel", kind)
-                << isJPEG << QStringList{"./photo" + ext, "link" + ext, ""} << QStringList{"source", "source"} << ""
-                << false;
+                << isJPEG << DialogAnswers{{"./photo" + ext, "link" + ext, ""}, {"source", "source"}};
             QTest::addRow("%sa missing folder, cancel", kind)
-                << isJPEG << QStringList{"gone/chosen" + ext, ""}
-                << QStringList{"missing folder"} << "" << false;
-            QTest::addRow("%sa write that fails", kind) << isJPEG << QStringList{"taken" + ext} << QStringList{}
-                                                        << "" << true;
+                << isJPEG << DialogAnswers{{"gone/chosen" + ext, ""}, {"missing folder"}};
+            QTest::addRow("%sa write that fails", kind) << isJPEG << DialogAnswers{{"taken" + ext}, {}, "", true};
         }
     }
 
     void saveDialogAnswers() {
         QFETCH(bool, isJPEG);
-        QFETCH(QStringList, answers);
-        QFETCH(QStringList, refusals);
-        QFETCH(QString, written);
-        QFETCH(bool, failureTold);
+        QFETCH(DialogAnswers, d);
+        const QStringList& answers = d.answers;
+        const QString& written = d.written;
         Window w;
         const QString folder = QString::fromStdString(w.folder.Path());
         const QString ext = isJPEG ? ".jpg" : ".dng";
@@ -332,12 +335,12 @@ private slots:
         QCOMPARE(asked, answers.size());
         QStringList shown;
         for (const MessageLog::Message& m : w.messages.messages) shown << QString::fromStdString(m.text);
-        if (failureTold) {
+        if (d.failureTold) {
             QCOMPARE(shown.size(), 1);
         } else {
             const std::string missing = app::MissingDialogFolderText((folder + "/gone").toStdString());
             QStringList expected;
-            for (const QString& refusal : refusals)
+            for (const QString& refusal : d.refusals)
                 expected << QString::fromStdString(refusal == "source" ? pipeline::kSameAsSourceText : missing);
             QCOMPARE(shown, expected);
         }
