@@ -1,16 +1,3 @@
-#include <QAbstractFileIconProvider>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QToolButton>
-#include <QTreeWidget>
-#include <QTemporaryDir>
-#include <QtTest>
-
 #include "app/picture_view.h"
 #include "app_test_main.h"
 #include "controls/class_blurpanel.h"

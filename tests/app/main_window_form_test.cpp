@@ -1,15 +1,3 @@
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QSlider>
-#include <QToolButton>
-#include <QPushButton>
-#include <QTreeWidget>
-#include <QtTest>
-
 #include "app/picture_view.h"
 #include "app/program_icon.h"
 #include "app/web_addresses.h"

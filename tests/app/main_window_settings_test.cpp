@@ -1,14 +1,3 @@
-#include <QApplication>
-#include <QCheckBox>
-#include <QDesktopServices>
-#include <QDir>
-#include <QLabel>
-#include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QToolButton>
-#include <QtTest>
-
 #include "app/dir_dialog.h"
 #include "app_test_main.h"
 #include "local_http_server.h"

@@ -1,7 +1,5 @@
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>

@@ -1,7 +1,7 @@
 #pragma once
-#include <QCoreApplication>
-#include <QStandardPaths>
+// The tests reach into every kind of widget the window holds.
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "app/about_form.h"

@@ -1,6 +1,3 @@
-#include <QAction>
-#include <QLabel>
-#include <QToolButton>
 #include <algorithm>
 
 #include "app_test_main.h"

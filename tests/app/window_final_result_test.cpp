@@ -1,14 +1,5 @@
 #include <unistd.h>
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
-#include <QTimer>
-#include <QWheelEvent>
-
 #include "app/dir_dialog.h"
 #include "app/save_dialog.h"
 #include "app_test_main.h"
@@ -20,7 +11,6 @@
 #include "pipeline/output_naming.h"
 #include "pipeline/plugin_mode.h"
 #include "platform/jpeg_image.h"
-#include "tests/controls/mouse_input.h"
 #include "window_fixture.h"
 
 using windowtest::SameBitmap;
@@ -454,10 +444,7 @@ private slots:
 
         const int before = moved->value();
         if (wheel) {
-            const QPointF at(moved->width() / 2.0, moved->height() / 2.0);
-            QWheelEvent turn(at, moved->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                             Qt::NoScrollPhase, false);
-            QApplication::sendEvent(moved, &turn);
+            mouse_input::Wheel(moved, QPoint(0, 120));
         } else {
             moved->setFocus();
             QTest::keyClick(moved, Qt::Key_Right);

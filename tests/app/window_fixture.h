@@ -1,10 +1,4 @@
 #pragma once
-#include <QApplication>
-#include <QFile>
-#include <QListWidget>
-#include <QPushButton>
-#include <QToolButton>
-#include <QtTest>
 #include <memory>
 
 #include "app/blend.h"

@@ -1,8 +1,3 @@
-#include <QCheckBox>
-#include <QFrame>
-#include <QGroupBox>
-#include <QLabel>
-
 #include "app_test_main.h"
 #include "engine/class_fft.h"
 #include "pipeline/class_dngconvert.h"
