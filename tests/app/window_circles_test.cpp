@@ -26,12 +26,10 @@ void ExpectCircles(Window& w, const std::vector<Shape>& want) {
     const auto& circles = w->fftEngine->circles;
     QCOMPARE(int(circles.size()), int(want.size()));
     for (std::size_t i = 0; i < want.size(); ++i) {
-        QCOMPARE(circles[i]->y, want[i].row);
-        QCOMPARE(circles[i]->x, want[i].column);
-        QCOMPARE(int(circles[i]->radiusX), want[i].radiusX);
-        QCOMPARE(int(circles[i]->radiusY), want[i].radiusY);
-        QCOMPARE(circles[i]->transitionPercent, want[i].percent);
-        QCOMPARE(circles[i]->selected, want[i].selected);
+        const auto& c = *circles[i];
+        const Shape& s = want[i];
+        QCOMPARE(QList<int>({c.y, c.x, int(c.radiusX), int(c.radiusY), c.transitionPercent, c.selected}),
+                 QList<int>({s.row, s.column, s.radiusX, s.radiusY, s.percent, s.selected}));
     }
 }
 

@@ -145,47 +145,48 @@ private slots:
         Window w;
         QVERIFY(w.ShowNewPhoto(true));
         const QRgb face = w->palette().color(QPalette::Button).rgb() & RGB_MASK;
+        const Indicator off{face, 0x000000, "off "};
+        const Indicator on{0x008000, 0x00FF00, "on "};
+        const QRgb computingOutline = 0x0000FF;
         const auto expect = [&](const Indicator& want, const char* what) {
             const Indicator got = ReadIndicator(*w);
             QVERIFY2(got.fill == want.fill, what);
             QVERIFY2(got.outline == want.outline, what);
             QCOMPARE(got.caption, want.caption);
         };
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "empty kernel");
+        expect(off, "empty kernel");
         // A held slider shows nothing while the kernel is empty.
         w->tbCircleSize->OnMouseDownEvent(w->tbCircleSize);
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "held, empty kernel");
+        expect(off, "held, empty kernel");
 
         Indicator computing{};
         platform::SetProcessMessagesHook([&] {
             if (w->inResultUpdate && computing.caption.isEmpty()) computing = ReadIndicator(*w);
         });
         w.DrawLineKernel(5);
-        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "after a result");
+        expect(on, "after a result");
         QCOMPARE(computing.caption, QString("[working...]"));
-        QVERIFY(computing.outline == (qRgb(0, 0, 255) & RGB_MASK));
+        QVERIFY(computing.outline == computingOutline);
 
         w->tbCircleSize->OnMouseDownEvent(w->tbCircleSize);
-        expect({qRgb(255, 128, 0) & RGB_MASK, qRgb(255, 255, 0) & RGB_MASK,
-                "[release slider for new result to show]"},
-               "slider held");
+        expect({0xFF8000, 0xFFFF00, "[release slider for new result to show]"}, "slider held");
         computing = {};
         w->tbCircleSize->OnMouseUpEvent(w->tbCircleSize);
-        QVERIFY2(computing.fill == (qRgb(255, 128, 0) & RGB_MASK), "computing keeps the fill");
-        QVERIFY(computing.outline == (qRgb(0, 0, 255) & RGB_MASK));
-        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "released");
+        QVERIFY2(computing.fill == 0xFF8000, "computing keeps the fill");
+        QVERIFY(computing.outline == computingOutline);
+        expect(on, "released");
 
         // A press on the preview turns it off until the release recomputes.
         Press(w->imgPreview, QPoint(100, 100));
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "preview pressed");
+        expect(off, "preview pressed");
         Release(w->imgPreview, QPoint(100, 100));
-        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "preview released");
+        expect(on, "preview released");
 
         // Emptying the kernel: off at once and no final result.
         w->blurPanel->grid->Clear(true);
         QVERIFY(!w->deblurActive);
         QVERIFY(!w->btApplyDeblur->isEnabled());
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "kernel emptied");
+        expect(off, "kernel emptied");
     }
 
     void compareShowsTheUndeblurredCropAndRestoresThePatchExactly() {
