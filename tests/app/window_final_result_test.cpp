@@ -72,11 +72,13 @@ RunView RunFinalResult(Window& w, bool cancel, const std::function<void()>& onOv
     return view;
 }
 
-void AutoSaveInto(Window& w, const QString& folder) {
+// Auto save on, into the folder "out" beside the photos; returns that folder.
+QString AutoSaveOn(Window& w) {
+    const QString folder = QString::fromStdString(w.folder.File("out"));
     QDir().mkpath(folder);
     w->lbFolder->setText(folder);
     w->cbAutoSave->setChecked(true);
-    QVERIFY(w->cbAutoSave->isChecked());
+    return folder;
 }
 
 // A line kernel that changes the patch, and one deblur circle placed on it.
@@ -151,8 +153,7 @@ private slots:
     void autoSavedResultThenACancelledRun() {
         QFETCH(bool, isJPEG);
         Window w;
-        const QString out = QString::fromStdString(w.folder.File("out"));
-        AutoSaveInto(w, out);
+        const QString out = AutoSaveOn(w);
         QVERIFY(w.ShowNewPhoto(isJPEG));
         KernelAndCircle(w);
 
@@ -235,8 +236,7 @@ private slots:
         const QKeySequence& keys = k.keys;
         const bool wheel = k.wheel;
         Window w;
-        const QString out = QString::fromStdString(w.folder.File("out"));
-        AutoSaveInto(w, out);
+        const QString out = AutoSaveOn(w);
         ShowPhotoAmongOthers(w, isJPEG);
         const QString photo = w->lvExplore->currentItem()->text();
         const QString autoSaveFolder = w->lbFolder->text();
@@ -385,15 +385,12 @@ private slots:
         w.DrawLineKernel(4);
 
         const QString extension = jpeg ? ".jpg" : ".dng";
-        const QString out = QString::fromStdString(w.folder.File("out"));
         const QString saved = dialog ? QString::fromStdString(w.folder.File("chosen")) + extension
-                                     : out + "/photo-DB" + extension;
+                                     : AutoSaveOn(w) + "/photo-DB" + extension;
         if (dialog)
             app::SetSaveDialogHook([&](QWidget*, const app::SaveDialogRequest&) {
                 return std::optional<std::string>(saved.toStdString());
             });
-        else
-            AutoSaveInto(w, out);
         RunFinalResult(w, false);
         QVERIFY(QFile::exists(saved));
 
@@ -459,7 +456,7 @@ private slots:
         fft.SetLocalization(before, panel->tbLocalization->maximum());
         fft.maskThreshold = before;
         fft.kernelSmoothing = before;
-        AutoSaveInto(w, QString::fromStdString(w.folder.File("out")));
+        AutoSaveOn(w);
         RunFinalResult(w, false);
         QCOMPARE(engineValue(), shown);
     }
