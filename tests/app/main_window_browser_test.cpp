@@ -85,8 +85,8 @@ private slots:
         QTest::addColumn<int>("filter");
         QTest::addColumn<QStringList>("names");
         QTest::newRow("DNG & JPEG") << 0 << kAllPhotos;
-        QTest::newRow("DNG only") << 1
-                                  << QStringList{"a.dng", "leica.DNG", "sony.dng", "unsupported.dng", "without-preview.dng"};
+        QTest::newRow("DNG only") << 1 << QStringList{"a.dng", "leica.DNG", "sony.dng", "unsupported.dng",
+                                                      "without-preview.dng"};
         QTest::newRow("JPEG only") << 2 << QStringList{"B.JPEG", "cmyk.jpg"};
     }
 
