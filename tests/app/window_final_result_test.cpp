@@ -32,7 +32,7 @@ struct KeysInARun {
 struct DialogAnswers {
     QStringList answers;
     QStringList refusals;
-    QString written;
+    QString written{};
     bool failureTold = false;
 };
 
