@@ -1,16 +1,3 @@
-#include <QAbstractFileIconProvider>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QToolButton>
-#include <QTreeWidget>
-#include <QTemporaryDir>
-#include <QtTest>
-
 #include "app/picture_view.h"
 #include "app_test_main.h"
 #include "controls/class_blurpanel.h"
@@ -42,7 +29,17 @@ void SelectListed(app::TFMain& window, const QString& name) {
     window.lvExplore->setCurrentItem(found.first());
 }
 
-const QStringList kAllPhotos = {"a.dng", "B.JPEG", "cmyk.jpg", "leica.DNG", "sony.dng", "unsupported.dng"};
+// What selecting a photo must show, beyond what its kind decides.
+struct Selection {
+    QString file;
+    bool isJpeg, openEnabled, stripEnabled;
+    QString status, model;
+    bool thumbnail;
+    int messages;
+};
+
+const QStringList kAllPhotos = {"a.dng",    "B.JPEG",          "cmyk.jpg",           "leica.DNG",
+                                "sony.dng", "unsupported.dng", "without-preview.dng"};
 
 // One icon for DNGs and one for everything else, each the same object every time.
 class TwoIcons : public QAbstractFileIconProvider {
@@ -75,6 +72,7 @@ private slots:
         photo_folder::WriteDng(home_, "leica.DNG", "LEICA T (Typ 701)");
         photo_folder::WriteDng(home_, "sony.dng", "Sony ILCE-7S");
         photo_folder::WriteDng(home_, "unsupported.dng", "Canon EOS 6D");
+        photo_folder::WriteDng(home_, "without-preview.dng", "Canon EOS 550D", false);
         photo_folder::CopyJpeg(home_, "B.JPEG", "canon_eos_5d_mark_iii_720x480_rotate90.jpg");
         photo_folder::CopyJpeg(home_, "cmyk.jpg", "cmyk_adobe.jpg");
         photo_folder::Touch(home_, "c.tif");
@@ -87,7 +85,8 @@ private slots:
         QTest::addColumn<int>("filter");
         QTest::addColumn<QStringList>("names");
         QTest::newRow("DNG & JPEG") << 0 << kAllPhotos;
-        QTest::newRow("DNG only") << 1 << QStringList{"a.dng", "leica.DNG", "sony.dng", "unsupported.dng"};
+        QTest::newRow("DNG only") << 1 << QStringList{"a.dng", "leica.DNG", "sony.dng", "unsupported.dng",
+                                                      "without-preview.dng"};
         QTest::newRow("JPEG only") << 2 << QStringList{"B.JPEG", "cmyk.jpg"};
     }
 
@@ -133,32 +132,6 @@ private slots:
             QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
     }
 
-    // The next photo without a thumbnail of its own never shows the last
-    // one's, nor a refused one the last one's model.
-    void thumbnailGoesWhenTheNextPhotoHasNone_data() {
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<QString>("model");
-        QTest::newRow("DNG without an embedded preview") << "bare.dng" << "from: Canon EOS 550D";
-        QTest::newRow("refused JPEG") << "cmyk.jpg" << "";
-    }
-
-    void thumbnailGoesWhenTheNextPhotoHasNone() {
-        QFETCH(QString, next);
-        QFETCH(QString, model);
-        QTemporaryDir folder;
-        photo_folder::WriteDng(folder.path(), "first.dng", "Sony ILCE-7S");
-        photo_folder::WriteDng(folder.path(), "bare.dng", "Canon EOS 550D", false);
-        photo_folder::CopyJpeg(folder.path(), "cmyk.jpg", "cmyk_adobe.jpg");
-        ShownWindow window;
-        MessageLog log;
-        window->FillFileList(folder.path());
-        SelectListed(*window, "first.dng");
-        QVERIFY(window->imgJPG->HasPicture());
-        SelectListed(*window, next);
-        QVERIFY(!window->imgJPG->HasPicture());
-        QCOMPARE(window->lbModel->text(), model);
-    }
-
     void expansionLeavesTheListAndTheNextClickRefillsIt() {
         ShownWindow window;
         QTreeWidgetItem* root = window->tvExplore->topLevelItem(0);
@@ -197,48 +170,28 @@ private slots:
         QVERIFY(ListedNames(*window).isEmpty());
     }
 
+    // A loaded JPEG shows its panel, zoom and preview at once; a DNG waits for
+    // "Open DNG". Nothing of the previous photo stays: a photo without a
+    // thumbnail of its own never shows the last one's, nor a refused one its model.
     void selectingAPhotoSetsTheControlsForItsKind_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("isJpeg");
-        QTest::addColumn<bool>("panelShown");
-        QTest::addColumn<bool>("openShown");
-        QTest::addColumn<bool>("openEnabled");
-        QTest::addColumn<bool>("zoomEnabled");
-        QTest::addColumn<bool>("stripEnabled");
-        QTest::addColumn<bool>("profileEnabled");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<bool>("statusShown");
-        QTest::addColumn<bool>("previewShown");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("messages");
+        QTest::addColumn<Selection>("s");
         const QString click = "Click 'Open DNG' to load the photo...";
         const QString initial = "Select a DNG or JPG on the left...";
-        QTest::newRow("DNG") << "a.dng" << false << false << true << true << false << false << true << click << true
-                             << false << "from: Canon EOS 550D" << 0;
-        QTest::newRow("JPEG in capitals") << "B.JPEG" << true << true << false << false << true << true << false
-                                          << initial << false << true << "24-bits per pixel JPG" << 0;
-        QTest::newRow("refused JPEG") << "cmyk.jpg" << false << false << true << false << false << true << true
-                                      << initial << true << false << "" << 1;
+        QTest::newRow("DNG") << Selection{"a.dng", false, true, false, click, "from: Canon EOS 550D", true, 0};
+        QTest::newRow("JPEG in capitals")
+            << Selection{"B.JPEG", true, false, true, initial, "24-bits per pixel JPG", true, 0};
+        QTest::newRow("refused JPEG") << Selection{"cmyk.jpg", false, false, true, initial, "", false, 1};
+        QTest::newRow("DNG without an embedded preview")
+            << Selection{"without-preview.dng", false, true, false, click, "from: Canon EOS 550D", false, 0};
     }
 
     void selectingAPhotoSetsTheControlsForItsKind() {
-        QFETCH(QString, file);
-        QFETCH(bool, isJpeg);
-        QFETCH(bool, panelShown);
-        QFETCH(bool, openShown);
-        QFETCH(bool, openEnabled);
-        QFETCH(bool, zoomEnabled);
-        QFETCH(bool, stripEnabled);
-        QFETCH(bool, profileEnabled);
-        QFETCH(QString, status);
-        QFETCH(bool, statusShown);
-        QFETCH(bool, previewShown);
-        QFETCH(QString, model);
-        QFETCH(int, messages);
-
+        QFETCH(Selection, s);
         ShownWindow window;
         MessageLog log;
         // Per-photo state left from the previous photo.
+        window->imgJPG->SetPicture(QImage(8, 8, QImage::Format_RGB32));
+        window->lbModel->setText("from: Sony ILCE-7S");
         window->crop.zoomPercent = 200;
         window->gbResult->setTitle("200% - drag to move the image");
         window->lbCirclesCount->setText("2 circles");
@@ -248,33 +201,32 @@ private slots:
         window->cbProfile->setCurrentIndex(2);
         window->img100->SetPicture(QImage(8, 8, QImage::Format_RGB32));
 
-        SelectListed(*window, file);
+        SelectListed(*window, s.file);
 
-        QCOMPARE(int(log.messages.size()), messages);
-        QCOMPARE(window->isJPEG, isJpeg);
+        QCOMPARE(int(log.messages.size()), s.messages);
+        QCOMPARE(window->isJPEG, s.isJpeg);
         QCOMPARE(window->crop.zoomPercent, 100);
         QCOMPARE(window->gbResult->title(), QString("100% - drag to move the image"));
         QCOMPARE(window->lbCirclesCount->text(), QString("-"));
         QVERIFY(window->fftEngine->circles.empty());
         QVERIFY(!window->blurPanel->grid->IsNotEmpty());
         QVERIFY(!window->sbDeblurCircle->isChecked());
-        // A loaded JPEG shows its crop at once; anything else leaves the patch empty.
-        QCOMPARE(window->img100->HasPicture(), isJpeg);
-        QCOMPARE(!window->blurPanel->isHidden(), panelShown);
-        QCOMPARE(!window->btCreatePreview->isHidden(), openShown);
-        QCOMPARE(window->btCreatePreview->isEnabled(), openEnabled);
+        QCOMPARE(window->blurPanel->isHidden(), !s.isJpeg);
+        QCOMPARE(window->lbStatus->isHidden(), s.isJpeg);
+        QCOMPARE(window->btCreatePreview->isHidden(), s.isJpeg);
+        QCOMPARE(window->img100->HasPicture(), s.isJpeg);
+        QCOMPARE(window->imgPreview->HasPicture(), s.isJpeg);
+        QCOMPARE(window->btPercentage->isEnabled(), s.isJpeg);
+        QCOMPARE(window->sbDeblurCircle->isEnabled(), s.isJpeg);
+        QCOMPARE(window->cbProfile->isEnabled(), !s.isJpeg);
+        QCOMPARE(window->btCreatePreview->isEnabled(), s.openEnabled);
         QVERIFY(!window->btApplyDeblur->isEnabled());
-        QCOMPARE(window->btPercentage->isEnabled(), zoomEnabled);
-        QCOMPARE(window->sbDeblurCircle->isEnabled(), zoomEnabled);
-        QCOMPARE(window->cbStripExif->isEnabled(), stripEnabled);
-        QCOMPARE(window->cbProfile->isEnabled(), profileEnabled);
-        if (isJpeg)
+        QCOMPARE(window->cbStripExif->isEnabled(), s.stripEnabled);
+        if (s.isJpeg)
             QCOMPARE(window->cbProfile->currentIndex(), 0);
-        QCOMPARE(window->lbStatus->text(), status);
-        QCOMPARE(!window->lbStatus->isHidden(), statusShown);
-        QCOMPARE(window->imgPreview->HasPicture(), previewShown);
-        QCOMPARE(window->imgJPG->HasPicture(), !model.isEmpty());
-        QCOMPARE(window->lbModel->text(), model);
+        QCOMPARE(window->lbStatus->text(), s.status);
+        QCOMPARE(window->imgJPG->HasPicture(), s.thumbnail);
+        QCOMPARE(window->lbModel->text(), s.model);
         QVERIFY(window->cbHighQuality->isHidden());
         for (auto* slider : {window->tbBrightness, window->tbContrast, window->tbCircleSize, window->tbCircleFeather})
             QVERIFY(!slider->isEnabled());
@@ -355,52 +307,46 @@ private slots:
         QVERIFY(log.messages.empty());
     }
 
-    void pluginModeHidesBrowserAndSaving_data() {
+    // Plug-in mode hides browsing and saving and shows the command-line photo;
+    // only a DNG is opened, on the first resize and never again.
+    void pluginModeShowsOnlyItsPhoto_data() {
         QTest::addColumn<bool>("pluginMode");
-        QTest::newRow("regular") << false;
-        QTest::newRow("plug-in") << true;
+        QTest::addColumn<QString>("photo");
+        QTest::newRow("regular") << false << "B.JPEG";
+        QTest::newRow("plug-in, JPEG") << true << "B.JPEG";
+        QTest::newRow("plug-in, DNG") << true << "a.dng";
     }
 
-    void pluginModeHidesBrowserAndSaving() {
+    void pluginModeShowsOnlyItsPhoto() {
         QFETCH(bool, pluginMode);
-        ShownWindow window(pluginMode, QDir(home_).filePath("B.JPEG"));
+        QFETCH(QString, photo);
+        const bool opensDng = pluginMode && photo.endsWith(".dng");
+        MessageLog log;
+        ShownWindow window(pluginMode, QDir(home_).filePath(photo));
         for (QWidget* part : {static_cast<QWidget*>(window->tvExplore), static_cast<QWidget*>(window->lvExplore),
                               static_cast<QWidget*>(window->cbFilter), static_cast<QWidget*>(window->gbExport),
                               window.Find<QWidget>("spMain"), window.Find<QWidget>("spMainImage")})
             QCOMPARE(part->isHidden(), pluginMode);
         QCOMPARE(window->Panel4->geometry(), pluginMode ? QRect(1, 1, 154, 671) : QRect(1, 552, 154, 120));
         QCOMPARE(window->tvExplore->topLevelItem(0)->text(0), QString("Desktop"));
-        // Plug-in mode shows the command-line photo; regular mode lists the home folder.
-        QCOMPARE(window->isJPEG, pluginMode);
         QCOMPARE(window->lvExplore->count() > 0, !pluginMode);
-    }
-
-    void pluginModeOpensTheDngOnTheFirstResizeOnly() {
-        ShownWindow window(true, QDir(home_).filePath("a.dng"));
-        QVERIFY(window->plugInAutoOpened);
-        QVERIFY(window->imgPreview->HasPicture());
-        QVERIFY(window->btCreatePreview->isHidden());
-        QCOMPARE(window->lbStatus->text(), QString("Done..."));
+        QCOMPARE(window->isJPEG, pluginMode && !opensDng);
+        QCOMPARE(window->plugInAutoOpened, opensDng);
+        QCOMPARE(window->imgPreview->HasPicture(), pluginMode);
+        QCOMPARE(window->cbHighQuality->isHidden(), !opensDng);
+        QCOMPARE(window->lbStatus->text(), QString(opensDng ? "Done..." : "Select a DNG or JPG on the left..."));
+        if (pluginMode) {
+            QVERIFY(window->btCreatePreview->isHidden());
+            QVERIFY(window->lbStatus->isHidden());
+        }
+        QVERIFY(log.messages.empty());
 
         window->imgPreview->ClearPicture();
-        window->lbStatus->setText("after the first open");
+        window->lbStatus->setText("after the first show");
         window->FormResize();
         QCoreApplication::processEvents();
         QVERIFY(!window->imgPreview->HasPicture());
-        QCOMPARE(window->lbStatus->text(), QString("after the first open"));
-    }
-
-    void pluginModeNeverOpensAJpegAsDng() {
-        MessageLog log;
-        ShownWindow window(true, QDir(home_).filePath("B.JPEG"));
-        window->FormResize();
-        QCoreApplication::processEvents();
-        QVERIFY(!window->plugInAutoOpened);
-        QVERIFY(window->imgPreview->HasPicture());
-        QVERIFY(window->cbHighQuality->isHidden());
-        QVERIFY(window->lbStatus->isHidden());
-        QCOMPARE(window->lbStatus->text(), QString("Select a DNG or JPG on the left..."));
-        QVERIFY(log.messages.empty());
+        QCOMPARE(window->lbStatus->text(), QString("after the first show"));
     }
 
     void consecutiveItemsWithTheSameIconShareOneImage() {
@@ -409,8 +355,8 @@ private slots:
         window->iconProvider = &icons;
         const std::size_t before = window->exploreImages.size();
         window->FillFileList(home_);
-        // a.dng, B.JPEG, cmyk.jpg, leica.DNG, sony.dng, unsupported.dng: the icon changes
-        // between a.dng and B.JPEG, back at leica.DNG, and then stays.
+        // a.dng, B.JPEG, cmyk.jpg, leica.DNG, sony.dng, unsupported.dng, without-preview.dng:
+        // the icon changes between a.dng and B.JPEG, back at leica.DNG, and then stays.
         QCOMPARE(window->exploreImages.size() - before, std::size_t(3));
         QCOMPARE(window->lvExplore->item(1)->icon().cacheKey(), window->lvExplore->item(2)->icon().cacheKey());
         QCOMPARE(window->lvExplore->item(3)->icon().cacheKey(), window->lvExplore->item(5)->icon().cacheKey());

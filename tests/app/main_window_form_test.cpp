@@ -1,16 +1,3 @@
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QSlider>
-#include <QToolButton>
-#include <QPushButton>
-#include <QTreeWidget>
-#include <QtTest>
-
 #include "app/picture_view.h"
 #include "app/program_icon.h"
 #include "app/web_addresses.h"
@@ -19,6 +6,7 @@
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
 #include "shown_window.h"
+#include "tests/controls/mouse_input.h"
 #include "url_catcher.h"
 
 using app::TFMain;
@@ -184,28 +172,20 @@ private slots:
         QCOMPARE(window_->imgCircles->cursor().shape(), Qt::PointingHandCursor);
     }
 
-    void slidersStartAtTheirRangesAndPositions_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("minimum");
-        QTest::addColumn<int>("maximum");
-        QTest::addColumn<int>("position");
-        QTest::newRow("circle size") << "tbCircleSize" << 20 << 1000 << 200;
-        QTest::newRow("feather") << "tbCircleFeather" << 0 << 80 << 20;
-        QTest::newRow("brightness") << "tbBrightness" << -75 << 75 << 0;
-        QTest::newRow("contrast, not the stub's 0..8") << "tbContrast" << -75 << 75 << 0;
-    }
-
     void slidersStartAtTheirRangesAndPositions() {
-        QFETCH(QString, name);
-        QFETCH(int, minimum);
-        QFETCH(int, maximum);
-        QFETCH(int, position);
-        auto* slider = window_->findChild<controls::TTrackBarMouse*>(name);
-        QVERIFY(slider);
-        QCOMPARE(slider->minimum(), minimum);
-        QCOMPARE(slider->maximum(), maximum);
-        QCOMPARE(slider->value(), position);
-        QCOMPARE(slider->pageStep(), 1);
+        const struct {
+            const char* name;
+            int minimum, maximum, position;
+        } sliders[] = {{"tbCircleSize", 20, 1000, 200},
+                       {"tbCircleFeather", 0, 80, 20},
+                       {"tbBrightness", -75, 75, 0},
+                       {"tbContrast", -75, 75, 0}};  // not the stub's 0..8
+        for (const auto& s : sliders) {
+            auto* slider = window_->findChild<controls::TTrackBarMouse*>(s.name);
+            QVERIFY2(slider, s.name);
+            QCOMPARE(QList<int>({slider->minimum(), slider->maximum(), slider->value(), slider->pageStep()}),
+                     QList<int>({s.minimum, s.maximum, s.position, 1}));
+        }
     }
 
     void circleOverlayStartsAllSeeThroughGrey() {
@@ -249,27 +229,30 @@ private slots:
     void enableControlsLeavesLabelsAndDngExifAlone_data() {
         QTest::addColumn<bool>("isJpeg");
         QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("stripExif");
-        QTest::newRow("DNG, enabling") << false << true << false;
-        QTest::newRow("JPEG, enabling") << true << true << true;
-        QTest::newRow("JPEG, disabling") << true << false << false;
-        QTest::newRow("DNG, disabling") << false << false << false;
+        for (const bool isJpeg : {true, false})
+            for (const bool enabled : {true, false})
+                QTest::addRow("%s, %s", isJpeg ? "JPEG" : "DNG", enabled ? "enabling" : "disabling")
+                    << isJpeg << enabled;
     }
 
     void enableControlsLeavesLabelsAndDngExifAlone() {
         QFETCH(bool, isJpeg);
         QFETCH(bool, enabled);
-        QFETCH(bool, stripExif);
         ShownWindow window;
         window->isJPEG = isJpeg;
         // Labels keep whatever state they had, each way round.
         window->Label1->setEnabled(false);
         window->lbFolder->setEnabled(true);
         window->lbLastSaved->setEnabled(false);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.window.get()));
         window->EnableControls(!enabled);
+        window->btUpdate->setFocus();
         window->EnableControls(enabled);
 
-        QCOMPARE(window->cbStripExif->isEnabled(), stripExif);
+        // Enabling moves the focus to the list; disabling leaves it where it was.
+        QCOMPARE(QApplication::focusWidget(), enabled ? static_cast<QWidget*>(window->lvExplore) : window->btUpdate);
+        QCOMPARE(window->cbStripExif->isEnabled(), enabled && isJpeg);
         for (QWidget* control :
              std::initializer_list<QWidget*>{window->tvExplore, window->lvExplore, window->cbAutoSave, window->sbBrowse,
                                              window->btPercentage, window->sbDeblurCircle, window->btCreatePreview})
@@ -286,17 +269,6 @@ private slots:
         QVERIFY(window->btUpdate->isEnabled());
         QVERIFY(!window->tbCircleSize->isEnabled());
         QVERIFY(!window->btApplyDeblur->isEnabled());
-    }
-
-    void enablingMovesTheFocusToTheList() {
-        ShownWindow window;
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.window.get()));
-        window->btUpdate->setFocus();
-        window->EnableControls(false);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->btUpdate));
-        window->EnableControls(true);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->lvExplore));
     }
 
     void splittersResizeTheBrowserPanesWithinTheirLimits_data() {
@@ -321,12 +293,9 @@ private slots:
         auto* bar = window.Find<QWidget>(splitter);
         QVERIFY(bar);
         const QPoint grip(bar->width() / 2, 1);
-        QTest::mousePress(bar, Qt::LeftButton, {}, grip);
-        QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(0, distance)),
-                         bar->mapToGlobal(QPointF(grip + QPoint(0, distance))), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(bar, &move);
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, grip + QPoint(0, distance));
+        mouse_input::Press(bar, grip);
+        mouse_input::Move(bar, grip + QPoint(0, distance));
+        mouse_input::Release(bar, grip + QPoint(0, distance));
 
         QCOMPARE(window->tvExplore->height(), treeHeight);
         QCOMPARE(window->lvExplore->height(), listHeight);

@@ -1,12 +1,18 @@
 #pragma once
-#include <QCoreApplication>
+// The tests reach into every kind of widget the window holds.
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "app/about_form.h"
 #include "app/form_fonts.h"
 #include "app/main_window.h"
 #include "pipeline/plugin_mode.h"
+
+// Where the program keeps its settings.
+inline QString SettingsFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Clarivane/Clarivane.ini";
+}
 
 // A main window made and first shown as the program does it, in regular or
 // plug-in mode, with the About box beside it.

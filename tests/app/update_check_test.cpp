@@ -9,56 +9,50 @@
 
 using namespace app;
 
+// A server's reply, the user's answer to the question (0: no question) and what the user sees.
+struct Reply {
+    int status = 200;
+    QByteArray body;
+    int answer = 0;
+    QString message;
+    bool opensPage = false;
+};
+
 class UpdateCheckTest : public QObject {
     Q_OBJECT
 
 private slots:
     void eachServerAnswerGetsItsMessage_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("opensPage");
-
+        QTest::addColumn<Reply>("r");
         const QString lacking = "Cannot check for updates...\n\nThe right information seems to be lacking on the "
                                 "update server.\n\nPlease try again later.";
         const QString latest = "No update of Clarivane is available.\n\nYou are using the latest version.";
         auto question = [](const QString& text) {
             return "A new version (" + text + ") of Clarivane is available.\n\nDo you want to download it now?";
         };
-        QTest::newRow("own version") << 200 << QByteArray("1.1.0") << 0 << latest << false;
-        QTest::newRow("own version and line feed") << 200 << QByteArray("1.1.0\n") << int(platform::IDNO)
-                                                   << question("1.1.0\n") << false;
-        QTest::newRow("own version and CR LF") << 200 << QByteArray("1.1.0\r\n") << 0 << lacking << false;
-        QTest::newRow("newer, declined") << 200 << QByteArray("1.2.0") << int(platform::IDNO) << question("1.2.0")
-                                         << false;
-        QTest::newRow("newer, accepted") << 200 << QByteArray("1.2.0") << int(platform::IDYES) << question("1.2.0")
-                                         << true;
-        QTest::newRow("older is offered too") << 200 << QByteArray("1.0") << int(platform::IDNO) << question("1.0")
-                                              << false;
-        QTest::newRow("six characters") << 200 << QByteArray("1.10.1") << int(platform::IDNO) << question("1.10.1")
-                                        << false;
-        QTest::newRow("seven characters") << 200 << QByteArray("1.10.10") << 0 << lacking << false;
-        QTest::newRow("text ends at a zero byte") << 200 << QByteArray("1.3\0garbage-after", 17)
-                                                  << int(platform::IDNO) << question("1.3") << false;
-        QTest::newRow("error page") << 404 << QByteArray("<html><body>Not Found</body></html>") << 0 << lacking
-                                    << false;
-        QTest::newRow("empty body") << 200 << QByteArray() << 0 << QString() << false;
+        const int no = platform::IDNO;
+        QTest::newRow("own version") << Reply{200, "1.1.0", 0, latest};
+        QTest::newRow("own version and line feed") << Reply{200, "1.1.0\n", no, question("1.1.0\n")};
+        QTest::newRow("own version and CR LF") << Reply{200, "1.1.0\r\n", 0, lacking};
+        QTest::newRow("newer, declined") << Reply{200, "1.2.0", no, question("1.2.0")};
+        QTest::newRow("newer, accepted") << Reply{200, "1.2.0", platform::IDYES, question("1.2.0"), true};
+        QTest::newRow("older is offered too") << Reply{200, "1.0", no, question("1.0")};
+        QTest::newRow("six characters") << Reply{200, "1.10.1", no, question("1.10.1")};
+        QTest::newRow("seven characters") << Reply{200, "1.10.10", 0, lacking};
+        QTest::newRow("text ends at a zero byte")
+            << Reply{200, QByteArray("1.3\0garbage-after", 17), no, question("1.3")};
+        QTest::newRow("error page") << Reply{404, "<html><body>Not Found</body></html>", 0, lacking};
+        QTest::newRow("empty body") << Reply{200, QByteArray(), 0, QString()};
     }
 
     void eachServerAnswerGetsItsMessage() {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        QFETCH(int, answer);
-        QFETCH(QString, message);
-        QFETCH(bool, opensPage);
-
+        QFETCH(Reply, r);
         LocalHttpServer server;
-        server.status = status;
-        server.body = body;
+        server.status = r.status;
+        server.body = r.body;
         MessageLog log;
-        if (answer)
-            log.answers.push_back(answer);
+        if (r.answer)
+            log.answers.push_back(r.answer);
         catcher_.opened.clear();
 
         const UpdateReply reply = FetchUpdateReply(QUrl(server.UrlOf("/software/clarivaneupdate.txt")));
@@ -68,16 +62,16 @@ private slots:
         QVERIFY(server.requests.first().startsWith("GET /software/clarivaneupdate.txt "));
         QVERIFY(server.requests.first().contains("User-Agent: Clarivane\r\n"));
         QVERIFY(server.requests.first().toLower().contains("cache-control: no-cache"));
-        if (message.isEmpty()) {
+        if (r.message.isEmpty()) {
             QCOMPARE(log.messages.size(), size_t(0));
         } else {
             QCOMPARE(log.messages.size(), size_t(1));
-            QCOMPARE(QString::fromStdString(log.messages[0].text), message);
+            QCOMPARE(QString::fromStdString(log.messages[0].text), r.message);
             QCOMPARE(log.messages[0].caption, std::string("Update check"));
-            const unsigned buttons = answer ? platform::MB_YESNO : platform::MB_OK;
+            const unsigned buttons = r.answer ? platform::MB_YESNO : platform::MB_OK;
             QCOMPARE(log.messages[0].flags, buttons | platform::MB_ICONINFORMATION);
         }
-        QCOMPARE(catcher_.opened, opensPage ? QList<QUrl>{QUrl(ProductPageUrl())} : QList<QUrl>{});
+        QCOMPARE(catcher_.opened, r.opensPage ? QList<QUrl>{QUrl(ProductPageUrl())} : QList<QUrl>{});
     }
 
     void noServerOrNoAnswerMeansNoConnection_data() {

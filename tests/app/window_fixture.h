@@ -1,11 +1,4 @@
 #pragma once
-#include <QApplication>
-#include <QFile>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QToolButton>
-#include <QtTest>
 #include <memory>
 
 #include "app/blend.h"
@@ -18,6 +11,7 @@
 #include "platform/bitmap.h"
 #include "platform/process_messages.h"
 #include "shown_window.h"
+#include "tests/controls/mouse_input.h"
 #include "tests/pipeline/workflow_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -55,13 +49,17 @@ public:
             pipelinetest::WriteFixtureFile(folder, name.toStdString(), pipelinetest::MosaicFixture(width, height)));
     }
 
+    // "photo.jpg" added and selected, or "photo.dng" added and opened.
+    bool ShowNewPhoto(bool isJPEG, uint32_t width = 1040, uint32_t height = 700) {
+        if (isJPEG) AddJpeg();
+        else AddDng("photo.dng", width, height);
+        return isJPEG ? Select("photo.jpg") : OpenDng("photo.dng");
+    }
     // The JPEG selected and the crop centred by a click in the middle of the
     // preview: its origin is then (608, 320) at 100%.
     void ShowCentredJpeg() {
-        AddJpeg();
-        QVERIFY(Select("photo.jpg"));
-        Press(main->imgPreview, QPoint(168, 112));
-        Release(main->imgPreview, QPoint(168, 112));
+        QVERIFY(ShowNewPhoto(true));
+        mouse_input::Click(main->imgPreview, QPoint(168, 112));
         QCOMPARE(main->crop.cropLeft, 608);
         QCOMPARE(main->crop.cropTop, 320);
     }
@@ -95,21 +93,10 @@ public:
         if (slider->OnMouseUpEvent) slider->OnMouseUpEvent(slider);
     }
 
-    // Mouse events sent straight to the control; unlike QTest's, a point
-    // (0, 0) stays the corner.
-    static void Send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(w, &event);
-    }
-    static void Press(QWidget* w, QPoint p) { Send(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton); }
-    static void Release(QWidget* w, QPoint p) { Send(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
-    static void Move(QWidget* w, QPoint p, Qt::MouseButtons buttons) {
-        Send(w, QEvent::MouseMove, p, Qt::NoButton, buttons);
-    }
+    // A click after the pointer came to rest there, as a hand makes it.
     static void Click(QWidget* w, QPoint p) {
-        Move(w, p, Qt::NoButton);
-        Press(w, p);
-        Release(w, p);
+        mouse_input::Move(w, p, Qt::NoButton);
+        mouse_input::Click(w, p);
     }
 
     test_support::TempFolder folder;

@@ -1,8 +1,3 @@
-#include <QCheckBox>
-#include <QFrame>
-#include <QGroupBox>
-#include <QLabel>
-
 #include "app_test_main.h"
 #include "engine/class_fft.h"
 #include "pipeline/class_dngconvert.h"
@@ -10,6 +5,7 @@
 
 using windowtest::SameBitmap;
 using windowtest::Window;
+using namespace mouse_input;
 
 namespace {
 
@@ -51,11 +47,10 @@ private slots:
         QFETCH(int, left);
         QFETCH(int, top);
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         QCOMPARE(w->imgPreview->Bitmap().Width(), 1728);
         if (zoomed) w->btPercentage->click();
-        Window::Press(w->imgPreview, press);
+        Press(w->imgPreview, press);
         QCOMPARE(w->previewDragging, true);
         QCOMPARE(w->crop.cropLeft, left);
         QCOMPARE(w->crop.cropTop, top);
@@ -68,13 +63,13 @@ private slots:
                                QPoint(span / 2 + 1, span / 3)})
             QCOMPARE(patch.Pixel(p.x(), p.y()), preview.Pixel(left + p.x(), top + p.y()));
         // Dragging follows; the release ends the drag.
-        Window::Move(w->imgPreview, press + QPoint(2, 0), Qt::LeftButton);
-        Window::Release(w->imgPreview, press + QPoint(2, 0));
+        Move(w->imgPreview, press + QPoint(2, 0));
+        Release(w->imgPreview, press + QPoint(2, 0));
         QCOMPARE(w->previewDragging, false);
         QCOMPARE(w->crop.cropCentreX, double(press.x() + 2));
         // A move without a press does not move the crop.
         const int leftBefore = w->crop.cropLeft;
-        Window::Move(w->imgPreview, QPoint(0, 0), Qt::NoButton);
+        Move(w->imgPreview, QPoint(0, 0), Qt::NoButton);
         QCOMPARE(w->crop.cropLeft, leftBefore);
     }
 
@@ -105,16 +100,16 @@ private slots:
         Window w;
         w.ShowCentredJpeg();
         // Pointer right and up: the crop goes left and down.
-        Window::Press(w->imgCircles, QPoint(200, 200));
-        Window::Move(w->imgCircles, QPoint(230, 190), Qt::LeftButton);
+        Press(w->imgCircles, QPoint(200, 200));
+        Move(w->imgCircles, QPoint(230, 190));
         QCOMPARE(w->crop.cropLeft, 578 + 0);
         QCOMPARE(w->crop.cropTop, 330);
         const platform::Bitmap& preview = w->imgPreview->Bitmap();
         QCOMPARE(w->img100->Bitmap().Pixel(7, 9), preview.Pixel(578 + 7, 330 + 9));
-        Window::Release(w->imgCircles, QPoint(230, 190));
+        Release(w->imgCircles, QPoint(230, 190));
         QCOMPARE(w->circleEditor.circleMouseDown, false);
         // Without a press moves do nothing.
-        Window::Move(w->imgCircles, QPoint(10, 10), Qt::NoButton);
+        Move(w->imgCircles, QPoint(10, 10), Qt::NoButton);
         QCOMPARE(w->crop.cropLeft, 578);
     }
 
@@ -122,8 +117,7 @@ private slots:
     // refuses clicks until the running one has finished.
     void busyGuardDropsNestedRequests() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         w.DrawLineKernel(4);
         int nested = 0;
         bool editableDuringDrop = true;
@@ -149,58 +143,56 @@ private slots:
 
     void indicatorFollowsKernelSliderAndComputation() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         const QRgb face = w->palette().color(QPalette::Button).rgb() & RGB_MASK;
+        const Indicator off{face, 0x000000, "off "};
+        const Indicator on{0x008000, 0x00FF00, "on "};
+        const QRgb computingOutline = 0x0000FF;
         const auto expect = [&](const Indicator& want, const char* what) {
             const Indicator got = ReadIndicator(*w);
             QVERIFY2(got.fill == want.fill, what);
             QVERIFY2(got.outline == want.outline, what);
             QCOMPARE(got.caption, want.caption);
         };
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "empty kernel");
+        expect(off, "empty kernel");
         // A held slider shows nothing while the kernel is empty.
         w->tbCircleSize->OnMouseDownEvent(w->tbCircleSize);
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "held, empty kernel");
+        expect(off, "held, empty kernel");
 
         Indicator computing{};
         platform::SetProcessMessagesHook([&] {
             if (w->inResultUpdate && computing.caption.isEmpty()) computing = ReadIndicator(*w);
         });
         w.DrawLineKernel(5);
-        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "after a result");
+        expect(on, "after a result");
         QCOMPARE(computing.caption, QString("[working...]"));
-        QVERIFY(computing.outline == (qRgb(0, 0, 255) & RGB_MASK));
+        QVERIFY(computing.outline == computingOutline);
 
         w->tbCircleSize->OnMouseDownEvent(w->tbCircleSize);
-        expect({qRgb(255, 128, 0) & RGB_MASK, qRgb(255, 255, 0) & RGB_MASK,
-                "[release slider for new result to show]"},
-               "slider held");
+        expect({0xFF8000, 0xFFFF00, "[release slider for new result to show]"}, "slider held");
         computing = {};
         w->tbCircleSize->OnMouseUpEvent(w->tbCircleSize);
-        QVERIFY2(computing.fill == (qRgb(255, 128, 0) & RGB_MASK), "computing keeps the fill");
-        QVERIFY(computing.outline == (qRgb(0, 0, 255) & RGB_MASK));
-        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "released");
+        QVERIFY2(computing.fill == 0xFF8000, "computing keeps the fill");
+        QVERIFY(computing.outline == computingOutline);
+        expect(on, "released");
 
         // A press on the preview turns it off until the release recomputes.
-        Window::Press(w->imgPreview, QPoint(100, 100));
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "preview pressed");
-        Window::Release(w->imgPreview, QPoint(100, 100));
-        expect({qRgb(0, 128, 0) & RGB_MASK, qRgb(0, 255, 0) & RGB_MASK, "on "}, "preview released");
+        Press(w->imgPreview, QPoint(100, 100));
+        expect(off, "preview pressed");
+        Release(w->imgPreview, QPoint(100, 100));
+        expect(on, "preview released");
 
         // Emptying the kernel: off at once and no final result.
         w->blurPanel->grid->Clear(true);
         QVERIFY(!w->deblurActive);
         QVERIFY(!w->btApplyDeblur->isEnabled());
-        expect({face, qRgb(0, 0, 0) & RGB_MASK, "off "}, "kernel emptied");
+        expect(off, "kernel emptied");
     }
 
     void compareShowsTheUndeblurredCropAndRestoresThePatchExactly() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
-        Window::Press(w->imgPreview, QPoint(150, 90));
-        Window::Release(w->imgPreview, QPoint(150, 90));
+        QVERIFY(w.ShowNewPhoto(true));
+        Click(w->imgPreview, QPoint(150, 90));
         const platform::Bitmap undeblurred = w->img100->Bitmap();
         w.DrawLineKernel(6);
         const platform::Bitmap deblurred = w->img100->Bitmap();
@@ -222,31 +214,21 @@ private slots:
         QVERIFY(SameBitmap(w->img100->Bitmap(), deblurred));
     }
 
-    void blurSettingsReachTheEngine() {
+    // The three-plane box recomputes with the positions shown, all four.
+    void threePlaneBoxRecomputesWithTheSlidersShown() {
         Window w;
-        w.AddJpeg();
-        QVERIFY(w.Select("photo.jpg"));
+        QVERIFY(w.ShowNewPhoto(true));
         w.DrawLineKernel(3);
         controls::BlurPanel* panel = w->blurPanel;
-        panel->tbLowPass->setValue(37);
-        panel->tbLocalization->setValue(11);
-        panel->tbMasking->setValue(23);
-        panel->tbKernelSmoothing->setValue(2);
-        panel->OnChange(panel);
-        engine::ClassFFT& fft = *w->fftEngine;
-        QCOMPARE(fft.lowPass, 37);
-        QCOMPARE(fft.localization, 11);
-        QCOMPARE(fft.localizationMax, panel->tbLocalization->maximum());
-        QCOMPARE(fft.maskThreshold, 23);
-        QCOMPARE(fft.kernelSmoothing, 2);
-        // The three-plane box recomputes with the positions shown, all four.
         panel->tbLowPass->setValue(12);
+        panel->tbLocalization->setValue(11);
         panel->tbMasking->setValue(5);
         panel->tbKernelSmoothing->setValue(4);
         w->cbHighQuality->click();
-        QCOMPARE(fft.lowPass, 12);
-        QCOMPARE(fft.maskThreshold, 5);
-        QCOMPARE(fft.kernelSmoothing, 4);
+        const engine::ClassFFT& fft = *w->fftEngine;
+        QCOMPARE(QList<int>({fft.lowPass, fft.localization, fft.maskThreshold, fft.kernelSmoothing}),
+                 QList<int>({12, 11, 5, 4}));
+        QCOMPARE(fft.localizationMax, panel->tbLocalization->maximum());
         QCOMPARE(w->convert->HighQuality, w->cbHighQuality->isChecked());
     }
 
@@ -278,8 +260,7 @@ private slots:
     // brightness applied only when its position changed.
     void dngPatchGetsItsScaleAndBrightnessOnlyOnChange() {
         Window w;
-        w.AddDng();
-        QVERIFY(w.OpenDng("photo.dng"));
+        QVERIFY(w.ShowNewPhoto(false));
         QVERIFY(w->convert->HasOpenDNG());
         // What the preview shows is the rendered bitmap.
         const platform::Bitmap& rendered = w->imgPreview->Bitmap();
@@ -287,23 +268,19 @@ private slots:
         const uint32_t sample = rendered.Pixel(17, 9);
         QCOMPARE(w->imgPreview->Shown().pixel(17, 9) & RGB_MASK,
                  qRgb(platform::RedOf(sample), platform::GreenOf(sample), platform::BlueOf(sample)) & RGB_MASK);
-        std::vector<double> scales;
+        // The scale each recomputation starts from, whatever was left in it.
+        double startScale = 0;
         platform::SetProcessMessagesHook([&] {
-            if (w->inResultUpdate && w->convert->Negative && scales.size() < 20) {
-                const double s = w->convert->Negative->fResultScale;
-                if (scales.empty() || scales.back() != s || !w->property("seen").toBool()) scales.push_back(s);
-                w->setProperty("seen", true);
-            }
+            if (w->inResultUpdate && w->convert->Negative && startScale == 0)
+                startScale = w->convert->Negative->fResultScale;
         });
         w.DrawLineKernel(4);
         for (const int zoom : {200, 100, 200}) {
             w->convert->Negative->fResultScale = 3.0;
-            w->setProperty("seen", false);
-            scales.clear();
+            startScale = 0;
             w->btPercentage->click();
             QCOMPARE(w->crop.zoomPercent, zoom);
-            QVERIFY(!scales.empty());
-            QCOMPARE(scales.front(), zoom == 200 ? 2.0 : 1.0);
+            QCOMPARE(startScale, zoom == 200 ? 2.0 : 1.0);
             QCOMPARE(w->img100->Bitmap().Width(), zoom == 200 ? 256 : 512);
         }
 

@@ -1,6 +1,5 @@
 #include <QStyle>
 #include <QStyleFactory>
-#include <QWheelEvent>
 #include <QtTest>
 #include <memory>
 
@@ -46,10 +45,7 @@ private slots:
         QTest::keyClick(&slider, Qt::Key_Right);
         QCOMPARE(log, QStringList({"value=1", "step@1", "value=100", "step@100"}));
         log.clear();
-        const QPointF at(60, 11);
-        QWheelEvent turn(at, slider.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                         Qt::NoScrollPhase, false);
-        QApplication::sendEvent(&slider, &turn);
+        mouse_input::Wheel(&slider, QPoint(0, -120));
         QCOMPARE(log.size(), 2);
         QVERIFY(slider.value() < 100);
         QCOMPARE(log.last(), QString("step@%1").arg(slider.value()));
