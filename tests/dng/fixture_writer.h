@@ -15,6 +15,13 @@ struct FixturePreview {
     uint32_t rowsPerStrip = 0;  // uncompressed: strips of this many rows, stored last strip first; 0: one strip
 };
 
+// A further tag of the main directory: `type` is 4 (LONG), 5 or 10 (RATIONAL or SRATIONAL, over
+// 10000), 11 (FLOAT) or 12 (DOUBLE), each value converted to it.
+struct FixtureTag {
+    uint16_t tag, type;
+    std::vector<double> values;
+};
+
 struct FixtureOptions {
     bool bigEndian = false;
     std::string model = "Canon EOS 550D";
@@ -41,6 +48,7 @@ struct FixtureOptions {
     std::array<uint32_t, 4> defaultCrop{}; // origin h v, size h v; sizes 0 for none
     std::vector<double> asShotNeutral;
     std::vector<uint8_t> opcodeList[3];
+    std::vector<FixtureTag> extraTags;   // profile tables, BaselineExposure, ...; replace the writer's own
     std::vector<FixturePreview> previews;
     bool writeDigest = true;
     bool rawInSubIFD = false;            // raw image in a sub-IFD even without an IFD 0 preview
