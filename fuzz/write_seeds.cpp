@@ -1,6 +1,6 @@
 // Writes the structured seeds of the DNG and JPEG fuzz targets into a folder: small DNGs that
-// carry opcode lists, camera-profile tables, tone curves and JPEG previews, and JPEGs with odd
-// frame headers, each a few hundred bytes to a few KiB.
+// carry opcode lists, camera-profile tables, tone curves, hostile reals and JPEG previews, and
+// JPEGs with odd frame headers, each a few hundred bytes to a few KiB.
 //   fuzz_seed_writer FOLDER
 #include <cstdio>
 #include <cstring>
@@ -123,6 +123,34 @@ int main(int argc, char** argv) {
         {tcAsShotNeutral, kDouble, {0.5, 1, 0.7}},
     };
     Put(out, "seed-doubles-big-endian.dng", WriteFixtureDNG(doubles));
+
+    // The hostile values that once crashed or hung the layer, one file each.
+    const struct {
+        const char* name;
+        std::vector<FixtureTag> tags;
+        std::vector<WarpPlane> warp;
+        double centre;
+    } hostile[] = {
+        {"warp-huge-coefficient", {}, {{{1e308}, {1e308, 0}}}, 0.5},
+        {"warp-tiny-negative", {}, {{{1}, {-1e-20, 0}}}, 0},
+        {"baseline-exposure-1075", {{tcBaselineExposure, kSRational, {1075}}}, {}, 0},
+        {"hue-shift-1e30",
+         {{tcProfileHueSatMapDims, kLong, {3, 2, 1}}, {tcProfileHueSatMapData1, kFloat, std::vector<double>(18, 1e30)}},
+         {},
+         0},
+        {"look-shift-1e30",
+         {{tcProfileLookTableDims, kLong, {3, 2, 1}}, {tcProfileLookTableData, kFloat, std::vector<double>(18, 1e30)}},
+         {},
+         0},
+    };
+    for (const auto& h : hostile) {
+        FixtureOptions options = LinearRaw();
+        options.extraTags = h.tags;
+        if (!h.warp.empty())
+            options.opcodeList[2] =
+                OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters(h.warp, h.centre, h.centre)}});
+        Put(out, std::string("hostile-") + h.name + ".dng", WriteFixtureDNG(options));
+    }
 
     const struct {
         const char* name;
