@@ -10,11 +10,20 @@ constexpr uint32 kMaxMatrixEntries = 4 * 4;
 constexpr uint32 kMaxTableEntries = 3u << 20;
 constexpr uint32 kMaxCurvePoints = 8192;
 
+// Every value finite and within kMaxColourEntry; NaN fails the comparison.
+template <typename Real>
+bool AllUsable(const std::vector<Real>& values) {
+    for (Real x : values)
+        if (!(std::fabs(x) <= kMaxColourEntry)) return false;
+    return true;
+}
+
 std::vector<real32> ReadFloats(dng_stream& stream, const dng_tag& tag, uint32 maxCount) {
     std::vector<real32> values;
     if (!TagTypeIsNumeric(tag) || tag.count > maxCount) return values;
     values.resize(tag.count);
     for (uint32 i = 0; i < tag.count; ++i) values[i] = static_cast<real32>(TagValue_real64(stream, tag.type));
+    if (!AllUsable(values)) values.clear();
     return values;
 }
 
@@ -32,6 +41,7 @@ std::vector<real64> ReadNumbers(dng_stream& stream, const dng_tag& tag, uint32 m
     if (!TagTypeIsNumeric(tag) || tag.count > maxCount) return values;
     values.resize(tag.count);
     for (uint32 i = 0; i < tag.count; ++i) values[i] = TagValue_real64(stream, tag.type);
+    if (!AllUsable(values)) values.clear();
     return values;
 }
 

@@ -44,7 +44,12 @@ private:
     std::vector<real64> fReductionMatrixData1, fReductionMatrixData2;
 };
 
-// Reads `count` numbers of any numeric type, refusing absurd counts.
+// Largest magnitude of a matrix, vector or table entry taken from a file. Cameras use single
+// digits; far beyond them the products and inverses of the colour maths overflow.
+constexpr real64 kMaxColourEntry = 1e6;
+
+// Reads `count` numbers of any numeric type, refusing absurd counts. A tag holding a value that is
+// not finite or beyond kMaxColourEntry is ignored as if missing: the result is empty.
 std::vector<real64> ReadNumbers(dng_stream& stream, const dng_tag& tag, uint32 maxCount);
 // Matrix of `rows` x (size / rows), empty when the size does not divide.
 dng_matrix MatrixFromData(const std::vector<real64>& data, uint32 rows);

@@ -351,6 +351,10 @@ std::string dng_ifd::MainImageFault(bool colour) const {
     for (real64 d : fBlackLevelDeltaV)
         if (!std::isfinite(d)) return "bad black level delta";
     if (fDefaultScaleH.As_real64() <= 0.0 || fDefaultScaleV.As_real64() <= 0.0) return "default scale not positive";
+    // Cameras scale by 2 at most; far beyond, the rendered size overflows its integers.
+    constexpr real64 kMaxDefaultScale = 16.0;
+    for (real64 scale : {fDefaultScaleH.As_real64(), fDefaultScaleV.As_real64()})
+        if (scale > kMaxDefaultScale || scale < 1.0 / kMaxDefaultScale) return "default scale out of range";
     if (!fDefaultCropOriginH.IsValid() || !fDefaultCropOriginV.IsValid()) return "bad default crop origin";
     const real64 cropRight = fDefaultCropOriginH.As_real64() + fDefaultCropSizeH.As_real64();
     const real64 cropBottom = fDefaultCropOriginV.As_real64() + fDefaultCropSizeV.As_real64();

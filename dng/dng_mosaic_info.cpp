@@ -68,7 +68,7 @@ void dng_mosaic_info::InterpolateGeneric(dng_host& host, dng_negative& negative,
     const int32 tileCols = (dstArea.W() + kInterpolateTile - 1) / kInterpolateTile;
     const int32 tileRows = (dstArea.H() + kInterpolateTile - 1) / kInterpolateTile;
     // Tiles write disjoint areas, so they run on all cores, each worker with its own window.
-    std::vector<std::vector<uint16>> windows(size_t(platform::WorkerCount()));
+    std::vector<std::vector<uint16>> windows(static_cast<size_t>(platform::WorkerCount()));
     const auto interpolateTile = [&](int index, int worker) {
         host.SniffForAbort();
         std::vector<uint16>& window = windows[size_t(worker)];

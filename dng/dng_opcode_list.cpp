@@ -43,9 +43,11 @@ dng_opcode_WarpRectilinear::dng_opcode_WarpRectilinear(uint32 minVersion, uint32
     }
     fCenterH = BigEndianReal64(q);
     fCenterV = BigEndianReal64(q + 8);
+    // Lenses need coefficients near 1 and below; huge ones overflow the polynomial to inf and NaN.
+    constexpr real64 kMaxCoefficient = 1000.0;
     for (const Plane& plane : fPlanes)
         for (real64 k : {plane.kr[0], plane.kr[1], plane.kr[2], plane.kr[3], plane.kt[0], plane.kt[1]})
-            if (!std::isfinite(k)) ThrowBadFormat("WarpRectilinear: coefficient not finite");
+            if (!(std::fabs(k) <= kMaxCoefficient)) ThrowBadFormat("WarpRectilinear: coefficient not finite or too large");
     if (!(fCenterH >= 0.0 && fCenterH <= 1.0 && fCenterV >= 0.0 && fCenterV <= 1.0))
         ThrowBadFormat("WarpRectilinear: optical centre outside the image");
 }

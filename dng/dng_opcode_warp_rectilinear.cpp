@@ -65,6 +65,21 @@ void dng_warp_rectilinear_geometry::SourcePosition(uint32 plane, real64 row, rea
 
 namespace {
 
+// Splits a source position into its whole pixel and the nearest fraction step of its weights, both
+// in range for any input: far-off positions only ever read the edge, a NaN reads the first pixel,
+// and a fraction that rounds up to a whole pixel (a hair below it, or 31.5 steps and more) moves on
+// to the next one.
+int32 SampleStep(real64 position, int32 low, int32 high, int32& whole) {
+    if (!(position >= low - 4.0)) position = low - 4.0;
+    if (!(position <= high + 4.0)) position = high + 4.0;
+    const real64 floor = std::floor(position);
+    whole = static_cast<int32>(floor);
+    const int32 step = static_cast<int32>(std::lround((position - floor) * kFractionSteps));
+    if (step < kFractionSteps) return step;
+    ++whole;
+    return 0;
+}
+
 // Every destination pixel sampled bicubically at its warped source position.
 void WarpImage(dng_host& host, const dng_warp_rectilinear_geometry& geometry, const dng_image& srcImage,
                dng_image& dstImage) {
@@ -79,19 +94,16 @@ void WarpImage(dng_host& host, const dng_warp_rectilinear_geometry& geometry, co
             for (int32 col = bounds.l; col < bounds.r; ++col) {
                 real64 sv, sh;
                 geometry.SourcePosition(plane, row, col, sv, sh);
-                // Far-off positions only ever read the edge; keep them in integer range.
-                sv = std::min(std::max(sv, real64(bounds.t) - 4.0), real64(bounds.b) + 4.0);
-                sh = std::min(std::max(sh, real64(bounds.l) - 4.0), real64(bounds.r) + 4.0);
-                const real64 fv = std::floor(sv), fh = std::floor(sh);
-                const int32* wv = weights.w[static_cast<int32>((sv - fv) * kFractionSteps)];
-                const int32* wh = weights.w[static_cast<int32>((sh - fh) * kFractionSteps)];
+                int32 iv, ih;
+                const int32* wv = weights.w[SampleStep(sv, bounds.t, bounds.b, iv)];
+                const int32* wh = weights.w[SampleStep(sh, bounds.l, bounds.r, ih)];
                 int64 sum = 0;
                 for (int32 i = 0; i < 4; ++i) {
-                    const int32 r = std::min(std::max(int32(fv) - 1 + i, bounds.t), bounds.b - 1);
+                    const int32 r = std::min(std::max(iv - 1 + i, bounds.t), bounds.b - 1);
                     const uint16* line = src.ConstPixel_uint16(r, bounds.l, plane);
                     int64 across = 0;
                     for (int32 j = 0; j < 4; ++j) {
-                        const int32 c = std::min(std::max(int32(fh) - 1 + j, bounds.l), bounds.r - 1);
+                        const int32 c = std::min(std::max(ih - 1 + j, bounds.l), bounds.r - 1);
                         across += int64(wh[j]) * line[c - bounds.l];
                     }
                     sum += int64(wv[i]) * across;

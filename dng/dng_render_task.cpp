@@ -118,9 +118,10 @@ void ApplyHueSatMap(const dng_hue_sat_map& map, real64& r, real64& g, real64& b)
                 satScale += w * d.satScale;
                 valScale += w * d.valScale;
             }
-    h += shift * 6.0 / 360.0;
-    while (h < 0.0) h += 6.0;
-    while (h >= 6.0) h -= 6.0;
+    // fmod keeps the wrap to one step whatever the shift; a sum just below 0 can round to 6.
+    h = std::fmod(h + shift * 6.0 / 360.0, 6.0);
+    if (h < 0.0) h += 6.0;
+    if (!(h >= 0.0 && h < 6.0)) h = 0.0;
     s = std::min(s * satScale, 1.0);
     v = Clamp01(v * valScale);
     HSVtoRGB(h, Clamp01(s), v, r, g, b);
@@ -226,7 +227,8 @@ void dng_render_task::ProcessPixel(const real64* camera, real64 (&out)[3]) const
         if (rgb[i] > rgb[hi]) hi = i;
         if (rgb[i] < rgb[lo]) lo = i;
     }
-    if (rgb[hi] == rgb[lo]) {
+    // Not "==": a NaN channel must take this branch too, or `mid` below would index past rgb.
+    if (!(rgb[hi] > rgb[lo])) {
         const real64 t = fToneCurve(rgb[0]);
         rgb[0] = rgb[1] = rgb[2] = t;
     } else {

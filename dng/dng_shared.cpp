@@ -8,6 +8,8 @@
 namespace {
 
 constexpr uint32 kMaxVectorEntries = 4;
+// Cameras stay within a few stops; far beyond, the render's white point underflows to zero.
+constexpr real64 kMaxBaselineExposure = 16.0;
 
 uint32 ReadVersion(dng_stream& stream, const dng_tag& tag) {
     if (TagTypeSize(tag.type) != 1 || tag.count != 4) return 0;
@@ -54,7 +56,10 @@ bool dng_shared::ParseTag(dng_stream& stream, const dng_tag& tag) {
             fHasAsShotWhiteXY = fAsShotWhiteX > 0.0 && fAsShotWhiteY > 0.0 && fAsShotWhiteX + fAsShotWhiteY < 1.0;
             return true;
         case tcBaselineExposure:
-            if (tag.count == 1 && TagTypeIsNumeric(tag)) fBaselineExposure = TagValue_srational(stream, tag.type);
+            if (tag.count == 1 && TagTypeIsNumeric(tag)) {
+                const dng_srational exposure = TagValue_srational(stream, tag.type);
+                if (std::fabs(exposure.As_real64()) <= kMaxBaselineExposure) fBaselineExposure = exposure;
+            }
             return true;
         case tcBaselineNoise:
             if (tag.count == 1 && TagTypeIsNumeric(tag)) fBaselineNoise = TagValue_urational(stream, tag.type);

@@ -2,20 +2,22 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace fuzz {
 namespace {
 
-struct InputFile {
-    std::string path;
-    ~InputFile() {
-        if (!path.empty()) std::remove(path.c_str());
+bool WriteAll(int fd, const uint8_t* data, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
     }
-};
+    return true;
+}
 
 }  // namespace
 
@@ -28,17 +30,13 @@ pipeline::HeadlessWindow& Window() {
 }
 
 const std::string& WriteInputFile(const uint8_t* data, std::size_t size, const char* suffix) {
-    static InputFile file;
-    if (file.path.empty())
-        file.path = (std::filesystem::temp_directory_path() /
-                     ("clarivane-fuzz-" + std::to_string(getpid()) + suffix))
-                        .string();
-    std::FILE* out = std::fopen(file.path.c_str(), "wb");
-    if (!out || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0) {
-        std::cerr << "cannot write the fuzz input to " << file.path << '\n';
+    static const int fd = memfd_create((std::string("clarivane-fuzz") + suffix).c_str(), MFD_CLOEXEC);
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    if (fd < 0 || ftruncate(fd, 0) != 0 || !WriteAll(fd, data, size)) {
+        std::fputs("cannot write the fuzz input to memory\n", stderr);  // std::cerr is silenced
         std::abort();
     }
-    return file.path;
+    return path;
 }
 
 }  // namespace fuzz

@@ -12,9 +12,10 @@ namespace fuzz {
 // error stream, where the workflow logs the damage it meets.
 pipeline::HeadlessWindow& Window();
 
-// Writes `size` bytes to this process's own input file (named with `suffix` on the first call,
-// in the temporary folder, removed at exit) and returns its path, for entry points that open a
-// file by name. Aborts when the file cannot be written.
+// Writes `size` bytes to this process's own input file and returns its path, for entry points
+// that open a file by name. The file lives in memory (memfd_create, named with `suffix` on the
+// first call) and is reached through /proc/self/fd, so nothing touches the disk and nothing is
+// left behind when the process ends, even by a crash or a kill. Aborts when it cannot be written.
 const std::string& WriteInputFile(const uint8_t* data, std::size_t size, const char* suffix);
 
 }  // namespace fuzz

@@ -12,9 +12,18 @@ namespace {
 // The engine's row tables end here.
 constexpr int kMaxJpegHeight = 5000;
 
-std::string TooLargeText(int height) {
-    return "This JPEG is too large for Clarivane.\nThe JPEG you have selected is " + std::to_string(height) +
+constexpr const char* kTooLarge = "This JPEG is too large for Clarivane.\nThe JPEG you have selected is ";
+
+std::string TooTallText(int height) {
+    return kTooLarge + std::to_string(height) +
            " pixels in height.\n\nCurrently Clarivane can only handle JPEGs up to 5000 pixels in height.";
+}
+
+std::string TooManyPixelsText(int width, int height) {
+    static_assert(platform::JpegImage::kMaxPixels % 1000000 == 0, "the text counts whole millions");
+    return kTooLarge + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels.\n\nCurrently Clarivane can only handle JPEGs up to " +
+           std::to_string(platform::JpegImage::kMaxPixels / 1000000) + " million pixels.";
 }
 
 void Refuse(const std::string& text, const char* caption) {
@@ -40,8 +49,10 @@ bool DNGConvert::LoadJPG(const std::string& path) {
         }
 
         // The header gives the size and layout, so a refused photo is never decoded.
-        if (Jpeg->Height() > kMaxJpegHeight) {
-            Refuse(TooLargeText(Jpeg->Height()), "JPEG too large");
+        if (Jpeg->Height() > kMaxJpegHeight || Jpeg->Pixels() > platform::JpegImage::kMaxPixels) {
+            Refuse(Jpeg->Height() > kMaxJpegHeight ? TooTallText(Jpeg->Height())
+                                                   : TooManyPixelsText(Jpeg->Width(), Jpeg->Height()),
+                   "JPEG too large");
             Jpeg.reset();
             return false;
         }

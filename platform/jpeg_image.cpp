@@ -17,10 +17,6 @@
 namespace platform {
 namespace {
 
-// A decoded bitmap larger than this is refused before any pixel memory is
-// taken: a damaged header must not be able to ask for gigabytes.
-constexpr std::size_t kMaxDecodedBytes = std::size_t(1) << 30;
-
 // Progressive files can carry any number of scans, each one a full pass over
 // the coefficients; libjpeg-turbo's own tools stop at 500.
 constexpr int kMaxScans = 500;
@@ -170,8 +166,7 @@ Bitmap JpegImage::Decode() const {
         throw JpegError("JPEG pixel format is neither grey nor YCbCr/RGB");
     const bool grey = format_ == DecodedFormat::Grey8;
     const PixelFormat pf = grey ? PixelFormat::pf8bit : PixelFormat::pf24bit;
-    if (std::size_t(Bitmap::StrideFor(width_, pf)) * std::size_t(height_) > kMaxDecodedBytes)
-        throw JpegError("JPEG dimensions too large to decode");
+    if (Pixels() > kMaxPixels) throw JpegError("JPEG has more pixels than the program takes on");
 
     Bitmap bitmap(width_, height_, pf);
     auto s = std::make_unique<DecodeState>();

@@ -27,9 +27,14 @@ public:
     void LoadFromFile(const std::string& path);
     void LoadFromMemory(const uint8_t* data, std::size_t size);
 
+    // The most pixels the program takes on: a whole-photo result of this size stays within about
+    // 2 GB. Larger pictures are refused from their header, before any pixel memory is taken.
+    static constexpr int64_t kMaxPixels = 100000000;
+
     bool Empty() const { return data_.empty(); }
     int Width() const { return width_; }
     int Height() const { return height_; }
+    int64_t Pixels() const { return int64_t(width_) * height_; }
     DecodedFormat Format() const { return format_; }
 
     // A pf8bit or pf24bit bitmap of the whole picture.

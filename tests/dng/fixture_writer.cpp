@@ -12,7 +12,9 @@
 
 namespace {
 
-enum Type : uint16_t { BYTE = 1, ASCII = 2, SHORT = 3, LONG = 4, RATIONAL = 5, UNDEFINED = 7, SRATIONAL = 10 };
+enum Type : uint16_t {
+    BYTE = 1, ASCII = 2, SHORT = 3, LONG = 4, RATIONAL = 5, UNDEFINED = 7, SRATIONAL = 10, FLOAT = 11, DOUBLE = 12
+};
 
 class ByteSink {
 public:
@@ -81,6 +83,30 @@ public:
         Shorts(262, {photometric});
         Shorts(277, {samples});
         Shorts(284, {1});
+    }
+    void Reals(uint16_t tag, const std::vector<double>& v, uint16_t type) {
+        ByteSink s(big_);
+        for (double x : v) {
+            if (type == FLOAT) {
+                const float f = static_cast<float>(x);
+                uint32_t bits;
+                std::memcpy(&bits, &f, 4);
+                s.U32(bits);
+            } else {
+                uint64_t bits;
+                std::memcpy(&bits, &x, 8);
+                s.U64(bits);
+            }
+        }
+        entries_[tag] = {type, static_cast<uint32_t>(v.size()), s.bytes};
+    }
+    void Extra(const FixtureTag& t) {
+        if (t.type == FLOAT || t.type == DOUBLE) return Reals(t.tag, t.values, t.type);
+        if (t.type == RATIONAL || t.type == SRATIONAL) return Rationals(t.tag, t.values, 10000, t.type == SRATIONAL);
+        if (t.type != LONG) throw std::invalid_argument("fixture tag type");
+        std::vector<uint32_t> longs;
+        for (double x : t.values) longs.push_back(static_cast<uint32_t>(x));
+        Longs(t.tag, longs);
     }
     void Bytes(uint16_t tag, const std::vector<uint8_t>& v, uint16_t type = BYTE) {
         entries_[tag] = {type, static_cast<uint32_t>(v.size()), v};
@@ -367,6 +393,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
     for (const auto& [tag, values] : s.extraSignedRationals) main.Rationals(tag, values, 10000, true);
     for (const auto& [tag, values] : s.extraShorts) main.Shorts(tag, values);
     if (s.writeDigest) main.Bytes(50972, RawDigest(s.samples));
+    for (const FixtureTag& t : s.extraTags) main.Extra(t);
     if (!subOffsets.empty()) main.Longs(330, subOffsets);
     // Chained directories go before IFD 0, last first, so each knows where its successor is.
     uint32_t next = 0;

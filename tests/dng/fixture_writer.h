@@ -17,6 +17,13 @@ struct FixturePreview {
     uint32_t tileWidth = 0, tileLength = 0;  // uncompressed: tiles of this size instead of strips, stored last first
 };
 
+// A further tag of the main directory: `type` is 4 (LONG), 5 or 10 (RATIONAL or SRATIONAL, over
+// 10000), 11 (FLOAT) or 12 (DOUBLE), each value converted to it.
+struct FixtureTag {
+    uint16_t tag, type;
+    std::vector<double> values;
+};
+
 struct FixtureOptions {
     bool bigEndian = false;
     std::string model = "Canon EOS 550D";  // UniqueCameraModel; empty: no such tag
@@ -45,6 +52,7 @@ struct FixtureOptions {
     std::vector<double> asShotNeutral;  // empty: 0.5 1 0.6
     bool writeNeutral = true;            // false: no AsShotNeutral at all
     std::vector<uint8_t> opcodeList[3];
+    std::vector<FixtureTag> extraTags;   // profile tables, BaselineExposure, ...; replace the writer's own
     std::vector<FixturePreview> previews;
     bool writeDigest = true;
     bool rawInSubIFD = false;            // raw image in a sub-IFD even without an IFD 0 preview

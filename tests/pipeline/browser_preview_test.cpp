@@ -9,6 +9,7 @@
 #include "pipeline/headless_window.h"
 #include "platform/jpeg_image.h"
 #include "platform/message_box.h"
+#include "tests/support/jpeg_encoder.h"
 #include "workflow_fixture.h"
 
 namespace {
@@ -196,6 +197,22 @@ TEST(BrowsePreview, DamagedJpegPreviewShowsTheBoxOnceAndNoValidDngOnlyTheModelLi
     EXPECT_FALSE(invalid.ok);
     EXPECT_EQ(invalid.modelText, "Can't read preview...");
     EXPECT_EQ(invalid.messages, 0u);
+}
+
+// Fault caught: a JPEG preview whose own header declares more pixels than the program takes on
+// (its directory says a small size) decoded into a bitmap of that size; or the limit set too low.
+TEST(BrowsePreview, JpegPreviewOverThePixelLimitIsRefusedBeforeDecoding) {
+    for (const auto& [width, height, shown] : {std::tuple(20000, 5000, true), std::tuple(20001, 5000, false)}) {
+        SCOPED_TRACE(width);
+        FixtureOptions fixture = pipelinetest::MosaicFixture(12, 8, "LEICA T (Typ 701)");
+        FixturePreview preview = Preview(320, 64, true);
+        preview.data = test_support::EncodeJpeg(platform::Bitmap(width, height, platform::PixelFormat::pf8bit));
+        fixture.previews = {preview};
+        const BrowseResult got = Browse(WriteFixtureDNG(fixture));
+        EXPECT_EQ(got.ok, shown);
+        EXPECT_EQ(got.messages, shown ? 0u : 1u);
+        EXPECT_EQ(got.picture.Width(), shown ? width : 0);
+    }
 }
 
 TEST(BrowsePreview, DropsTheOpenPhotoAndTheLoadedJpeg) {

@@ -25,6 +25,11 @@ std::string TooLarge(int height) {
            " pixels in height.\n\nCurrently Clarivane can only handle JPEGs up to 5000 pixels in height.";
 }
 
+std::string TooManyPixels(int width, int height) {
+    return "This JPEG is too large for Clarivane.\nThe JPEG you have selected is " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels.\n\nCurrently Clarivane can only handle JPEGs up to 100 million pixels.";
+}
+
 // A 45 x 29 colour picture encoded by libjpeg: baseline, progressive or arithmetic-coded.
 enum class Coding { Baseline, Progressive, Arithmetic };
 Bytes Encoded(Coding coding) {
@@ -87,6 +92,14 @@ const DamageCase kCases[] = {
     {"Frame65535Square", [] { return WithFrameSize(Encoded(Coding::Baseline), 65535, 65535); }, false, kNotDecoded},
     {"Frame65000Square", [] { return WithFrameSize(Encoded(Coding::Baseline), 65000, 65000); }, false,
      TooLarge(65000)},
+    // 100 million pixels at most, refused from the header before a bitmap is made; a frame at
+    // the limit is decoded and then fails on its missing scan data.
+    {"FrameJustOverThePixelLimit", [] { return WithFrameSize(Encoded(Coding::Baseline), 20001, 5000); }, false,
+     TooManyPixels(20001, 5000)},
+    {"LowerFrameJustOverThePixelLimit", [] { return WithFrameSize(Encoded(Coding::Baseline), 25000, 4001); },
+     false, TooManyPixels(25000, 4001)},
+    {"FrameAtThePixelLimit", [] { return WithFrameSize(Encoded(Coding::Baseline), 25000, 4000); }, false,
+     kNotDecoded},
     {"ThousandsOfProgressiveScans",
      [] {
          // The last scan (header and data) again and again before the end of the image.
