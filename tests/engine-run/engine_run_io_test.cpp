@@ -2,7 +2,7 @@
 
 #include "pgm_image.h"
 #include "run_options.h"
-#include "tests/support/test_files.h"
+#include "tests/support/kernel_grid_text.h"
 #include "text_kernel_grid.h"
 
 namespace {
@@ -11,6 +11,7 @@ using enginerun::FileError;
 using enginerun::ParsePgm;
 using enginerun::PgmImage;
 using enginerun::TextKernelGrid;
+using test_support::KernelGridText;
 using Samples = std::vector<uint16_t>;
 
 TEST(Pgm, ReadsSamplesAfterCommentsAndOneBlankInBothDepths) {
@@ -51,30 +52,23 @@ TEST(Pgm, WrittenFilesReadBackInBothDepths) {
     EXPECT_THROW(enginerun::ReadPgm(folder.File("missing.pgm")), FileError);
 }
 
-std::string EmptyLines(int count, const char* end = "\n") {
-    std::string text;
-    for (int i = 0; i < count; ++i) text += std::string(100, '.') + end;
-    return text;
-}
-
 TEST(TextKernelGrid, LineIsTheRowAndCharacterTheColumnAndWrongShapesAreRefused) {
-    std::string text = EmptyLines(100);
-    text[50 * 101 + 50] = 'c';
+    std::string text = KernelGridText(50, 50, 50);
     text[48 * 101 + 52] = 'r';
     const TextKernelGrid grid = TextKernelGrid::Parse(text);
     EXPECT_EQ(grid.GetCellColor(50, 50), engine::KernelGridSource::kCoreColor);
     EXPECT_EQ(grid.GetCellColor(52, 48), engine::KernelGridSource::kRimColor);
     EXPECT_FALSE(grid.GetCell(48, 52) || grid.GetCell(100, 0));
     // Windows line ends and a missing last line end.
-    std::string crlf = EmptyLines(100, "\r\n");
+    std::string crlf = KernelGridText(-1, 0, 0, 100, "\r\n");
     crlf.resize(crlf.size() - 2);
     crlf[3 * 102 + 99] = 'c';
     EXPECT_TRUE(TextKernelGrid::Parse(crlf).GetCell(99, 3));
 
-    std::string shortLine = EmptyLines(100), badChar = EmptyLines(100);
+    std::string shortLine = KernelGridText(), badChar = shortLine;
     shortLine.erase(5, 1);
     badChar[7] = 'x';
-    for (const std::string& bad : {EmptyLines(99), EmptyLines(101), shortLine, badChar})
+    for (const std::string& bad : {KernelGridText(-1, 0, 0, 99), KernelGridText(-1, 0, 0, 101), shortLine, badChar})
         EXPECT_THROW(TextKernelGrid::Parse(bad), FileError);
     EXPECT_THROW(TextKernelGrid::ReadFile("/nonexistent/grid.txt"), FileError);
 }
