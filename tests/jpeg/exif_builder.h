@@ -61,7 +61,6 @@ public:
         const uint32_t count = tiff_.at(dir + !motorola_) << 8 | tiff_.at(dir + motorola_);  // high byte first in "MM"
         Set32(dir + 2 + 12 * count, link);
     }
-    void SetFirstOffset(uint32_t offset) { Set32(4, offset); }
     uint32_t Size() const { return uint32_t(tiff_.size()); }
     const Bytes& Tiff() const { return tiff_; }
 
