@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_writer.h"
@@ -66,12 +67,9 @@ TEST_P(WriterLayout, ThumbnailInIFD0RawInASubIFDWithItsDigest) {
     EXPECT_GE(info.fShared->fDNGVersion, 0x01030000u);
     ASSERT_GE(info.IFDCount(), 2u);
     const dng_ifd& thumbnail = *info.fIFD[0];
-    EXPECT_EQ(thumbnail.fNewSubFileType, sfPreviewImage);
-    EXPECT_EQ(thumbnail.fImageWidth, 32u);
-    EXPECT_EQ(thumbnail.fImageLength, 21u);
-    EXPECT_EQ(thumbnail.fPreviewApplicationName, "Clarivane");
-    EXPECT_EQ(info.fMainIndex, 1);
-    EXPECT_EQ(info.fIFD[1]->fCompression, 1u);
+    EXPECT_EQ(std::tuple(thumbnail.fNewSubFileType, thumbnail.fImageWidth, thumbnail.fImageLength,
+                         thumbnail.fPreviewApplicationName, info.fMainIndex, info.fIFD[1]->fCompression),
+              std::tuple(uint32(sfPreviewImage), 32u, 21u, std::string("Clarivane"), 1, 1u));
     EXPECT_EQ(back.GetExif().fSoftware, "Clarivane 1.1.0");
     // Orientation of the file is 1, so the XMP's tiff:Orientation says 1 as well; the rest passes through.
     EXPECT_EQ(std::string(back.XMP().begin(), back.XMP().end()),

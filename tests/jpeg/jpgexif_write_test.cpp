@@ -138,13 +138,10 @@ TEST(JPGExifWrite, DamagedExifBlockStillLoadsAndIsCopiedUnchanged) {
     Bytes damaged = photo;
     ASSERT_EQ(damaged[2 + 4 + 6 + 8 + 1], 0x00);
     damaged[2 + 4 + 6 + 8 + 1] = 0x63;
-    {
-        MessageLog log;
-        EXPECT_EQ(WriteResult(damaged), Expected(ExifSectionOf(damaged), kBlank));
-        EXPECT_EQ(log.texts, Texts{"Illegally sized Exif subdirectory"});
-        EXPECT_EQ(Decoded(damaged).Width(), 1728);
-    }
-
+    MessageLog log;
+    EXPECT_EQ(WriteResult(damaged), Expected(ExifSectionOf(damaged), kBlank));
+    EXPECT_EQ(log.texts, Texts{"Illegally sized Exif subdirectory"});
+    EXPECT_EQ(Decoded(damaged).Width(), 1728);
 }
 
 TEST(JPGExifWrite, TheFileAppearsWholeOrNotAtAll) {
