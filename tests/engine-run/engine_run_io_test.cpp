@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "pgm_image.h"
 #include "run_options.h"
 #include "tests/support/kernel_grid_text.h"
@@ -16,8 +18,7 @@ using Samples = std::vector<uint16_t>;
 
 TEST(Pgm, ReadsSamplesAfterCommentsAndOneBlankInBothDepths) {
     const PgmImage image = ParsePgm(std::string("P5\n# made by hand\n3 2\n# max\n200\n") + "\x01\x02\x03\x0A\x0B\xC8");
-    EXPECT_EQ(std::pair(image.width, image.height), std::pair(3, 2));
-    EXPECT_EQ(image.maxValue, 200);
+    EXPECT_EQ(std::tuple(image.width, image.height, image.maxValue), std::tuple(3, 2, 200));
     EXPECT_EQ(image.samples, (Samples{1, 2, 3, 10, 11, 200}));
     // Sample bytes that look like blanks are data; 16-bit samples are big-endian.
     EXPECT_EQ(ParsePgm(std::string("P5 2 1 255 ") + "\x20\x0A").samples, (Samples{0x20, 0x0A}));
@@ -43,8 +44,7 @@ TEST(Pgm, WrittenFilesReadBackInBothDepths) {
         const PgmImage image{3, 2, maxValue, {0, 1, 100, 255, uint16_t(maxValue / 2), uint16_t(maxValue)}};
         enginerun::WritePgm(path, image);
         const PgmImage back = enginerun::ReadPgm(path);
-        EXPECT_EQ(std::pair(back.width, back.height), std::pair(3, 2));
-        EXPECT_EQ(back.maxValue, maxValue);
+        EXPECT_EQ(std::tuple(back.width, back.height, back.maxValue), std::tuple(3, 2, maxValue));
         EXPECT_EQ(back.samples, image.samples);
         const std::string header = "P5\n3 2\n" + std::to_string(maxValue) + "\n";
         EXPECT_EQ(test_support::ReadFileBytes(path).size(), header.size() + 6 * (maxValue < 256 ? 1 : 2));

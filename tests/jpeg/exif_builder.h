@@ -86,6 +86,11 @@ struct RawSection {
 
 inline Bytes Payload(const std::string& text) { return {text.begin(), text.end()}; }
 
+// The payload of a JFIF header, version 1.1, without a thumbnail.
+inline Bytes JfifPayload(uint8_t units, uint16_t x, uint16_t y) {
+    return {'J', 'F', 'I', 'F', 0, 1, 1, units, uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8), uint8_t(y), 0, 0};
+}
+
 // The payload of an APP1 that holds `tiff` as its EXIF block.
 inline Bytes ExifPayload(const Bytes& tiff) {
     Bytes out(6 + tiff.size(), 0);
