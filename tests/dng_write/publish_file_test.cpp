@@ -119,24 +119,4 @@ INSTANTIATE_TEST_SUITE_P(
         KillCase{"UnnamedWrittenKillClaiming", Temporary::Unnamed, Moment::Written, SIGKILL, Naming::Claiming}),
     [](const testing::TestParamInfo<KillCase>& info) { return info.param.label; });
 
-// Both kinds of temporary file give the same results: a replaced name, a claimed free one
-// past the taken ones, and nothing else in the folder.
-TEST(PublishFileTest, ReplacingAndClaimingWithEitherTemporaryFile) {
-    for (const bool named : {false, true}) {
-        SCOPED_TRACE(named ? "named" : "unnamed");
-        gPublishNamedTemporaryOnly = named;
-        test_support::TempFolder folder;
-        test_support::WriteFileBytes(folder.File("a"), {'o', 'l', 'd'});
-        WriteFileReplacing(folder.File("a"), [](dng_stream& s) { s.Put("new", 3); });
-        int tries = 0;
-        const std::string claimed = WriteFileClaiming([&] { return folder.File(++tries == 1 ? "a" : "b"); },
-                                                      [](dng_stream& s) { s.Put("claimed", 7); });
-        EXPECT_EQ(claimed, folder.File("b"));
-        EXPECT_EQ(test_support::ReadFileBytes(folder.File("a")), (Bytes{'n', 'e', 'w'}));
-        EXPECT_EQ(test_support::ReadFileBytes(folder.File("b")), (Bytes{'c', 'l', 'a', 'i', 'm', 'e', 'd'}));
-        EXPECT_EQ(test_support::FolderEntries(folder.Path()), (std::vector<std::string>{"a", "b"}));
-    }
-    gPublishNamedTemporaryOnly = false;
-}
-
 }  // namespace

@@ -6,9 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <filesystem>
-#include <iterator>
 #include <map>
+#include <tuple>
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_image_writer.h"
@@ -68,12 +67,9 @@ TEST_P(WriterLayout, ThumbnailInIFD0RawInASubIFDWithItsDigest) {
     EXPECT_GE(info.fShared->fDNGVersion, 0x01030000u);
     ASSERT_GE(info.IFDCount(), 2u);
     const dng_ifd& thumbnail = *info.fIFD[0];
-    EXPECT_EQ(thumbnail.fNewSubFileType, sfPreviewImage);
-    EXPECT_EQ(thumbnail.fImageWidth, 32u);
-    EXPECT_EQ(thumbnail.fImageLength, 21u);
-    EXPECT_EQ(thumbnail.fPreviewApplicationName, "Clarivane");
-    EXPECT_EQ(info.fMainIndex, 1);
-    EXPECT_EQ(info.fIFD[1]->fCompression, 1u);
+    EXPECT_EQ(std::tuple(thumbnail.fNewSubFileType, thumbnail.fImageWidth, thumbnail.fImageLength,
+                         thumbnail.fPreviewApplicationName, info.fMainIndex, info.fIFD[1]->fCompression),
+              std::tuple(uint32(sfPreviewImage), 32u, 21u, std::string("Clarivane"), 1, 1u));
     EXPECT_EQ(back.GetExif().fSoftware, "Clarivane 1.1.0");
     // Orientation of the file is 1, so the XMP's tiff:Orientation says 1 as well; the rest passes through.
     EXPECT_EQ(std::string(back.XMP().begin(), back.XMP().end()),
@@ -134,27 +130,38 @@ TEST(WriterRefusals, OnlyUncompressedAndAnEightBitThumbnail) {
     EXPECT_THROW(writer.WriteDNG(source->host, stream, *source->negative, thumbnail, 1), dng_exception);
 }
 
-// A written file appears complete or not at all.
-TEST(WriteFileReplacing, ReplacesTheTargetOnlyWhenWritingCompleted) {
-    const test_support::TempFolder temp;
-    const std::string target = temp.File("photo-DB.dng");
-    const auto entries = [&] { return std::distance(std::filesystem::directory_iterator(temp.Path()), {}); };
-    test_support::WriteFileBytes(target, {'o', 'l', 'd'});
+// A written file appears complete or not at all, through either kind of temporary file: a failed
+// write leaves the old file alone, a finished one replaces it or claims the first free name, and
+// nothing else stays in the folder.
+TEST(PublishFile, ReplacingAndClaimingWithEitherTemporaryFile) {
+    using Bytes = std::vector<uint8_t>;
     const auto failing = [](dng_stream& s) {
         s.Put("partial", 7);
         ThrowWriteFile("disk full");
     };
-    EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(target, failing); }), dng_error_write_file);
-    EXPECT_EQ(test_support::ReadFileBytes(target), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(entries(), 1) << "the temporary file must be gone";
+    for (const bool named : {false, true}) {
+        SCOPED_TRACE(named ? "named" : "unnamed");
+        gPublishNamedTemporaryOnly = named;
+        const test_support::TempFolder temp;
+        const std::string target = temp.File("a");
+        test_support::WriteFileBytes(target, {'o', 'l', 'd'});
+        EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(target, failing); }), dng_error_write_file);
+        EXPECT_EQ(test_support::ReadFileBytes(target), (Bytes{'o', 'l', 'd'}));
+        EXPECT_EQ(test_support::FolderEntries(temp.Path()), std::vector<std::string>{"a"});
 
-    WriteFileReplacing(target, [](dng_stream& s) { s.Put("new", 3); });
-    EXPECT_EQ(test_support::ReadFileBytes(target), (std::vector<uint8_t>{'n', 'e', 'w'}));
-    EXPECT_EQ(entries(), 1);
-
-    const auto writeX = [](dng_stream& s) { s.Put("x", 1); };
-    EXPECT_EQ(ErrorOf([&] { WriteFileReplacing("/nonexistent-folder-for-test/x.dng", writeX); }), dng_error_open_file)
-        << "a missing folder is an open error";
+        WriteFileReplacing(target, [](dng_stream& s) { s.Put("new", 3); });
+        int tries = 0;
+        const std::string claimed = WriteFileClaiming([&] { return temp.File(++tries == 1 ? "a" : "b"); },
+                                                      [](dng_stream& s) { s.Put("claimed", 7); });
+        EXPECT_EQ(claimed, temp.File("b"));
+        EXPECT_EQ(test_support::ReadFileBytes(target), (Bytes{'n', 'e', 'w'}));
+        EXPECT_EQ(test_support::ReadFileBytes(claimed), (Bytes{'c', 'l', 'a', 'i', 'm', 'e', 'd'}));
+        EXPECT_EQ(test_support::FolderEntries(temp.Path()), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(ErrorOf([&] { WriteFileReplacing("/nonexistent-folder-for-test/x.dng", failing); }),
+                  dng_error_open_file)
+            << "a missing folder is an open error";
+    }
+    gPublishNamedTemporaryOnly = false;
 }
 
 }  // namespace

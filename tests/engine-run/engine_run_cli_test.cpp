@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "pgm_image.h"
-#include "tests/support/test_files.h"
+#include "tests/support/kernel_grid_text.h"
 
 namespace {
 
@@ -29,14 +29,7 @@ protected:
 
     // Grid with core cells on line 50 from character `first` to `last`.
     std::string WriteGrid(int first, int last) const {
-        std::string text;
-        for (int y = 0; y < 100; ++y) {
-            std::string line(100, '.');
-            if (y == 50) line.replace(first, last - first + 1, last - first + 1, 'c');
-            text += line + '\n';
-        }
-        test_support::WriteFileBytes(folder.File("grid.txt"), {text.begin(), text.end()});
-        return folder.File("grid.txt");
+        return test_support::WriteKernelGrid(folder.File("grid.txt"), 50, first, last);
     }
 
     static int Run(const std::string& arguments) {
@@ -80,8 +73,6 @@ TEST_F(EngineRunCli, BadArgumentsAndFilesExitWithCode2) {
     const std::string out = folder.File("out.pgm");
     for (const std::string& arguments : {
              in + " " + out + " " + grid,  // no --white
-             in + " " + out + " " + grid + " --white 255 --grid-mode 3",
-             in + " " + out + " " + grid + " --white 255 --bogus 1",
              folder.File("missing.pgm") + " " + out + " " + grid + " --white 255",
              grid + " " + out + " " + grid + " --white 255",  // not a PGM
              in + " " + out + " " + in + " --white 255",      // not a grid

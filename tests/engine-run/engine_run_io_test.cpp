@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "pgm_image.h"
 #include "run_options.h"
-#include "tests/support/test_files.h"
+#include "tests/support/kernel_grid_text.h"
 #include "text_kernel_grid.h"
 
 namespace {
@@ -11,12 +13,12 @@ using enginerun::FileError;
 using enginerun::ParsePgm;
 using enginerun::PgmImage;
 using enginerun::TextKernelGrid;
+using test_support::KernelGridText;
 using Samples = std::vector<uint16_t>;
 
 TEST(Pgm, ReadsSamplesAfterCommentsAndOneBlankInBothDepths) {
     const PgmImage image = ParsePgm(std::string("P5\n# made by hand\n3 2\n# max\n200\n") + "\x01\x02\x03\x0A\x0B\xC8");
-    EXPECT_EQ(std::pair(image.width, image.height), std::pair(3, 2));
-    EXPECT_EQ(image.maxValue, 200);
+    EXPECT_EQ(std::tuple(image.width, image.height, image.maxValue), std::tuple(3, 2, 200));
     EXPECT_EQ(image.samples, (Samples{1, 2, 3, 10, 11, 200}));
     // Sample bytes that look like blanks are data; 16-bit samples are big-endian.
     EXPECT_EQ(ParsePgm(std::string("P5 2 1 255 ") + "\x20\x0A").samples, (Samples{0x20, 0x0A}));
@@ -42,8 +44,7 @@ TEST(Pgm, WrittenFilesReadBackInBothDepths) {
         const PgmImage image{3, 2, maxValue, {0, 1, 100, 255, uint16_t(maxValue / 2), uint16_t(maxValue)}};
         enginerun::WritePgm(path, image);
         const PgmImage back = enginerun::ReadPgm(path);
-        EXPECT_EQ(std::pair(back.width, back.height), std::pair(3, 2));
-        EXPECT_EQ(back.maxValue, maxValue);
+        EXPECT_EQ(std::tuple(back.width, back.height, back.maxValue), std::tuple(3, 2, maxValue));
         EXPECT_EQ(back.samples, image.samples);
         const std::string header = "P5\n3 2\n" + std::to_string(maxValue) + "\n";
         EXPECT_EQ(test_support::ReadFileBytes(path).size(), header.size() + 6 * (maxValue < 256 ? 1 : 2));
@@ -51,30 +52,23 @@ TEST(Pgm, WrittenFilesReadBackInBothDepths) {
     EXPECT_THROW(enginerun::ReadPgm(folder.File("missing.pgm")), FileError);
 }
 
-std::string EmptyLines(int count, const char* end = "\n") {
-    std::string text;
-    for (int i = 0; i < count; ++i) text += std::string(100, '.') + end;
-    return text;
-}
-
 TEST(TextKernelGrid, LineIsTheRowAndCharacterTheColumnAndWrongShapesAreRefused) {
-    std::string text = EmptyLines(100);
-    text[50 * 101 + 50] = 'c';
+    std::string text = KernelGridText(50, 50, 50);
     text[48 * 101 + 52] = 'r';
     const TextKernelGrid grid = TextKernelGrid::Parse(text);
     EXPECT_EQ(grid.GetCellColor(50, 50), engine::KernelGridSource::kCoreColor);
     EXPECT_EQ(grid.GetCellColor(52, 48), engine::KernelGridSource::kRimColor);
     EXPECT_FALSE(grid.GetCell(48, 52) || grid.GetCell(100, 0));
     // Windows line ends and a missing last line end.
-    std::string crlf = EmptyLines(100, "\r\n");
+    std::string crlf = KernelGridText(-1, 0, 0, 100, "\r\n");
     crlf.resize(crlf.size() - 2);
     crlf[3 * 102 + 99] = 'c';
     EXPECT_TRUE(TextKernelGrid::Parse(crlf).GetCell(99, 3));
 
-    std::string shortLine = EmptyLines(100), badChar = EmptyLines(100);
+    std::string shortLine = KernelGridText(), badChar = shortLine;
     shortLine.erase(5, 1);
     badChar[7] = 'x';
-    for (const std::string& bad : {EmptyLines(99), EmptyLines(101), shortLine, badChar})
+    for (const std::string& bad : {KernelGridText(-1, 0, 0, 99), KernelGridText(-1, 0, 0, 101), shortLine, badChar})
         EXPECT_THROW(TextKernelGrid::Parse(bad), FileError);
     EXPECT_THROW(TextKernelGrid::ReadFile("/nonexistent/grid.txt"), FileError);
 }

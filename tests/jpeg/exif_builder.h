@@ -61,7 +61,6 @@ public:
         const uint32_t count = tiff_.at(dir + !motorola_) << 8 | tiff_.at(dir + motorola_);  // high byte first in "MM"
         Set32(dir + 2 + 12 * count, link);
     }
-    void SetFirstOffset(uint32_t offset) { Set32(4, offset); }
     uint32_t Size() const { return uint32_t(tiff_.size()); }
     const Bytes& Tiff() const { return tiff_; }
 
@@ -86,6 +85,11 @@ struct RawSection {
 };
 
 inline Bytes Payload(const std::string& text) { return {text.begin(), text.end()}; }
+
+// The payload of a JFIF header, version 1.1, without a thumbnail.
+inline Bytes JfifPayload(uint8_t units, uint16_t x, uint16_t y) {
+    return {'J', 'F', 'I', 'F', 0, 1, 1, units, uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8), uint8_t(y), 0, 0};
+}
 
 // The payload of an APP1 that holds `tiff` as its EXIF block.
 inline Bytes ExifPayload(const Bytes& tiff) {

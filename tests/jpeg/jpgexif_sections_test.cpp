@@ -27,10 +27,6 @@ Bytes ImageData(const JPGExif& table) {
     return {table.LastSectionData(), table.LastSectionData() + table.LastSectionSize()};
 }
 
-Bytes JfifPayload(uint8_t units, uint16_t x, uint16_t y) {
-    return {'J', 'F', 'I', 'F', 0, 1, 2, units, uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8), uint8_t(y), 0, 0};
-}
-
 }  // namespace
 
 class RealPhotoTable : public ::testing::TestWithParam<const char*> {};

@@ -66,13 +66,9 @@ TEST(JPGExifWalk, BothByteOrdersGiveTheSameValues) {
         SCOPED_TRACE(motorola ? "MM" : "II");
         JPGExif table;
         EXPECT_EQ(Walk(table, CameraBlock(motorola).Tiff()), Texts{});
-        EXPECT_EQ(table.motorolaOrder, motorola);
-        EXPECT_EQ(table.xResolution, 72.0f);
-        EXPECT_EQ(table.yResolution, 96.0f);
-        EXPECT_EQ(table.resolutionUnit, 2);
-        EXPECT_EQ(table.orientation, 6);
-        EXPECT_EQ(table.orientationCount, 2);
-        EXPECT_EQ(table.dateTagCount, 3);
+        EXPECT_EQ(std::tuple(table.motorolaOrder, table.xResolution, table.yResolution, table.resolutionUnit,
+                             table.orientation, table.orientationCount, table.dateTagCount),
+                  std::tuple(motorola, 72.0f, 96.0f, 2, 6, 2, 3));
     }
 }
 

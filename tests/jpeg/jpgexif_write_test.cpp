@@ -30,27 +30,20 @@ Bitmap Decoded(const Bytes& jpeg) {
 
 const Bytes kBlank = Encoded(Bitmap(40, 24, platform::PixelFormat::pf24bit));
 
-// The first APP1 section holding EXIF, from its marker on.
-Bytes ExifSectionOf(const Bytes& jpeg) {
+// The payload of the first APP1 section holding EXIF.
+Bytes ExifPayloadOf(const Bytes& jpeg) {
     for (std::size_t at = 2; at + 10 <= jpeg.size() && jpeg[at + 1] != 0xDA;) {
         const std::size_t end = at + 2 + ((jpeg[at + 2] << 8) | jpeg[at + 3]);
         if (jpeg[at + 1] == 0xE1 && std::equal(jpeg.begin() + long(at) + 4, jpeg.begin() + long(at) + 8, "Exif"))
-            return Bytes(jpeg.begin() + long(at), jpeg.begin() + long(end));
+            return Bytes(jpeg.begin() + long(at) + 4, jpeg.begin() + long(end));
         at = end;
     }
     return {};
 }
 
-// SOI, `middle`, then the encoder's output after its own JFIF header.
-Bytes Expected(Bytes middle, const Bytes& encoded) {
-    middle.insert(middle.begin(), {0xFF, 0xD8});
-    middle.insert(middle.end(), encoded.begin() + 4 + ((encoded.at(4) << 8) | encoded.at(5)), encoded.end());
-    return middle;
-}
-
-Bytes JfifHeader(uint8_t units, uint16_t x, uint16_t y) {
-    return {0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01, 0x01, units,
-            uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8), uint8_t(y), 0x00, 0x00};
+// The encoder's output with the source's EXIF block in place of its JFIF header.
+Bytes WithExifOf(const Bytes& source, const Bytes& encoded = kBlank) {
+    return WithLeadingSections(encoded, {{0xE1, ExifPayloadOf(source)}});
 }
 
 // Reads both tables from memory and writes the result file.
@@ -77,8 +70,8 @@ TEST_P(CameraPhotoSave, ExifBlockReplacesTheEncodersHeaderByteForByte) {
     EXPECT_EQ(log.texts, Texts{});
     // SOI, the camera's EXIF APP1 where the JFIF APP0 stood, then the
     // encoder's tables, frame, scan header and scan data unchanged.
-    ASSERT_FALSE(ExifSectionOf(photo).empty());
-    EXPECT_EQ(saved, Expected(ExifSectionOf(photo), encoded));
+    ASSERT_FALSE(ExifPayloadOf(photo).empty());
+    EXPECT_EQ(saved, WithExifOf(photo, encoded));
 
     // libjpeg reads it as the encoder's picture, exiftool finds the very same EXIF block.
     const Bitmap a = Decoded(saved), b = Decoded(encoded);
@@ -99,35 +92,30 @@ INSTANTIATE_TEST_SUITE_P(ExifFirstOrAfterJfif, CameraPhotoSave,
 TEST(JPGExifWrite, OtherFirstSectionGetsAJfifHeaderFromTheExifResolution) {
     const RawSection icc{0xE2, Payload("ICC_PROFILE not really a profile")};
     const std::pair<std::vector<E::Entry>, Bytes> cases[] = {
-        {{E::Rational(0x011A, 72, 1), E::Rational(0x011B, 72, 1), E::Short(0x0128, 2)}, JfifHeader(1, 72, 72)},
+        {{E::Rational(0x011A, 72, 1), E::Rational(0x011B, 72, 1), E::Short(0x0128, 2)}, JfifPayload(1, 72, 72)},
         // Centimetres, fractions cut off.
-        {{E::Rational(0x011A, 1181, 10), E::Rational(0x011B, 599, 10), E::Short(0x0128, 3)}, JfifHeader(2, 118, 59)},
+        {{E::Rational(0x011A, 1181, 10), E::Rational(0x011B, 599, 10), E::Short(0x0128, 3)}, JfifPayload(2, 118, 59)},
         // No unit, or unit 1: the defaults.
-        {{E::Rational(0x011A, 72, 1)}, JfifHeader(1, 300, 300)},
-        {{E::Rational(0x011A, 72, 1), E::Short(0x0128, 1)}, JfifHeader(1, 300, 300)},
-        {{E::Rational(0x011A, 1000000000, 1), E::Short(0x0128, 2)}, JfifHeader(1, 65535, 65535)},
+        {{E::Rational(0x011A, 72, 1)}, JfifPayload(1, 300, 300)},
+        {{E::Rational(0x011A, 72, 1), E::Short(0x0128, 1)}, JfifPayload(1, 300, 300)},
+        {{E::Rational(0x011A, 1000000000, 1), E::Short(0x0128, 2)}, JfifPayload(1, 65535, 65535)},
     };
     MessageLog log;
-    for (const auto& [entries, header] : cases) {
+    for (const auto& [entries, jfif] : cases) {
         ExifBuilder block(false);
         block.AddDirectory(entries);
-        const Bytes exif = ExifPayload(block.Tiff()), section = WithLength(exif);
-        Bytes middle = header;
-        middle.insert(middle.end(), {0xFF, 0xE1});
-        middle.insert(middle.end(), section.begin(), section.end());
-        EXPECT_EQ(WriteResult(WithLeadingSections(kBlank, {icc, {0xE1, exif}})), Expected(middle, kBlank));
+        const Bytes exif = ExifPayload(block.Tiff());
+        EXPECT_EQ(WriteResult(WithLeadingSections(kBlank, {icc, {0xE1, exif}})),
+                  WithLeadingSections(kBlank, {{0xE0, jfif}, {0xE1, exif}}));
     }
     // Without EXIF: the encoder's output alone after a source starting with APP0; after one
-    // starting otherwise, a JFIF header of the defaults or of a later JFIF header's fields.
+    // starting otherwise, a JFIF header of the defaults or of a later JFIF header's fields
+    // before the encoder's own.
     EXPECT_EQ(WriteResult(ReadFileBytes(TestData("jpeg/cmyk_adobe.jpg"))), kBlank);
-    const auto withOwnHeader = [](Bytes header) {
-        header.insert(header.end(), kBlank.begin() + 2, kBlank.begin() + 20);
-        return Expected(header, kBlank);
-    };
-    const Bytes jfif = JfifHeader(2, 10, 20);
-    EXPECT_EQ(WriteResult(AssembleJpeg({{0xDB, Bytes(65, 1)}})), withOwnHeader(JfifHeader(1, 300, 300)));
-    EXPECT_EQ(WriteResult(WithLeadingSections(kBlank, {icc, {0xE0, Bytes(jfif.begin() + 4, jfif.end())}})),
-              withOwnHeader(jfif));
+    const Bytes encoderOutput(kBlank.begin() + 2, kBlank.end()), jfif = JfifPayload(2, 10, 20);
+    EXPECT_EQ(WriteResult(AssembleJpeg({{0xDB, Bytes(65, 1)}})),
+              WithSections({{0xE0, JfifPayload(1, 300, 300)}}, encoderOutput));
+    EXPECT_EQ(WriteResult(WithLeadingSections(kBlank, {icc, {0xE0, jfif}})), WithSections({{0xE0, jfif}}, encoderOutput));
     EXPECT_EQ(log.texts, Texts{});
 }
 
@@ -138,13 +126,10 @@ TEST(JPGExifWrite, DamagedExifBlockStillLoadsAndIsCopiedUnchanged) {
     Bytes damaged = photo;
     ASSERT_EQ(damaged[2 + 4 + 6 + 8 + 1], 0x00);
     damaged[2 + 4 + 6 + 8 + 1] = 0x63;
-    {
-        MessageLog log;
-        EXPECT_EQ(WriteResult(damaged), Expected(ExifSectionOf(damaged), kBlank));
-        EXPECT_EQ(log.texts, Texts{"Illegally sized Exif subdirectory"});
-        EXPECT_EQ(Decoded(damaged).Width(), 1728);
-    }
-
+    MessageLog log;
+    EXPECT_EQ(WriteResult(damaged), WithExifOf(damaged));
+    EXPECT_EQ(log.texts, Texts{"Illegally sized Exif subdirectory"});
+    EXPECT_EQ(Decoded(damaged).Width(), 1728);
 }
 
 TEST(JPGExifWrite, TheFileAppearsWholeOrNotAtAll) {
@@ -167,7 +152,7 @@ TEST(JPGExifWrite, TheFileAppearsWholeOrNotAtAll) {
     MessageLog log;
     for (const char* name : {"old.jpg", "link.jpg"}) {
         EXPECT_TRUE(source.WriteWithExif(dir.File(name), target));
-        EXPECT_EQ(ReadFileBytes(dir.File(name)), Expected(ExifSectionOf(photo), kBlank));
+        EXPECT_EQ(ReadFileBytes(dir.File(name)), WithExifOf(photo));
     }
     EXPECT_FALSE(std::filesystem::is_symlink(dir.File("link.jpg")));
     EXPECT_EQ(ReadFileBytes(dir.File("target.txt")), (Bytes{4, 5}));

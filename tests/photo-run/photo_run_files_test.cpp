@@ -47,7 +47,9 @@ void MakeSpecial(Special kind, const std::string& path) {
 class SpecialPhotoTest : public testing::TestWithParam<SpecialCase> {};
 
 // Anything but a regular file is refused at once with the operation's message, in the
-// browser as in plug-in mode, and nothing is written anywhere.
+// browser as in plug-in mode, and nothing is written anywhere. Both readers open through one
+// check: every kind goes through the DNG reader; the JPEG reader gets the two that would hang
+// it (a pipe without a writer, an endless device) were it to open the file itself.
 TEST_P(SpecialPhotoTest, IsRefusedAtOnceAndNothingIsWritten) {
     const SpecialCase& c = GetParam();
     TempFolder folder;
@@ -78,13 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SpecialCase{"FifoDng", Special::Fifo, "x.dng", kDngMessage},
                     SpecialCase{"FifoJpeg", Special::Fifo, "x.jpg", kJpegMessage},
                     SpecialCase{"FolderDng", Special::Folder, "x.dng", kDngMessage},
-                    SpecialCase{"FolderJpeg", Special::Folder, "x.jpeg", kJpegMessage},
                     SpecialCase{"DeviceDng", Special::Device, "x.dng", kDngMessage},
-                    SpecialCase{"DeviceJpeg", Special::Device, "x.jpg", kJpegMessage},
+                    SpecialCase{"DeviceJpeg", Special::Device, "x.jpeg", kJpegMessage},
                     SpecialCase{"SocketDng", Special::Socket, "x.DNG", kDngMessage},
-                    SpecialCase{"SocketJpeg", Special::Socket, "x.jpg", kJpegMessage},
-                    SpecialCase{"DanglingLinkDng", Special::DanglingLink, "x.dng", kDngMessage},
-                    SpecialCase{"DanglingLinkJpeg", Special::DanglingLink, "x.jpg", kJpegMessage}),
+                    SpecialCase{"DanglingLinkDng", Special::DanglingLink, "x.dng", kDngMessage}),
     [](const testing::TestParamInfo<SpecialCase>& info) { return info.param.label; });
 
 // Two plug-in saves of one photo, held together until both results are complete, then let go

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 #include "engine/class_fft.h"
@@ -20,26 +19,6 @@ constexpr int kLowPass = 40;
 // The line of the grid file on a grid.
 void DrawLine(controls::KernelGrid& grid) {
     for (int x = 46; x < 55; ++x) grid.ClickCell(x, 50, false, 0x008000);
-}
-
-// Width, height and R G B bytes (top row first) of a PPM as photo-run writes it.
-struct Ppm {
-    int width = 0;
-    int height = 0;
-    Bytes rgb;
-};
-Ppm ReadPpm(const std::string& path) {
-    const Bytes bytes = test_support::ReadFileBytes(path);
-    const long headerSize = long(std::min<std::size_t>(bytes.size(), 40));
-    std::istringstream header(std::string(bytes.begin(), bytes.begin() + headerSize));
-    std::string magic;
-    int maxValue = 0;
-    Ppm ppm;
-    header >> magic >> ppm.width >> ppm.height >> maxValue;
-    const std::size_t size = std::size_t(ppm.width) * std::size_t(ppm.height) * 3;
-    if (magic != "P6" || maxValue != 255 || bytes.size() < size) return {};
-    ppm.rgb.assign(bytes.end() - long(size), bytes.end());
-    return ppm;
 }
 
 class PhotoRunJpeg : public ::testing::Test {
@@ -88,19 +67,17 @@ TEST_F(PhotoRunJpeg, PatchIsTheDeblurredCropOfThePreview) {
                 expected.SetPixel(x, y, preview.Pixel(c.left + x, c.top + y));
         window.Convert().ProcessJPG(expected);
 
-        const Ppm previewPpm = ReadPpm(folder.File("p.ppm"));
+        const photo_run_test::Ppm previewPpm = photo_run_test::ReadPpm(folder.File("p.ppm"));
         EXPECT_EQ(std::pair(previewPpm.width, previewPpm.height), std::pair(preview.Width(), preview.Height()));
-        const Ppm patch = ReadPpm(folder.File("q.ppm"));
+        const photo_run_test::Ppm patch = photo_run_test::ReadPpm(folder.File("q.ppm"));
         ASSERT_EQ(std::pair(patch.width, patch.height), std::pair(span, span));
-        int differing = 0;
+        Bytes want;
         for (int y = 0; y < span; ++y)
             for (int x = 0; x < span; ++x) {
-                const uint32_t want = expected.Pixel(x, y);
-                const uint8_t* got = &patch.rgb[(std::size_t(y) * span + x) * 3];
-                differing += got[0] != platform::RedOf(want) || got[1] != platform::GreenOf(want) ||
-                             got[2] != platform::BlueOf(want);
+                const uint32_t pixel = expected.Pixel(x, y);
+                want.insert(want.end(), {platform::RedOf(pixel), platform::GreenOf(pixel), platform::BlueOf(pixel)});
             }
-        EXPECT_EQ(differing, 0);
+        EXPECT_TRUE(patch.rgb == want);
     }
 }
 

@@ -16,31 +16,17 @@ TEST(PhotoRunOptions, EveryOptionReachesItsField) {
          "--three-plane", "--profile", "2", "--brightness", "-13", "--contrast", "61", "--crop", "124,36",
          "--zoom", "200", "--preview", "p.ppm", "--patch", "q.ppm", "--final", "out", "--plugin", "--thumbnail",
          "t.ppm", "--strip-exif", "photo.dng"});
-    EXPECT_EQ(o.photo, "photo.dng");
-    EXPECT_EQ(o.gridPath, "g.txt");
-    EXPECT_EQ(o.engine.gridMode, 1);
-    EXPECT_EQ(o.engine.smoothing, 12);
-    EXPECT_EQ(o.engine.lowPass, 3);
-    EXPECT_EQ(o.engine.localization, 40);
-    EXPECT_EQ(o.engine.localizationMax, 900);
-    EXPECT_EQ(o.engine.mask, 7);
+    EXPECT_EQ(o.photo + " " + o.gridPath + " " + o.previewPath + " " + o.patchPath + " " + o.finalFolder + " " +
+                  o.thumbnailPath,
+              "photo.dng g.txt p.ppm q.ppm out t.ppm");
+    EXPECT_EQ((std::vector<int>{o.engine.gridMode, *o.engine.smoothing, *o.engine.lowPass, *o.engine.localization,
+                                *o.engine.localizationMax, *o.engine.mask, o.profile, o.brightness, o.contrast,
+                                o.cropLeft, o.cropTop, o.zoom}),
+              (std::vector<int>{1, 12, 3, 40, 900, 7, 2, -13, 61, 124, 36, 200}));
     ASSERT_EQ(o.engine.circles.size(), 2u);
-    EXPECT_EQ(o.engine.circles[0].row, 10);
-    EXPECT_EQ(o.engine.circles[0].column, 20);
-    EXPECT_EQ(o.engine.circles[1].percent, 5);
-    EXPECT_TRUE(o.threePlane);
-    EXPECT_EQ(o.profile, 2);
-    EXPECT_EQ(o.brightness, -13);
-    EXPECT_EQ(o.contrast, 61);
-    EXPECT_EQ(o.cropLeft, 124);
-    EXPECT_EQ(o.cropTop, 36);
-    EXPECT_EQ(o.zoom, 200);
-    EXPECT_EQ(o.previewPath, "p.ppm");
-    EXPECT_EQ(o.patchPath, "q.ppm");
-    EXPECT_EQ(o.finalFolder, "out");
-    EXPECT_TRUE(o.plugin);
-    EXPECT_EQ(o.thumbnailPath, "t.ppm");
-    EXPECT_TRUE(o.stripExif);
+    EXPECT_EQ((std::vector<int>{o.engine.circles[0].row, o.engine.circles[0].column, o.engine.circles[1].percent}),
+              (std::vector<int>{10, 20, 5}));
+    EXPECT_TRUE(o.threePlane && o.plugin && o.stripExif);
 
     const photorun::PhotoRunOptions bare = photorun::ParsePhotoRunOptions({"a.dng"});
     EXPECT_FALSE(bare.threePlane || bare.plugin || bare.stripExif);
