@@ -15,7 +15,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-constexpr uint16_t kLong = 4, kSRational = 10, kFloat = 11, kDouble = 12;
+using namespace fixture_type;
 
 void Put(const std::string& folder, const std::string& name, const Bytes& bytes) {
     std::ofstream(folder + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

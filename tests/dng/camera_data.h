@@ -40,11 +40,12 @@ inline FixtureOptions Canon6DProfileFixture() {
     s.model = "Canon EOS 6D";
     s.samples = PatternSamples(s.width, s.height, 1, s.bits);
     s.colorMatrix = rowMajor(p.ColorMatrix1());
-    s.extraSignedRationals = {{50722, rowMajor(p.ColorMatrix2())},
-                              {50723, rowMajor(k6DCalibration1)},
-                              {50964, rowMajor(p.ForwardMatrix1())},
-                              {50965, rowMajor(p.ForwardMatrix2())}};
-    s.extraShorts = {{50778, {lsStandardLightA}}, {50779, {lsD65}}};
+    s.extraTags = {{50722, fixture_type::kSRational, rowMajor(p.ColorMatrix2())},
+                   {50723, fixture_type::kSRational, rowMajor(k6DCalibration1)},
+                   {50964, fixture_type::kSRational, rowMajor(p.ForwardMatrix1())},
+                   {50965, fixture_type::kSRational, rowMajor(p.ForwardMatrix2())},
+                   {50778, fixture_type::kShort, {double(lsStandardLightA)}},
+                   {50779, fixture_type::kShort, {double(lsD65)}}};
     return s;
 }
 

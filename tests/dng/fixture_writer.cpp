@@ -103,10 +103,11 @@ public:
     void Extra(const FixtureTag& t) {
         if (t.type == FLOAT || t.type == DOUBLE) return Reals(t.tag, t.values, t.type);
         if (t.type == RATIONAL || t.type == SRATIONAL) return Rationals(t.tag, t.values, 10000, t.type == SRATIONAL);
-        if (t.type != LONG) throw std::invalid_argument("fixture tag type");
-        std::vector<uint32_t> longs;
-        for (double x : t.values) longs.push_back(static_cast<uint32_t>(x));
-        Longs(t.tag, longs);
+        if (t.type != LONG && t.type != SHORT) throw std::invalid_argument("fixture tag type");
+        std::vector<uint32_t> integers;
+        for (double x : t.values) integers.push_back(static_cast<uint32_t>(x));
+        if (t.type == SHORT) return Shorts(t.tag, integers);
+        Longs(t.tag, integers);
     }
     void Bytes(uint16_t tag, const std::vector<uint8_t>& v, uint16_t type = BYTE) {
         entries_[tag] = {type, static_cast<uint32_t>(v.size()), v};
@@ -390,8 +391,6 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
             s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral;
         if (s.writeNeutral) main.Rationals(50728, neutral, 1000000);
     }
-    for (const auto& [tag, values] : s.extraSignedRationals) main.Rationals(tag, values, 10000, true);
-    for (const auto& [tag, values] : s.extraShorts) main.Shorts(tag, values);
     if (s.writeDigest) main.Bytes(50972, RawDigest(s.samples));
     for (const FixtureTag& t : s.extraTags) main.Extra(t);
     if (!subOffsets.empty()) main.Longs(330, subOffsets);

@@ -17,8 +17,13 @@ struct FixturePreview {
     uint32_t tileWidth = 0, tileLength = 0;  // uncompressed: tiles of this size instead of strips, stored last first
 };
 
-// A further tag of the main directory: `type` is 4 (LONG), 5 or 10 (RATIONAL or SRATIONAL, over
-// 10000), 11 (FLOAT) or 12 (DOUBLE), each value converted to it.
+// The TIFF field types a FixtureTag may take.
+namespace fixture_type {
+constexpr uint16_t kShort = 3, kLong = 4, kRational = 5, kSRational = 10, kFloat = 11, kDouble = 12;
+}
+
+// A further tag of the main directory: `type` is a fixture_type (rationals over 10000), each value
+// converted to it.
 struct FixtureTag {
     uint16_t tag, type;
     std::vector<double> values;
@@ -52,14 +57,10 @@ struct FixtureOptions {
     std::vector<double> asShotNeutral;  // empty: 0.5 1 0.6
     bool writeNeutral = true;            // false: no AsShotNeutral at all
     std::vector<uint8_t> opcodeList[3];
-    std::vector<FixtureTag> extraTags;   // profile tables, BaselineExposure, ...; replace the writer's own
+    std::vector<FixtureTag> extraTags;   // further IFD 0 tags (profile tables, BaselineExposure, ...); replace the writer's own
     std::vector<FixturePreview> previews;
     bool writeDigest = true;
     bool rawInSubIFD = false;            // raw image in a sub-IFD even without an IFD 0 preview
-    // Further camera tags of IFD 0, replacing the writer's own: SRATIONAL (e.g. ForwardMatrix1) and SHORT
-    // (e.g. CalibrationIlluminant2).
-    std::map<uint16_t, std::vector<double>> extraSignedRationals;
-    std::map<uint16_t, std::vector<uint32_t>> extraShorts;
 };
 
 std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& options);

@@ -19,7 +19,7 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kDenormal = std::numeric_limits<double>::denorm_min();
-constexpr uint16_t kRational = 5, kSRational = 10, kFloat = 11, kDouble = 12;
+using namespace fixture_type;
 
 // LinearRaw colour negative of an odd, non-square size, every pixel one unbalanced colour.
 FixtureOptions Colour() {
