@@ -74,6 +74,7 @@ TEST_F(DeblurFilterTest, LowPassDampsEachFrequencyByTheLaplacianRegulariser) {
     // the wrapped Laplacian gives |P|^2 = 16 to a column wave of period 2 and 4 to a row wave of
     // period 4. One 512-pixel tile wraps around as the transform does; 250 acts as 200 and is stored back.
     grid.Set(50, 50);
+    // The row wave is the cosine of a quarter turn per row: 1, 0, -1, 0.
     const auto wave = [](int r, int c, double columnGain, double rowGain) {
         return 2000 + 1000 * columnGain * (c % 2 ? -1 : 1) + 600 * rowGain * ((r + 1) % 2) * (r % 4 ? -1 : 1);
     };
