@@ -1,15 +1,12 @@
 // Deblurs a full-size 16-bit plane and a result-patch-sized one, each in a
 // process of its own so that the peak memory figure belongs to that size.
 // After the engine, the same process runs on the same input a whole-plane
-// FFTW Wiener deconvolution as a yardstick, and for the full size the
-// engine as it was before (kept in the tests) to count differing samples.
+// FFTW Wiener deconvolution as a yardstick.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -19,7 +16,6 @@
 #include "engine/progress_status.h"
 #include "platform/parallel_run.h"
 #include "platform/process_messages.h"
-#include "reference_deblur.h"
 #include "text_kernel_grid.h"
 #include "wiener_reference.h"
 
@@ -63,7 +59,7 @@ double Seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void RunOne(int width, int height, bool compare) {
+void RunOne(int width, int height) {
     engine::MemoryPlane16 plane(width, height);
     FillPlane(plane);
     const engine::MemoryPlane16 input = plane;
@@ -107,28 +103,12 @@ void RunOne(int width, int height, bool compare) {
     if (pumps >= 5 && fft.cancelRequested == false && width > engine::ClassFFT::kTileSize)
         std::printf("%13s  a cancel at the 5th message pump returns after %.1f ms\n", "",
                     1000.0 * Seconds(cancelledAt));
-
-    if (compare) {
-        engine::MemoryPlane16 former = input;
-        enginetest::ReferenceDeblur(fft, former, 0, 0, kWhite);
-        long differing = 0;
-        int largest = 0;
-        for (std::size_t i = 0; i < former.Samples().size(); ++i) {
-            const int d = std::abs(int(former.Samples()[i]) - int(plane.Samples()[i]));
-            differing += d != 0;
-            largest = std::max(largest, d);
-        }
-        std::printf("%13s  against the former engine: %ld samples differ (%.4f%%), by at most %d\n", "", differing,
-                    100.0 * double(differing) / double(former.Samples().size()), largest);
-    }
     std::fflush(stdout);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // --no-compare leaves out the slow run of the former engine.
-    const bool compare = !(argc > 1 && std::string(argv[1]) == "--no-compare");
+int main() {
     std::printf("channel 0, line kernel 21, low pass 10, localization 380/400, mask 100, white %d\n", kWhite);
     std::fflush(stdout);
     const int sizes[][2] = {{6000, 4000}, {512, 512}};
@@ -139,7 +119,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (child == 0) {
-            RunOne(size[0], size[1], compare);
+            RunOne(size[0], size[1]);
             _exit(0);
         }
         int status = 0;

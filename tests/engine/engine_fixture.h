@@ -73,6 +73,12 @@ protected:
         return MakePlane(width, height, [&](int, int) { return dist(gen); });
     }
 
+    // A slanted line with a hook: neither symmetric nor its own transpose.
+    void SlantedKernel() {
+        for (int i = 0; i < 9; ++i) grid.Set(46 + i, 48 + i / 2);
+        grid.Set(46, 47);
+    }
+
     // Horizontal line of core cells through the centre, `length` cells long.
     void LineKernel(int length) {
         for (int i = 0; i < length; ++i) grid.Set(50 - length / 2 + i, 50);
