@@ -82,7 +82,7 @@ bool EdgeMask(const SamplePlane& in, int height, int width, int white, int thres
         std::vector<int32_t> sobel;
         std::vector<double> sums;
     };
-    std::vector<Scratch> scratch(std::size_t(platform::WorkerCount()));
+    std::vector<Scratch> scratch(static_cast<std::size_t>(platform::WorkerCount()));
     const int bands = height > 0 ? (height - 1) / kBandRows + 1 : 0;
     const auto runBand = [&](int band, int worker) {
         const int first = band * kBandRows;
