@@ -46,11 +46,15 @@ TEST_P(DiscShape, IsSymmetricWithARingOfTheRimWidth) {
     // The rim closes round the core, and every set cell lies inside the radius.
     const auto cells = SetCells(g);
     for (const auto& [x, y] : cells) {
-        if (!g.GetCell(x + 1, y) || !g.GetCell(x - 1, y) || !g.GetCell(x, y + 1) || !g.GetCell(x, y - 1))
+        if (!g.GetCell(x + 1, y) || !g.GetCell(x - 1, y) || !g.GetCell(x, y + 1) || !g.GetCell(x, y - 1)) {
             EXPECT_EQ(g.GetCellColor(x, y), kRim) << x << "," << y;
+        }
         EXPECT_LE(std::hypot(x - cx, y - cy), r + 0.5) << x << "," << y;
     }
-    if (r >= 5) EXPECT_NEAR(double(cells.size()), M_PI * (r + 0.5) * (r + 0.5), 0.08 * M_PI * (r + 0.5) * (r + 0.5));
+    if (r >= 5) {
+        const double area = M_PI * (r + 0.5) * (r + 0.5);
+        EXPECT_NEAR(double(cells.size()), area, 0.08 * area);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(RadiiAndRims, DiscShape,

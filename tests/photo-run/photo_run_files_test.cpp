@@ -59,7 +59,7 @@ TEST_P(SpecialPhotoTest, IsRefusedAtOnceAndNothingIsWritten) {
     const std::string photo = photos + "/" + c.name;
     MakeSpecial(c.kind, photo);
     const std::string grid = photo_run_test::WriteLineGrid(folder);
-    for (const std::string mode : {"--final " + folder.File("out"), std::string("--plugin")}) {
+    for (const std::string& mode : {"--final " + folder.File("out"), std::string("--plugin")}) {
         SCOPED_TRACE(mode);
         // A hang is ended by the timeout, whose kill makes the status differ.
         const photo_run_test::ToolRun run =

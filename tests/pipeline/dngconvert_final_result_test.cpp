@@ -185,7 +185,9 @@ TEST_P(RealFinalResult, OpensPatchesAndWritesADNGTheReadersAccept) {
                 break;
             }
             case Kernel::LineInEllipse:
-                if (side < 0) ASSERT_EQ(is, was) << "outside the ellipse " << r << "," << col;
+                if (side < 0) {
+                    ASSERT_EQ(is, was) << "outside the ellipse " << r << "," << col;
+                }
                 if (side > 0) inside += is != was;
                 break;
             case Kernel::Line:
