@@ -75,7 +75,7 @@ std::vector<FixtureTag> HueTable(uint16_t dimsTag, uint16_t dataTag, uint32_t hu
                                  uint16_t type = kFloat) {
     std::vector<double> data;
     for (uint32_t i = 0; i < hue * 2; ++i) data.insert(data.end(), {shift, 1.0, 1.0});
-    return {{dimsTag, 4, {double(hue), 2, 1}}, {dataTag, type, data}};
+    return {{dimsTag, kLong, {double(hue), 2, 1}}, {dataTag, type, data}};
 }
 
 // Faults caught: the hue wrap stepping by 6 (never ends for 1e30, slow for 1e6 degrees), a wrap
