@@ -35,6 +35,12 @@ std::string WriteEncoded(const platform::JpegImage& jpeg, const OutputFile& outp
     }
 }
 
+// Writes `jpeg` as WriteEncoded does; the encoded result is spent by its write, whatever comes of it.
+std::string WriteSpent(std::unique_ptr<platform::JpegImage>& jpeg, const OutputFile& output) {
+    const std::unique_ptr<platform::JpegImage> spent = std::move(jpeg);
+    return WriteEncoded(*spent, output);
+}
+
 }  // namespace
 
 bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath) {
@@ -73,11 +79,7 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
 
         request.write = [this, strip = request.choices.stripExif](const OutputFile& output, SaveDestination) {
             // Every destination keeps the source's EXIF block unless told to strip it.
-            if (strip) {
-                // As SaveResultJPG does: the encoded result is spent by its write, whatever comes of it.
-                const std::unique_ptr<platform::JpegImage> result = std::move(ResultJpeg);
-                return WriteEncoded(*result, output);
-            }
+            if (strip) return WriteSpent(ResultJpeg, output);
             ByteViewStream encoded(ResultJpeg->Data());
             TargetExif.ReadSections(encoded, JPGExif::kReadMetadata | JPGExif::kReadImage);
             const std::optional<std::string> written = SourceExif.WriteWithExif(output, TargetExif);
@@ -99,9 +101,8 @@ bool DNGConvert::SaveResultJPG(const std::string& path) {
         ShowWriteFailure(path, "There is no result to save.");
         return false;
     }
-    const std::unique_ptr<platform::JpegImage> result = std::move(ResultJpeg);
     try {
-        WriteEncoded(*result, path);
+        WriteSpent(ResultJpeg, path);
         return true;
     } catch (const OutputNotWritten&) {
         return false;
