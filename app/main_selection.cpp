@@ -13,6 +13,7 @@
 #include "app/photo_files.h"
 #include "app/picture_view.h"
 #include "app/save_dialog.h"
+#include "pipeline/output_naming.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
@@ -113,7 +114,7 @@ bool TFMain::OpenSelectedPhotos() {
         lvExplore->repaint();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         try {
-            if (!convert->ProcessDNG(path.toStdString(), FileNamePart(path.toStdString()))) {
+            if (!convert->ProcessDNG(path.toStdString(), pipeline::FileNamePart(path.toStdString()))) {
                 QApplication::restoreOverrideCursor();
                 return false;
             }

@@ -41,11 +41,6 @@ std::optional<std::string> AskSavePath(QWidget* parent, const SaveDialogRequest&
     return Hook() ? Hook()(parent, request) : std::nullopt;
 }
 
-std::string FileNamePart(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string MissingDialogFolderText(const std::string& folder) {
     return "The folder doesn't exist...\n\n" + folder + "\n\nChoose another folder.";
 }
@@ -96,7 +91,7 @@ bool SaveWithDialog(QWidget* parent, bool isJPEG, const std::string& sourcePath,
         const BusyWindow busy(enableControls);
         if (write) write(*path);
     }
-    lastSavedName = FileNamePart(*path);
+    lastSavedName = pipeline::FileNamePart(*path);
     return true;
 }
 

@@ -27,8 +27,6 @@ void SetSaveDialogHook(SaveDialogHook hook);
 void ResetSaveDialogHook();
 std::optional<std::string> AskSavePath(QWidget* parent, const SaveDialogRequest& request);
 
-// The file name part of a path: what follows its last "/".
-std::string FileNamePart(const std::string& path);
 
 // The text that refuses a chosen path whose folder does not exist.
 std::string MissingDialogFolderText(const std::string& folder);

@@ -4,6 +4,7 @@
 #include "pipeline/byte_view_stream.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/main_window_link.h"
+#include "pipeline/output_naming.h"
 #include "platform/message_box.h"
 
 namespace pipeline {
@@ -69,7 +70,7 @@ bool DNGConvert::LoadJPG(const std::string& path) {
         window.PreviewPicture() = std::move(decoded);
         window.RepaintBrowserPicture();
         window.RepaintPreview();
-        SourceName = path.substr(path.find_last_of('/') + 1);
+        SourceName = FileNamePart(path);
         window.RepaintFileList();
         return true;
     } catch (const std::exception&) {

@@ -1,6 +1,7 @@
 #include "pipeline/headless_window.h"
 
 #include "pipeline/class_dngconvert.h"
+#include "pipeline/output_naming.h"
 #include "platform/message_box.h"
 
 namespace pipeline {
@@ -47,8 +48,7 @@ void HeadlessWindow::ShowLastSaved(const std::string& caption) {
 bool HeadlessWindow::SaveWithDialog(const std::string&, const std::function<void(const std::string&)>& write) {
     if (dialogPath.empty()) return false;
     write(dialogPath);
-    const std::size_t slash = dialogPath.find_last_of('/');
-    lastSavedName = slash == std::string::npos ? dialogPath : dialogPath.substr(slash + 1);
+    lastSavedName = FileNamePart(dialogPath);
     return true;
 }
 

@@ -6,6 +6,11 @@
 
 namespace pipeline {
 
+std::string FileNamePart(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 namespace {
 
 std::string Lower(std::string text) {

@@ -15,6 +15,9 @@ std::optional<std::string> DeblurredName(const std::string& name, const std::str
 // `extensionLength` characters: x-DB.dng, x-DB-2.dng, x-DB-3.dng.
 std::string NumberedName(const std::string& path, std::size_t extensionLength, unsigned long number);
 
+// The file name part of a path: what follows its last "/".
+std::string FileNamePart(const std::string& path);
+
 // Whether writing to `destination` would replace the photo at `source`: the same path
 // without regard to letter case, or another name of the same file on disk.
 bool WouldOverwriteSource(const std::string& destination, const std::string& source);
