@@ -10,6 +10,7 @@
 #include "app/form_fonts.h"
 #include "app/program_icon.h"
 #include "app/web_addresses.h"
+#include "app/window_placement.h"
 
 namespace app {
 
@@ -68,6 +69,12 @@ TFAbout::TFAbout(QWidget* parent) : QDialog(parent) {
     btClose = new QPushButton("Close", this);
     btClose->setGeometry(359, 196, 75, 25);
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFAbout::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const QWidget* holder = parentWidget() ? parentWidget()->window() : this;
+    CentreOnScreen(this, holder->screen());
 }
 
 void TFAbout::LinkLabel1LinkClick() { QDesktopServices::openUrl(QUrl(ProductPageUrl())); }

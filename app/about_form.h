@@ -27,6 +27,10 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QPushButton* btClose = nullptr;
+
+protected:
+    // Every show centres the box on the screen of the main window, not over it.
+    void showEvent(QShowEvent* event) override;
 };
 
 // The process-wide About box; null while there is none.

@@ -37,16 +37,21 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry) {
     return label;
 }
 
+// The colour of enabled text only: a disabled control keeps the style's greyed text.
+void SetEnabledTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
 void SetFontStyle(QWidget* widget, bool bold, bool italic, const QColor* colour = nullptr) {
     QFont font = widget->font();
     font.setBold(bold);
     font.setItalic(italic);
     widget->setFont(font);
-    if (colour) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, *colour);
-        widget->setPalette(palette);
-    }
+    if (colour)
+        SetEnabledTextColour(widget, *colour);
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, QRect geometry, bool enabled = true) {
@@ -89,9 +94,7 @@ void TFMain::BuildLayout() {
     setWindowTitle("Clarivane");
     setFixedSize(kClientWidth, kClientHeight);
     setFont(FormFont("Trebuchet MS", 11));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(palette);
+    SetEnabledTextColour(this, Qt::black);
 
     Panel1 = new QWidget(this);
     Panel1->setGeometry(0, 0, kClientWidth, kClientHeight);

@@ -23,6 +23,7 @@
 #include "app/splitter_bar.h"
 #include "app/status_adapters.h"
 #include "app/web_addresses.h"
+#include "app/window_placement.h"
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "engine/class_fft.h"
@@ -82,6 +83,8 @@ void TFMain::showEvent(QShowEvent* event) {
     if (formShown_)
         return;
     formShown_ = true;
+    // The fixed-size window opens in the middle of the screen that holds it.
+    CentreOnScreen(this, screen());
     FormShow();
     // The first resize reaches the window before it is shown; the auto-open
     // waits for the photo that the first show selects.

@@ -15,15 +15,18 @@ inline QString SettingsFilePath() {
 }
 
 // A main window made and first shown as the program does it, in regular or
-// plug-in mode, with the About box beside it.
+// plug-in mode, with the About box beside it; standing on the given screen
+// before its first show, when one is given.
 class ShownWindow {
 public:
-    explicit ShownWindow(bool pluginMode = false, const QString& photo = QString()) {
+    explicit ShownWindow(bool pluginMode = false, const QString& photo = QString(), QScreen* screen = nullptr) {
         app::InstallFontSubstitutes();
         pipeline::gPluginMode = pluginMode;
         pipeline::gFileToOpen = photo.toStdString();
         window = std::make_unique<app::TFMain>();
         app::FMain = window.get();
+        if (screen)
+            window->move(screen->geometry().topLeft());
         about = std::make_unique<app::TFAbout>(window.get());
         app::FAbout = about.get();
         window->show();
