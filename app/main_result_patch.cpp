@@ -61,11 +61,17 @@ void TFMain::UpdateResult() {
         } else {
             CopyCrop();
         }
+        if (comparing) {
+            // The pointer still rests on the compare picture: the new result
+            // waits for it to leave, the undeblurred crop stays in view.
+            *compareBitmap = img100->Bitmap();
+            CopyCrop();
+        }
         img100->Refresh();
         DrawCircles();
     }
     QApplication::restoreOverrideCursor();
-    ShowDeblurStatus(deblurActive);
+    ShowDeblurStatus(deblurActive && !comparing);
 }
 
 void TFMain::CopyBlurSettings() {

@@ -39,6 +39,9 @@ void TFMain::lvExploreSelectItem() {
 void TFMain::FileSelected() {
     imgPreview->ClearPicture();
     img100->ClearPicture();
+    // A patch kept by a running compare belongs to the photo being left.
+    compareBitmap.reset();
+    comparing = false;
     lbLastSaved->hide();
     const QString path = pipeline::gPluginMode ? QString::fromStdString(pipeline::gFileToOpen) : SelectedListPath();
     const QString extension = ExtensionOf(path).toLower();
