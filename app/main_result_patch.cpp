@@ -34,7 +34,7 @@ void TFMain::ShowDeblurStatus(bool on) {
 
 void TFMain::UpdateResult() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (deblurActive) {
+    if (DeblurOnPhoto()) {
         SetDeblurIndicator(shDB->palette().color(QPalette::Window), QColor(0, 0, 255), "[working...]");
         lbStat->repaint();
     }
@@ -71,7 +71,7 @@ void TFMain::UpdateResult() {
         DrawCircles();
     }
     QApplication::restoreOverrideCursor();
-    ShowDeblurStatus(deblurActive && !comparing);
+    ShowDeblurStatus(DeblurOnPhoto() && !comparing);
 }
 
 void TFMain::CopyBlurSettings() {
@@ -85,8 +85,10 @@ void TFMain::CopyBlurSettings() {
 // while one runs must not alter the engine's settings under it.
 void TFMain::BlurSettingsChanged() { UpdateResult(); }
 
+bool TFMain::DeblurOnPhoto() const { return deblurActive && PhotoOpen(); }
+
 void TFMain::KernelNotEmpty() {
-    btApplyDeblur->setEnabled(true);
+    btApplyDeblur->setEnabled(PhotoOpen());
     deblurActive = true;
 }
 
@@ -110,11 +112,11 @@ void TFMain::CompareEnd() {
     img100->Refresh();
     compareBitmap.reset();
     comparing = false;
-    if (deblurActive) ShowDeblurStatus(true);
+    if (DeblurOnPhoto()) ShowDeblurStatus(true);
 }
 
 void TFMain::SliderMouseDown(controls::TTrackBarMouse*) {
-    if (deblurActive)
+    if (DeblurOnPhoto())
         SetDeblurIndicator(QColor(255, 128, 0), QColor(255, 255, 0), "[release slider for new result to show]");
 }
 
