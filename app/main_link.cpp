@@ -111,6 +111,9 @@ void TFMain::SetModelText(const std::string& text) { lbModel->setText(QString::f
 
 void TFMain::RepaintFileList() { lvExplore->repaint(); }
 
-void TFMain::RepaintResultPatch() { img100->Refresh(); }
+void TFMain::RepaintResultPatch() {
+    // While comparing, a new result is kept, not shown.
+    if (!comparing) img100->Refresh();
+}
 
 }  // namespace app

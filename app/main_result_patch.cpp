@@ -34,7 +34,7 @@ void TFMain::ShowDeblurStatus(bool on) {
 
 void TFMain::UpdateResult() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (deblurActive) {
+    if (DeblurOnPhoto()) {
         SetDeblurIndicator(shDB->palette().color(QPalette::Window), QColor(0, 0, 255), "[working...]");
         lbStat->repaint();
     }
@@ -61,11 +61,17 @@ void TFMain::UpdateResult() {
         } else {
             CopyCrop();
         }
+        if (comparing) {
+            // The pointer still rests on the compare picture: the new result
+            // waits for it to leave, the undeblurred crop stays in view.
+            *compareBitmap = img100->Bitmap();
+            CopyCrop();
+        }
         img100->Refresh();
         DrawCircles();
     }
     QApplication::restoreOverrideCursor();
-    ShowDeblurStatus(deblurActive);
+    ShowDeblurStatus(DeblurOnPhoto() && !comparing);
 }
 
 void TFMain::CopyBlurSettings() {
@@ -79,8 +85,10 @@ void TFMain::CopyBlurSettings() {
 // while one runs must not alter the engine's settings under it.
 void TFMain::BlurSettingsChanged() { UpdateResult(); }
 
+bool TFMain::DeblurOnPhoto() const { return deblurActive && PhotoOpen(); }
+
 void TFMain::KernelNotEmpty() {
-    btApplyDeblur->setEnabled(true);
+    btApplyDeblur->setEnabled(PhotoOpen());
     deblurActive = true;
 }
 
@@ -104,11 +112,11 @@ void TFMain::CompareEnd() {
     img100->Refresh();
     compareBitmap.reset();
     comparing = false;
-    if (deblurActive) ShowDeblurStatus(true);
+    if (DeblurOnPhoto()) ShowDeblurStatus(true);
 }
 
 void TFMain::SliderMouseDown(controls::TTrackBarMouse*) {
-    if (deblurActive)
+    if (DeblurOnPhoto())
         SetDeblurIndicator(QColor(255, 128, 0), QColor(255, 255, 0), "[release slider for new result to show]");
 }
 

@@ -39,6 +39,9 @@ void TFMain::lvExploreSelectItem() {
 void TFMain::FileSelected() {
     imgPreview->ClearPicture();
     img100->ClearPicture();
+    // A patch kept by a running compare belongs to the photo being left.
+    compareBitmap.reset();
+    comparing = false;
     lbLastSaved->hide();
     const QString path = pipeline::gPluginMode ? QString::fromStdString(pipeline::gFileToOpen) : SelectedListPath();
     const QString extension = ExtensionOf(path).toLower();
@@ -72,6 +75,8 @@ void TFMain::FileSelected() {
             imgPreview->ClearPicture();
             img100->ClearPicture();
             blurPanel->hide();
+            btPercentage->setEnabled(false);
+            sbDeblurCircle->setEnabled(false);
             QApplication::restoreOverrideCursor();
             return;
         }
@@ -115,6 +120,8 @@ bool TFMain::OpenSelectedPhotos() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         try {
             if (!convert->ProcessDNG(path.toStdString(), pipeline::FileNamePart(path.toStdString()))) {
+                // The refusal has been shown; nothing is loading any more.
+                lbStatus->clear();
                 QApplication::restoreOverrideCursor();
                 return false;
             }
@@ -147,7 +154,7 @@ void TFMain::btCreatePreviewClick() {
     blurPanel->repaint();
     cbHighQuality->show();
     if (KernelIsNotEmpty()) {
-        btApplyDeblur->setEnabled(true);
+        btApplyDeblur->setEnabled(PhotoOpen());
         UpdateResult();
     }
 }

@@ -203,13 +203,15 @@ void TFMain::EnableControls(bool enabled) {
             dngOnly->setEnabled(false);
     }
     gbExport->repaint();
-    btPercentage->setEnabled(enabled);
-    sbDeblurCircle->setEnabled(enabled);
+    btPercentage->setEnabled(enabled && PhotoOpen());
+    sbDeblurCircle->setEnabled(enabled && PhotoOpen());
     btCreatePreview->setEnabled(enabled);
     btCreatePreview->repaint();
     if (enabled && !pipeline::gPluginMode)
         lvExplore->setFocus();
 }
+
+bool TFMain::PhotoOpen() const { return imgPreview->HasPicture(); }
 
 void TFMain::EnableGroupControls(QGroupBox* group, bool enabled) {
     for (QObject* child : group->children()) {

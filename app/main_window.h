@@ -69,6 +69,9 @@ public:
 
     // Enables or disables the browser and the controls that start work.
     void EnableControls(bool enabled);
+    // A photo is open (a JPEG loaded or a DNG opened): its preview is shown.
+    // Zoom, circles, the final result and the indicator need one behind them.
+    bool PhotoOpen() const;
     // Every child of the group that is not a label.
     void EnableGroupControls(QGroupBox* group, bool enabled);
 
@@ -247,6 +250,8 @@ public:
     // Result patch and blur settings (main_result_patch.cpp).
     void UpdateResult();
     void ShowDeblurStatus(bool on);
+    // Deblurring is on and an open photo's patch shows it.
+    bool DeblurOnPhoto() const;
     void CopyBlurSettings();
     void BlurSettingsChanged();
     void KernelNotEmpty();

@@ -240,6 +240,8 @@ private slots:
         QFETCH(bool, enabled);
         ShownWindow window;
         window->isJPEG = isJpeg;
+        // A photo's preview is shown: zoom and circles have something to act on.
+        window->imgPreview->SetPicture(QImage(600, 400, QImage::Format_RGB32));
         // Labels keep whatever state they had, each way round.
         window->Label1->setEnabled(false);
         window->lbFolder->setEnabled(true);

@@ -1,3 +1,5 @@
+#include "app/bitmap_image.h"
+#include "app/crop_model.h"
 #include "app_test_main.h"
 #include "engine/class_fft.h"
 #include "pipeline/class_dngconvert.h"
@@ -21,6 +23,48 @@ Indicator ReadIndicator(app::TFMain& w) {
     return {shown.pixel(shown.width() / 2, shown.height() / 2) & RGB_MASK, shown.pixel(0, 0) & RGB_MASK,
             w.lbStat->text()};
 }
+
+// The undeblurred square of the preview at the window's crop and zoom.
+platform::Bitmap UndeblurredCrop(app::TFMain& w) {
+    const int span = w.crop.Span();
+    platform::Bitmap square(span, span, platform::PixelFormat::pf24bit);
+    app::CopyCrop(w.imgPreview->Bitmap(), w.crop.cropLeft, w.crop.cropTop, span, square);
+    return square;
+}
+
+// What the patch draws, against a bitmap.
+bool Shows(app::TFMain& w, const platform::Bitmap& expected) {
+    return w.img100->Shown() == app::ToQImage(expected);
+}
+
+// The pointer comes to rest on the blur panel's compare picture, and leaves it.
+void PointAtEye(app::TFMain& w) {
+    Move(w.blurPanel->imgHover, QPoint(9, 11), Qt::NoButton);
+    Move(w.blurPanel->imgHover, QPoint(10, 11), Qt::NoButton);
+}
+void LeaveEye(app::TFMain& w) {
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(w.blurPanel->imgHover, &leave);
+}
+
+// Records whether the patch was drawn with something other than the
+// undeblurred crop while a recomputation ran.
+class PatchPaintWatch : public QObject {
+public:
+    explicit PatchPaintWatch(app::TFMain& w) : w_(w) { w.img100->installEventFilter(this); }
+    ~PatchPaintWatch() override { w_.img100->removeEventFilter(this); }
+    int otherThanTheCrop = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && w_.inResultUpdate && !Shows(w_, UndeblurredCrop(w_)))
+            ++otherThanTheCrop;
+        return false;
+    }
+
+private:
+    app::TFMain& w_;
+};
 
 }  // namespace
 
@@ -212,6 +256,115 @@ private slots:
         // Leaving again without a hover changes nothing.
         w->blurPanel->OnHoverLeave(w->blurPanel);
         QVERIFY(SameBitmap(w->img100->Bitmap(), deblurred));
+    }
+
+    // A key on a blur slider or on "100/200%" while the pointer rests on the
+    // compare picture: the undeblurred crop stays in view at the current zoom,
+    // and leaving shows the result of the settings and zoom now in force.
+    void changesWhileComparingShowOnLeaving_data() {
+        QTest::addColumn<bool>("isJPEG");
+        QTest::addColumn<bool>("startZoomed");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        for (const bool isJPEG : {true, false}) {
+            const QByteArray photo = isJPEG ? "JPEG, " : "DNG, ";
+            QTest::newRow(photo + "End on low pass") << isJPEG << false << "tbLowPass" << int(Qt::Key_End);
+            QTest::newRow(photo + "End on kernel smoothing at 200%")
+                << isJPEG << true << "tbKernelSmoothing" << int(Qt::Key_End);
+            QTest::newRow(photo + "Page Up on masking") << isJPEG << false << "tbMasking" << int(Qt::Key_PageUp);
+            QTest::newRow(photo + "End on localization") << isJPEG << false << "tbLocalization" << int(Qt::Key_End);
+            QTest::newRow(photo + "Up on the line length") << isJPEG << true << "tbRadius" << int(Qt::Key_Up);
+            QTest::newRow(photo + "Home empties the kernel") << isJPEG << false << "tbRadius" << int(Qt::Key_Home);
+            QTest::newRow(photo + "Space on 100/200% at 100%") << isJPEG << false << "btPercentage"
+                                                               << int(Qt::Key_Space);
+            QTest::newRow(photo + "Space on 100/200% at 200%") << isJPEG << true << "btPercentage"
+                                                               << int(Qt::Key_Space);
+            QTest::newRow(photo + "nothing changed") << isJPEG << true << "" << 0;
+        }
+    }
+
+    void changesWhileComparingShowOnLeaving() {
+        QFETCH(bool, isJPEG);
+        QFETCH(bool, startZoomed);
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        Window w;
+        QVERIFY(w.ShowNewPhoto(isJPEG, 1046, 702));
+        Click(w->imgPreview, QPoint(150, 97));
+        w.DrawLineKernel(5);
+        if (startZoomed) w->btPercentage->click();
+        controls::BlurPanel* panel = w->blurPanel;
+        QWidget* target = nullptr;
+        if (!control.isEmpty()) {
+            const QHash<QString, QWidget*> byName = {
+                {"tbLowPass", panel->tbLowPass},   {"tbKernelSmoothing", panel->tbKernelSmoothing},
+                {"tbMasking", panel->tbMasking},   {"tbLocalization", panel->tbLocalization},
+                {"tbRadius", panel->tbRadius},     {"btPercentage", w->btPercentage}};
+            target = byName.value(control);
+            QVERIFY2(target != nullptr, qPrintable(control));
+            target->setFocus();
+        }
+        const platform::Bitmap before = w->img100->Bitmap();
+        QVERIFY(Shows(*w, before));
+
+        PointAtEye(*w);
+        QVERIFY(w->comparing);
+        QVERIFY(SameBitmap(w->img100->Bitmap(), UndeblurredCrop(*w)));
+        bool recomputed = false;
+        platform::SetProcessMessagesHook([&] { recomputed = recomputed || w->inResultUpdate; });
+        PatchPaintWatch watch(*w);
+        if (target) QTest::keyClick(target, Qt::Key(key));
+        QCOMPARE(recomputed, target != nullptr && panel->grid->IsNotEmpty());
+        PointAtEye(*w);
+        // Still on the eye: the undeblurred crop at the zoom now in force, drawn
+        // so all along, and the indicator off.
+        QVERIFY(w->comparing);
+        QCOMPARE(w->crop.zoomPercent, startZoomed == (control != "btPercentage") ? 200 : 100);
+        const platform::Bitmap undeblurred = UndeblurredCrop(*w);
+        QVERIFY(SameBitmap(w->img100->Bitmap(), undeblurred));
+        QVERIFY(Shows(*w, undeblurred));
+        QCOMPARE(watch.otherThanTheCrop, 0);
+        QCOMPARE(w->lbStat->text(), QString("off "));
+
+        recomputed = false;
+        LeaveEye(*w);
+        QVERIFY2(!recomputed, "leaving shows what is kept");
+        QVERIFY(!w->comparing);
+        QVERIFY(!w->compareBitmap);
+        const platform::Bitmap left = w->img100->Bitmap();
+        QVERIFY(Shows(*w, left));
+        QCOMPARE(w->lbStat->text(), QString(panel->grid->IsNotEmpty() ? "on " : "off "));
+        QCOMPARE(w->gbResult->title(), QString::fromStdString(app::CropModel::ZoomCaption(w->crop.zoomPercent)));
+        QCOMPARE(w->img100->stretch, w->crop.zoomPercent == 200);
+
+        // A fresh recomputation at the zoom now in force gives what leaving showed.
+        w->UpdateResult();
+        const platform::Bitmap fresh = w->img100->Bitmap();
+        QCOMPARE(left.Width(), w->crop.Span());
+        QVERIFY2(SameBitmap(left, fresh), "the patch after leaving is the current result");
+        QVERIFY2(SameBitmap(before, fresh) == (key == 0), "the key changed the result");
+    }
+
+    // Another photo chosen with the keyboard while the pointer rests on the
+    // compare picture: leaving does not bring back the first photo's patch.
+    void anotherPhotoWhileComparingEndsTheCompare() {
+        Window w;
+        w.AddJpeg("a.jpg");
+        w.AddJpeg("b.jpg");
+        QVERIFY(w.Select("a.jpg"));
+        Click(w->imgPreview, QPoint(150, 97));
+        w.DrawLineKernel(5);
+        PointAtEye(*w);
+        QVERIFY(w->comparing);
+        w->lvExplore->setFocus();
+        QTest::keyClick(w->lvExplore, Qt::Key_Down);
+        QCOMPARE(w->lvExplore->currentItem()->text(), QString("b.jpg"));
+        const platform::Bitmap undeblurred = UndeblurredCrop(*w);
+        QVERIFY(Shows(*w, undeblurred));
+        LeaveEye(*w);
+        QVERIFY(SameBitmap(w->img100->Bitmap(), undeblurred));
+        QVERIFY(Shows(*w, undeblurred));
+        QCOMPARE(w->lbStat->text(), QString("off "));
     }
 
     // The three-plane box recomputes with the positions shown, all four.
