@@ -65,6 +65,8 @@ void TFMain::cbAutoSaveClick() {
 void TFMain::sbBrowseClick() {
     TDirDialog dialog(this);
     dialog.Title = "Select path for storage...";
+    // "[specify folder]" or a folder gone since leaves the picker at home.
+    dialog.Directory = lbFolder->text();
     bool ok = true;
     if (dialog.Execute()) {
         lbFolder->setText(dialog.Directory);
