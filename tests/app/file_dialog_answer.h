@@ -19,12 +19,15 @@ public:
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog || !dialog->isVisible()) return;
             poll_.stop();
-            answered = true;
             answer_(*dialog);
+            // An answer cut short by a failed check would leave the test waiting.
+            answered = !dialog->isVisible();
+            if (!answered) dialog->reject();
         });
         poll_.start(10);
     }
 
+    // The dialog came up and the answer closed it.
     bool answered = false;
 
     // What the dialog shows as it opens.

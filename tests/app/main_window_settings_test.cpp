@@ -189,7 +189,9 @@ private slots:
         QFETCH(QString, label);
         QFETCH(bool, checked);
         QTemporaryDir places;
-        for (const char* folder : {"folder", "gone", "elsewhere"}) QVERIFY(QDir(places.path()).mkdir(folder));
+        // The working folder holds a folder named as the label without a folder.
+        for (const char* folder : {"folder", "gone", "elsewhere/[specify folder]"})
+            QVERIFY(QDir(places.path()).mkpath(folder));
         const WorkingFolder working(places.filePath("elsewhere"));
         const auto where = [&](const QString& name) {
             return name == "home" ? QDir::homePath() : places.filePath(name);
