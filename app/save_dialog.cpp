@@ -1,6 +1,7 @@
 #include "app/save_dialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <filesystem>
 
@@ -75,12 +76,15 @@ private:
     const std::function<void(bool)>& enableControls_;
 };
 
-// Where the dialog opens: left alone, it would open in the working folder,
-// which has nothing to do with the photo.
+// Where the dialog opens: left alone, or given a folder that is gone, it
+// would open in the working folder, which has nothing to do with the photo.
 std::string StartFolder(const std::string& lastSavedFolder, const std::string& sourcePath) {
-    std::error_code error;
-    if (std::filesystem::is_directory(lastSavedFolder, error)) return lastSavedFolder;
-    return std::filesystem::path(sourcePath).parent_path().string();
+    const std::string photoFolder = std::filesystem::path(sourcePath).parent_path().string();
+    for (const std::string* folder : {&lastSavedFolder, &photoFolder}) {
+        std::error_code error;
+        if (std::filesystem::is_directory(*folder, error)) return *folder;
+    }
+    return QDir::homePath().toStdString();
 }
 
 }  // namespace

@@ -41,8 +41,8 @@ std::string MissingDialogFolderText(const std::string& folder);
 // out, a throwing `write` included, whose error then passes on. `lastSavedName`
 // and `lastSavedFolder` take the chosen file name and its folder once `write`
 // returned. The dialog opens in `lastSavedFolder` while it exists, else in the
-// photo's folder. Returns whether a file was written; false after a cancel,
-// which writes nothing and changes nothing.
+// photo's folder, else at home. Returns whether a file was written; false
+// after a cancel, which writes nothing and changes nothing.
 bool SaveWithDialog(QWidget* parent, bool isJPEG, const std::string& sourcePath, std::string& lastSavedName,
                     std::string& lastSavedFolder, const std::function<void(bool enabled)>& enableControls,
                     const std::function<void(const std::string& path)>& write);

@@ -10,9 +10,9 @@
 
 namespace {
 
-// One save dialog in a row of them: the photo's folder (a folder removed
-// first when `removed` names one), where the dialog must open, and the folder
-// and name the person saves under ("" cancels).
+// One save dialog in a row of them: the photo's folder ("gone" is never
+// made; a folder is removed first when `removed` names one), where the dialog
+// must open, and the folder and name the person saves under ("" cancels).
 struct DialogVisit {
     QString photoFolder;
     QString removed;
@@ -88,6 +88,7 @@ private slots:
             {"others", "", "out", "photos", "third"},
             {"others", "photos", "others", "", ""},
             {"others/deeper", "", "others/deeper", "", ""},
+            {"gone", "", "home", "", ""},
         };
         QTest::newRow("JPEG") << true << visits;
         QTest::newRow("DNG") << false << visits;
@@ -113,7 +114,7 @@ private slots:
             });
             const std::string photo = root.filePath(visit.photoFolder + "/photo" + ext).toStdString();
             app::SaveWithDialog(nullptr, isJPEG, photo, lastSavedName, lastSavedFolder, nullptr, nullptr);
-            QCOMPARE(opened, root.filePath(visit.opensIn));
+            QCOMPARE(opened, visit.opensIn == "home" ? QDir::homePath() : root.filePath(visit.opensIn));
         }
     }
 
