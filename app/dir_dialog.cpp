@@ -1,6 +1,8 @@
 #include "app/dir_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace app {
 
@@ -11,7 +13,11 @@ bool TDirDialog::Execute() {
     if (answerHook) {
         chosen = answerHook(Title);
     } else {
-        const QString folder = QFileDialog::getExistingDirectory(owner_, Title);
+        // Left to itself the dialog opens in the working folder, and Choose
+        // pressed at once would take that folder.
+        const QFileInfo start(Directory);
+        const QString at = start.isAbsolute() && start.isDir() ? Directory : QDir::homePath();
+        const QString folder = QFileDialog::getExistingDirectory(owner_, Title, at);
         if (!folder.isEmpty())
             chosen = folder;
     }

@@ -12,8 +12,9 @@ class TDirDialog {
 public:
     explicit TDirDialog(QWidget* owner) : owner_(owner) {}
 
-    // Shows the picker. True with Directory set when a folder was chosen,
-    // false when cancelled.
+    // Shows the picker at Directory when that is an existing folder, else in
+    // the home folder. True with Directory set when a folder was chosen, false
+    // when cancelled.
     bool Execute();
 
     QString Title;

@@ -65,8 +65,8 @@ std::string TFMain::LastSavedName() const { return lastSavedName.toStdString(); 
 
 bool TFMain::SaveWithDialog(const std::string& sourcePath, const std::function<void(const std::string&)>& write) {
     std::string chosenName = lastSavedName.toStdString();
-    const bool written = app::SaveWithDialog(
-        this, isJPEG, sourcePath, chosenName, [this](bool enabled) { EnableControls(enabled); }, write);
+    const bool written = app::SaveWithDialog(this, isJPEG, sourcePath, chosenName, lastSavedFolder,
+                                             [this](bool enabled) { EnableControls(enabled); }, write);
     lastSavedName = QString::fromStdString(chosenName);
     return written;
 }

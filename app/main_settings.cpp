@@ -18,7 +18,12 @@ namespace {
 const QString kSection = QStringLiteral("Persistent");
 const QString kNoFolder = QStringLiteral("[specify folder]");
 
-bool IsDirectory(const QString& path) { return QFileInfo(path).isDir(); }
+// Only a full path names the folder; "[specify folder]" never does, whatever
+// the working folder holds.
+bool IsDirectory(const QString& path) {
+    const QFileInfo info(path);
+    return info.isAbsolute() && info.isDir();
+}
 
 }  // namespace
 
@@ -65,6 +70,8 @@ void TFMain::cbAutoSaveClick() {
 void TFMain::sbBrowseClick() {
     TDirDialog dialog(this);
     dialog.Title = "Select path for storage...";
+    // "[specify folder]" or a folder gone since leaves the picker at home.
+    dialog.Directory = lbFolder->text();
     bool ok = true;
     if (dialog.Execute()) {
         lbFolder->setText(dialog.Directory);

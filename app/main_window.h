@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/circle_editor.h"
@@ -196,6 +197,8 @@ public:
     std::unique_ptr<IniFile> iniFile;
     std::unique_ptr<pipeline::DNGConvert> convert;
     QString lastSavedName;
+    // The folder of the last file saved through the dialog in this run.
+    std::string lastSavedFolder;
     // The command-line photo was opened by the first resize in plug-in mode.
     bool plugInAutoOpened = false;
     // Address of the published version text.

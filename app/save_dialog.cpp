@@ -1,6 +1,7 @@
 #include "app/save_dialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <filesystem>
 
@@ -17,6 +18,7 @@ std::optional<std::string> PlatformSaveDialog(QWidget* parent, const SaveDialogR
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QString::fromStdString(request.filter));
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
+    if (!request.folder.empty()) dialog.setDirectory(QString::fromStdString(request.folder));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
@@ -74,14 +76,27 @@ private:
     const std::function<void(bool)>& enableControls_;
 };
 
+// Where the dialog opens: left alone, or given a folder that is gone, it
+// would open in the working folder, which has nothing to do with the photo.
+std::string StartFolder(const std::string& lastSavedFolder, const std::string& sourcePath) {
+    const std::string photoFolder = std::filesystem::path(sourcePath).parent_path().string();
+    for (const std::string* folder : {&lastSavedFolder, &photoFolder}) {
+        std::error_code error;
+        if (std::filesystem::is_directory(*folder, error)) return *folder;
+    }
+    return QDir::homePath().toStdString();
+}
+
 }  // namespace
 
 bool SaveWithDialog(QWidget* parent, bool isJPEG, const std::string& sourcePath, std::string& lastSavedName,
-                    const std::function<void(bool)>& enableControls,
+                    std::string& lastSavedFolder, const std::function<void(bool)>& enableControls,
                     const std::function<void(const std::string&)>& write) {
+    SaveDialogRequest request = SaveDialogFor(isJPEG);
+    request.folder = StartFolder(lastSavedFolder, sourcePath);
     std::optional<std::string> path;
     for (;;) {
-        path = AskSavePath(parent, SaveDialogFor(isJPEG));
+        path = AskSavePath(parent, request);
         if (!path) return false;
         const std::string refusal = RefusalOf(*path, sourcePath);
         if (refusal.empty()) break;
@@ -92,6 +107,8 @@ bool SaveWithDialog(QWidget* parent, bool isJPEG, const std::string& sourcePath,
         if (write) write(*path);
     }
     lastSavedName = pipeline::FileNamePart(*path);
+    const std::string folder = std::filesystem::path(*path).parent_path().string();
+    if (!folder.empty()) lastSavedFolder = folder;
     return true;
 }
 

@@ -14,6 +14,8 @@ struct SaveDialogRequest {
     std::string filter;
     // Added to a name typed without extension, without the dot.
     std::string defaultSuffix;
+    // Where the dialog opens; no file name is preset.
+    std::string folder{};
 };
 
 // The dialog for a DNG ("Save DNG") or a JPEG ("Save JPG") photo.
@@ -37,10 +39,12 @@ std::string MissingDialogFolderText(const std::string& folder);
 // disables the window's working controls, shows the wait cursor and has `write`
 // store the result there; the controls and the cursor come back on every way
 // out, a throwing `write` included, whose error then passes on. `lastSavedName`
-// takes the chosen file name once `write` returned. Returns whether a file was
-// written; false after a cancel, which writes nothing and changes nothing.
+// and `lastSavedFolder` take the chosen file name and its folder once `write`
+// returned. The dialog opens in `lastSavedFolder` while it exists, else in the
+// photo's folder, else at home. Returns whether a file was written; false
+// after a cancel, which writes nothing and changes nothing.
 bool SaveWithDialog(QWidget* parent, bool isJPEG, const std::string& sourcePath, std::string& lastSavedName,
-                    const std::function<void(bool enabled)>& enableControls,
+                    std::string& lastSavedFolder, const std::function<void(bool enabled)>& enableControls,
                     const std::function<void(const std::string& path)>& write);
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/dir_dialog.h"
 #include "app_test_main.h"
+#include "file_dialog_answer.h"
 #include "local_http_server.h"
 #include "message_log.h"
 #include "shown_window.h"
@@ -161,6 +162,61 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"_test.tmp"});
         QVERIFY(own.open(QIODevice::ReadOnly));
         QCOMPARE(own.readAll(), QByteArray("the user's own"));
+    }
+
+    // The picker opens at the auto-save folder while it exists, else at home;
+    // Choose pressed at once takes the folder shown, Escape keeps what was.
+    void pickerOpensAtTheAutoSaveFolder_data() {
+        // "folder" is a remembered writable folder; "gone" is one removed once the window is up.
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<bool>("choose");
+        QTest::addColumn<QString>("opensAt");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("no folder: ticking opens at home, Choose takes it") << "" << true << "home" << "home" << true;
+        QTest::newRow("a folder: the button opens at it, Choose keeps it")
+            << "folder" << true << "folder" << "folder" << true;
+        QTest::newRow("a folder: Escape keeps it") << "folder" << false << "folder" << "folder" << true;
+        QTest::newRow("a folder gone: opens at home, Escape unticks")
+            << "gone" << false << "home" << "gone" << false;
+        QTest::newRow("a folder gone: Choose takes home") << "gone" << true << "home" << "home" << true;
+    }
+
+    void pickerOpensAtTheAutoSaveFolder() {
+        QFETCH(QString, remembered);
+        QFETCH(bool, choose);
+        QFETCH(QString, opensAt);
+        QFETCH(QString, label);
+        QFETCH(bool, checked);
+        QTemporaryDir places;
+        // The working folder holds a folder named as the label without a folder.
+        for (const char* folder : {"folder", "gone", "elsewhere/[specify folder]"})
+            QVERIFY(QDir(places.path()).mkpath(folder));
+        const WorkingFolder working(places.filePath("elsewhere"));
+        const auto where = [&](const QString& name) {
+            return name == "home" ? QDir::homePath() : places.filePath(name);
+        };
+        if (!remembered.isEmpty()) WriteIni({"AutoSaveDNG=1", "AutoSavePathDNG=" + where(remembered)});
+        ShownWindow window;
+        QCOMPARE(window->cbAutoSave->isChecked(), !remembered.isEmpty());
+        if (remembered == "gone") QVERIFY(QDir(where("gone")).removeRecursively());
+        QString opened;
+        const FileDialogAnswer answer([&](QFileDialog& dialog) {
+            opened = FileDialogAnswer::FolderOf(dialog);
+            QCOMPARE(dialog.windowTitle(), QString("Select path for storage..."));
+            choose ? FileDialogAnswer::ClickAccept(dialog) : FileDialogAnswer::PressEscape(dialog);
+        });
+        MessageLog log;
+        QTest::mouseClick(remembered.isEmpty() ? static_cast<QAbstractButton*>(window->cbAutoSave)
+                                               : static_cast<QAbstractButton*>(window->sbBrowse),
+                          Qt::LeftButton);
+
+        QVERIFY(answer.answered);
+        QCOMPARE(opened, where(opensAt));
+        QCOMPARE(window->lbFolder->text(), where(label));
+        QCOMPARE(window->cbAutoSave->isChecked(), checked);
+        QVERIFY(IniLines().contains("AutoSavePathDNG=" + (checked ? where(label) : kNoFolder)));
+        QVERIFY(log.messages.empty());
     }
 
     void stripExifIsWrittenAtOnce() {

@@ -5,6 +5,25 @@
 #include <QtTest>
 
 #include "app/save_dialog.h"
+#include "app_test_main.h"
+#include "file_dialog_answer.h"
+
+namespace {
+
+// One save dialog in a row of them: the photo's folder ("gone" is never
+// made; a folder is removed first when `removed` names one), where the dialog
+// must open, and the folder and name the person saves under ("" cancels).
+struct DialogVisit {
+    QString photoFolder;
+    QString removed;
+    QString opensIn;
+    QString saveIn;
+    QString name;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(QList<DialogVisit>)
 
 class SaveDialogTest : public QObject {
     Q_OBJECT
@@ -33,8 +52,9 @@ private slots:
             return answer.toStdString();
         });
         std::string lastSavedName = "older.dng";
+        std::string lastSavedFolder;
         const bool chosen = app::SaveWithDialog(
-            nullptr, isJPEG, "/photos/source.dng", lastSavedName,
+            nullptr, isJPEG, "/photos/source.dng", lastSavedName, lastSavedFolder,
             [&](bool enabled) {
                 log << (enabled ? "enable" : "disable");
             },
@@ -53,6 +73,76 @@ private slots:
         }
         QCOMPARE(QString::fromStdString(lastSavedName), name);
         QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    // The dialog opens where the person last saved in this run, and before
+    // that in the photo's folder; a cancel moves nothing.
+    void dialogOpensInTheFolderLastSavedTo_data() {
+        QTest::addColumn<bool>("isJPEG");
+        QTest::addColumn<QList<DialogVisit>>("visits");
+        const QList<DialogVisit> visits = {
+            {"photos", "", "photos", "", ""},
+            {"photos", "", "photos", "out", "first"},
+            {"photos", "", "out", "out", "second"},
+            {"others", "", "out", "", ""},
+            {"others", "", "out", "photos", "third"},
+            {"others", "photos", "others", "", ""},
+            {"others/deeper", "", "others/deeper", "", ""},
+            {"gone", "", "home", "", ""},
+        };
+        QTest::newRow("JPEG") << true << visits;
+        QTest::newRow("DNG") << false << visits;
+    }
+
+    void dialogOpensInTheFolderLastSavedTo() {
+        QFETCH(bool, isJPEG);
+        QFETCH(QList<DialogVisit>, visits);
+        QTemporaryDir root;
+        for (const char* folder : {"photos", "out", "others/deeper", "elsewhere"})
+            QVERIFY(QDir(root.path()).mkpath(folder));
+        const WorkingFolder working(root.filePath("elsewhere"));
+        const QString ext = isJPEG ? ".jpg" : ".dng";
+        std::string lastSavedName;
+        std::string lastSavedFolder;
+        for (const DialogVisit& visit : visits) {
+            if (!visit.removed.isEmpty()) QVERIFY(QDir(root.filePath(visit.removed)).removeRecursively());
+            QString opened;
+            app::SetSaveDialogHook([&](QWidget*, const app::SaveDialogRequest& request) -> std::optional<std::string> {
+                opened = QString::fromStdString(request.folder);
+                if (visit.saveIn.isEmpty()) return std::nullopt;
+                return root.filePath(visit.saveIn + "/" + visit.name + ext).toStdString();
+            });
+            const std::string photo = root.filePath(visit.photoFolder + "/photo" + ext).toStdString();
+            app::SaveWithDialog(nullptr, isJPEG, photo, lastSavedName, lastSavedFolder, nullptr, nullptr);
+            QCOMPARE(opened, visit.opensIn == "home" ? QDir::homePath() : root.filePath(visit.opensIn));
+        }
+    }
+
+    // The platform dialog shows the folder it is given and no file name.
+    void platformDialogOpensInTheGivenFolderWithNoName_data() {
+        QTest::addColumn<bool>("isJPEG");
+        QTest::newRow("JPEG") << true;
+        QTest::newRow("DNG") << false;
+    }
+
+    void platformDialogOpensInTheGivenFolderWithNoName() {
+        QFETCH(bool, isJPEG);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("photos") && QDir(root.path()).mkpath("elsewhere"));
+        const WorkingFolder working(root.filePath("elsewhere"));
+        QString folder;
+        QString name = "not read";
+        const FileDialogAnswer answer([&](QFileDialog& dialog) {
+            folder = FileDialogAnswer::FolderOf(dialog);
+            name = FileDialogAnswer::NameOf(dialog);
+            FileDialogAnswer::PressEscape(dialog);
+        });
+        app::SaveDialogRequest request = app::SaveDialogFor(isJPEG);
+        request.folder = root.filePath("photos").toStdString();
+        QVERIFY(!app::AskSavePath(nullptr, request));
+        QVERIFY(answer.answered);
+        QCOMPARE(folder, root.filePath("photos"));
+        QCOMPARE(name, QString());
     }
 
     // The platform dialog: a name typed without extension gets the photo
@@ -97,5 +187,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SaveDialogTest)
+CLARIVANE_APP_TEST_MAIN(SaveDialogTest)
 #include "save_dialog_test.moc"

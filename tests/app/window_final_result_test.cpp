@@ -5,6 +5,7 @@
 #include "app_test_main.h"
 #include "dng_test_support.h"
 #include "engine/class_fft.h"
+#include "file_dialog_answer.h"
 #include "libraw_values.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/handback_file.h"
@@ -353,6 +354,77 @@ private slots:
             QVERIFY(w->lbLastSaved->fontMetrics().horizontalAdvance(label) <= w->lbLastSaved->width());
             if (written.size() < 20) QCOMPARE(label, caption);
         }
+        ExpectWindowUsable(w);
+    }
+
+    // The save dialog opens in the photo's folder until a file is saved, then
+    // where the last file went, also for a photo in a third folder; a cancel
+    // moves nothing, and no name is ever proposed.
+    void saveDialogOpensWhereTheLastSaveWent_data() {
+        QTest::addColumn<bool>("isJPEG");
+        QTest::newRow("JPEG") << true;
+        QTest::newRow("DNG") << false;
+    }
+
+    void saveDialogOpensWhereTheLastSaveWent() {
+        QFETCH(bool, isJPEG);
+        struct Visit {
+            const char* photoFolder;  // the photo shown before the run; nullptr keeps it
+            const char* opensIn;
+            const char* saveIn;  // nullptr: Escape
+            const char* name;
+        };
+        const Visit visits[] = {
+            {"photos", "photos", nullptr, nullptr},
+            {nullptr, "photos", "out", "first"},
+            {nullptr, "out", "out", "second"},
+            {"others", "out", nullptr, nullptr},
+        };
+        Window w;
+        test_support::TempFolder others;
+        QTemporaryDir places;
+        for (const char* folder : {"out", "elsewhere"}) QVERIFY(QDir(places.path()).mkdir(folder));
+        const WorkingFolder working(places.filePath("elsewhere"));
+        const auto where = [&](const QString& name) {
+            if (name == "photos") return QString::fromStdString(w.folder.Path());
+            return name == "others" ? QString::fromStdString(others.Path()) : places.filePath(name);
+        };
+        const QString ext = isJPEG ? ".jpg" : ".dng";
+        for (test_support::TempFolder* folder : {&w.folder, &others}) {
+            if (isJPEG)
+                photo_folder::CopyJpeg(QString::fromStdString(folder->Path()), "photo.jpg", windowtest::kJpegSource);
+            else
+                pipelinetest::WriteFixtureFile(*folder, "photo.dng", pipelinetest::MosaicFixture(1040, 700));
+        }
+        QStringList saved;
+        for (const Visit& visit : visits) {
+            if (visit.photoFolder) {
+                w->FillFileList(where(visit.photoFolder));
+                w->lvExplore->setCurrentItem(w->lvExplore->findItems("photo" + ext, Qt::MatchExactly).value(0));
+                if (!isJPEG) w->btCreatePreview->click();
+                QVERIFY(w->imgPreview->HasPicture());
+                w.DrawLineKernel(4);
+            }
+            QString opened, name, title;
+            const FileDialogAnswer answer([&](QFileDialog& dialog) {
+                opened = FileDialogAnswer::FolderOf(dialog);
+                name = FileDialogAnswer::NameOf(dialog);
+                title = dialog.windowTitle();
+                if (visit.saveIn)
+                    FileDialogAnswer::TypeName(dialog, where(visit.saveIn), visit.name);
+                else
+                    FileDialogAnswer::PressEscape(dialog);
+            });
+            RunFinalResult(w, false);
+            QVERIFY(answer.answered);
+            QCOMPARE(opened, where(visit.opensIn));
+            QCOMPARE(name, QString());
+            QCOMPARE(title, QString(isJPEG ? "Save JPG" : "Save DNG"));
+            if (visit.saveIn) saved << where(visit.saveIn) + "/" + visit.name + ext;
+            for (const QString& file : saved) QVERIFY2(QFile::exists(file), qPrintable(file));
+        }
+        QCOMPARE(QDir(where("out")).entryList(QDir::Files), QStringList({"first" + ext, "second" + ext}));
+        QVERIFY(w.messages.messages.empty());
         ExpectWindowUsable(w);
     }
 
