@@ -1,6 +1,7 @@
 // Writes the structured seeds of the DNG and JPEG fuzz targets into a folder: small DNGs that
 // carry opcode lists, camera-profile tables, tone curves, hostile reals and JPEG previews, and
-// JPEGs with odd frame headers, each a few hundred bytes to a few KiB.
+// JPEGs with odd frame headers, each a few hundred bytes to a few KiB, and two raw images far
+// beyond the program's pixel limit in under 100 KiB.
 //   fuzz_seed_writer FOLDER
 #include <cstdio>
 #include <cstring>
@@ -151,6 +152,23 @@ int main(int argc, char** argv) {
                 OpcodeListBytes({{1, 0x01030000, 1, WarpRectilinearParameters(h.warp, h.centre, h.centre)}});
         Put(out, std::string("hostile-") + h.name + ".dng", WriteFixtureDNG(options));
     }
+
+    // Raw images far beyond the program's pixel limit in under 100 KiB: every tile or strip names one.
+    FixtureOptions huge = Mosaic();
+    huge.width = huge.height = 16384;
+    huge.bits = 12;
+    huge.compression = 7;
+    huge.tiled = true;
+    huge.tileWidth = huge.tileLength = 256;
+    huge.samples.assign(256 * 256, 2000);
+    huge.shareOneBlock = true;
+    Put(out, "hostile-ljpeg-16384-shared-tiles.dng", WriteFixtureDNG(huge));
+    huge.bits = 8;
+    huge.compression = 1;
+    huge.tiled = false;
+    huge.tileLength = 4;
+    huge.samples.assign(16384 * 4, 100);
+    Put(out, "hostile-8bit-16384-shared-strips.dng", WriteFixtureDNG(huge));
 
     const struct {
         const char* name;

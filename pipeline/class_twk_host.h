@@ -37,6 +37,8 @@ public:
     static constexpr uint32 kGammaEntries = 49152;
     // Size limit of the demosaiced photo: width rounded down to 4, times height.
     static constexpr uint64 kMaxWorkPixels = 40000000;
+    // Pixels a render of a demosaiced image of this size holds: width rounded down to 4, times height.
+    static uint64 WorkPixels(uint32 width, uint32 height) { return uint64(width & ~3u) * height; }
     static constexpr uint64 kPatchSnapshotBytes = 3145748;
 
     // Throws the memory-full error when no object can be made; the large
@@ -84,6 +86,12 @@ public:
 
     // Side of the square result window (512 at scale 1.0, 256 at 2.0).
     static int32 ResultBoxSize(real64 resultScale);
+    // What the stage-2 build linearizes from a stage-1 image of these bounds: the active
+    // area, or the result box for an image no wider than the box. Stage 3 has its size.
+    dng_rect Stage2Area(const dng_rect& stage1Bounds) const;
+    // Refuses from the raw directory alone a photo whose demosaiced size the full-photo
+    // render would refuse, so that its raw data is never decoded.
+    void CheckWorkSize(const dng_ifd& raw) const;
     // Square law v x v / 4 over plane 0 of an 8-bit raw image held as 16 bits.
     void ExpandEightBitRaw();
     // Stage 1 becomes a copy of that window of itself; the window must lie inside.

@@ -10,6 +10,8 @@ bool DNGConvert::RawIsEightBit(const dng_info& info) {
 }
 
 void DNGConvert::ReadRawFromFile() {
+    // A photo too large to render is refused before its raw data costs gigabytes.
+    Negative->CheckWorkSize(*Info.fIFD[Info.fMainIndex]);
     Negative->ReadStage1Image(Host, *SourceStream, Info);
     Negative->ValidateRawImageDigest(Host);
     Negative->SynchronizeMetadata();

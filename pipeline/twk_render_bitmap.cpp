@@ -41,8 +41,8 @@ void RenderSize(const dng_image* stage3, bool full, uint32& w4, uint32& height) 
     if (!stage3) ThrowProgramError("No stage-3 image to render");
     w4 = stage3->Width() & ~3u;
     height = stage3->Height();
-    const uint64 pixels = uint64(w4) * height;
-    if (pixels > (full ? TWKNegative::kMaxWorkPixels : kPatchPixels)) ThrowProgramError("Photo too large to render");
+    if (TWKNegative::WorkPixels(w4, height) > (full ? TWKNegative::kMaxWorkPixels : kPatchPixels))
+        ThrowProgramError("Photo too large to render");
 }
 
 // What each capped gamma index shows, as bytes: a table small enough to stay in cache.

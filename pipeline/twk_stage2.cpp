@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "dng/dng_exceptions.h"
+#include "dng/dng_ifd.h"
 #include "pipeline/class_twk_host.h"
 #include "pipeline/module_loaded.h"
 
@@ -9,19 +10,28 @@ int32 TWKNegative::ResultBoxSize(real64 resultScale) {
     return static_cast<int32>(512.0f / resultScale);
 }
 
-void TWKNegative::DoBuildStage2(dng_host& host, uint32 pixelType) {
-    if (pixelType != ttShort) ThrowProgramError("Pixel type access mismatch");
+dng_rect TWKNegative::Stage2Area(const dng_rect& stage1Bounds) const {
     const int32 box = ResultBoxSize(fResultScale);
+    // A stage-1 image no wider than the box is a result window: linearize the box,
+    // kept inside the image so that a photo smaller than the box still builds.
+    if (stage1Bounds.W() > uint32(box)) return fLinearizationInfo->fActiveArea;
     int32 boxHeight = box;
     // The maker's earlier product in the same process wants a shorter result box.
     if (pipeline::IsModuleLoaded("Tonewick.exe")) boxHeight = static_cast<int32>(472 / fResultScale);
+    return dng_rect(0, 0, boxHeight, box) & stage1Bounds;
+}
 
+void TWKNegative::CheckWorkSize(const dng_ifd& raw) const {
+    const dng_rect area = Stage2Area(raw.Bounds());
+    if (WorkPixels(area.W(), area.H()) > kMaxWorkPixels)
+        Throw_dng_error(dng_error_host_insufficient, "Photo too large for the work image");
+}
+
+void TWKNegative::DoBuildStage2(dng_host& host, uint32 pixelType) {
+    if (pixelType != ttShort) ThrowProgramError("Pixel type access mismatch");
     dng_linearization_info& linearization = *fLinearizationInfo;
     linearization.fLinearizationTable.clear();
-    // A stage-1 image no wider than the box is a result window: linearize the box,
-    // kept inside the image so that a photo smaller than the box still builds.
-    if (fStage1Image->Width() <= uint32(box))
-        linearization.fActiveArea = dng_rect(0, 0, boxHeight, box) & fStage1Image->Bounds();
+    linearization.fActiveArea = Stage2Area(fStage1Image->Bounds());
 
     const dng_rect active = linearization.fActiveArea;
     AutoPtr<dng_image> stage2 =

@@ -287,20 +287,30 @@ std::vector<uint8_t> RawDigest(const std::vector<uint16_t>& samples) {
 }
 
 std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
-    if (s.samples.size() != size_t(s.width) * s.height * s.samplesPerPixel)
-        throw std::invalid_argument("fixture sample count");
+    const uint32_t tileW = s.tiled ? s.tileWidth : s.width;
+    const uint32_t tileL = s.tileLength ? s.tileLength : s.height;
+    const size_t pixels = s.shareOneBlock ? size_t(tileW) * tileL : size_t(s.width) * s.height;
+    if (s.samples.size() != pixels * s.samplesPerPixel) throw std::invalid_argument("fixture sample count");
     const bool big = s.bigEndian;
     ByteSink out(big);
     out.U16(big ? 0x4D4D : 0x4949);
     out.U16(42);
     out.U32(0);
 
-    const uint32_t tileW = s.tiled ? s.tileWidth : s.width;
-    const uint32_t tileL = s.tileLength ? s.tileLength : s.height;
     std::vector<uint32_t> offsets, counts;
-    for (const std::vector<uint8_t>& block : EncodeRawBlocks(s, tileW, tileL)) {
-        offsets.push_back(out.Block(block));
-        counts.push_back(static_cast<uint32_t>(block.size()));
+    if (s.shareOneBlock) {
+        FixtureOptions one = s;
+        one.width = tileW;
+        one.height = tileL;
+        const std::vector<uint8_t> block = EncodeRawBlocks(one, tileW, tileL).front();
+        const size_t blocks = size_t(s.tiled ? (s.width + tileW - 1) / tileW : 1) * ((s.height + tileL - 1) / tileL);
+        offsets.assign(blocks, out.Block(block));
+        counts.assign(blocks, static_cast<uint32_t>(block.size()));
+    } else {
+        for (const std::vector<uint8_t>& block : EncodeRawBlocks(s, tileW, tileL)) {
+            offsets.push_back(out.Block(block));
+            counts.push_back(static_cast<uint32_t>(block.size()));
+        }
     }
 
     Directory raw(big);
@@ -391,7 +401,7 @@ std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& s) {
             s.asShotNeutral.empty() ? std::vector<double>{0.5, 1.0, 0.6} : s.asShotNeutral;
         if (s.writeNeutral) main.Rationals(50728, neutral, 1000000);
     }
-    if (s.writeDigest) main.Bytes(50972, RawDigest(s.samples));
+    if (s.writeDigest && !s.shareOneBlock) main.Bytes(50972, RawDigest(s.samples));
     for (const FixtureTag& t : s.extraTags) main.Extra(t);
     if (!subOffsets.empty()) main.Longs(330, subOffsets);
     // Chained directories go before IFD 0, last first, so each knows where its successor is.

@@ -61,6 +61,9 @@ struct FixtureOptions {
     std::vector<FixturePreview> previews;
     bool writeDigest = true;
     bool rawInSubIFD = false;            // raw image in a sub-IFD even without an IFD 0 preview
+    // Every strip or tile names the bytes of one: `samples` then hold that block alone (tile or strip
+    // size), so a huge raw image costs a small file; no digest is written.
+    bool shareOneBlock = false;
 };
 
 std::vector<uint8_t> WriteFixtureDNG(const FixtureOptions& options);
