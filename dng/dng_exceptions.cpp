@@ -16,3 +16,6 @@ void ThrowReadFile(const std::string& message) { Throw_dng_error(dng_error_read_
 void ThrowWriteFile(const std::string& message) { Throw_dng_error(dng_error_write_file, message); }
 void ThrowOpenFile(const std::string& message) { Throw_dng_error(dng_error_open_file, message); }
 void ThrowImageTooBigDNG() { Throw_dng_error(dng_error_image_too_big_dng, "Image too big for DNG"); }
+void ThrowFileError(dng_error_code code, const std::string& path, int error) {
+    throw dng_file_error(code, path, platform::SystemReason(error));
+}

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dng/dng_types.h"
+#include "platform/file_error.h"
 
 // Error codes of the DNG layer.
 enum dng_error_code : int32 {
@@ -37,6 +38,13 @@ private:
     std::string message_;
 };
 
+// A file the system refused to open, read or write, with the file and the system's reason.
+class dng_file_error : public dng_exception, public platform::FileError {
+public:
+    dng_file_error(dng_error_code code, const std::string& path, const std::string& reason)
+        : dng_exception(code, path + ": " + reason), platform::FileError(path, reason) {}
+};
+
 [[noreturn]] void Throw_dng_error(dng_error_code code, const std::string& message);
 [[noreturn]] void ThrowProgramError(const std::string& message = "Program error");
 [[noreturn]] void ThrowBadFormat(const std::string& message = "Bad format");
@@ -49,3 +57,5 @@ private:
 [[noreturn]] void ThrowWriteFile(const std::string& message = "Write file error");
 [[noreturn]] void ThrowOpenFile(const std::string& message = "Open file error");
 [[noreturn]] void ThrowImageTooBigDNG();
+// `code` is one of the open, read and write errors; `error` the errno the system gave.
+[[noreturn]] void ThrowFileError(dng_error_code code, const std::string& path, int error);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -148,17 +149,24 @@ void dng_memory_stream::DoWrite(const void* data, uint64 count, uint64 offset) {
     std::memcpy(fData.data() + offset, data, count);
 }
 
-dng_file_stream::dng_file_stream(const std::string& path, uint32 bufferSize) : dng_stream(bufferSize) {
+dng_file_stream::dng_file_stream(const std::string& path, uint32 bufferSize)
+    : dng_stream(bufferSize), fName(path) {
     const int fd = platform::OpenRegularFileForReading(path);
-    if (fd >= 0 && !(fFile = ::fdopen(fd, "rb"))) ::close(fd);
-    if (!fFile) ThrowOpenFile("Cannot open file: " + path);
+    if (fd < 0) throw dng_file_error(dng_error_open_file, path, platform::OpenFailureReason(errno));
+    if (!(fFile = ::fdopen(fd, "rb"))) {
+        const int error = errno;
+        ::close(fd);
+        ThrowFileError(dng_error_open_file, path, error);
+    }
 }
 
-dng_file_stream::dng_file_stream(int fd, uint32 bufferSize) : dng_stream(bufferSize), fOutput(true) {
+dng_file_stream::dng_file_stream(int fd, std::string name, uint32 bufferSize)
+    : dng_stream(bufferSize), fOutput(true), fName(std::move(name)) {
     fFile = ::fdopen(fd, "wb");
     if (!fFile) {
+        const int error = errno;
         ::close(fd);
-        ThrowOpenFile("Cannot write to the file");
+        ThrowFileError(dng_error_open_file, fName, error);
     }
 }
 
@@ -166,25 +174,30 @@ dng_file_stream::~dng_file_stream() {
     if (fFile) std::fclose(fFile);
 }
 
+void dng_file_stream::ThrowSystemError(dng_error_code code) const { ThrowFileError(code, fName, errno); }
+
 uint64 dng_file_stream::DoGetLength() {
-    if (fOutput) std::fflush(fFile);
-    if (fseeko(fFile, 0, SEEK_END) != 0) ThrowReadFile();
+    if (fOutput && std::fflush(fFile) != 0) ThrowSystemError(dng_error_write_file);
+    if (fseeko(fFile, 0, SEEK_END) != 0) ThrowSystemError(dng_error_read_file);
     const off_t end = ftello(fFile);
-    if (end < 0) ThrowReadFile();
+    if (end < 0) ThrowSystemError(dng_error_read_file);
     return static_cast<uint64>(end);
 }
 
 void dng_file_stream::DoRead(void* data, uint64 count, uint64 offset) {
-    if (fseeko(fFile, static_cast<off_t>(offset), SEEK_SET) != 0) ThrowReadFile();
-    if (std::fread(data, 1, count, fFile) != count) ThrowReadFile();
+    if (fseeko(fFile, static_cast<off_t>(offset), SEEK_SET) != 0) ThrowSystemError(dng_error_read_file);
+    if (std::fread(data, 1, count, fFile) == count) return;
+    // Short of an error the file has become shorter since its length was taken.
+    if (std::ferror(fFile)) ThrowSystemError(dng_error_read_file);
+    ThrowReadFile();
 }
 
 void dng_file_stream::DoWrite(const void* data, uint64 count, uint64 offset) {
     if (!fOutput) ThrowWriteFile("File opened for reading");
-    if (fseeko(fFile, static_cast<off_t>(offset), SEEK_SET) != 0) ThrowWriteFile();
-    if (std::fwrite(data, 1, count, fFile) != count) ThrowWriteFile();
+    if (fseeko(fFile, static_cast<off_t>(offset), SEEK_SET) != 0) ThrowSystemError(dng_error_write_file);
+    if (std::fwrite(data, 1, count, fFile) != count) ThrowSystemError(dng_error_write_file);
 }
 
 void dng_file_stream::DoFlush() {
-    if (fOutput && std::fflush(fFile) != 0) ThrowWriteFile();
+    if (fOutput && std::fflush(fFile) != 0) ThrowSystemError(dng_error_write_file);
 }

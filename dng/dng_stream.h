@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "dng/dng_exceptions.h"
 #include "dng/dng_types.h"
 
 // Seekable byte stream with a read buffer and a selectable byte order.
@@ -88,8 +89,9 @@ class dng_file_stream : public dng_stream {
 public:
     // Reads the regular file at `path`, opened without waiting; anything else is an open error.
     explicit dng_file_stream(const std::string& path, uint32 bufferSize = kDefaultBufferSize);
-    // Writes to the open descriptor `fd`, which the stream takes over and closes.
-    explicit dng_file_stream(int fd, uint32 bufferSize = kDefaultBufferSize);
+    // Writes to the open descriptor `fd`, which the stream takes over and closes; its errors
+    // name the file `name`.
+    dng_file_stream(int fd, std::string name, uint32 bufferSize = kDefaultBufferSize);
     ~dng_file_stream() override;
 
 protected:
@@ -99,6 +101,10 @@ protected:
     void DoFlush() override;
 
 private:
+    // The system's refusal of the last operation on the file, told with the file's name.
+    [[noreturn]] void ThrowSystemError(dng_error_code code) const;
+
     std::FILE* fFile = nullptr;
     bool fOutput = false;
+    std::string fName;
 };

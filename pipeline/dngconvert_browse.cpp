@@ -1,5 +1,6 @@
 #include "pipeline/browser_preview.h"
 #include "pipeline/class_dngconvert.h"
+#include "pipeline/failure_text.h"
 #include "pipeline/main_window_link.h"
 #include "pipeline/supported_cameras.h"
 #include "platform/message_box.h"
@@ -51,7 +52,8 @@ bool DNGConvert::ReadPreviewDNG(const std::string& path) {
         window.RepaintFileList();
         return true;
     } catch (...) {
-        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process the preview of this DNG...",
+        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process the preview of this DNG..." +
+                                 FileCauseLines(std::current_exception()),
                              "Clarivane error", platform::MB_OK | platform::MB_ICONWARNING);
         return false;
     }

@@ -1,4 +1,5 @@
 #include "pipeline/class_dngconvert.h"
+#include "pipeline/failure_text.h"
 #include "pipeline/main_window_link.h"
 #include "pipeline/program_version.h"
 #include "pipeline/raw_data_unique_id.h"
@@ -80,7 +81,9 @@ bool DNGConvert::DeblurDNG(int mode) {
         if (!run.rawCopy) return false;
         return SaveDeblurred(run, request);
     } catch (...) {
-        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this DNG...", "Oops",
+        const std::string text = "Whoa... that's a bug...\n\nFailed to process this DNG...";
+        const std::string cause = FileCauseLines(std::current_exception());
+        platform::MessageBox(patch ? text + cause : NotStoredText(text, cause), "Oops",
                              platform::MB_OK | platform::MB_ICONWARNING);
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include "pipeline/byte_view_stream.h"
 #include "pipeline/class_dngconvert.h"
+#include "pipeline/failure_text.h"
 #include "pipeline/main_window_link.h"
 #include "pipeline/output_naming.h"
 #include "platform/message_box.h"
@@ -74,7 +75,9 @@ bool DNGConvert::LoadJPG(const std::string& path) {
         window.RepaintFileList();
         return true;
     } catch (const std::exception&) {
-        Refuse("Whoa... that's a bug...\n\nFailed to process the preview of this JPG...", "Clarivane error");
+        Refuse("Whoa... that's a bug...\n\nFailed to process the preview of this JPG..." +
+                   FileCauseLines(std::current_exception()),
+               "Clarivane error");
         return false;
     }
 }

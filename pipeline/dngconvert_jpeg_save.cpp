@@ -6,6 +6,7 @@
 #include "pipeline/byte_view_stream.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/dngconvert_jpeg_planes.h"
+#include "pipeline/failure_text.h"
 #include "pipeline/main_window_link.h"
 #include "pipeline/output_naming.h"
 #include "pipeline/saving_step.h"
@@ -19,18 +20,18 @@ constexpr int kQuality = 100;
 // A write that failed after its message box was shown.
 struct OutputNotWritten {};
 
-void ShowWriteFailure(const std::string& path, const std::string& reason) {
-    platform::MessageBox(
-        "The JPG could not be written...\n\n" + path + "\n\n" + reason + "\n\nThe result isn't stored.",
-        kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
+// `cause`: CauseLines, or empty when no file and reason are known.
+void ShowWriteFailure(const std::string& cause) {
+    platform::MessageBox(NotStoredText("The JPG could not be written...", cause), kSaveRefusalCaption,
+                         platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 // The encoder's bytes, unchanged; returns the name the file took.
 std::string WriteEncoded(const platform::JpegImage& jpeg, const OutputFile& output) {
     try {
         return output.Write([&](dng_stream& out) { out.Put(jpeg.Data().data(), jpeg.Data().size()); });
-    } catch (const std::exception& e) {
-        ShowWriteFailure(output.Path(), e.what());
+    } catch (const std::exception&) {
+        ShowWriteFailure(FileCauseLines(std::current_exception()));
         throw OutputNotWritten{};
     }
 }
@@ -90,15 +91,16 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
     } catch (const OutputNotWritten&) {
         return false;
     } catch (const std::exception&) {
-        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this JPG...", kSaveRefusalCaption,
-                             platform::MB_OK | platform::MB_ICONWARNING);
+        platform::MessageBox(NotStoredText("Whoa... that's a bug...\n\nFailed to process this JPG...",
+                                           FileCauseLines(std::current_exception())),
+                             kSaveRefusalCaption, platform::MB_OK | platform::MB_ICONWARNING);
         return false;
     }
 }
 
 bool DNGConvert::SaveResultJPG(const std::string& path) {
     if (!ResultJpeg) {
-        ShowWriteFailure(path, "There is no result to save.");
+        ShowWriteFailure(CauseLines(path, "There is no result to save."));
         return false;
     }
     try {

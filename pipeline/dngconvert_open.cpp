@@ -3,6 +3,7 @@
 #include "dng/dng_color_space.h"
 #include "pipeline/class_dngconvert.h"
 #include "pipeline/class_twk_render.h"
+#include "pipeline/failure_text.h"
 #include "pipeline/main_window_link.h"
 #include "pipeline/program_version.h"
 #include "pipeline/supported_cameras.h"
@@ -75,8 +76,9 @@ bool DNGConvert::ProcessDNG(const std::string& path, const std::string& name) {
         return true;
     } catch (...) {
         dngReady_ = false;
-        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this DNG...", "Clarivane error",
-                             platform::MB_OK | platform::MB_ICONWARNING);
+        platform::MessageBox(
+            "Whoa... that's a bug...\n\nFailed to process this DNG..." + FileCauseLines(std::current_exception()),
+            "Clarivane error", platform::MB_OK | platform::MB_ICONWARNING);
         return false;
     }
 }
@@ -125,8 +127,9 @@ void DNGConvert::OpenDNG() {
     } catch (...) {
         // Nothing to deblur: the window must not start a result from this state.
         dngReady_ = false;
-        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this DNG into a preview...", "Oops",
-                             platform::MB_OK | platform::MB_ICONWARNING);
+        platform::MessageBox("Whoa... that's a bug...\n\nFailed to process this DNG into a preview..." +
+                                 FileCauseLines(std::current_exception()),
+                             "Oops", platform::MB_OK | platform::MB_ICONWARNING);
     }
 }
 

@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "dng/dng_publish_file.h"
+#include "pipeline/failure_text.h"
+#include "platform/file_error.h"
 
 namespace pipeline {
 
@@ -20,6 +22,9 @@ bool WriteHandBackFile(const std::string& folder, const std::string& savedPath, 
         WriteFileReplacing(folder + kHandBackFileName,
                            [&](dng_stream& stream) { stream.Put(savedPath.data(), savedPath.size()); });
         return true;
+    } catch (const platform::FileError& e) {
+        if (reason) *reason = e.Reason();
+        return false;
     } catch (const std::exception& e) {
         if (reason) *reason = e.what();
         return false;
@@ -29,8 +34,8 @@ bool WriteHandBackFile(const std::string& folder, const std::string& savedPath, 
 std::string HandBackFailureText(const std::string& savedPath, const std::string& handBackPath,
                                 const std::string& reason) {
     return "The result is saved as\n\n" + savedPath +
-           "\n\nbut Lightroom can't be told: the file that hands it back could not be written...\n\n" +
-           handBackPath + "\n\n" + reason;
+           "\n\nbut Lightroom can't be told: the file that hands it back could not be written..." +
+           CauseLines(handBackPath, reason);
 }
 
 }  // namespace pipeline

@@ -8,6 +8,7 @@
 
 #include "dng/dng_exceptions.h"
 #include "dng/dng_stream.h"
+#include "pipeline/failure_text.h"
 #include "platform/message_box.h"
 
 namespace pipeline {
@@ -48,7 +49,7 @@ int NextMarker(std::istream& stream) {
 
 }  // namespace
 
-void JPGExif::ShowError(const char* text) {
+void JPGExif::ShowError(const std::string& text) {
     if (errorBoxShown_) {
         std::cerr << "JPGExif error: " << text << '\n';
         return;
@@ -268,10 +269,11 @@ std::optional<std::string> JPGExif::WriteWithExif(const OutputFile& output, JPGE
     try {
         return output.Write(write);
     } catch (const dng_exception& e) {
-        ShowError(e.ErrorCode() == dng_error_open_file ? "Could not open file for write"
-                                                       : "Could not write file in JPGExif");
+        ShowError(NotStoredText(e.ErrorCode() == dng_error_open_file ? "Could not open file for write"
+                                                                     : "Could not write file in JPGExif",
+                                FileCauseLines(std::current_exception())));
     } catch (const std::exception&) {
-        ShowError("Could not write file in JPGExif");
+        ShowError(NotStoredText("Could not write file in JPGExif", ""));
     }
     return std::nullopt;
 }

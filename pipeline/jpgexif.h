@@ -75,7 +75,7 @@ private:
     // The first error since the read or write began is a message box, any
     // later one a line on the standard error stream: a damaged block can hold
     // hundreds of bad entries, and each box would wait to be dismissed.
-    void ShowError(const char* text);
+    void ShowError(const std::string& text);
 
     void ResetFields();
     bool MakeRoom();

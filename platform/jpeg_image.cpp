@@ -117,18 +117,20 @@ void JpegImage::LoadFromFile(const std::string& path) {
     // A FIFO or a device as a photo would block or never end.
     const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
+        const int error = errno;
         Clear();
-        throw JpegError("Cannot open JPEG file " + path);
+        throw JpegFileError(path, OpenFailureReason(error));
     }
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     ssize_t got = 0;
     while ((got = ::read(fd, chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
         if (got > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    const int error = errno;
     ::close(fd);
     if (got < 0) {
         Clear();
-        throw JpegError("Cannot read JPEG file " + path);
+        throw JpegFileError(path, SystemReason(error));
     }
     data_ = std::move(bytes);
     ReadHeader();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/bitmap.h"
+#include "platform/file_error.h"
 
 namespace platform {
 
@@ -14,6 +15,13 @@ namespace platform {
 class JpegError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Thrown when the file itself could not be opened or read.
+class JpegFileError : public JpegError, public FileError {
+public:
+    JpegFileError(const std::string& path, const std::string& reason)
+        : JpegError("Cannot read JPEG file " + path + ": " + reason), FileError(path, reason) {}
 };
 
 // A compressed JPEG held in memory. Loading reads only the header, so the

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/file_error.h"
+
 namespace platform {
 
 int OpenRegularFileForReading(const std::string& path) {
@@ -25,6 +27,10 @@ int OpenRegularFileForReading(const std::string& path) {
     ::close(fd);
     errno = error;
     return -1;
+}
+
+std::string OpenFailureReason(int error) {
+    return error == EINVAL ? "Not a regular file" : SystemReason(error);
 }
 
 }  // namespace platform

@@ -10,4 +10,7 @@ namespace platform {
 // (EINVAL for anything that is not a regular file).
 int OpenRegularFileForReading(const std::string& path);
 
+// Why OpenRegularFileForReading failed with `error`, in words a message can show.
+std::string OpenFailureReason(int error);
+
 }  // namespace platform

@@ -329,7 +329,9 @@ private slots:
         QStringList shown;
         for (const MessageLog::Message& m : w.messages.messages) shown << QString::fromStdString(m.text);
         if (d.failureTold) {
+            // The refusal names the file and the system's reason.
             QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].contains("\n\n" + folder + "/taken" + ext + "\nIs a directory\n\n"), qPrintable(shown[0]));
         } else {
             const std::string missing = app::MissingDialogFolderText((folder + "/gone").toStdString());
             QStringList expected;

@@ -35,7 +35,7 @@ void HoldHere() {
     for (;;) ::pause();
 }
 
-void HoldAtStage(PublishStage stage) {
+void HoldAtStage(PublishStage stage, int) {
     if ((stage == PublishStage::TemporaryCreated && gHoldAt == Moment::Created) ||
         (stage == PublishStage::Written && gHoldAt == Moment::Written))
         HoldHere();

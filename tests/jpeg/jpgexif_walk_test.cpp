@@ -288,7 +288,9 @@ TEST(JPGExifWalk, OneMessageBoxPerFileRead) {
         ASSERT_TRUE(ReadTable(target, photo));
         EXPECT_FALSE(table.WriteWithExif(std::string("/nonexistent-folder/out.jpg"), target));
         EXPECT_EQ(errors.boxes.texts.size(), c.first ? 3u : 1u);
-        EXPECT_EQ(errors.boxes.texts.back(), "Could not open file for write");
+        EXPECT_EQ(errors.boxes.texts.back(),
+                  "Could not open file for write\n\n/nonexistent-folder/out.jpg\nNo such file or directory"
+                  "\n\nThe result isn't stored; an earlier file of its name is unchanged.");
         EXPECT_EQ(errors.boxes.captionAndFlags, kErrorBox);
     }
 }

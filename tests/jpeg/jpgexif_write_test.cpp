@@ -157,11 +157,16 @@ TEST(JPGExifWrite, TheFileAppearsWholeOrNotAtAll) {
     EXPECT_FALSE(std::filesystem::is_symlink(dir.File("link.jpg")));
     EXPECT_EQ(ReadFileBytes(dir.File("target.txt")), (Bytes{4, 5}));
 
-    // No folder to write into; a folder where the file should go. Nothing is left behind.
+    // No folder to write into; a folder where the file should go. Each is told with the path and
+    // the system's reason, and nothing is left behind.
     std::filesystem::create_directory(dir.File("folder.jpg"));
     EXPECT_FALSE(source.WriteWithExif(dir.File("no-such-folder/out.jpg"), target));
     EXPECT_FALSE(source.WriteWithExif(dir.File("folder.jpg"), target));
-    EXPECT_EQ(log.texts, (Texts{"Could not open file for write", "Could not write file in JPGExif"}));
+    const std::string notStored = "\n\nThe result isn't stored; an earlier file of its name is unchanged.";
+    EXPECT_EQ(log.texts, (Texts{"Could not open file for write\n\n" + dir.File("no-such-folder/out.jpg") +
+                                    "\nNo such file or directory" + notStored,
+                                "Could not write file in JPGExif\n\n" + dir.File("folder.jpg") + "\nIs a directory" +
+                                    notStored}));
     EXPECT_EQ(log.captionAndFlags, kErrorBox);
     EXPECT_EQ(entries(), (std::vector<std::string>{"folder.jpg", "link.jpg", "old.jpg", "target.txt"}));
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("folder.jpg")));

@@ -69,16 +69,18 @@ TEST(LoadJPG, PhotosThatCannotBeWorkedOnAreRefusedWithTheirMessage) {
     const Bytes photo = EncodeJpeg(ColourPattern(120, 70));
     Bytes cutInScan(photo.begin(), photo.begin() + long(photo.size() * 2 / 3));
     Bytes noEndMarker(photo.begin(), photo.end() - 2);
-    struct Case { const char* name; std::string path; bool loads; const char* text; const char* caption; };
+    struct Case { const char* name; std::string path; bool loads; std::string text; const char* caption; };
     const Case cases[] = {
         {"CMYK", TestData("jpeg/cmyk_adobe.jpg"), false, kUnsupported, "Unsupported JPG"},
         {"CMYK with ICC segments", TestData("jpeg/cmyk_multiple_icc_segments.jpg"), false, kUnsupported,
          "Unsupported JPG"},
         {"not a JPEG", PutFile(dir.Path(), "text.jpg", {'h', 'e', 'l', 'l', 'o'}), false, kLoadFailure,
          "Clarivane error"},
-        {"missing file", dir.File("missing.jpg"), false, kLoadFailure, "Clarivane error"},
+        {"missing file", dir.File("missing.jpg"), false,
+         std::string(kLoadFailure) + "\n\n" + dir.File("missing.jpg") + "\nNo such file or directory",
+         "Clarivane error"},
         {"cut inside the scan", PutFile(dir.Path(), "cut.jpg", cutInScan), false, kLoadFailure, "Clarivane error"},
-        {"only the end marker missing", PutFile(dir.Path(), "noend.jpg", noEndMarker), true, nullptr, nullptr},
+        {"only the end marker missing", PutFile(dir.Path(), "noend.jpg", noEndMarker), true, "", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

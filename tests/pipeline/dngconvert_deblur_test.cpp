@@ -139,7 +139,9 @@ TEST(DeblurDNG, AFailedWriteIsToldAndLeavesNoFileBehind) {
     ASSERT_TRUE(bench.convert.ProcessDNG(bench.source, "photo.dng"));
     EXPECT_FALSE(bench.convert.DeblurDNG(DNGConvert::kFinalResult));
     ASSERT_EQ(bench.window.messages.size(), 1u);
-    EXPECT_EQ(bench.window.messages[0].text, "Whoa... that's a bug...\n\nFailed to process this DNG...");
+    EXPECT_EQ(bench.window.messages[0].text, "Whoa... that's a bug...\n\nFailed to process this DNG...\n\n" +
+                                                 bench.folder.File("out/photo-DB.dng") +
+                                                 "\nIs a directory\n\nThe result isn't stored; an earlier file of its name is unchanged.");
     EXPECT_EQ(bench.window.messages[0].caption, "Oops");
     EXPECT_EQ(bench.window.messages[0].flags, unsigned(platform::MB_OK | platform::MB_ICONWARNING));
     EXPECT_EQ(bench.Output(), std::vector<std::string>{"photo-DB.dng"});

@@ -165,7 +165,8 @@ TEST(ProcessDNG, FileThatIsNoDNGIsRefusedSilentlyAndMissingFileWithTheBox) {
     EXPECT_FALSE(convert.ProcessDNG(folder.File("missing.dng"), "missing.dng"));
     ASSERT_EQ(window.messages.size(), 1u);
     EXPECT_EQ(window.messages[0].caption, "Clarivane error");
-    EXPECT_EQ(window.messages[0].text, "Whoa... that's a bug...\n\nFailed to process this DNG...");
+    EXPECT_EQ(window.messages[0].text, "Whoa... that's a bug...\n\nFailed to process this DNG...\n\n" +
+                                           folder.File("missing.dng") + "\nNo such file or directory");
     EXPECT_EQ(window.messages[0].flags, unsigned(platform::MB_OK | platform::MB_ICONWARNING));
 }
 
@@ -182,7 +183,8 @@ TEST(ProcessDNG, AFifoIsRefusedWithoutWaiting) {
     }
     EXPECT_FALSE(opened.get());
     ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0].text, "Whoa... that's a bug...\n\nFailed to process this DNG...");
+    EXPECT_EQ(window.messages[0].text,
+              "Whoa... that's a bug...\n\nFailed to process this DNG...\n\n" + fifo + "\nNot a regular file");
 }
 
 TEST(OpenDNG, FillsThePreviewRecordStatusAndPreviewBitmap) {

@@ -1,8 +1,6 @@
 #include "pipeline/saving_step.h"
 
 #include <gtest/gtest.h>
-#include <linux/capability.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "platform/message_box.h"
 #include "tests/support/scoped_tmpdir.h"
 #include "tests/support/test_files.h"
+#include "tests/support/without_file_overrides.h"
 
 namespace {
 
@@ -201,28 +200,6 @@ TEST_F(SavingStepTest, ACancelledDialogShowsNoLastSavedName) {
     EXPECT_FALSE(window.lastSavedVisible);
 }
 
-// Without the powers that let root write anywhere, for the calling thread and one scope, so
-// the file modes of a test folder hold for root as for anyone.
-class WithoutFileOverrides {
-public:
-    WithoutFileOverrides() {
-        if (::geteuid() != 0) return;
-        ::syscall(SYS_capget, &header_, saved_);
-        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-        for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
-            reduced[power / 32].effective &= ~(1u << (power % 32));
-        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
-    }
-    ~WithoutFileOverrides() {
-        if (dropped_) ::syscall(SYS_capset, &header_, saved_);
-    }
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2]{};
-    bool dropped_ = false;
-};
-
 enum class HandBackBlock { MissingFolder, ReadOnlyFolder, FolderInTheWay, OtherUsersFile };
 
 class HandBackFailureTest : public SavingStep, public testing::WithParamInterface<HandBackBlock> {};
@@ -253,7 +230,7 @@ TEST_P(HandBackFailureTest, IsToldWithTheSavedResult) {
     const test_support::ScopedTmpDir blocked(folder);
     bool saved = false;
     {
-        const WithoutFileOverrides limits;
+        const test_support::WithoutFileOverrides limits;
         saved = Save(SaveCase{"", Mode::Plugin, "x.dng", {}, kDng, nullptr, nullptr});
     }
     const std::string result = root.File("photos/x-DB.dng");

@@ -15,7 +15,7 @@ namespace {
 
 std::string gPrefix;
 
-void HoldOnce(PublishStage stage) {
+void HoldOnce(PublishStage stage, int) {
     if (stage != PublishStage::Written || gPrefix.empty()) return;
     const std::string go = gPrefix + ".go";
     std::ofstream(gPrefix + "." + std::to_string(::getpid())).put('1');
