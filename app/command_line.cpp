@@ -28,7 +28,8 @@ CommandLine ParseCommandLine(const QString& text) {
 
 bool NeedsFormatQuestion(const QString& path) {
     const QString ending = path.right(3).toLower();
-    return ending != "dng" && ending != "jpg";
+    // The browser and the saving take ".jpeg" as a JPEG too.
+    return ending != "dng" && ending != "jpg" && !path.endsWith(".jpeg", Qt::CaseInsensitive);
 }
 
 }  // namespace app

@@ -24,7 +24,8 @@ QString JoinArguments(const QStringList& arguments);
 CommandLine ParseCommandLine(const QString& text);
 
 // Whether the user must confirm the photo: its last three characters,
-// lower-cased, are neither "dng" nor "jpg".
+// lower-cased, are neither "dng" nor "jpg", and it does not end in ".jpeg"
+// in any case.
 bool NeedsFormatQuestion(const QString& path);
 
 extern const char* const kWrongFormatText;

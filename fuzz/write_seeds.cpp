@@ -1,7 +1,7 @@
 // Writes the structured seeds of the DNG and JPEG fuzz targets into a folder: small DNGs that
 // carry opcode lists, camera-profile tables, tone curves, hostile reals and JPEG previews, and
-// JPEGs with odd frame headers, each a few hundred bytes to a few KiB, and two raw images far
-// beyond the program's pixel limit in under 100 KiB.
+// JPEGs with odd frame headers or a colour profile, each a few hundred bytes to a few KiB, and
+// two raw images far beyond the program's pixel limit in under 100 KiB.
 //   fuzz_seed_writer FOLDER
 #include <cstdio>
 #include <cstring>
@@ -11,6 +11,7 @@
 
 #include "dng/dng_tag_codes.h"
 #include "fixture_writer.h"
+#include "tests/jpeg/exif_builder.h"
 #include "tests/support/jpeg_encoder.h"
 
 namespace {
@@ -179,6 +180,13 @@ int main(int argc, char** argv) {
         {"progressive", OddFrame(16, 8, 0xC2)}, {"twelve-bit", OddFrame(16, 8, 0xC1, 12)},
         {"lossless", OddFrame(16, 8, 0xC3)},
     };
+    // An EXIF block and an RGB colour profile in three segments, as a save carries them.
+    ExifBuilder exif(false);
+    exif.AddDirectory({ExifBuilder::Short(0x0112, 6), ExifBuilder::Rational(0x011A, 72, 1)});
+    std::vector<RawSection> leading{{0xE1, ExifPayload(exif.Tiff())}};
+    for (const RawSection& segment : IccSegments(IccProfile("RGB ", 300), {60, 140})) leading.push_back(segment);
+    Put(out, "seed-exif-icc-three-segments.jpg", WithLeadingSections(OddFrame(16, 8), leading));
+
     for (const auto& frame : frames) {
         Put(out, std::string("seed-frame-") + frame.name + ".jpg", frame.jpeg);
         FixtureOptions leica = Mosaic("LEICA T (Typ 701)");

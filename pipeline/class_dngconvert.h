@@ -134,12 +134,14 @@ public:
     // Deblurs a 24-bit copy of the preview bitmap, encodes it into ResultJpeg
     // at quality 100 and saves it: through the save dialog, into the
     // auto-save folder, or in plug-in mode beside the photo; with the source's
-    // EXIF block unless "Strip EXIF" was ticked as the run started. True when the
+    // EXIF block unless "Strip EXIF" was ticked as the run started, and with its
+    // colour profile when that describes RGB data. True when the
     // saving ran to its end (also when the dialog was cancelled); false after
     // a cancel, a refusal or a failure, each shown, with no file written.
     // Without a kernel it is refused at once and silently, as a DNG's result is.
     bool SaveJPG(const platform::Bitmap& bitmap, const std::string& sourcePath);
-    // Writes ResultJpeg unchanged to `path` and releases it. The bytes go to
+    // Writes ResultJpeg to `path` with the source's RGB colour profile and no
+    // other metadata, and releases it. The bytes go to
     // a temporary file beside `path`, renamed over it when complete. False,
     // after a message box, when there is no result or it cannot be written;
     // `path` is then as it was.

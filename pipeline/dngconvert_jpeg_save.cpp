@@ -26,10 +26,10 @@ void ShowWriteFailure(const std::string& cause) {
                          platform::MB_OK | platform::MB_ICONWARNING);
 }
 
-// The encoder's bytes, unchanged; returns the name the file took.
-std::string WriteEncoded(const platform::JpegImage& jpeg, const OutputFile& output) {
+// The encoder's bytes with the source's colour profile, no other metadata; returns the name the file took.
+std::string WriteEncoded(const platform::JpegImage& jpeg, const JPGExif& source, const OutputFile& output) {
     try {
-        return output.Write([&](dng_stream& out) { out.Put(jpeg.Data().data(), jpeg.Data().size()); });
+        return output.Write([&](dng_stream& out) { source.PutEncodedWithProfile(out, jpeg.Data()); });
     } catch (const std::exception&) {
         ShowWriteFailure(FileCauseLines(std::current_exception()));
         throw OutputNotWritten{};
@@ -37,9 +37,9 @@ std::string WriteEncoded(const platform::JpegImage& jpeg, const OutputFile& outp
 }
 
 // Writes `jpeg` as WriteEncoded does; the encoded result is spent by its write, whatever comes of it.
-std::string WriteSpent(std::unique_ptr<platform::JpegImage>& jpeg, const OutputFile& output) {
+std::string WriteSpent(std::unique_ptr<platform::JpegImage>& jpeg, const JPGExif& source, const OutputFile& output) {
     const std::unique_ptr<platform::JpegImage> spent = std::move(jpeg);
-    return WriteEncoded(*spent, output);
+    return WriteEncoded(*spent, source, output);
 }
 
 }  // namespace
@@ -79,8 +79,9 @@ bool DNGConvert::SaveJPG(const platform::Bitmap& bitmap, const std::string& sour
         Progress.Reset(true);
 
         request.write = [this, strip = request.choices.stripExif](const OutputFile& output, SaveDestination) {
-            // Every destination keeps the source's EXIF block unless told to strip it.
-            if (strip) return WriteSpent(ResultJpeg, output);
+            // Every destination keeps the source's EXIF block unless told to strip it, and its
+            // colour profile always: that says what the pixel values mean.
+            if (strip) return WriteSpent(ResultJpeg, SourceExif, output);
             ByteViewStream encoded(ResultJpeg->Data());
             TargetExif.ReadSections(encoded, JPGExif::kReadMetadata | JPGExif::kReadImage);
             const std::optional<std::string> written = SourceExif.WriteWithExif(output, TargetExif);
@@ -104,7 +105,7 @@ bool DNGConvert::SaveResultJPG(const std::string& path) {
         return false;
     }
     try {
-        WriteSpent(ResultJpeg, path);
+        WriteSpent(ResultJpeg, SourceExif, path);
         return true;
     } catch (const OutputNotWritten&) {
         return false;

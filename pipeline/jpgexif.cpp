@@ -243,6 +243,9 @@ std::optional<std::string> JPGExif::WriteWithExif(const OutputFile& output, JPGE
     }
     const int jfifIndex = target.FindSection(kAPP0);
     const int exifIndex = FindSection(kAPP1);
+    // APPn sections must come before the frame: the profile follows the header sections.
+    const std::vector<int> profile = RgbProfileSections();
+    const int profileAt = target.LeadingHeaderSections();
 
     // The file appears complete or not at all; whatever had the name before
     // is replaced, never written through.
@@ -258,6 +261,7 @@ std::optional<std::string> JPGExif::WriteWithExif(const OutputFile& output, JPGE
             out.Put(jfif, 18);
         }
         for (int i = 0; i < target.MarkerSectionCount(); ++i) {
+            if (i == profileAt) PutSections(out, profile);
             const bool replace = i == jfifIndex && exifIndex >= 0;
             const JPGSection& s = replace ? sections[exifIndex] : target.sections[i];
             const uint8_t marker[2] = {0xFF, uint8_t(replace ? kAPP1 : (s.type & 0xFF))};

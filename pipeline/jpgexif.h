@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dng/dng_byte_view.h"
 #include "pipeline/output_file.h"
@@ -21,7 +22,8 @@ struct JPGSection {
 };
 
 // The marker sections of one JPEG file, the walk over its EXIF block, and
-// the writer that puts a source's EXIF block into a freshly encoded JPEG.
+// the writers that put a source's EXIF block and colour profile into a
+// freshly encoded JPEG.
 class JPGExif {
 public:
     // Mode bits of ReadSections.
@@ -41,7 +43,12 @@ public:
     // header, and returns the name the file took. The file appears under its
     // name only once complete. Nothing, after a message, when it could not be
     // created or written; then no file of the name was made or changed.
+    // This table's RGB colour profile follows target's leading APP0/APP1
+    // sections.
     std::optional<std::string> WriteWithExif(const OutputFile& output, JPGExif& target);
+    // Writes `encoded`, a whole JPEG, unchanged but for this table's RGB
+    // colour profile after its SOI and leading APP0/APP1 sections.
+    void PutEncodedWithProfile(dng_stream& out, const std::vector<uint8_t>& encoded) const;
 
     // The image data once it has been read; null and 0 before.
     const uint8_t* LastSectionData() const;
@@ -85,6 +92,15 @@ private:
     void ReadJfifHeader(const JPGSection& section);
     int MarkerSectionCount() const;
     int FindSection(int type) const;
+    // The APP2 sections of this table's ICC profile, in file order, when it is
+    // whole (every segment there once, of the count each names; a header with
+    // a size they hold and the profile signature) and describes RGB data: a
+    // saved result always has three colour components. Empty otherwise.
+    std::vector<int> RgbProfileSections() const;
+    // How many APP0 and APP1 sections the table starts with.
+    int LeadingHeaderSections() const;
+    // Writes the sections at `indexes` with their markers.
+    void PutSections(dng_stream& out, const std::vector<int>& indexes) const;
 
     // A directory at offset `at` of the TIFF block, and one 12-byte entry of it.
     void ParseExifDirectory(dng_byte_view block, uint64_t at, int level);

@@ -20,8 +20,14 @@ private slots:
         QTest::newRow("unquoted") << QStringList{"-lrpluginmode#/photos/a.jpg"} << true << "/photos/a.jpg" << false;
         QTest::newRow("capital extension asks nothing") << QStringList{"-lrpluginmode#/photos/A.DNG"} << true
                                                         << "/photos/A.DNG" << false;
-        QTest::newRow("jpeg is not jpg") << QStringList{"-lrpluginmode#/photos/a.jpeg"} << true << "/photos/a.jpeg"
-                                         << true;
+        // ".jpeg" in any case is a JPEG, as the browser takes it; only the whole ending with its dot.
+        for (const char* photo : {"/photos/a.jpeg", "/photos/a.JPEG", "/photos/a.Jpeg", "/p/x.jpg.jPeG"})
+            QTest::addRow("%s asks nothing", photo) << QStringList{QString("-lrpluginmode#") + photo} << true
+                                                    << photo << false;
+        for (const char* photo : {"/photos/a.peg", "/photos/ajpeg", "/photos/jpeg.txt", "/photos/a.jpeg ",
+                                  "/photos/a.png", "/photos/a.jpe"})
+            QTest::addRow("%s asks", photo) << QStringList{QString("-lrpluginmode#") + photo} << true << photo
+                                            << true;
         QTest::newRow("tiff asks") << QStringList{"-lrpluginmode#/photos/a.tif"} << true << "/photos/a.tif" << true;
         QTest::newRow("keyword in capitals") << QStringList{"-LRPLUGINMODE#/photos/a.dng"} << false << "" << false;
         QTest::newRow("bare path") << QStringList{"/photos/a.dng"} << false << "" << false;

@@ -169,6 +169,8 @@ private slots:
         QTest::newRow("tiff, Yes") << "/nowhere/a.tif" << "yes" << true << true;
         QTest::newRow("tiff, No") << "/nowhere/a.tif" << "no" << true << false;
         QTest::newRow("capital DNG is not asked about") << "/nowhere/A.DNG" << "no" << false << true;
+        QTest::newRow("a .Jpeg is not asked about") << "/nowhere/a.Jpeg" << "no" << false << true;
+        QTest::newRow("a .peg is") << "/nowhere/a.peg" << "no" << true << false;
     }
 
     void wrongFormatQuestionComesFirst() {

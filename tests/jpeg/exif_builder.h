@@ -132,3 +132,32 @@ inline Bytes WithLeadingSections(const Bytes& jpeg, const std::vector<RawSection
     const std::size_t rest = jpeg.at(3) == 0xE0 ? 4 + ((jpeg.at(4) << 8) | jpeg.at(5)) : 2;
     return WithSections(extra, Bytes(jpeg.begin() + long(rest), jpeg.end()));
 }
+
+// A made-up ICC profile of `size` bytes for data in `colourSpace` ("RGB ", "GRAY"): the header's
+// size, data colour space and signature where a profile has them, a pattern everywhere else.
+inline Bytes IccProfile(const char* colourSpace, std::size_t size) {
+    Bytes profile(size);
+    for (std::size_t i = 0; i < size; ++i) profile[i] = uint8_t(i * 13 + 5);
+    const Bytes header{uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)};
+    std::copy(header.begin(), header.end(), profile.begin());
+    std::copy_n(colourSpace, 4, profile.begin() + 16);
+    std::copy_n("acsp", 4, profile.begin() + 36);
+    return profile;
+}
+
+// APP2 sections carrying `profile`: one piece of each size in `firstPieces`, then one more with
+// the rest; numbered 1 to n of n.
+inline std::vector<RawSection> IccSegments(const Bytes& profile, const std::vector<std::size_t>& firstPieces = {}) {
+    const std::size_t count = firstPieces.size() + 1;
+    std::vector<RawSection> segments;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t end = i + 1 == count ? profile.size() : at + firstPieces[i];
+        Bytes payload = Payload(std::string("ICC_PROFILE", 12));
+        payload.insert(payload.end(), {uint8_t(i + 1), uint8_t(count)});
+        payload.insert(payload.end(), profile.begin() + long(at), profile.begin() + long(end));
+        segments.push_back({0xE2, payload});
+        at = end;
+    }
+    return segments;
+}

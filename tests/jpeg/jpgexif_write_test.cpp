@@ -41,9 +41,24 @@ Bytes ExifPayloadOf(const Bytes& jpeg) {
     return {};
 }
 
-// The encoder's output with the source's EXIF block in place of its JFIF header.
-Bytes WithExifOf(const Bytes& source, const Bytes& encoded = kBlank) {
-    return WithLeadingSections(encoded, {{0xE1, ExifPayloadOf(source)}});
+// The APP2 sections before the scan.
+std::vector<RawSection> App2SectionsOf(const Bytes& jpeg) {
+    std::vector<RawSection> found;
+    for (std::size_t at = 2; at + 4 <= jpeg.size() && jpeg[at + 1] != 0xDA;) {
+        const std::size_t end = at + 2 + ((jpeg[at + 2] << 8) | jpeg[at + 3]);
+        if (jpeg[at + 1] == 0xE2) found.push_back({0xE2, Bytes(jpeg.begin() + long(at) + 4, jpeg.begin() + long(end))});
+        at = end;
+    }
+    return found;
+}
+
+// The encoder's output with the source's EXIF block in place of its JFIF header, and after it
+// the source's APP2 sections when they hold an RGB profile.
+Bytes WithExifOf(const Bytes& source, const Bytes& encoded = kBlank, bool rgbProfile = false) {
+    std::vector<RawSection> header{{0xE1, ExifPayloadOf(source)}};
+    if (rgbProfile)
+        for (const RawSection& s : App2SectionsOf(source)) header.push_back(s);
+    return WithLeadingSections(encoded, header);
 }
 
 // Reads both tables from memory and writes the result file.
@@ -68,10 +83,12 @@ TEST_P(CameraPhotoSave, ExifBlockReplacesTheEncodersHeaderByteForByte) {
     const Bytes encoded = Encoded(Decoded(photo));
     const Bytes saved = WriteResult(photo, encoded);
     EXPECT_EQ(log.texts, Texts{});
-    // SOI, the camera's EXIF APP1 where the JFIF APP0 stood, then the
-    // encoder's tables, frame, scan header and scan data unchanged.
+    // SOI, the camera's EXIF APP1 where the JFIF APP0 stood, its colour profile when that is
+    // an RGB one (the grey photo's is not), then the encoder's tables, frame, scan header and
+    // scan data unchanged.
     ASSERT_FALSE(ExifPayloadOf(photo).empty());
-    EXPECT_EQ(saved, WithExifOf(photo, encoded));
+    const bool rgbProfile = std::string(GetParam()) == "nikon_d5000_exif_xmp_icc.jpg";
+    EXPECT_EQ(saved, WithExifOf(photo, encoded, rgbProfile));
 
     // libjpeg reads it as the encoder's picture, exiftool finds the very same EXIF block.
     const Bitmap a = Decoded(saved), b = Decoded(encoded);
@@ -81,6 +98,9 @@ TEST_P(CameraPhotoSave, ExifBlockReplacesTheEncodersHeaderByteForByte) {
     const auto exif = [](const std::string& p) { return test_support::RunCommand("exiftool -b -EXIF '" + p + "'"); };
     ASSERT_FALSE(exif(sourcePath).empty());
     EXPECT_TRUE(exif(sourcePath) == exif(dir.File("saved.jpg")));
+    const auto icc = [](const std::string& p) { return test_support::RunCommand("exiftool -b -ICC_Profile '" + p + "'"); };
+    EXPECT_TRUE(icc(dir.File("saved.jpg")) == (rgbProfile ? icc(sourcePath) : ""));
+    EXPECT_EQ(icc(sourcePath).empty(), std::string(GetParam()).find("icc") == std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExifFirstOrAfterJfif, CameraPhotoSave,

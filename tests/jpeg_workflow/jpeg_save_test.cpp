@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/class_fft.h"
 #include "jpeg_workflow_support.h"
 #include "pipeline/plugin_mode.h"
+#include "tests/jpeg/exif_builder.h"
 #include "tests/support/scoped_tmpdir.h"
 #include "tests/support/test_files.h"
 
@@ -17,12 +19,51 @@ using test_support::TestData;
 
 namespace {
 
-enum class Mode { Dialog, DialogStripped, AutoSave, AutoSaveStripped, Plugin };
+enum class Mode { Dialog, DialogStripped, AutoSave, AutoSaveStripped, Plugin, PluginUnticked };
 
-// Every tag of the metadata sections other than EXIF that a camera or editor leaves.
+// Every tag of the metadata sections other than EXIF and the colour profile that a camera or editor leaves.
 std::string OtherMetadata(const std::string& path) {
-    return RunCommand("exiftool -a -G0 -s -XMP:all -ICC_Profile:all -IPTC:all -Photoshop:all -Adobe:all -Comment '" +
-                      path + "' 2>/dev/null");
+    return RunCommand("exiftool -a -G0 -s -XMP:all -IPTC:all -Photoshop:all -Adobe:all -Comment '" + path +
+                      "' 2>/dev/null");
+}
+
+std::string ColourProfile(const std::string& path) {
+    return RunCommand("exiftool -b -ICC_Profile '" + path + "' 2>/dev/null");
+}
+
+// The marker codes of a JPEG's sections up to its scan header, and the APP2 sections among them.
+struct Sections {
+    std::vector<int> markers;
+    std::vector<RawSection> app2;
+    Bytes withoutApp2;  // the file without its APP2 sections
+};
+Sections SectionsOf(const Bytes& jpeg) {
+    Sections found;
+    found.withoutApp2.assign(jpeg.begin(), jpeg.begin() + 2);
+    std::size_t at = 2;
+    for (bool scan = false; !scan && at + 4 <= jpeg.size();) {
+        const int marker = jpeg[at + 1];
+        const std::size_t end = at + 2 + ((jpeg[at + 2] << 8) | jpeg[at + 3]);
+        found.markers.push_back(marker);
+        if (marker == 0xE2)
+            found.app2.push_back({0xE2, Bytes(jpeg.begin() + long(at) + 4, jpeg.begin() + long(end))});
+        else
+            found.withoutApp2.insert(found.withoutApp2.end(), jpeg.begin() + long(at), jpeg.begin() + long(end));
+        scan = marker == 0xDA;
+        at = end;
+    }
+    found.withoutApp2.insert(found.withoutApp2.end(), jpeg.begin() + long(std::min(at, jpeg.size())), jpeg.end());
+    return found;
+}
+
+// `jpeg` with `extra` sections after its first `count` sections.
+Bytes WithSectionsAfter(const Bytes& jpeg, int count, const std::vector<RawSection>& extra) {
+    std::size_t at = 2;
+    for (int i = 0; i < count; ++i) at += 2 + std::size_t((jpeg.at(at + 2) << 8) | jpeg.at(at + 3));
+    const Bytes inserted = WithSections(extra, Bytes(jpeg.begin() + long(at), jpeg.end()));
+    Bytes out(jpeg.begin(), jpeg.begin() + long(at));
+    out.insert(out.end(), inserted.begin() + 2, inserted.end());
+    return out;
 }
 
 // A photo folder, an auto-save folder and a private temporary folder (for the
@@ -48,12 +89,13 @@ protected:
     }
 
     // Saves the loaded `photo` in `mode`, the run given `sourcePath` (by default the photo's own) as its source.
-    // In plug-in mode "Strip EXIF" is hidden, and ticked here to show that it is not heeded.
+    // In plug-in mode "Strip EXIF" is hidden, and ticked here (but in PluginUnticked) to show that it is not heeded.
     bool Save(Mode mode, const std::string& photo, const std::string& sourcePath = "") {
+        const bool plugin = mode == Mode::Plugin || mode == Mode::PluginUnticked;
         window.autoSave = mode == Mode::AutoSave || mode == Mode::AutoSaveStripped;
         window.stripExif = mode == Mode::AutoSaveStripped || mode == Mode::DialogStripped || mode == Mode::Plugin;
-        pipeline::gPluginMode = mode == Mode::Plugin;
-        pipeline::gFileToOpen = mode == Mode::Plugin ? photo : "";
+        pipeline::gPluginMode = plugin;
+        pipeline::gFileToOpen = plugin ? photo : "";
         return window.Convert().SaveJPG(window.preview, sourcePath.empty() ? photo : sourcePath);
     }
 
@@ -67,7 +109,7 @@ protected:
 
 // Every destination carries the source's EXIF block, byte for byte, unless "Strip EXIF" was
 // ticked as the run started (a change while it works is not seen); no save carries the
-// source's other metadata sections.
+// source's other metadata sections, but for an RGB colour profile.
 TEST_F(JpegSaveTest, ExifBlockTravelsUnlessStripped) {
     struct Case { Mode mode; const char* output; bool exif; const char* status; };
     const Case cases[] = {
@@ -77,7 +119,9 @@ TEST_F(JpegSaveTest, ExifBlockTravelsUnlessStripped) {
         {Mode::DialogStripped, "auto/chosen.jpg", false, "Done... "},
         {Mode::Plugin, "photos/photo-DB.jpg", true, "Done..."},
     };
-    for (const char* source : {"nikon_d5000_exif_xmp_icc.jpg", "greyscale_exif_xmp_icc.jpg"}) {
+    // The camera's sRGB profile goes everywhere; the grey one describes no colour result.
+    for (const auto& [source, rgbProfile] :
+         {std::pair("nikon_d5000_exif_xmp_icc.jpg", true), std::pair("greyscale_exif_xmp_icc.jpg", false)}) {
         const Bytes original = ReadFileBytes(TestData(std::string("jpeg/") + source));
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(source) + " -> " + c.output);
@@ -99,6 +143,8 @@ TEST_F(JpegSaveTest, ExifBlockTravelsUnlessStripped) {
             EXPECT_EQ(ExifBlock(output), c.exif ? sourceExif : "");
             EXPECT_NE(OtherMetadata(photo), "");
             EXPECT_EQ(OtherMetadata(output), "");
+            ASSERT_NE(ColourProfile(photo), "");
+            EXPECT_TRUE(ColourProfile(output) == (rgbProfile ? ColourProfile(photo) : ""));
             EXPECT_EQ(ReadFileBytes(photo), original);
             const Decoded saved = DecodeWithLibjpeg(output);
             EXPECT_EQ(std::tuple(saved.width, saved.height, saved.components),
@@ -106,6 +152,68 @@ TEST_F(JpegSaveTest, ExifBlockTravelsUnlessStripped) {
             std::filesystem::remove(output);
         }
     }
+}
+
+// The source's colour profile goes to every destination, stripped or not, whole, in its order
+// and right after the header sections, when it is an RGB one; otherwise, and but for it, the
+// result is the file that the photo without a profile gives.
+TEST_F(JpegSaveTest, RgbColourProfileGoesToEveryDestination) {
+    const Bytes camera = ReadFileBytes(TestData("jpeg/canon_eos_350d_progressive.jpg"));  // JFIF, EXIF, XMP
+    const Bytes rgb = IccProfile("RGB ", 1500);
+    const std::vector<RawSection> three = IccSegments(rgb, {100, 900});
+    struct Source { const char* name; std::vector<RawSection> segments; bool goes; };
+    const Source sources[] = {
+        {"an RGB profile in three segments", three, true},
+        {"the same stored out of order", {three[2], three[0], three[1]}, true},
+        {"a grey profile", IccSegments(IccProfile("GRAY", 500)), false},
+        {"a segment missing", {three[0], three[2]}, false},
+    };
+    struct Destination { Mode mode; const char* output; };
+    const Destination destinations[] = {
+        {Mode::AutoSave, "auto/photo-DB.jpg"},    {Mode::AutoSaveStripped, "auto/photo-DB.jpg"},
+        {Mode::Dialog, "auto/chosen.jpg"},        {Mode::DialogStripped, "auto/chosen.jpg"},
+        {Mode::Plugin, "photos/photo-DB.jpg"},    {Mode::PluginUnticked, "photos/photo-DB.jpg"},
+        {Mode::DialogStripped, "auto/later.jpg"},  // cancelled, then written by SaveResultJPG
+    };
+    const auto save = [&](const Destination& d, const Bytes& photo) {
+        const bool later = std::string(d.output) == "auto/later.jpg";
+        window.dialogPath = later ? "" : root.File(d.output);
+        EXPECT_TRUE(Save(d.mode, LoadCopy(photo, "photo.jpg")));
+        if (later) {
+            EXPECT_TRUE(window.Convert().SaveResultJPG(root.File(d.output)));
+        }
+        const Bytes saved = ReadFileBytes(root.File(d.output));
+        std::filesystem::remove(root.File(d.output));
+        return saved;
+    };
+    for (const Destination& d : destinations) {
+        const Sections plain = SectionsOf(save(d, camera));
+        ASSERT_TRUE(plain.app2.empty());
+        for (const Source& s : sources) {
+            SCOPED_TRACE(std::string(s.name) + " -> " + d.output + " " + std::to_string(int(d.mode)));
+            const std::string photo = PutFile(root.File("photos"), "photo.jpg", WithSectionsAfter(camera, 2, s.segments));
+            if (s.goes) {
+                ASSERT_TRUE(IccProfileOf(photo) == rgb);
+            }
+            const Bytes saved = save(d, ReadFileBytes(photo));
+            const Sections found = SectionsOf(saved);
+            EXPECT_EQ(found.app2.size(), s.goes ? s.segments.size() : 0u);
+            for (std::size_t i = 0; s.goes && i < std::min(found.app2.size(), s.segments.size()); ++i)
+                EXPECT_TRUE(found.app2[i].payload == s.segments[i].payload) << i;
+            EXPECT_TRUE(found.withoutApp2 == plain.withoutApp2);
+            // The segments right after the leading header sections, before the encoder's tables.
+            std::vector<int> markers = plain.markers;
+            const auto header = std::find_if(markers.begin(), markers.end(), [](int m) { return m != 0xE0 && m != 0xE1; });
+            markers.insert(header, found.app2.size(), 0xE2);
+            EXPECT_EQ(found.markers, markers);
+            // libjpeg reads the profile back, and the same pixels as without it.
+            const std::string output = PutFile(root.Path(), "saved.jpg", saved);
+            EXPECT_TRUE(IccProfileOf(output) == (s.goes ? rgb : Bytes{}));
+            const std::string plainFile = PutFile(root.Path(), "plain.jpg", plain.withoutApp2);
+            EXPECT_EQ(Compare(DecodeWithLibjpeg(output).pixels, DecodeWithLibjpeg(plainFile).pixels).largest, 0);
+        }
+    }
+    EXPECT_TRUE(window.messages.empty());
 }
 
 // Names keep the letters of their extension; a photo 1001 pixels wide is saved 1000 wide, one

@@ -1,6 +1,7 @@
 #include "jpeg_workflow_support.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -58,6 +59,24 @@ Decoded DecodeWithLibjpeg(const std::string& path) {
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return out;
+}
+
+Bytes IccProfileOf(const std::string& path) {
+    const Bytes bytes = test_support::ReadFileBytes(path);
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+    JOCTET* data = nullptr;
+    unsigned int size = 0;
+    Bytes profile;
+    if (jpeg_read_icc_profile(&cinfo, &data, &size)) profile.assign(data, data + size);
+    std::free(data);
+    jpeg_destroy_decompress(&cinfo);
+    return profile;
 }
 
 std::string PutFile(const std::string& folder, const std::string& name, const Bytes& bytes) {

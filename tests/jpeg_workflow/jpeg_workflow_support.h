@@ -37,6 +37,9 @@ struct Decoded {
     Bitmap pixels;
 };
 Decoded DecodeWithLibjpeg(const std::string& path);
+// The ICC profile libjpeg puts together from a file's APP2 segments; empty when there is none or
+// its segments do not fit together.
+Bytes IccProfileOf(const std::string& path);
 
 // Writes `bytes` to `folder`/`name` and returns the path.
 std::string PutFile(const std::string& folder, const std::string& name, const Bytes& bytes);

@@ -97,6 +97,30 @@ TEST_F(PhotoRunJpeg, FinalResultIntoAFolderOrBesideThePhotoInPluginMode) {
     }
 }
 
+// The camera's sRGB profile goes with every result, the EXIF block only without --strip-exif.
+TEST_F(PhotoRunJpeg, ColourProfileGoesWithEveryResult) {
+    std::filesystem::create_directory(folder.File("out"));
+    const std::string photo = folder.File("photo.jpg");
+    std::filesystem::copy_file(TestData("jpeg/nikon_d5000_exif_xmp_icc.jpg"), photo);
+    const auto tagged = [](const std::string& path, const char* group) {
+        return test_support::RunCommand("exiftool -b -" + std::string(group) + " '" + path + "' 2>/dev/null");
+    };
+    ASSERT_GT(tagged(photo, "ICC_Profile").size(), 3000u);
+    struct Case { std::string arguments; const char* output; bool exif; };
+    const std::string out = folder.File("out");
+    const Case cases[] = {{" --final " + out, "out/photo-DB.jpg", true},
+                          {" --final " + out + " --strip-exif", "out/photo-DB.jpg", false},
+                          {" --plugin", "photo-DB.jpg", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        ASSERT_EQ(Tool(photo + c.arguments), 0) << errors;
+        const std::string output = folder.File(c.output);
+        EXPECT_TRUE(tagged(output, "ICC_Profile") == tagged(photo, "ICC_Profile"));
+        EXPECT_EQ(tagged(output, "EXIF").empty(), !c.exif);
+        std::filesystem::remove(output);
+    }
+}
+
 TEST_F(PhotoRunJpeg, RefusalsAndFailuresExitWithThreeAndBadArgumentsWithTwo) {
     const std::string cmyk = TestData("jpeg/cmyk_adobe.jpg");
     EXPECT_EQ(Tool(cmyk), 3);
