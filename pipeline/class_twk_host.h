@@ -67,6 +67,9 @@ public:
     AutoPtr<dng_image> WorkPlane;
     // Set by Cancel; the full-size passes stop at the next row.
     uint8 AbortFlag = 0;
+    // Stage 1 holds a result window (it came from a crop) rather than a whole
+    // raw image, however small that image is.
+    bool Stage1IsResultWindow = false;
 
     // CFA phase of the current stage-1 image (each taken mod 2).
     void SetCFAPhase(int32 row, int32 col);
@@ -75,6 +78,7 @@ public:
     bool IsGreenInRedRow(int32 col, int32 row) const;
     bool IsGreenInBlueRow(int32 col, int32 row) const;
 
+    // A window's deblurred copy stays a result window.
     void InstallStage1Copy(const dng_image& image);
     // Work plane, stage 1, 2 and 3, each only when held.
     void ReleaseStageImages();

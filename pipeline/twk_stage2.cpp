@@ -18,10 +18,10 @@ void TWKNegative::DoBuildStage2(dng_host& host, uint32 pixelType) {
 
     dng_linearization_info& linearization = *fLinearizationInfo;
     linearization.fLinearizationTable.clear();
-    // A stage-1 image no wider than the box is a result window: linearize the box,
-    // kept inside the image so that a photo smaller than the box still builds.
-    if (fStage1Image->Width() <= uint32(box))
-        linearization.fActiveArea = dng_rect(0, 0, boxHeight, box) & fStage1Image->Bounds();
+    // A result window linearizes the box, kept inside the window, which is smaller
+    // where the photo is. A whole raw image keeps the file's active area, also
+    // when it is no wider than the box.
+    if (Stage1IsResultWindow) linearization.fActiveArea = dng_rect(0, 0, boxHeight, box) & fStage1Image->Bounds();
 
     const dng_rect active = linearization.fActiveArea;
     AutoPtr<dng_image> stage2 =
