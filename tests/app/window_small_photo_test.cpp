@@ -91,6 +91,17 @@ QString CircleFault(Window& w, const platform::Bitmap& undeblurred, const QRect&
     return {};
 }
 
+// A JPEG of the given size with detail everywhere, so that a kernel changes it.
+QString WriteJpeg(Window& w, const QString& name, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y,
+                           qRgb((x * 7 + y * 3) % 200 + 20, ((x / 5 + y / 3) % 2) * 150 + 40, (x ^ y) % 180 + 30));
+    const QString path = QString::fromStdString(w.folder.File(name.toStdString()));
+    return image.save(path, "JPEG", 95) ? path : QString();
+}
+
 }  // namespace
 
 class WindowSmallPhotoTest : public QObject {
@@ -146,6 +157,44 @@ private slots:
         QVERIFY(!area.isEmpty());
         QCOMPARE(PlacementFault(undeblurred, area), QString());
 
+        w.DrawLineKernel(5);
+        QCOMPARE(w.messages.messages.size(), std::size_t(0));
+        QCOMPARE(w->lbStat->text(), QString("on "));
+        const platform::Bitmap deblurred = w->img100->Bitmap();
+        QCOMPARE(deblurred.Width(), w->crop.Span());
+        QCOMPARE(PlacementFault(deblurred, area), QString());
+        const double changed = ChangedShare(undeblurred, deblurred, area);
+        QVERIFY2(changed > 0.5, qPrintable(QString::number(changed)));
+        QCOMPARE(CircleFault(w, undeblurred, area), QString());
+        QCOMPARE(w.messages.messages.size(), std::size_t(0));
+    }
+
+    // The same for a JPEG, whose patch is the undeblurred crop deblurred.
+    void smallJpegPatchDeblursWhatThereIs_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("zoomed");
+        for (const bool zoomed : {false, true}) {
+            const QByteArray zoom = zoomed ? " at 200%" : " at 100%";
+            QTest::newRow("300 x 200" + zoom) << 300 << 200 << zoomed;
+            QTest::newRow("401 x 257" + zoom) << 401 << 257 << zoomed;
+            QTest::newRow("255 x 511" + zoom) << 255 << 511 << zoomed;
+            QTest::newRow("700 x 513" + zoom) << 700 << 513 << zoomed;
+        }
+    }
+
+    void smallJpegPatchDeblursWhatThereIs() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(bool, zoomed);
+        Window w;
+        QVERIFY(!WriteJpeg(w, "small.jpg", width, height).isEmpty());
+        QVERIFY(w.Select("small.jpg"));
+        if (zoomed) w->btPercentage->click();
+        Window::Click(w->imgPreview, QPoint(335, 223));
+        const platform::Bitmap undeblurred = w->img100->Bitmap();
+        const QRect area = PhotoArea(*w);
+        QCOMPARE(PlacementFault(undeblurred, area), QString());
         w.DrawLineKernel(5);
         QCOMPARE(w.messages.messages.size(), std::size_t(0));
         QCOMPARE(w->lbStat->text(), QString("on "));
