@@ -1,5 +1,6 @@
 #include <QImage>
 #include <cmath>
+#include <new>
 
 #include "app/crop_model.h"
 #include "app_test_main.h"
@@ -263,6 +264,55 @@ private slots:
         QCOMPARE(changedOutside, std::size_t(0));
     }
 
+    // The preview render of a DNG fails (memory runs out while it is drawn):
+    // the next photo selected shows in the preview again.
+    void previewShowsAgainAfterAFailedRender_data() {
+        QTest::addColumn<bool>("nextIsJPEG");
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("JPEG clicked") << true << false;
+        QTest::newRow("JPEG reached with the Down key") << true << true;
+        QTest::newRow("DNG opened") << false << false;
+    }
+
+    void previewShowsAgainAfterAFailedRender() {
+        QFETCH(bool, nextIsJPEG);
+        QFETCH(bool, byKey);
+        Window w;
+        w.AddDng("a.dng", 400, 300);
+        nextIsJPEG ? w.AddJpeg("b.jpg") : w.AddDng("b.dng", 700, 513);
+        bool failed = false;
+        platform::SetProcessMessagesHook([&] {
+            if (!failed && w->lbStatus->text() == "Creating preview...") {
+                failed = true;
+                throw std::bad_alloc();
+            }
+        });
+        w.OpenDng("a.dng");
+        platform::SetProcessMessagesHook(nullptr);
+        QVERIFY(failed);
+        QCOMPARE(w.messages.messages.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(w.messages.messages.back().text),
+                 QString("Whoa... that's a bug...\n\nFailed to process this DNG into a preview..."));
+        QVERIFY(w->imgPreview->isHidden());
+
+        const QString next = nextIsJPEG ? "b.jpg" : "b.dng";
+        if (byKey) {
+            w->lvExplore->setFocus();
+            QTest::keyClick(w->lvExplore, Qt::Key_Down);
+            QCOMPARE(w->lvExplore->currentItem()->text(), next);
+        } else if (nextIsJPEG) {
+            QVERIFY(w.Select(next));
+        } else {
+            QVERIFY(w.OpenDng(next));
+        }
+        QVERIFY(w->imgPreview->HasPicture());
+        QVERIFY(!w->imgPreview->isHidden());
+        QVERIFY(w->imgPreview->isVisible());
+        QCOMPARE(w->imgPreview->Shown().isNull(), false);
+        const platform::Bitmap& preview = w->imgPreview->Bitmap();
+        QCOMPARE(QSize(preview.Width(), preview.Height()), nextIsJPEG ? QSize(1728, 1152) : QSize(700, 513));
+        QCOMPARE(w.messages.messages.size(), std::size_t(1));
+    }
 };
 
 CLARIVANE_APP_TEST_MAIN(WindowSmallPhotoTest)
