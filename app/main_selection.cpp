@@ -38,6 +38,8 @@ void TFMain::lvExploreSelectItem() {
 
 void TFMain::FileSelected() {
     imgPreview->ClearPicture();
+    // A DNG whose preview render failed left the picture hidden.
+    imgPreview->show();
     img100->ClearPicture();
     // A patch kept by a running compare belongs to the photo being left.
     compareBitmap.reset();

@@ -86,6 +86,10 @@ public:
     void LoadNegative(bool window);
     // Stage 2 again from the current stage 1. DNG layer errors pass on.
     void RebuildStage2();
+    // The result window in stored raw-image pixels: the square of the result
+    // box at the crop origin, cut to the file's active area, so that a photo
+    // smaller than the box gives what it has.
+    dng_rect ResultWindow() const;
     // Reads and decodes the file's raw image into the negative's stage 1,
     // checks its digest and expands 8-bit samples. DNG layer errors pass on.
     void ReadRawFromFile();

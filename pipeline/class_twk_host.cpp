@@ -70,12 +70,15 @@ void TWKNegative::InstallStage1Copy(const dng_image& image) { fStage1Image = ima
 
 void TWKNegative::ReleaseStageImages() {
     WorkPlane.reset();
-    fStage1Image.reset();
+    ReleaseStage1();
     fStage2Image.reset();
     fStage3Image.reset();
 }
 
-void TWKNegative::ReleaseStage1() { fStage1Image.reset(); }
+void TWKNegative::ReleaseStage1() {
+    fStage1Image.reset();
+    Stage1IsResultWindow = false;
+}
 
 void TWKNegative::ReleaseStage2() {
     fStage2Image.reset();

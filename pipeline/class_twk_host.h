@@ -69,6 +69,9 @@ public:
     AutoPtr<dng_image> WorkPlane;
     // Set by Cancel; the full-size passes stop at the next row.
     uint8 AbortFlag = 0;
+    // Stage 1 holds a result window (it came from a crop) rather than a whole
+    // raw image, however small that image is.
+    bool Stage1IsResultWindow = false;
 
     // CFA phase of the current stage-1 image (each taken mod 2).
     void SetCFAPhase(int32 row, int32 col);
@@ -77,6 +80,7 @@ public:
     bool IsGreenInRedRow(int32 col, int32 row) const;
     bool IsGreenInBlueRow(int32 col, int32 row) const;
 
+    // A window's deblurred copy stays a result window.
     void InstallStage1Copy(const dng_image& image);
     // Work plane, stage 1, 2 and 3, each only when held.
     void ReleaseStageImages();
@@ -87,8 +91,9 @@ public:
     // Side of the square result window (512 at scale 1.0, 256 at 2.0).
     static int32 ResultBoxSize(real64 resultScale);
     // What the stage-2 build linearizes from a stage-1 image of these bounds: the active
-    // area, or the result box for an image no wider than the box. Stage 3 has its size.
-    dng_rect Stage2Area(const dng_rect& stage1Bounds) const;
+    // area of a whole raw image, or the result box kept inside a result window. Stage 3
+    // has its size.
+    dng_rect Stage2Area(const dng_rect& stage1Bounds, bool resultWindow) const;
     // Refuses from the raw directory alone a photo whose demosaiced size the full-photo
     // render would refuse, so that its raw data is never decoded.
     void CheckWorkSize(const dng_ifd& raw) const;

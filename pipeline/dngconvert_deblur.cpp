@@ -22,8 +22,19 @@ void ShowMainStatus(const std::string& text) {
 void DNGConvert::DeblurPreview(platform::Bitmap& bitmap) {
     if (!HasOpenDNG()) return;
     MainWindowLink& window = *gMainWindow;
+    const int32 side = TWKNegative::ResultBoxSize(Negative->fResultScale);
+    // Where the window lies in the patch: off its corner only for a photo smaller
+    // than the box, whose patch is black around the photo as the undeblurred crop is.
+    const dng_rect area = ResultWindow();
+    const int32 intoLeft = area.l - ActiveLeft - window.CropLeft();
+    const int32 intoTop = area.t - ActiveTop - window.CropTop();
+    platform::Bitmap rendered;
     Negative->RenderPreview(Host, window.ZoomPercent() * 0.01, window.BrightnessPosition(),
-                            window.ContrastPosition(), bitmap);
+                            window.ContrastPosition(), rendered);
+    // A run that did not complete leaves the patch as it was.
+    if (rendered.Width() == 0) return;
+    bitmap = platform::Bitmap(side, side, platform::PixelFormat::pf24bit);
+    platform::CopyPixels(rendered, 0, 0, bitmap, intoLeft, intoTop, rendered.Width(), rendered.Height());
 }
 
 bool DNGConvert::DeblurDNG(int mode) {
@@ -50,8 +61,10 @@ bool DNGConvert::DeblurDNG(int mode) {
             Progress.bar = nullptr;
             Progress.label = nullptr;
             ShowMainStatus("Working...");
-            run.rowOffset = window.CropTop();
-            run.columnOffset = window.CropLeft();
+            // The window's corner in preview pixels, where the deblur circles live.
+            const dng_rect area = ResultWindow();
+            run.rowOffset = area.t - ActiveTop;
+            run.columnOffset = area.l - ActiveLeft;
             // The window starts an even distance from the active area's corner.
             Negative->SetCFAPhase(0, 0);
         } else {

@@ -39,17 +39,24 @@ void DNGConvert::LoadNegative(bool window) {
     }
     if (!window) return;
 
+    const dng_rect area = ResultWindow();
+    // Only the window is copied from the cache: a whole copy of the raw image per
+    // patch pass costs far more than the patch.
+    if (cached)
+        Negative->InstallStage1Crop(Host, *RawCache, area.l, area.t, int32(area.W()), int32(area.H()));
+    else
+        Negative->CropStage1(Host, area.l, area.t, int32(area.W()), int32(area.H()));
+}
+
+dng_rect DNGConvert::ResultWindow() const {
     const int32 cropLeft = gMainWindow->CropLeft();
     const int32 cropTop = gMainWindow->CropTop();
     const int32 left = cropLeft + cropLeft % 2 + ActiveLeft;
     const int32 top = cropTop + cropTop % 2 + ActiveTop;
     const int32 side = TWKNegative::ResultBoxSize(Negative->fResultScale);
-    // Only the window is copied from the cache: a whole copy of the raw image per
-    // patch pass costs far more than the patch.
-    if (cached)
-        Negative->InstallStage1Crop(Host, *RawCache, left, top, side, side);
-    else
-        Negative->CropStage1(Host, left, top, side, side);
+    // The crop origin is negative where the preview is smaller than the box, and
+    // an odd height made even can put the box one row past the photo.
+    return dng_rect(top, left, top + side, left + side) & Info.fIFD[Info.fMainIndex]->fActiveArea;
 }
 
 void DNGConvert::RebuildStage2() {

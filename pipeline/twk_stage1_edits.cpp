@@ -40,6 +40,7 @@ void TWKNegative::InstallStage1Crop(dng_host& host, const dng_image& image, int3
         }
     }
     fStage1Image = std::move(cropped);
+    Stage1IsResultWindow = true;
 }
 
 void TWKNegative::CopyStage2ToStage3() {

@@ -10,11 +10,12 @@ int32 TWKNegative::ResultBoxSize(real64 resultScale) {
     return static_cast<int32>(512.0f / resultScale);
 }
 
-dng_rect TWKNegative::Stage2Area(const dng_rect& stage1Bounds) const {
+dng_rect TWKNegative::Stage2Area(const dng_rect& stage1Bounds, bool resultWindow) const {
+    // A whole raw image keeps the file's active area, also when it is no wider than the box.
+    if (!resultWindow) return fLinearizationInfo->fActiveArea;
+    // A result window linearizes the box, kept inside the window, which is smaller
+    // where the photo is.
     const int32 box = ResultBoxSize(fResultScale);
-    // A stage-1 image no wider than the box is a result window: linearize the box,
-    // kept inside the image so that a photo smaller than the box still builds.
-    if (stage1Bounds.W() > uint32(box)) return fLinearizationInfo->fActiveArea;
     int32 boxHeight = box;
     // The maker's earlier product in the same process wants a shorter result box.
     if (pipeline::IsModuleLoaded("Tonewick.exe")) boxHeight = static_cast<int32>(472 / fResultScale);
@@ -22,7 +23,7 @@ dng_rect TWKNegative::Stage2Area(const dng_rect& stage1Bounds) const {
 }
 
 void TWKNegative::CheckWorkSize(const dng_ifd& raw) const {
-    const dng_rect area = Stage2Area(raw.Bounds());
+    const dng_rect area = Stage2Area(raw.Bounds(), false);
     if (WorkPixels(area.W(), area.H()) > kMaxWorkPixels)
         Throw_dng_error(dng_error_host_insufficient, "Photo too large for the work image");
 }
@@ -31,7 +32,7 @@ void TWKNegative::DoBuildStage2(dng_host& host, uint32 pixelType) {
     if (pixelType != ttShort) ThrowProgramError("Pixel type access mismatch");
     dng_linearization_info& linearization = *fLinearizationInfo;
     linearization.fLinearizationTable.clear();
-    linearization.fActiveArea = Stage2Area(fStage1Image->Bounds());
+    linearization.fActiveArea = Stage2Area(fStage1Image->Bounds(), Stage1IsResultWindow);
 
     const dng_rect active = linearization.fActiveArea;
     AutoPtr<dng_image> stage2 =

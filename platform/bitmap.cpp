@@ -1,5 +1,7 @@
 #include "platform/bitmap.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace platform {
@@ -61,6 +63,21 @@ void Bitmap::SetPixel(int x, int y, uint32_t color) {
     p[0] = BlueOf(color);
     p[1] = GreenOf(color);
     p[2] = RedOf(color);
+}
+
+void CopyPixels(const Bitmap& from, int fromX, int fromY, Bitmap& to, int toX, int toY, int width, int height) {
+    if (from.Format() != to.Format()) throw std::invalid_argument("pixel formats differ");
+    // Moves the corners inward until both rectangles lie inside their bitmaps.
+    const int skipX = std::max({0, -fromX, -toX});
+    const int skipY = std::max({0, -fromY, -toY});
+    width = std::min({width, from.Width() - fromX, to.Width() - toX}) - skipX;
+    height = std::min({height, from.Height() - fromY, to.Height() - toY}) - skipY;
+    if (width <= 0 || height <= 0) return;
+    const int pixel = from.BytesPerPixel();
+    for (int row = 0; row < height; ++row)
+        std::memcpy(to.ScanLine(toY + skipY + row) + std::size_t(toX + skipX) * pixel,
+                    from.ScanLine(fromY + skipY + row) + std::size_t(fromX + skipX) * pixel,
+                    std::size_t(width) * pixel);
 }
 
 }  // namespace platform

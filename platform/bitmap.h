@@ -47,6 +47,11 @@ private:
     std::vector<uint8_t> bits_;
 };
 
+// Copies the width x height pixels at (fromX, fromY) of `from` to (toX, toY)
+// of `to`, both of one pixel format; what falls outside either bitmap is
+// neither read nor written.
+void CopyPixels(const Bitmap& from, int fromX, int fromY, Bitmap& to, int toX, int toY, int width, int height);
+
 // Colour helpers for the 0x00BBGGRR order.
 constexpr uint32_t RGBColor(uint8_t r, uint8_t g, uint8_t b) {
     return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);

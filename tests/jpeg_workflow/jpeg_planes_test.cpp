@@ -129,6 +129,8 @@ TEST(ProcessJPG, DeblursThePatchInsideCirclesPlacedOnThePreview) {
         window.browser = Bitmap(1, 1, c.grey ? PixelFormat::pf8bit : PixelFormat::pf24bit);
         window.cropLeft = c.cropLeft;
         window.cropTop = c.cropTop;
+        // The photo the patch was cut from, holding the whole crop.
+        window.preview = Bitmap(c.cropLeft + c.size + 3, c.cropTop + c.size + 1, PixelFormat::pf24bit);
         DrawLineKernel(window, 9);
         // A circle off the patch's centre, away from the diagonal, so swapped offsets miss it.
         const int centreRow = c.cropTop + c.size / 4, centreCol = c.cropLeft + c.size * 3 / 4;

@@ -61,6 +61,35 @@ TEST(Stage2Test, ResultBoxFollowsTheResultScaleAndTonewickInTheProcessShortensIt
     EXPECT_FALSE(pipeline::IsModuleLoaded("Tonewick.exe"));
 }
 
+// Only a window cut for the patch takes the result box; a whole raw image no
+// wider or taller than the box keeps the file's active area, and its window
+// of a photo smaller than the box is the whole window.
+TEST(Stage2Test, SmallWholeImageKeepsItsActiveAreaAndItsWindowIsWhole) {
+    TWKHost host;
+    struct Case {
+        int rows, columns;
+        dng_rect active;
+    };
+    const Case cases[] = {{700, 301, dng_rect(0, 0, 700, 301)},
+                          {306, 412, dng_rect(2, 8, 302, 408)},
+                          {511, 255, dng_rect(3, 1, 510, 254)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.columns) + " x " + std::to_string(c.rows));
+        auto whole = SyntheticNegative::WithMosaic(MakePlane(c.rows, c.columns, Raw));
+        whole->Linearization().fActiveArea = c.active;
+        whole->BuildStage2Image(host);
+        EXPECT_EQ(whole->Stage2Image()->Bounds(), dng_rect(c.active.H(), c.active.W()));
+        EXPECT_EQ(At(*whole->Stage2Image(), 0, 0), Raw(c.active.t, c.active.l));
+
+        auto window = SyntheticNegative::WithMosaic(MakePlane(c.rows, c.columns, Raw));
+        window->Linearization().fActiveArea = c.active;
+        window->CropStage1(host, c.active.l, c.active.t, int32(c.active.W()), int32(std::min(c.active.H(), 512u)));
+        window->BuildStage2Image(host);
+        EXPECT_EQ(window->Stage2Image()->Bounds(), dng_rect(std::min(c.active.H(), 512u), c.active.W()));
+        EXPECT_EQ(At(*window->Stage2Image(), 0, 0), Raw(c.active.t, c.active.l));
+    }
+}
+
 TEST(Stage2Test, RealFileWithATableLinearizesByBlackAndWhiteAlone) {
     const std::unique_ptr<LoadedDNG> photo = LoadRealPhoto("blackmagic_pocket_cinemadng_ljpeg_tiled_lintable_MM.dng");
     dng_negative* negative = photo->negative.get();
