@@ -103,6 +103,26 @@ QString WriteJpeg(Window& w, const QString& name, int width, int height) {
     return image.save(path, "JPEG", 95) ? path : QString();
 }
 
+// The patch before and after a line kernel: the photo shown where the
+// undeblurred crop shows it, black around it, most of it changed, no message,
+// and a circle at its middle deblurring there only.
+void VerifyKernelDeblursThePhotoArea(Window& w) {
+    const platform::Bitmap undeblurred = w->img100->Bitmap();
+    const QRect area = PhotoArea(*w);
+    QVERIFY(!area.isEmpty());
+    QCOMPARE(PlacementFault(undeblurred, area), QString());
+    w.DrawLineKernel(5);
+    QCOMPARE(w.messages.messages.size(), std::size_t(0));
+    QCOMPARE(w->lbStat->text(), QString("on "));
+    const platform::Bitmap deblurred = w->img100->Bitmap();
+    QCOMPARE(deblurred.Width(), w->crop.Span());
+    QCOMPARE(PlacementFault(deblurred, area), QString());
+    const double changed = ChangedShare(undeblurred, deblurred, area);
+    QVERIFY2(changed > 0.5, qPrintable(QString::number(changed)));
+    QCOMPARE(CircleFault(w, undeblurred, area), QString());
+    QCOMPARE(w.messages.messages.size(), std::size_t(0));
+}
+
 }  // namespace
 
 class WindowSmallPhotoTest : public QObject {
@@ -153,21 +173,7 @@ private slots:
         QCOMPARE(QSize(preview.Width(), preview.Height()), QSize(active.width() & ~3, active.height()));
         if (zoomed) w->btPercentage->click();
         Window::Click(w->imgPreview, press);
-        const platform::Bitmap undeblurred = w->img100->Bitmap();
-        const QRect area = PhotoArea(*w);
-        QVERIFY(!area.isEmpty());
-        QCOMPARE(PlacementFault(undeblurred, area), QString());
-
-        w.DrawLineKernel(5);
-        QCOMPARE(w.messages.messages.size(), std::size_t(0));
-        QCOMPARE(w->lbStat->text(), QString("on "));
-        const platform::Bitmap deblurred = w->img100->Bitmap();
-        QCOMPARE(deblurred.Width(), w->crop.Span());
-        QCOMPARE(PlacementFault(deblurred, area), QString());
-        const double changed = ChangedShare(undeblurred, deblurred, area);
-        QVERIFY2(changed > 0.5, qPrintable(QString::number(changed)));
-        QCOMPARE(CircleFault(w, undeblurred, area), QString());
-        QCOMPARE(w.messages.messages.size(), std::size_t(0));
+        VerifyKernelDeblursThePhotoArea(w);
     }
 
     // The same for a JPEG, whose patch is the undeblurred crop deblurred.
@@ -193,19 +199,7 @@ private slots:
         QVERIFY(w.Select("small.jpg"));
         if (zoomed) w->btPercentage->click();
         Window::Click(w->imgPreview, QPoint(335, 223));
-        const platform::Bitmap undeblurred = w->img100->Bitmap();
-        const QRect area = PhotoArea(*w);
-        QCOMPARE(PlacementFault(undeblurred, area), QString());
-        w.DrawLineKernel(5);
-        QCOMPARE(w.messages.messages.size(), std::size_t(0));
-        QCOMPARE(w->lbStat->text(), QString("on "));
-        const platform::Bitmap deblurred = w->img100->Bitmap();
-        QCOMPARE(deblurred.Width(), w->crop.Span());
-        QCOMPARE(PlacementFault(deblurred, area), QString());
-        const double changed = ChangedShare(undeblurred, deblurred, area);
-        QVERIFY2(changed > 0.5, qPrintable(QString::number(changed)));
-        QCOMPARE(CircleFault(w, undeblurred, area), QString());
-        QCOMPARE(w.messages.messages.size(), std::size_t(0));
+        VerifyKernelDeblursThePhotoArea(w);
     }
 
     // A final result of a small DNG: saved without a message, readable, the

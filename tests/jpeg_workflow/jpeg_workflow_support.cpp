@@ -36,14 +36,32 @@ Bytes EncodeJpeg(const Bitmap& bitmap, int quality) {
     return test_support::EncodeJpeg(bitmap, [&](jpeg_compress_struct& c) { jpeg_set_quality(&c, quality, TRUE); });
 }
 
-Decoded DecodeWithLibjpeg(const std::string& path) {
-    const Bytes bytes = test_support::ReadFileBytes(path);
+namespace {
+
+// libjpeg's decompressor over a file's bytes, with the header read; `keepProfile`
+// also keeps the APP2 segments for the colour profile.
+struct HeaderRead {
+    HeaderRead(const std::string& path, bool keepProfile) : bytes(test_support::ReadFileBytes(path)) {
+        cinfo.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+        if (keepProfile) jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+        jpeg_read_header(&cinfo, TRUE);
+    }
+    ~HeaderRead() { jpeg_destroy_decompress(&cinfo); }
+    HeaderRead(const HeaderRead&) = delete;
+    HeaderRead& operator=(const HeaderRead&) = delete;
+
+    const Bytes bytes;
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&cinfo, TRUE);
+};
+
+}  // namespace
+
+Decoded DecodeWithLibjpeg(const std::string& path) {
+    HeaderRead read(path, false);
+    jpeg_decompress_struct& cinfo = read.cinfo;
     Decoded out;
     out.components = cinfo.num_components;
     const bool grey = cinfo.num_components == 1;
@@ -57,25 +75,16 @@ Decoded DecodeWithLibjpeg(const std::string& path) {
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
     return out;
 }
 
 Bytes IccProfileOf(const std::string& path) {
-    const Bytes bytes = test_support::ReadFileBytes(path);
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
-    jpeg_read_header(&cinfo, TRUE);
+    HeaderRead read(path, true);
     JOCTET* data = nullptr;
     unsigned int size = 0;
     Bytes profile;
-    if (jpeg_read_icc_profile(&cinfo, &data, &size)) profile.assign(data, data + size);
+    if (jpeg_read_icc_profile(&read.cinfo, &data, &size)) profile.assign(data, data + size);
     std::free(data);
-    jpeg_destroy_decompress(&cinfo);
     return profile;
 }
 
