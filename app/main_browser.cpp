@@ -114,6 +114,8 @@ void TFMain::cbFilterChange() {
         tbContrast->setEnabled(false);
     }
     sbDeblurCircle->setEnabled(false);
+    // The indicator speaks of a photo's patch; with none shown it is off.
+    ShowDeblurStatus(DeblurOnPhoto());
     if (lvExplore->selectedItems().isEmpty()) {
         imgJPG->ClearPicture();
         lbModel->setText("");

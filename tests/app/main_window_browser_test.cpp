@@ -103,6 +103,11 @@ private slots:
         window->sbDeblurCircle->click();
         QVERIFY(window->sbDeblurCircle->isChecked());
         QVERIFY(!window->cbHighQuality->isHidden());
+        controls::BlurPanel* panel = window->blurPanel;
+        panel->sbLineShapes->click();
+        panel->tbRadius->setValue(5);
+        panel->tbRadius->OnMouseUpEvent(panel->tbRadius);
+        QCOMPARE(window->lbStat->text(), QString("on "));
         for (QWidget* control : std::initializer_list<QWidget*>{window->btPercentage, window->tbBrightness,
                                                                 window->tbContrast})
             QVERIFY(control->isEnabled());
@@ -127,6 +132,7 @@ private slots:
         QCOMPARE(window->crop.zoomPercent, 100);
         QCOMPARE(window->gbResult->title(), QString("100% - drag to move the image"));
         QVERIFY(!window->sbDeblurCircle->isChecked());
+        QCOMPARE(window->lbStat->text(), QString("off "));
         for (QWidget* control : std::initializer_list<QWidget*>{window->btPercentage, window->sbDeblurCircle,
                                                                 window->tbBrightness, window->tbContrast})
             QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
