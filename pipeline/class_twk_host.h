@@ -90,13 +90,9 @@ public:
 
     // Side of the square result window (512 at scale 1.0, 256 at 2.0).
     static int32 ResultBoxSize(real64 resultScale);
-    // What the stage-2 build linearizes from a stage-1 image of these bounds: the active
-    // area of a whole raw image, or the result box kept inside a result window. Stage 3
-    // has its size.
-    dng_rect Stage2Area(const dng_rect& stage1Bounds, bool resultWindow) const;
     // Refuses from the raw directory alone a photo whose demosaiced size the full-photo
     // render would refuse, so that its raw data is never decoded.
-    void CheckWorkSize(const dng_ifd& raw) const;
+    static void CheckWorkSize(const dng_ifd& raw);
     // Square law v x v / 4 over plane 0 of an 8-bit raw image held as 16 bits.
     void ExpandEightBitRaw();
     // Stage 1 becomes a copy of that window of itself; the window must lie inside.

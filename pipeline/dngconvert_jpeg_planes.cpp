@@ -115,18 +115,8 @@ void DNGConvert::MergePlanes(platform::Bitmap& bitmap) {
 
 void DNGConvert::ProcessJPG(platform::Bitmap& bitmap) {
     MainWindowLink& window = *gMainWindow;
-    const auto deblur = [&](platform::Bitmap& patch, int rowOffset, int columnOffset) {
-        if (!SplitPlanes(patch)) return false;
-        window.SetMaskingMaximum(kMaskingMaximum);
-        window.SetLocalizationMaximum(kLocalizationMaximum);
-        engine::ClassFFT* fft = window.FftEngine();
-        if (!fft) return false;
-        DeblurJpegPlanes(Planes, LoadedJpegIsGrey(), *fft, rowOffset, columnOffset, nullptr, [] { return false; });
-        MergePlanes(patch);
-        return true;
-    };
-    // Where the crop reaches past a photo smaller than it, only the photo's part
-    // of the patch is deblurred: the black around it is no part of the image.
+    // Only the photo's part of the patch is deblurred: where the crop reaches past a
+    // photo smaller than it, the black around it is no part of the image.
     const platform::Bitmap& preview = window.PreviewPicture();
     const int cropLeft = window.CropLeft();
     const int cropTop = window.CropTop();
@@ -134,16 +124,18 @@ void DNGConvert::ProcessJPG(platform::Bitmap& bitmap) {
     const int top = std::max(0, -cropTop);
     const int width = std::min(bitmap.Width(), preview.Width() - cropLeft) - left;
     const int height = std::min(bitmap.Height(), preview.Height() - cropTop) - top;
-    if (left == 0 && top == 0 && width == bitmap.Width() && height == bitmap.Height()) {
-        if (!deblur(bitmap, cropTop, cropLeft)) return;
-    } else {
-        if (width <= 0 || height <= 0) return;
-        platform::Bitmap part(width, height, bitmap.Format());
-        platform::CopyPixels(bitmap, left, top, part, 0, 0, width, height);
-        if (!deblur(part, cropTop + top, cropLeft + left)) return;
-        // The split may have cut the part's width to a multiple of 4.
-        platform::CopyPixels(part, 0, 0, bitmap, left, top, part.Width(), part.Height());
-    }
+    if (width <= 0 || height <= 0) return;
+    platform::Bitmap part(width, height, bitmap.Format());
+    platform::CopyPixels(bitmap, left, top, part, 0, 0, width, height);
+    if (!SplitPlanes(part)) return;
+    window.SetMaskingMaximum(kMaskingMaximum);
+    window.SetLocalizationMaximum(kLocalizationMaximum);
+    engine::ClassFFT* fft = window.FftEngine();
+    if (!fft) return;
+    DeblurJpegPlanes(Planes, LoadedJpegIsGrey(), *fft, cropTop + top, cropLeft + left, nullptr, [] { return false; });
+    MergePlanes(part);
+    // The split may have cut the part's width to a multiple of 4.
+    platform::CopyPixels(part, 0, 0, bitmap, left, top, part.Width(), part.Height());
     window.RepaintResultPatch();
 }
 

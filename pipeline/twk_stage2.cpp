@@ -10,21 +10,9 @@ int32 TWKNegative::ResultBoxSize(real64 resultScale) {
     return static_cast<int32>(512.0f / resultScale);
 }
 
-dng_rect TWKNegative::Stage2Area(const dng_rect& stage1Bounds, bool resultWindow) const {
-    // A whole raw image keeps the file's active area, also when it is no wider than the box.
-    if (!resultWindow) return fLinearizationInfo->fActiveArea;
-    // A result window linearizes the box, kept inside the window, which is smaller
-    // where the photo is.
-    const int32 box = ResultBoxSize(fResultScale);
-    int32 boxHeight = box;
-    // The maker's earlier product in the same process wants a shorter result box.
-    if (pipeline::IsModuleLoaded("Tonewick.exe")) boxHeight = static_cast<int32>(472 / fResultScale);
-    return dng_rect(0, 0, boxHeight, box) & stage1Bounds;
-}
-
-void TWKNegative::CheckWorkSize(const dng_ifd& raw) const {
-    const dng_rect area = Stage2Area(raw.Bounds(), false);
-    if (WorkPixels(area.W(), area.H()) > kMaxWorkPixels)
+void TWKNegative::CheckWorkSize(const dng_ifd& raw) {
+    // A whole raw image's stage 2, and so its stage 3, is its active area.
+    if (WorkPixels(raw.fActiveArea.W(), raw.fActiveArea.H()) > kMaxWorkPixels)
         Throw_dng_error(dng_error_host_insufficient, "Photo too large for the work image");
 }
 
@@ -32,7 +20,16 @@ void TWKNegative::DoBuildStage2(dng_host& host, uint32 pixelType) {
     if (pixelType != ttShort) ThrowProgramError("Pixel type access mismatch");
     dng_linearization_info& linearization = *fLinearizationInfo;
     linearization.fLinearizationTable.clear();
-    linearization.fActiveArea = Stage2Area(fStage1Image->Bounds(), Stage1IsResultWindow);
+    // A result window linearizes the box, kept inside the window, which is smaller
+    // where the photo is. A whole raw image keeps the file's active area, also
+    // when it is no wider than the box.
+    if (Stage1IsResultWindow) {
+        const int32 box = ResultBoxSize(fResultScale);
+        int32 boxHeight = box;
+        // The maker's earlier product in the same process wants a shorter result box.
+        if (pipeline::IsModuleLoaded("Tonewick.exe")) boxHeight = static_cast<int32>(472 / fResultScale);
+        linearization.fActiveArea = dng_rect(0, 0, boxHeight, box) & fStage1Image->Bounds();
+    }
 
     const dng_rect active = linearization.fActiveArea;
     AutoPtr<dng_image> stage2 =
