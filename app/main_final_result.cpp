@@ -96,6 +96,7 @@ void TFMain::ConnectDeblurHandlers() {
     for (controls::TTrackBarMouse* slider : {tbCircleSize, tbCircleFeather, tbBrightness, tbContrast}) {
         slider->OnMouseDownEvent = [this](controls::TTrackBarMouse* sender) { SliderMouseDown(sender); };
         slider->OnMouseUpEvent = [this](controls::TTrackBarMouse* sender) { SliderMouseUp(sender); };
+        slider->OnStepEvent = [this](controls::TTrackBarMouse* sender) { SliderMouseUp(sender); };
     }
     for (controls::TTrackBarMouse* slider : {tbCircleSize, tbCircleFeather}) {
         connect(slider, &QSlider::valueChanged, this, [this, slider] { CircleSliderChange(slider); });

@@ -121,21 +121,20 @@ void TFMain::SliderMouseDown(controls::TTrackBarMouse*) {
 }
 
 void TFMain::SliderMouseUp(controls::TTrackBarMouse* sender) {
-    sender->setEnabled(false);
-    sender->repaint();
-    int* last = sender == tbBrightness ? &lastBrightness : sender == tbContrast ? &lastContrast : nullptr;
-    if (last && sender->value() != *last) {
-        *last = sender->value();
-        if (imgPreview->HasPicture()) {
-            convert->ApplyBrightnessContrast(imgPreview->Bitmap(), 0, tbBrightness->value(), tbContrast->value(),
-                                             true);
-            PositionCrop(0, 0, true);
-            imgPreview->Refresh();
+    // A release, a wheel turn or a key step.
+    sender->RunDisabled([this, sender] {
+        int* last = sender == tbBrightness ? &lastBrightness : sender == tbContrast ? &lastContrast : nullptr;
+        if (last && sender->value() != *last) {
+            *last = sender->value();
+            if (imgPreview->HasPicture()) {
+                convert->ApplyBrightnessContrast(imgPreview->Bitmap(), 0, tbBrightness->value(), tbContrast->value(),
+                                                 true);
+                PositionCrop(0, 0, true);
+                imgPreview->Refresh();
+            }
         }
-    }
-    UpdateResult();
-    sender->setEnabled(true);
-    sender->repaint();
+        UpdateResult();
+    });
 }
 
 void TFMain::cbHighQualityClick() {

@@ -373,19 +373,11 @@ void BlurPanel::SliderChange(TTrackBarMouse* slider) {
 }
 
 void BlurPanel::SliderMouseUp(TTrackBarMouse* slider) {
-    // A release, a wheel turn or a key step. Disabled while the owner
-    // recomputes, so that no second release can start a nested
-    // recomputation. Disabling moves the focus away, so it is given back
-    // afterwards.
-    const bool hadFocus = slider->hasFocus();
-    slider->setEnabled(false);
-    slider->repaint();
-    imgKernel->repaint();
-    Fire(OnChange);
-    slider->setEnabled(true);
-    if (hadFocus)
-        slider->setFocus(Qt::OtherFocusReason);
-    slider->repaint();
+    // A release, a wheel turn or a key step.
+    slider->RunDisabled([this] {
+        imgKernel->repaint();
+        Fire(OnChange);
+    });
 }
 
 void BlurPanel::HoverImageMouseMove() {

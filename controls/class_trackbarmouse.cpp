@@ -39,6 +39,17 @@ void TTrackBarMouse::wheelEvent(QWheelEvent* event) {
         OnStepEvent(this);
 }
 
+void TTrackBarMouse::RunDisabled(const std::function<void()>& work) {
+    const bool hadFocus = hasFocus();
+    setEnabled(false);
+    repaint();
+    work();
+    setEnabled(true);
+    if (hadFocus)
+        setFocus(Qt::OtherFocusReason);
+    repaint();
+}
+
 void TTrackBarMouse::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionSlider option;

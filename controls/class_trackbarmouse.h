@@ -22,6 +22,11 @@ public:
     NotifyEvent OnMouseDownEvent;
     NotifyEvent OnStepEvent;
 
+    // Runs work with the slider disabled and repainted as such, so that no
+    // release, key or wheel step can start a second run inside it. Disabling
+    // hands the keyboard focus on; a slider that had it gets it back.
+    void RunDisabled(const std::function<void()>& work);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
