@@ -119,6 +119,11 @@ void VerifyKernelDeblursThePhotoArea(Window& w) {
     QCOMPARE(PlacementFault(deblurred, area), QString());
     const double changed = ChangedShare(undeblurred, deblurred, area);
     QVERIFY2(changed > 0.5, qPrintable(QString::number(changed)));
+    // To its last column: the planes are cut to a multiple of 4 wide.
+    for (int x = area.right() - 3; x <= area.right(); ++x) {
+        const double column = ChangedShare(undeblurred, deblurred, QRect(x, area.top(), 1, area.height()));
+        QVERIFY2(column > 0.5, qPrintable(QString("column %1: %2").arg(x).arg(column)));
+    }
     QCOMPARE(CircleFault(w, undeblurred, area), QString());
     QCOMPARE(w.messages.messages.size(), std::size_t(0));
 }
@@ -187,6 +192,8 @@ private slots:
             QTest::newRow("401 x 257" + zoom) << 401 << 257 << zoomed;
             QTest::newRow("255 x 511" + zoom) << 255 << 511 << zoomed;
             QTest::newRow("700 x 513" + zoom) << 700 << 513 << zoomed;
+            QTest::newRow("387 x 301" + zoom) << 387 << 301 << zoomed;
+            QTest::newRow("1001 x 700, crop at the right edge" + zoom) << 1001 << 700 << zoomed;
         }
     }
 
