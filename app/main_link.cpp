@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 #include "app/main_window.h"
 #include "app/picture_view.h"
@@ -65,8 +66,17 @@ std::string TFMain::LastSavedName() const { return lastSavedName.toStdString(); 
 
 bool TFMain::SaveWithDialog(const std::string& sourcePath, const std::function<void(const std::string&)>& write) {
     std::string chosenName = lastSavedName.toStdString();
-    const bool written = app::SaveWithDialog(this, isJPEG, sourcePath, chosenName, lastSavedFolder,
-                                             [this](bool enabled) { EnableControls(enabled); }, write);
+    // The controls come back as before the write: "Open DNG" and the colour space
+    // stay as the photo's open left them, not enabled as for a photo yet to open.
+    const auto enableControls = [this, openDng = btCreatePreview->isEnabled(),
+                                 profile = cbProfile->isEnabled()](bool enabled) {
+        EnableControls(enabled);
+        if (!enabled) return;
+        btCreatePreview->setEnabled(openDng);
+        cbProfile->setEnabled(profile);
+    };
+    const bool written =
+        app::SaveWithDialog(this, isJPEG, sourcePath, chosenName, lastSavedFolder, enableControls, write);
     lastSavedName = QString::fromStdString(chosenName);
     return written;
 }

@@ -433,23 +433,24 @@ private slots:
     // Colour space, Brightness and Contrast belong to DNGs: whatever enables
     // the window again after a result, they stay off for a JPEG, loading the
     // JPEG lets go of any DNG, and a brightness release changes neither the
-    // JPEG's preview nor its result.
+    // JPEG's preview nor its result. With a DNG open, "Open DNG" and the colour
+    // space stay off as the open left them, whether the dialog saved or not.
     void dngOnlySettingsStayOffForAJpeg_data() {
         QTest::addColumn<bool>("jpeg");
         QTest::addColumn<bool>("dngOpenedBefore");
-        QTest::addColumn<bool>("dialog");
+        QTest::addColumn<QString>("save");
         for (const bool jpeg : {true, false})
             for (const bool before : {true, false})
-                for (const bool dialog : {true, false})
+                for (const char* save : {"dialog save", "dialog cancelled", "auto save"})
                     QTest::addRow("%s, %s, %s", jpeg ? "JPEG" : "DNG", before ? "a DNG opened before" : "first photo",
-                                  dialog ? "dialog save" : "auto save")
-                        << jpeg << before << dialog;
+                                  save)
+                        << jpeg << before << QString(save);
     }
 
     void dngOnlySettingsStayOffForAJpeg() {
         QFETCH(bool, jpeg);
         QFETCH(bool, dngOpenedBefore);
-        QFETCH(bool, dialog);
+        QFETCH(QString, save);
         Window w;
         w.AddDng("earlier.dng", 400, 300);
         const QString photo = QFileInfo(jpeg ? w.AddJpeg() : w.AddDng("photo.dng", 400, 300)).fileName();
@@ -459,19 +460,22 @@ private slots:
         w.DrawLineKernel(4);
 
         const QString extension = jpeg ? ".jpg" : ".dng";
+        const bool dialog = save != "auto save";
+        const bool cancelled = save == "dialog cancelled";
         const QString saved = dialog ? QString::fromStdString(w.folder.File("chosen")) + extension
                                      : AutoSaveOn(w) + "/photo-DB" + extension;
         if (dialog)
             app::SetSaveDialogHook([&](QWidget*, const app::SaveDialogRequest&) {
-                return std::optional<std::string>(saved.toStdString());
+                return cancelled ? std::nullopt : std::optional<std::string>(saved.toStdString());
             });
         RunFinalResult(w, false);
-        QVERIFY(QFile::exists(saved));
+        QCOMPARE(QFile::exists(saved), !cancelled);
 
         QCOMPARE(w->tbBrightness->isEnabled(), !jpeg);
         QCOMPARE(w->tbContrast->isEnabled(), !jpeg);
-        if (!jpeg) return;
         QVERIFY(!w->cbProfile->isEnabled());
+        QVERIFY(jpeg ? !w->btCreatePreview->isVisible() : !w->btCreatePreview->isEnabled());
+        if (!jpeg || cancelled) return;
         const platform::Bitmap preview = w->imgPreview->Bitmap();
         const std::vector<uint8_t> result = Bytes(saved);
         w.ReleaseSlider(w->tbBrightness, 40);
