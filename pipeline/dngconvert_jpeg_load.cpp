@@ -59,7 +59,7 @@ bool DNGConvert::LoadJPG(const std::string& path) {
             return false;
         }
         if (Jpeg->Format() == platform::JpegImage::DecodedFormat::Unsupported) {
-            Refuse("Clarivane can only process 8-bit of 24-bit per pixel JPGs.\n\n"
+            Refuse("Clarivane can only process 8-bit or 24-bit per pixel JPGs.\n\n"
                    "The JPG you are trying to load does not comply.",
                    "Unsupported JPG");
             return false;

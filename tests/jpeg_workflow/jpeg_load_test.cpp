@@ -17,7 +17,7 @@ namespace {
 constexpr unsigned kExclamation = platform::MB_OK | platform::MB_ICONWARNING;
 const char* const kLoadFailure = "Whoa... that's a bug...\n\nFailed to process the preview of this JPG...";
 const char* const kUnsupported =
-    "Clarivane can only process 8-bit of 24-bit per pixel JPGs.\n\nThe JPG you are trying to load does not comply.";
+    "Clarivane can only process 8-bit or 24-bit per pixel JPGs.\n\nThe JPG you are trying to load does not comply.";
 
 std::string TooLarge(int height) {
     return "This JPEG is too large for Clarivane.\nThe JPEG you have selected is " + std::to_string(height) +

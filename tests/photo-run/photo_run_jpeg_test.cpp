@@ -124,7 +124,7 @@ TEST_F(PhotoRunJpeg, ColourProfileGoesWithEveryResult) {
 TEST_F(PhotoRunJpeg, RefusalsAndFailuresExitWithThreeAndBadArgumentsWithTwo) {
     const std::string cmyk = TestData("jpeg/cmyk_adobe.jpg");
     EXPECT_EQ(Tool(cmyk), 3);
-    const std::string refusal = "message: Unsupported JPG: Clarivane can only process 8-bit of 24-bit per pixel JPGs.";
+    const std::string refusal = "message: Unsupported JPG: Clarivane can only process 8-bit or 24-bit per pixel JPGs.";
     EXPECT_EQ(errors.rfind(refusal, 0), 0u) << errors;
     const std::string photo = TestData("jpeg/greyscale_exif_xmp_icc.jpg");
     EXPECT_EQ(Tool(photo + " --final " + folder.File("missing")), 3);

@@ -19,7 +19,7 @@ namespace {
 
 const char* const kNotDecoded = "Whoa... that's a bug...\n\nFailed to process the preview of this JPG...";
 const char* const kUnsupported =
-    "Clarivane can only process 8-bit of 24-bit per pixel JPGs.\n\nThe JPG you are trying to load does not comply.";
+    "Clarivane can only process 8-bit or 24-bit per pixel JPGs.\n\nThe JPG you are trying to load does not comply.";
 std::string TooLarge(int height) {
     return "This JPEG is too large for Clarivane.\nThe JPEG you have selected is " + std::to_string(height) +
            " pixels in height.\n\nCurrently Clarivane can only handle JPEGs up to 5000 pixels in height.";
