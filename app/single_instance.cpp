@@ -1,6 +1,7 @@
 #include "app/single_instance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -19,14 +20,18 @@ constexpr int kAnswerTimeoutMs = 30000;
 // Paces the tries while nobody listens, e.g. while a closing instance ends.
 constexpr int kNobodyListensPauseMs = 25;
 
+}  // namespace
+
 QString InstanceFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::tempPath();
+    static const QString folder = [] {
+        const bool named = !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR");
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (runtime.isEmpty() || !QDir(runtime).exists()) return QDir::tempPath();
+        if (!named) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        return runtime;
+    }();
     return folder;
 }
-
-}  // namespace
 
 QString InstanceLockPath() { return QDir(InstanceFolder()).filePath(kInstanceLockName); }
 

@@ -16,9 +16,14 @@ constexpr char kInstanceLockName[] = "CLARIVANE";
 constexpr char kActivationServerName[] = "CLRVN";
 constexpr int kHandshakeTries = 200;
 
-// Full paths of the lock file and of the activation socket, both in the
-// user's runtime folder (else the temporary one), so that every user has an
-// instance of their own.
+// The user's runtime folder, else the temporary one, so that every user has
+// an instance of their own. Looked up once per process. Where XDG_RUNTIME_DIR
+// is unset, Qt warns at each lookup of the folder it then chooses, so that
+// folder is put into the variable; called before the QApplication is made,
+// whose start looks it up too, the process warns once.
+QString InstanceFolder();
+
+// Full paths of the lock file and of the activation socket in that folder.
 QString InstanceLockPath();
 QString ActivationServerPath();
 

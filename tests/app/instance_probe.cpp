@@ -6,9 +6,12 @@
 
 #include "app/main_window.h"
 #include "app/program_entry.h"
+#include "app/single_instance.h"
 #include "platform/message_box.h"
 
 int main(int argc, char** argv) {
+    // Before Qt's start looks the runtime folder up, so that it is looked up once.
+    app::InstanceFolder();
     QApplication application(argc, argv);
     // Questions get the answer the test asks for, Yes by default.
     const bool answerNo = qEnvironmentVariable("CLARIVANE_PROBE_ANSWER") == "no";

@@ -20,7 +20,17 @@ class Instance {
 public:
     // `runtimeFolder` stands for the user: each user has a runtime folder of their own.
     explicit Instance(const QStringList& arguments, bool minimized = false, const QString& answer = "yes",
-                      const QString& runtimeFolder = QString()) {
+                      const QString& runtimeFolder = QString())
+        : Instance(arguments, Environment(minimized, answer, runtimeFolder)) {}
+    // The offscreen platform's warnings about raising windows are noise unless asked for.
+    Instance(const QStringList& arguments, const QProcessEnvironment& environment,
+             const QString& errorFile = QProcess::nullDevice()) {
+        process_.setProcessEnvironment(environment);
+        process_.setStandardErrorFile(errorFile);
+        process_.start(CLARIVANE_INSTANCE_PROBE, arguments);
+    }
+    static QProcessEnvironment Environment(bool minimized = false, const QString& answer = "yes",
+                                           const QString& runtimeFolder = QString()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         if (!runtimeFolder.isEmpty())
@@ -28,10 +38,7 @@ public:
         environment.insert("CLARIVANE_PROBE_ANSWER", answer);
         if (minimized)
             environment.insert("CLARIVANE_PROBE_MINIMIZED", "1");
-        process_.setProcessEnvironment(environment);
-        // The offscreen platform's warnings about raising windows are noise here.
-        process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start(CLARIVANE_INSTANCE_PROBE, arguments);
+        return environment;
     }
     ~Instance() {
         if (process_.state() != QProcess::NotRunning) {
@@ -123,6 +130,36 @@ private slots:
         }
         QVERIFY(firstA.Running());
         QVERIFY(firstB.Running());
+    }
+
+    // A root shell often has no XDG_RUNTIME_DIR. Qt then warns at each lookup of
+    // the folder it picks, and a second start asks for its paths at every try.
+    void withoutARuntimeFolderEachStartWarnsOnce() {
+        QTemporaryDir temporary;
+        QProcessEnvironment environment = Instance::Environment();
+        environment.remove("XDG_RUNTIME_DIR");
+        environment.insert("TMPDIR", temporary.path());
+        const QString firstErrors = temporary.filePath("first.txt");
+        const QString secondErrors = temporary.filePath("second.txt");
+        Instance first({}, environment, firstErrors);
+        QVERIFY(first.WaitFor("shown"));
+        Instance second({}, environment, secondErrors);
+        QVERIFY(second.WaitForEnd());
+        QCOMPARE(second.ExitCode(), 0);
+        QVERIFY(second.Lines().isEmpty());
+        QVERIFY(first.Running());
+        first.Kill();
+        // Both met in the folder Qt picked, not in the temporary folder itself.
+        QVERIFY(!QFile::exists(temporary.filePath(app::kInstanceLockName)));
+        const QStringList picked = QDir(temporary.path()).entryList({"runtime-*"}, QDir::Dirs);
+        QCOMPARE(picked.size(), 1);
+        QVERIFY(QFile::exists(temporary.filePath(picked.first() + "/" + app::kInstanceLockName)));
+        for (const QString& errors : {firstErrors, secondErrors}) {
+            QFile file(errors);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const int warnings = QString::fromUtf8(file.readAll()).count("XDG_RUNTIME_DIR not set");
+            QVERIFY2(warnings <= 1, qPrintable(errors + ": " + QString::number(warnings)));
+        }
     }
 
     void aKilledInstanceLeavesNoLockBehind() {
