@@ -40,7 +40,9 @@ void TTrackBarMouse::wheelEvent(QWheelEvent* event) {
 }
 
 void TTrackBarMouse::RunDisabled(const std::function<void()>& work) {
-    const bool hadFocus = hasFocus();
+    // The window's focus widget, not hasFocus(): that is false while the
+    // window is inactive, yet disabling would still hand its focus on.
+    const bool hadFocus = window()->focusWidget() == this;
     setEnabled(false);
     repaint();
     work();

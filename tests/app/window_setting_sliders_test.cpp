@@ -34,15 +34,25 @@ private slots:
     void keyAndWheelStepsActAsARelease_data() {
         QTest::addColumn<QString>("slider");
         QTest::addColumn<bool>("wheel");
+        QTest::addColumn<bool>("inactive");
         for (const char* slider : {"tbBrightness", "tbContrast", "tbCircleSize", "tbCircleFeather"})
             for (const bool wheel : {false, true})
-                QTest::addRow("%s, %s", slider, wheel ? "a wheel step" : "End") << QString(slider) << wheel;
+                QTest::addRow("%s, %s", slider, wheel ? "a wheel step" : "End") << QString(slider) << wheel << false;
+        // Another program's window in front: the slider is still the window's focus widget.
+        QTest::newRow("tbBrightness, End, window inactive") << "tbBrightness" << false << true;
     }
 
     void keyAndWheelStepsActAsARelease() {
         QFETCH(QString, slider);
         QFETCH(bool, wheel);
+        QFETCH(bool, inactive);
         Window w;
+        QWidget front;
+        if (inactive) {
+            front.show();
+            front.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&front));
+        }
         QVERIFY(w.ShowNewPhoto(false));
         w.DrawLineKernel(5);
         w->sbDeblurCircle->click();

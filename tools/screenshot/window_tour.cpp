@@ -1,6 +1,7 @@
 // Takes the main window through one deblurring session and writes a
 // screenshot after each stage: a JPEG with its deblurred patch, deblur
-// circles on it, an opened DNG with patch and circle, the progress overlay
+// circles on it, an opened DNG with patch and circle, the DNG after a click
+// on the Brightness handle and the End key, the progress overlay
 // while a final result is made, the window after it, the window after a
 // change of the file filter, and the About box.
 //
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QStyleOptionSlider>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -71,6 +74,21 @@ void DrawLineKernel(controls::BlurPanel* panel, int radius) {
     panel->tbLowPass->setValue(60);
     panel->tbRadius->setValue(radius);
     panel->tbRadius->OnMouseUpEvent(panel->tbRadius);
+}
+
+// A click on the slider's handle as the window system delivers it, so that
+// the slider takes the keyboard focus as it does from a hand.
+void ClickHandle(QSlider* slider) {
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    const QRect handle =
+        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, handle.center());
 }
 
 void Select(app::TFMain& window, const QString& folder, const QString& name) {
@@ -129,23 +147,27 @@ int main(int argc, char** argv) {
         Click(window.imgCircles, QPoint(240, 230));
         Shoot(&window, out + "/3-dng-200-circle.png");
 
+        ClickHandle(window.tbBrightness);
+        QTest::keyClick(window.focusWidget(), Qt::Key_End);
+        Shoot(&window, out + "/4-dng-brightness-end.png");
+
         bool shot = false;
         platform::SetProcessMessagesHook([&] {
             QCoreApplication::processEvents();
             if (!shot && app::FBlend && app::FBlend->isVisible()) {
                 shot = true;
-                Shoot(&window, out + "/4-overlay.png");
+                Shoot(&window, out + "/5-overlay.png");
             }
         });
         window.btApplyDeblur->click();
         platform::SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
-        Shoot(&window, out + "/5-after-final.png");
+        Shoot(&window, out + "/6-after-final.png");
         std::printf("saved: %s\n", qPrintable(QDir(folder + "/results").entryList(QDir::Files).join(", ")));
 
         window.cbFilter->setCurrentIndex(1);
-        Shoot(&window, out + "/6-after-filter-change.png");
+        Shoot(&window, out + "/7-after-filter-change.png");
         about.show();
-        Shoot(&about, out + "/7-about.png");
+        Shoot(&about, out + "/8-about.png");
         QApplication::quit();
     });
     return QApplication::exec();
