@@ -41,8 +41,12 @@ void TTrackBarMouse::wheelEvent(QWheelEvent* event) {
 
 void TTrackBarMouse::RunDisabled(const std::function<void()>& work) {
     // The window's focus widget, not hasFocus(): that is false while the
-    // window is inactive, yet disabling would still hand its focus on.
+    // window is inactive, yet disabling would still hand its focus on. The
+    // focus is cleared rather than handed on, so that a held key repeating
+    // during the work moves no neighbour.
     const bool hadFocus = window()->focusWidget() == this;
+    if (hadFocus)
+        clearFocus();
     setEnabled(false);
     repaint();
     work();

@@ -1,4 +1,5 @@
 #include <QStyleOptionSlider>
+#include <map>
 
 #include "app_test_main.h"
 #include "engine/class_fft.h"
@@ -70,11 +71,29 @@ private slots:
 
         const platform::Bitmap preview = w->imgPreview->Bitmap();
         const platform::Bitmap patch = w->img100->Bitmap();
+        // A held key repeats while the step's recomputation runs: the
+        // keyboard is with no control then, so the repeat moves nothing.
+        std::map<controls::TTrackBarMouse*, int> others;
+        for (auto* other : w->findChildren<controls::TTrackBarMouse*>())
+            if (other != moved) others[other] = other->value();
+        bool repeated = false;
+        QWidget* focusDuringRun = moved;
+        platform::SetProcessMessagesHook([&] {
+            if (!w->inResultUpdate || repeated) return;
+            repeated = true;
+            focusDuringRun = w->focusWidget();
+            QTest::keyClick(focusDuringRun ? focusDuringRun : w.main, Qt::Key_Home);
+        });
         if (wheel)
             mouse_input::Wheel(moved, QPoint(0, -120));
         else
             QTest::keyClick(w->focusWidget(), Qt::Key_End);
+        platform::SetProcessMessagesHook(nullptr);
+        QVERIFY(repeated);
+        QCOMPARE(focusDuringRun, nullptr);
         QCOMPARE(moved->value(), wheel ? start - 1 : moved->maximum());
+        for (const auto& [other, value] : others)
+            QVERIFY2(other->value() == value, qPrintable(other->objectName()));
         QCOMPARE(w->focusWidget(), moved);
         QVERIFY(moved->isEnabled());
         QCOMPARE(w->lbStat->text(), QString("on "));
