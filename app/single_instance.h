@@ -17,10 +17,10 @@ constexpr char kActivationServerName[] = "CLRVN";
 constexpr int kHandshakeTries = 200;
 
 // The user's runtime folder, else the temporary one, so that every user has
-// an instance of their own. Looked up once per process. Where XDG_RUNTIME_DIR
-// is unset, Qt warns at each lookup of the folder it then chooses, so that
-// folder is put into the variable; called before the QApplication is made,
-// whose start looks it up too, the process warns once.
+// an instance of their own. Looked up once per process; call it before the
+// QApplication is made, whose start looks the folder up too. Without
+// XDG_RUNTIME_DIR Qt warns at each lookup, so the folder it chose is put into
+// the variable and the process warns once.
 QString InstanceFolder();
 
 // Full paths of the lock file and of the activation socket in that folder.

@@ -23,8 +23,9 @@ public:
     NotifyEvent OnStepEvent;
 
     // Runs work with the slider disabled and repainted as such, so that no
-    // release, key or wheel step can start a second run inside it. Disabling
-    // hands the keyboard focus on; a slider that had it gets it back.
+    // release, key or wheel step can start a second run inside it. While it
+    // runs the keyboard is with no control of the window; a slider that had
+    // it gets it back.
     void RunDisabled(const std::function<void()>& work);
 
 protected:

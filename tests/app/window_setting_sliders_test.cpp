@@ -1,28 +1,12 @@
-#include <QStyleOptionSlider>
 #include <map>
 
 #include "app_test_main.h"
 #include "engine/class_fft.h"
+#include "tests/controls/slider_handle.h"
 #include "window_fixture.h"
 
 using windowtest::SameBitmap;
 using windowtest::Window;
-
-namespace {
-
-// Where the slider's handle is drawn.
-QPoint HandleCentre(QSlider* slider) {
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
-}
-
-}  // namespace
 
 class WindowSettingSlidersTest : public QObject {
     Q_OBJECT
@@ -65,7 +49,7 @@ private slots:
         const bool tone = moved == w->tbBrightness || moved == w->tbContrast;
 
         const int start = moved->value();
-        QTest::mouseClick(moved, Qt::LeftButton, Qt::NoModifier, HandleCentre(moved));
+        QTest::mouseClick(moved, Qt::LeftButton, Qt::NoModifier, SliderHandleCentre(moved));
         QCOMPARE(moved->value(), start);
         QCOMPARE(w->focusWidget(), moved);
 

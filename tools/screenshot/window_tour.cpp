@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -36,6 +35,7 @@
 #include "controls/class_blurpanel.h"
 #include "controls/class_trackbarmouse.h"
 #include "platform/process_messages.h"
+#include "tests/controls/slider_handle.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tiff_edits.h"
 
@@ -74,21 +74,6 @@ void DrawLineKernel(controls::BlurPanel* panel, int radius) {
     panel->tbLowPass->setValue(60);
     panel->tbRadius->setValue(radius);
     panel->tbRadius->OnMouseUpEvent(panel->tbRadius);
-}
-
-// A click on the slider's handle as the window system delivers it, so that
-// the slider takes the keyboard focus as it does from a hand.
-void ClickHandle(QSlider* slider) {
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    const QRect handle =
-        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
-    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, handle.center());
 }
 
 void Select(app::TFMain& window, const QString& folder, const QString& name) {
@@ -147,7 +132,9 @@ int main(int argc, char** argv) {
         Click(window.imgCircles, QPoint(240, 230));
         Shoot(&window, out + "/3-dng-200-circle.png");
 
-        ClickHandle(window.tbBrightness);
+        // As the window system delivers a click, so that the slider takes the keyboard.
+        QTest::mouseClick(window.tbBrightness, Qt::LeftButton, Qt::NoModifier,
+                          SliderHandleCentre(window.tbBrightness));
         QTest::keyClick(window.focusWidget(), Qt::Key_End);
         Shoot(&window, out + "/4-dng-brightness-end.png");
 
