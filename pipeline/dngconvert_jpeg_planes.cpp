@@ -115,22 +115,19 @@ void DNGConvert::MergePlanes(platform::Bitmap& bitmap) {
 
 void DNGConvert::ProcessJPG(platform::Bitmap& bitmap) {
     MainWindowLink& window = *gMainWindow;
-    // Only the photo's part of the patch is shown deblurred: where the crop reaches past a
+    // Only the photo's part of the patch is deblurred: where the crop reaches past a
     // photo smaller than it, the black around it is no part of the image.
     const platform::Bitmap& preview = window.PreviewPicture();
     const int cropLeft = window.CropLeft();
     const int cropTop = window.CropTop();
-    const int photoLeft = std::max(0, -cropLeft);
+    const int left = std::max(0, -cropLeft);
     const int top = std::max(0, -cropTop);
-    const int photoWidth = std::min(bitmap.Width(), preview.Width() - cropLeft) - photoLeft;
+    const int width = std::min(bitmap.Width(), preview.Width() - cropLeft) - left;
     const int height = std::min(bitmap.Height(), preview.Height() - cropTop) - top;
-    if (photoWidth <= 0 || height <= 0) return;
-    // The planes are cut to a multiple of 4 wide. Rather than leave the photo's last
-    // columns undeblurred, the deblurred part takes in up to 3 black columns beside
-    // them, to the right where the patch has room, else to the left.
-    const int width = std::min(bitmap.Width(), (photoWidth + 3) / 4 * 4);
-    const int left = std::max(0, std::min(photoLeft, bitmap.Width() - width));
-    platform::Bitmap part(width, height, bitmap.Format());
+    if (width <= 0 || height <= 0) return;
+    // The planes are cut to a multiple of 4 wide: up to 3 black columns after the
+    // photo's last ones keep those in the deblurred part.
+    platform::Bitmap part((width + 3) / 4 * 4, height, bitmap.Format());
     platform::CopyPixels(bitmap, left, top, part, 0, 0, width, height);
     if (!SplitPlanes(part)) return;
     window.SetMaskingMaximum(kMaskingMaximum);
@@ -139,7 +136,7 @@ void DNGConvert::ProcessJPG(platform::Bitmap& bitmap) {
     if (!fft) return;
     DeblurJpegPlanes(Planes, LoadedJpegIsGrey(), *fft, cropTop + top, cropLeft + left, nullptr, [] { return false; });
     MergePlanes(part);
-    platform::CopyPixels(part, photoLeft - left, 0, bitmap, photoLeft, top, photoWidth, height);
+    platform::CopyPixels(part, 0, 0, bitmap, left, top, width, height);
     window.RepaintResultPatch();
 }
 

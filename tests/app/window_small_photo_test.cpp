@@ -193,6 +193,7 @@ private slots:
             QTest::newRow("255 x 511" + zoom) << 255 << 511 << zoomed;
             QTest::newRow("700 x 513" + zoom) << 700 << 513 << zoomed;
             QTest::newRow("387 x 301" + zoom) << 387 << 301 << zoomed;
+            QTest::newRow("386 x 300, ending at the patch's edge" + zoom) << 386 << 300 << zoomed;
             QTest::newRow("1001 x 700, crop at the right edge" + zoom) << 1001 << 700 << zoomed;
         }
     }
